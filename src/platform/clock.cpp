@@ -1,0 +1,50 @@
+#include "platform/clock.h"
+
+#include <time.h>
+
+namespace kv {
+
+QDateTime naiveDateTime(QDate date, QTime time) {
+    return QDateTime(date, time, Qt::UTC);
+}
+
+QDateTime zeroDateTime() {
+    return naiveDateTime(QDate(1899, 12, 30), QTime(0, 0));
+}
+
+bool isZeroDateTime(const QDateTime& value) {
+    return !value.isValid() || value == zeroDateTime();
+}
+
+QDateTime SystemClock::now() const {
+    const QDateTime local = QDateTime::currentDateTime();
+    return naiveDateTime(local.date(), local.time());
+}
+
+qint64 SystemClock::monotonicMs() const {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return qint64(ts.tv_sec) * 1000 + ts.tv_nsec / 1'000'000;
+}
+
+ManualClock::ManualClock(QDateTime start) : now_(std::move(start)) {}
+
+void ManualClock::advance(qint64 ms) {
+    now_ = now_.addMSecs(ms);
+    monotonic_ += ms;
+}
+
+namespace {
+SystemClock systemClock;
+Clock* current = &systemClock;
+}  // namespace
+
+Clock& clock() {
+    return *current;
+}
+
+void setClock(Clock* clock) {
+    current = clock ? clock : &systemClock;
+}
+
+}  // namespace kv

@@ -1,0 +1,43 @@
+#include "platform/messagebox.h"
+
+#include <cstdio>
+
+namespace kv {
+namespace {
+MessageBoxService* service = nullptr;
+}
+
+void setMessageBoxService(MessageBoxService* s) {
+    service = s;
+}
+
+MessageBoxService* messageBoxService() {
+    return service;
+}
+
+MbResult cancellingAnswer(MbButtons buttons) {
+    switch (buttons) {
+        case MbButtons::Ok:
+            return MbResult::Ok;
+        case MbButtons::YesNo:
+            return MbResult::No;
+        case MbButtons::OkCancel:
+        case MbButtons::YesNoCancel:
+            return MbResult::Cancel;
+    }
+    return MbResult::Cancel;
+}
+
+MbResult messageBox(const QString& text, const QString& caption, MbButtons buttons, MbIcon icon) {
+    if (service) {
+        return service->show({text, caption, buttons, icon});
+    }
+    std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));
+    return cancellingAnswer(buttons);
+}
+
+void reportError(const QString& text) {
+    messageBox(text, QStringLiteral("Kelvotrin"), MbButtons::Ok, MbIcon::Critical);
+}
+
+}  // namespace kv

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+
+namespace kv {
+
+// Every question and every report reaches the user through messageBox(). The program installs a
+// service that shows real boxes; tests install a scripted one (tests/support) that records each
+// box and answers from a queue, so no test ever blocks on a modal window.
+
+enum class MbButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class MbIcon { None, Information, Warning, Question, Critical };
+enum class MbResult { Ok, Cancel, Yes, No };
+
+struct MessageBoxRequest {
+    QString text;
+    QString caption;
+    MbButtons buttons = MbButtons::Ok;
+    MbIcon icon = MbIcon::None;
+};
+
+class MessageBoxService {
+public:
+    virtual ~MessageBoxService() = default;
+    virtual MbResult show(const MessageBoxRequest& request) = 0;
+};
+
+// Not owned. Without a service, boxes are written to stderr and answered with the cancelling
+// choice (Ok for a box that has only Ok), so that nothing destructive happens unasked.
+void setMessageBoxService(MessageBoxService* service);
+MessageBoxService* messageBoxService();
+
+MbResult messageBox(const QString& text, const QString& caption = {},
+                    MbButtons buttons = MbButtons::Ok, MbIcon icon = MbIcon::None);
+
+// The answer given when nobody can be asked: Ok for an OK box, otherwise Cancel or No.
+MbResult cancellingAnswer(MbButtons buttons);
+
+// The program's general error report: an operation failed and ended; the text says why.
+void reportError(const QString& text);
+
+}  // namespace kv

@@ -1,0 +1,169 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <memory>
+
+#include "store/storeerror.h"
+
+namespace kv {
+
+// One field of a table layout.
+enum class FieldType : char {
+    String = 'C',    // text of at most `width` characters, Windows-1251 on disk
+    Integer = 'I',   // 32-bit signed
+    Boolean = 'L',   // true / false
+    DateTime = '@',  // naive local date-time, milliseconds
+};
+
+struct FieldDef {
+    QString name;    // up to 31 ASCII characters, case as written
+    FieldType type;  //
+    int width = 0;   // String only (1..65535); the other types have fixed sizes
+};
+
+class FileIo;  // store/fileio.h
+
+// A dBASE level 7 table with a cursor, the one table engine of the program.
+//
+// The cursor follows the usual data-set rules: after open() and first() it rests on the first
+// live row (bof() true); next() on the last row sets eof() and stays on that row; an empty table
+// has bof() and eof() at once. Deleted rows are never visited.
+//
+// State: browse, edit (after edit()) or insert (after insert()). In edit and insert state the
+// field getters read the pending values. post() writes them; cancel() drops them. Moving the
+// cursor while editing posts first. close() while editing drops the pending values.
+//
+// Every failure raises StoreError and leaves the file as it was.
+//
+// Crash safety: a row whose post() has returned survives a crash of the process at any later
+// instant. An appended row is written before the record count that makes it part of the table;
+// a changed row reaches the file through a small redo journal beside the table, so a row is
+// never found half old, half new; empty() and pack() write a new file and rename it over the
+// old one.
+//
+// Views (the task grid) listen to the signals. While updates are suspended
+// (disableControls()), no signal is sent; the last enableControls() sends reset().
+class Table : public QObject {
+    Q_OBJECT
+public:
+    // `fileName` is resolved against the current folder when the table is opened.
+    explicit Table(QString fileName, QObject* parent = nullptr);
+    ~Table() override;
+
+    const QString& fileName() const { return fileName_; }
+
+    // Creates (or replaces) the file with the given layout and no rows.
+    static void create(const QString& fileName, const QList<FieldDef>& fields);
+    // Same, through the given file layer (tests, fuzzing).
+    static void create(const QString& fileName, const QList<FieldDef>& fields, FileIo& io);
+
+    // Replaces the file layer (default: the real file system). Only while closed.
+    void setFileIo(std::shared_ptr<FileIo> io);
+
+    enum class Access { Shared, Exclusive };
+    // Opens the file and puts the cursor on the first row. Opening an open table does nothing.
+    // Exclusive access fails while another open table object (in any process) has the file open.
+    void open(Access access = Access::Shared);
+    void close();
+    bool isOpen() const;
+    Access access() const;
+
+    // Layout of the open table.
+    const QList<FieldDef>& fields() const;
+    int fieldIndex(const QString& name) const;  // case-insensitive; -1 if absent
+
+    // Navigation over live rows.
+    void first();
+    void next();
+    void prior();
+    bool bof() const;
+    bool eof() const;
+    bool isEmpty() const;
+    int recordCount() const;    // live rows
+    int recNo() const;          // position of the cursor among live rows, 0-based; -1 if empty
+    void moveTo(int position);  // 0 <= position < recordCount()
+
+    // Field values of the current row (or the pending values while editing). Names are looked up
+    // without regard to case. A getter of the wrong type raises StoreError. On an empty table
+    // (and outside insert state) the getters return false, 0, "" and the zero date-time.
+    bool asBool(const QString& field) const;
+    int asInt(const QString& field) const;
+    QString asString(const QString& field) const;
+    QDateTime asDateTime(const QString& field) const;  // naive; zero date-time when never set
+    // Same by field index, for loops that read many rows.
+    bool asBool(int field) const;
+    int asInt(int field) const;
+    QString asString(int field) const;
+    QDateTime asDateTime(int field) const;
+
+    // Values of another live row, without moving the cursor (views use these).
+    bool peekBool(int position, int field) const;
+    int peekInt(int position, int field) const;
+    QString peekString(int position, int field) const;
+    QDateTime peekDateTime(int position, int field) const;
+
+    enum class State { Browse, Edit, Insert };
+    State state() const;
+    void edit();    // the current row; raises on an empty table
+    void insert();  // a new row that post() appends at the end; the cursor then rests on it
+    void setBool(const QString& field, bool value);
+    void setInt(const QString& field, int value);
+    void setString(const QString& field, const QString& value);  // cut to the width
+    void setDateTime(const QString& field, const QDateTime& value);
+    void post();
+    void cancel();
+
+    // Marks the current row deleted. The cursor then rests on the row that followed it, or on
+    // the new last row when the last one was deleted.
+    void deleteRecord();
+
+    // Makes current the first row whose fields equal the values (text exact and case-sensitive;
+    // Integer, Boolean and DateTime compared by value). Returns false, cursor unchanged, when no
+    // row matches.
+    bool locate(const QStringList& fields, const QVariantList& values);
+
+    // Removes all rows. Needs exclusive access, which it takes for the time of the operation.
+    // The table stays open, cursor on the (empty) first row.
+    void emptyTable();
+    // Physically removes the deleted rows (takes exclusive access like emptyTable()). The table
+    // stays open with the cursor on the first row.
+    void pack();
+
+    // Suspends and resumes the signals to views; calls nest.
+    void disableControls();
+    void enableControls();
+    bool controlsDisabled() const;
+
+Q_SIGNALS:
+    // Rows came or went, the table was opened, closed, emptied or packed, or updates resumed.
+    void reset();
+    // The values of the live row at `position` changed (post).
+    void rowChanged(int position);
+    // The cursor moved to `position` (-1: no row).
+    void cursorMoved(int position);
+
+private:
+    struct Impl;
+    QString fileName_;
+    std::unique_ptr<Impl> d;
+};
+
+// Runs `body` with the table's views suspended, resuming them however `body` ends.
+class ControlsDisabled {
+public:
+    explicit ControlsDisabled(Table& table) : table_(table) { table_.disableControls(); }
+    ~ControlsDisabled() { table_.enableControls(); }
+    ControlsDisabled(const ControlsDisabled&) = delete;
+    ControlsDisabled& operator=(const ControlsDisabled&) = delete;
+
+private:
+    Table& table_;
+};
+
+}  // namespace kv
