@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QList>
+#include <QPair>
+#include <QString>
+
+namespace kv {
+
+// A window's message texts: keyed texts (cf1, cm1, ...) in a fixed order, set to their built-in
+// Russian values when the window is created and replaced from a dictionary when a language is
+// applied.
+class MessageTexts {
+public:
+    using Entry = QPair<QString, QString>;  // key, text
+
+    explicit MessageTexts(QList<Entry> builtIn);
+
+    // The text of `key`; raises std::out_of_range for an unknown key (a programming error).
+    const QString& text(const QString& key) const;
+    void set(const QString& key, const QString& text);
+
+    void resetToBuiltIn();
+    const QList<Entry>& entries() const { return entries_; }  // in reading order
+
+private:
+    QList<Entry> builtIn_;
+    QList<Entry> entries_;
+};
+
+// The main window's table: cf1..cf4, cm1..cm7, cl1.
+MessageTexts mainWindowTexts();
+
+}  // namespace kv
