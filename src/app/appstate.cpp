@@ -41,7 +41,9 @@ void AppState::setTimer1Interval(int ms) {
     }
 }
 
-int AppState::timer1Interval() const { return timer1.isActive() ? timer1.interval() : 0; }
+int AppState::timer1Interval() const {
+    return timer1.isActive() ? timer1.interval() : 0;
+}
 
 void TableToGrid(AppState& state) {
     Table& t = state.table1;

@@ -4,7 +4,8 @@
 
 namespace kv {
 
-MessageTexts::MessageTexts(QList<Entry> builtIn) : builtIn_(builtIn), entries_(std::move(builtIn)) {}
+MessageTexts::MessageTexts(QList<Entry> builtIn)
+    : builtIn_(builtIn), entries_(std::move(builtIn)) {}
 
 const QString& MessageTexts::text(const QString& key) const {
     for (const Entry& e : entries_) {
@@ -25,7 +26,9 @@ void MessageTexts::set(const QString& key, const QString& text) {
     throw std::out_of_range("unknown message key " + key.toStdString());
 }
 
-void MessageTexts::resetToBuiltIn() { entries_ = builtIn_; }
+void MessageTexts::resetToBuiltIn() {
+    entries_ = builtIn_;
+}
 
 MessageTexts mainWindowTexts() {
     return MessageTexts({

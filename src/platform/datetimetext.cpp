@@ -15,7 +15,9 @@ QString localeDateSep;
 QString localeTimeSep;
 bool formatsLoaded = false;
 
-bool isPatternLetter(QChar c) { return c.isLetter(); }
+bool isPatternLetter(QChar c) {
+    return c.isLetter();
+}
 
 // Replaces the first separator character of a locale format (outside quotes) by `placeholder`
 // everywhere outside quotes; returns the character found in `found`.
@@ -99,8 +101,12 @@ QString toQtFormat(const QString& pattern) {
 
 }  // namespace
 
-void setDateSeparator(const QString& separator) { dateSep = separator; }
-void setTimeSeparator(const QString& separator) { timeSep = separator; }
+void setDateSeparator(const QString& separator) {
+    dateSep = separator;
+}
+void setTimeSeparator(const QString& separator) {
+    timeSep = separator;
+}
 
 QString dateSeparator() {
     loadLocaleFormats();
@@ -143,6 +149,8 @@ void setLocaleFormats(const QString& shortDate, const QString& longTime) {
     longTimeTemplate = longTime;
 }
 
-void resetLocaleFormats() { formatsLoaded = false; }
+void resetLocaleFormats() {
+    formatsLoaded = false;
+}
 
 }  // namespace kv
