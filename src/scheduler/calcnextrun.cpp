@@ -1,0 +1,87 @@
+#include "scheduler/calcnextrun.h"
+
+#include "app/appstate.h"
+#include "archiving/runtask.h"
+#include "platform/clock.h"
+#include "platform/datetimetext.h"
+#include "scheduler/nextrunrules.h"
+#include "scheduler/tickrun.h"
+
+namespace kv {
+
+void CalcNextRun(AppState& state) {
+    Table& t = state.table1;
+    const QDateTime now = clock().now();
+    if (t.isEmpty() || !t.asBool(QStringLiteral("Flag")) || state.pauseBoxChecked) {
+        return;
+    }
+
+    const int period = t.asInt(QStringLiteral("VidPeriod"));
+    bool hasNext = true;
+    bool run = false;
+    QDateTime next;
+    switch (period) {
+        case 0:  // on demand only
+            next = nextrun::tenYearsAfter(now);
+            break;
+        case 1:  // at every start of the program
+            run = state.startingUp;
+            next = nextrun::tenYearsAfter(now);
+            break;
+        case 2:
+        case 3:
+        case 4:
+        case 5: {
+            // Missed-run check: at the start-up pass, or while a check is pending.
+            if ((state.startingUp || t.asBool(QStringLiteral("IsPropusk"))) &&
+                t.asInt(QStringLiteral("Propusk")) == 0 &&
+                nextrun::earlierThan(t.asDateTime(QStringLiteral("SledTime")), now)) {
+                run = true;
+            }
+            if (period == 2) {
+                next = nextrun::hourly(now, t.asInt(QStringLiteral("Minuta")));
+            } else if (period == 3) {
+                next = nextrun::daily(now, t.asDateTime(QStringLiteral("DayTime")).time());
+            } else if (period == 4) {
+                next = nextrun::weekly(now, t.asInt(QStringLiteral("WeekDay")),
+                                       t.asDateTime(QStringLiteral("WeekTime")).time());
+            } else {
+                next = nextrun::monthly(now, t.asInt(QStringLiteral("MonthDay")),
+                                        t.asBool(QStringLiteral("LastDay")),
+                                        t.asDateTime(QStringLiteral("MonthTime")).time());
+            }
+            break;
+        }
+        default:  // no period: only the pending check ends
+            hasNext = false;
+            break;
+    }
+
+    // The tick is starting this very task for this due moment: no second run for it.
+    if (run && TickRunScope::isRunning(t.asString(QStringLiteral("Name")))) {
+        run = false;
+    }
+
+    if (run) {
+        // The next run is stored before the launch: a tick that runs inside the launch's
+        // error box then finds the task no longer due and does not start it a second time.
+        t.edit();
+        t.setDateTime(QStringLiteral("SledTime"), next);
+        t.post();
+        RunTask(state, false);
+    }
+
+    t.edit();
+    if (hasNext) {
+        t.setDateTime(QStringLiteral("SledTime"), next);
+        // Formatted after the run: the first run fixes the separators of every date text.
+        t.setString(QStringLiteral("SledTimeStr"),
+                    period == 0   ? state.texts.text(QStringLiteral("cf3"))
+                    : period == 1 ? state.texts.text(QStringLiteral("cf4"))
+                                  : dateTimeText(next));
+    }
+    t.setBool(QStringLiteral("IsPropusk"), false);
+    t.post();
+}
+
+}  // namespace kv

@@ -1,0 +1,147 @@
+#include "scheduler/tick.h"
+
+#include <algorithm>
+
+#include "app/appstate.h"
+#include "archiving/runtask.h"
+#include "platform/clock.h"
+#include "scheduler/calcnextrun.h"
+#include "scheduler/nextrunrules.h"
+#include "scheduler/tickrun.h"
+
+namespace kv {
+namespace {
+
+constexpr quint64 kNoTaskDistanceMs = 1'000'000'000;
+constexpr int kShortestTickMs = 1000;
+
+// Closes and reopens the task table so that the list shows what is stored, copies the enabled
+// marks into the list and returns to the task `name`.
+void reread(AppState& state, const QString& name) {
+    state.table1.close();
+    state.table1.open();
+    TableToGrid(state);
+    returnToTask(state.table1, name);
+}
+
+}  // namespace
+
+void StartScheduler(AppState& state) {
+    Table& t = state.table1;
+    const QString name = currentTaskName(t);
+    {
+        ControlsDisabled suspended(t);
+        t.first();
+        while (!t.eof()) {
+            CalcNextRun(state);
+            t.next();
+        }
+        reread(state, name);
+    }
+    state.startingUp = false;
+    state.setTimer1Interval(state.pauseBoxChecked ? 0 : state.tickInterval);
+}
+
+void Timer1Timer(AppState& state) {
+    Table& t = state.table1;
+    const QDateTime now = clock().now();
+    quint64 nearest = kNoTaskDistanceMs;
+    const QString name = currentTaskName(t);
+    {
+        ControlsDisabled suspended(t);
+        const int flag = t.fieldIndex(QStringLiteral("Flag"));
+        const int sledTime = t.fieldIndex(QStringLiteral("SledTime"));
+        t.first();
+        while (!t.eof()) {
+            if (!state.pauseBoxChecked && t.asBool(flag)) {
+                const QDateTime next = t.asDateTime(sledTime);
+                const quint64 distance = quint64(std::abs(now.msecsTo(next)));
+                nearest = std::min(nearest, distance);
+                // The box is asked again: a run's error box may have let the user pause.
+                if (!state.pauseBoxChecked && nextrun::earlierThan(next, now)) {
+                    TickRunScope running(t.asString(QStringLiteral("Name")));
+                    RunTask(state, true);
+                }
+            }
+            t.next();
+        }
+        reread(state, name);
+    }
+    if (!state.pauseBoxChecked) {
+        state.setTimer1Interval(int(nearest / 4 * 3));
+    }
+    // Never sooner than a second; but a tick that was stopped by a pause stays stopped.
+    const int interval = state.timer1Interval();
+    if (interval < kShortestTickMs && !(interval == 0 && state.pauseBoxChecked)) {
+        state.setTimer1Interval(kShortestTickMs);
+    }
+}
+
+void MarkMissedRunChecks(AppState& state) {
+    Table& t = state.table1;
+    const QString name = currentTaskName(t);
+    ControlsDisabled suspended(t);
+    t.first();
+    while (!t.eof()) {
+        t.edit();
+        t.setBool(QStringLiteral("IsPropusk"), true);
+        t.post();
+        t.next();
+    }
+    returnToTask(t, name);
+}
+
+void Editt5Click(AppState& state) {
+    if (state.pauseBoxChecked) {
+        state.setTimer1Interval(0);
+        state.tasksPaused = true;
+    } else {
+        state.tasksPaused = false;
+        MarkMissedRunChecks(state);
+        state.timer3.start();
+    }
+}
+
+bool N2Click(AppState& state) {
+    state.pauseBoxChecked = !state.pauseBoxChecked;
+    Editt5Click(state);
+    state.tasksPaused = state.pauseBoxChecked;
+    return state.pauseBoxChecked;
+}
+
+void DBGrid1CellClick(AppState& state, int column, int row) {
+    Table& t = state.table1;
+    if (column != 0 || t.isEmpty() || row < 0 || row >= t.recordCount()) {
+        return;
+    }
+    t.moveTo(row);
+    const bool checked = state.marks.at(row);
+    if (checked == t.asBool(QStringLiteral("Flag"))) {
+        return;
+    }
+    t.edit();
+    t.setBool(QStringLiteral("Flag"), checked);
+    t.setBool(QStringLiteral("IsPropusk"), checked);
+    t.post();
+    state.setTimer1Interval(state.tickInterval);
+}
+
+bool ClockWatch::jumped() {
+    Clock& c = clock();
+    const qint64 offset = c.now().toMSecsSinceEpoch() - c.monotonicMs();
+    const bool wasPrimed = primed_;
+    const qint64 drift = offset - offset_;
+    primed_ = true;
+    offset_ = offset;
+    return wasPrimed && std::abs(drift) > kToleranceMs;
+}
+
+bool CatchUpAfterClockJump(AppState& state, ClockWatch& watch) {
+    if (!watch.jumped() || state.timer1Interval() == 0) {
+        return false;
+    }
+    Timer1Timer(state);
+    return true;
+}
+
+}  // namespace kv
