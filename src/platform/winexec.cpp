@@ -1,0 +1,354 @@
+#include "platform/winexec.h"
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <QFile>
+#include <QList>
+#include <cerrno>
+#include <csignal>
+#include <vector>
+
+#include "platform/programfolder.h"
+
+extern char** environ;
+
+namespace kv {
+namespace {
+
+WinExecHook& hook() {
+    static WinExecHook h;
+    return h;
+}
+
+bool isBlank(QChar c) {
+    return c == u' ' || c == u'\t';
+}
+
+enum class Kind { Missing, File, Folder, Other };
+
+Kind kindOf(const QString& path) {
+    if (path.isEmpty()) {
+        return Kind::Missing;
+    }
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) {
+        return Kind::Missing;
+    }
+    if (S_ISREG(st.st_mode)) {
+        return Kind::File;
+    }
+    return S_ISDIR(st.st_mode) ? Kind::Folder : Kind::Other;
+}
+
+// Where the program file of `program` (as written in a command line) is looked for: an
+// absolute path as it stands, a relative one from the program folder, and a bare name in the
+// program folder and then along PATH. When nothing is found, the program-folder form.
+QString resolveProgram(const QString& program) {
+    if (program.startsWith(u'/')) {
+        return program;
+    }
+    const QString local = programFolder() + program;
+    if (program.contains(u'/') || program.isEmpty() || kindOf(local) == Kind::File) {
+        return local;
+    }
+    const QString path = QFile::decodeName(qgetenv("PATH"));
+    for (const QString& dir : path.split(u':', Qt::SkipEmptyParts)) {
+        const QString candidate = dir.endsWith(u'/') ? dir + program : dir + u'/' + program;
+        if (candidate.startsWith(u'/') && kindOf(candidate) == Kind::File) {
+            return candidate;
+        }
+    }
+    return local;
+}
+
+QString folderOf(const QString& path) {
+    return path.left(path.lastIndexOf(u'/') + 1);
+}
+
+// What the intermediate and the child report through the pipe when something fails.
+struct Report {
+    int stage;  // 1: the child could not be made; 2: exec failed
+    int error;  // errno
+};
+
+void writeReport(int fd, int stage, int error) {
+    const Report r{stage, error};
+    const char* p = reinterpret_cast<const char*>(&r);
+    size_t left = sizeof r;
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, left);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return;
+        }
+        p += n;
+        left -= size_t(n);
+    }
+}
+
+// Every descriptor from 3 up is closed when the child execs the program.
+void closeOnExecFrom3(int limit) {
+#if defined(SYS_close_range)
+    constexpr unsigned kCloseRangeCloexec = 1U << 2;
+    if (::syscall(SYS_close_range, 3U, ~0U, kCloseRangeCloexec) == 0) {
+        return;
+    }
+#endif
+    for (int fd = 3; fd < limit; ++fd) {
+        const int flags = ::fcntl(fd, F_GETFD);
+        if (flags >= 0 && !(flags & FD_CLOEXEC)) {
+            ::fcntl(fd, F_SETFD, flags | FD_CLOEXEC);
+        }
+    }
+}
+
+// Runs in the child between fork and exec: only async-signal-safe calls.
+[[noreturn]] void becomeProgram(const char* path, char* const* argv, const char* folder,
+                                int reportFd, int fdLimit) {
+    ::setsid();
+    struct sigaction dfl {};
+    dfl.sa_handler = SIG_DFL;
+    sigemptyset(&dfl.sa_mask);
+    for (int s = 1; s < NSIG; ++s) {
+        if (s != SIGKILL && s != SIGSTOP) {
+            ::sigaction(s, &dfl, nullptr);
+        }
+    }
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    if (::chdir(folder) != 0) {
+        // Started in the folder this program is in; the archiver gets absolute paths anyway.
+    }
+    const int nul = ::open("/dev/null", O_RDONLY);
+    if (nul > 0) {
+        ::dup2(nul, 0);
+        ::close(nul);
+    }
+    closeOnExecFrom3(fdLimit);
+    ::execve(path, argv, environ);
+    writeReport(reportFd, 2, errno);
+    ::_exit(127);
+}
+
+unsigned resultOfExecError(int error, const QString& path) {
+    switch (error) {
+        case ENOENT:
+            // The file was there a moment ago: gone now, or its interpreter is missing.
+            return kindOf(path) == Kind::File ? kWinExecBadFormat : kWinExecFileNotFound;
+        case ENOTDIR:
+            return kWinExecPathNotFound;
+        case ENOMEM:
+        case E2BIG:
+        case EAGAIN:
+        case EMFILE:
+        case ENFILE:
+            return kWinExecOutOfResources;
+        default:
+            return kWinExecBadFormat;
+    }
+}
+
+unsigned launch(const QString& path, const CommandLineParts& parts) {
+    // Everything the children need is prepared here: after fork only async-signal-safe calls.
+    const QByteArray pathBytes = QFile::encodeName(path);
+    const QByteArray folderBytes = QFile::encodeName(programFolder());
+    QList<QByteArray> argBytes;
+    argBytes.append(QFile::encodeName(parts.program));
+    for (const QString& a : parts.arguments) {
+        argBytes.append(QFile::encodeName(a));
+    }
+    std::vector<char*> argv;
+    argv.reserve(size_t(argBytes.size()) + 1);
+    for (QByteArray& a : argBytes) {
+        argv.push_back(a.data());
+    }
+    argv.push_back(nullptr);
+    struct rlimit rl {};
+    int fdLimit = 1024;
+    if (::getrlimit(RLIMIT_NOFILE, &rl) == 0 && rl.rlim_cur != RLIM_INFINITY) {
+        fdLimit = int(qMin<rlim_t>(rl.rlim_cur, 65536));
+    }
+
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) {
+        return kWinExecOutOfResources;
+    }
+    const pid_t middle = ::fork();
+    if (middle < 0) {
+        ::close(fds[0]);
+        ::close(fds[1]);
+        return kWinExecOutOfResources;
+    }
+    if (middle == 0) {
+        // The intermediate: makes the child and ends at once, so that the child is adopted
+        // by init (or the session's subreaper) and never waits for us to reap it.
+        ::close(fds[0]);
+        const pid_t child = ::fork();
+        if (child < 0) {
+            writeReport(fds[1], 1, errno);
+            ::_exit(1);
+        }
+        if (child == 0) {
+            becomeProgram(pathBytes.constData(), argv.data(), folderBytes.constData(), fds[1],
+                          fdLimit);
+        }
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    int status = 0;
+    while (::waitpid(middle, &status, 0) < 0 && errno == EINTR) {
+    }
+    // The write end closes when the child has exec'd (close-on-exec) or ended: end of file
+    // means started.
+    Report report{0, 0};
+    char* p = reinterpret_cast<char*>(&report);
+    size_t got = 0;
+    while (got < sizeof report) {
+        const ssize_t n = ::read(fds[0], p + got, sizeof report - got);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            break;
+        }
+        got += size_t(n);
+    }
+    ::close(fds[0]);
+    if (got == 0) {
+        return kWinExecStarted;
+    }
+    if (got < sizeof report || report.stage == 1) {
+        return kWinExecOutOfResources;
+    }
+    return resultOfExecError(report.error, path);
+}
+
+}  // namespace
+
+QStringList splitArguments(const QString& text) {
+    QStringList out;
+    QString current;
+    bool inToken = false;
+    bool inQuotes = false;
+    for (QChar c : text) {
+        if (c == u'"') {
+            inQuotes = !inQuotes;
+            inToken = true;
+        } else if (!inQuotes && isBlank(c)) {
+            if (inToken) {
+                out.append(current);
+                current.clear();
+                inToken = false;
+            }
+        } else {
+            current += c;
+            inToken = true;
+        }
+    }
+    if (inToken) {
+        out.append(current);
+    }
+    return out;
+}
+
+CommandLineParts splitCommandLine(const QString& line,
+                                  const std::function<bool(const QString&)>& isFile) {
+    CommandLineParts out;
+    qsizetype restFrom = 0;
+    if (line.startsWith(u'"')) {
+        out.quoted = true;
+        const qsizetype close = line.indexOf(u'"', 1);
+        out.program = close < 0 ? line.mid(1) : line.mid(1, close - 1);
+        restFrom = close < 0 ? line.size() : close + 1;
+        out.found = !out.program.isEmpty() && isFile(out.program);
+    } else {
+        const qsizetype quote = line.indexOf(u'"');
+        const qsizetype headSize = quote < 0 ? line.size() : quote;
+        // Cut points: every blank of the head, and its end.
+        QList<qsizetype> cuts;
+        for (qsizetype i = 0; i < headSize; ++i) {
+            if (isBlank(line[i])) {
+                cuts.append(i);
+            }
+        }
+        cuts.append(headSize);
+        qsizetype chosen = -1;
+        for (qsizetype cut : cuts) {
+            if (cut > 0 && isFile(line.left(cut))) {
+                chosen = cut;
+                out.found = true;
+                break;
+            }
+        }
+        if (chosen < 0) {
+            // The longest prefix whose last path component holds no blank.
+            qsizetype lastSlash = -1;
+            qsizetype lastBlank = -1;
+            qsizetype next = 0;
+            chosen = 0;
+            for (qsizetype cut : cuts) {
+                for (; next < cut; ++next) {
+                    if (line[next] == u'/') {
+                        lastSlash = next;
+                    } else if (isBlank(line[next])) {
+                        lastBlank = next;
+                    }
+                }
+                if (lastBlank < lastSlash || lastBlank < 0) {
+                    chosen = cut;
+                }
+            }
+        }
+        out.program = line.left(chosen);
+        restFrom = chosen;
+    }
+    out.arguments = splitArguments(line.mid(restFrom));
+    return out;
+}
+
+unsigned WinExec(const QString& commandLine, int show) {
+    if (hook()) {
+        return hook()(commandLine, show);
+    }
+    const CommandLineParts parts = splitCommandLine(commandLine, [](const QString& program) {
+        return kindOf(resolveProgram(program)) == Kind::File;
+    });
+    if (parts.program.isEmpty()) {
+        return kWinExecFileNotFound;
+    }
+    const QString path = resolveProgram(parts.program);
+    switch (kindOf(path)) {
+        case Kind::File:
+            if (::access(QFile::encodeName(path).constData(), X_OK) != 0) {
+                return kWinExecBadFormat;
+            }
+            return launch(path, parts);
+        case Kind::Folder:
+        case Kind::Other:
+            return kWinExecBadFormat;
+        case Kind::Missing:
+            break;
+    }
+    return kindOf(folderOf(path)) == Kind::Folder ? kWinExecFileNotFound : kWinExecPathNotFound;
+}
+
+void setWinExecHook(WinExecHook h) {
+    hook() = std::move(h);
+}
+
+ScopedWinExecHook::ScopedWinExecHook(WinExecHook h) : previous_(hook()) {
+    hook() = std::move(h);
+}
+
+ScopedWinExecHook::~ScopedWinExecHook() {
+    hook() = std::move(previous_);
+}
+
+}  // namespace kv

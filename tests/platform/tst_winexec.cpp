@@ -1,0 +1,247 @@
+#include <sys/wait.h>
+#include <unistd.h>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSet>
+#include <QTest>
+#include <QThread>
+#include <cerrno>
+
+#include "platform/winexec.h"
+#include "support/tempprogramfolder.h"
+
+using kv::CommandLineParts;
+using kv::splitArguments;
+using kv::splitCommandLine;
+using kv::WinExec;
+
+namespace {
+
+// A file system of named files for the pure splitter.
+std::function<bool(const QString&)> filesAre(QStringList files) {
+    return [files](const QString& p) { return files.contains(p); };
+}
+
+void makeExecutable(const QString& path, const QByteArray& content) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(content);
+    f.close();
+    QVERIFY(f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+}
+
+// Waits (polling, with a limit) for a file the started program writes.
+QByteArray waitForFile(const QString& path, int timeoutMs = 10000) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < timeoutMs) {
+        QFile f(path);
+        if (f.open(QIODevice::ReadOnly)) {
+            const QByteArray data = f.readAll();
+            if (data.endsWith("END\n")) {
+                return data;
+            }
+        }
+        QThread::msleep(10);
+    }
+    return {};
+}
+
+}  // namespace
+
+class TestWinExec : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void splitsQuotedProgram();
+    void splitsUnquotedProgramWithBlanks();
+    void unfoundProgramIsLongestPrefixWithoutBlankInLastComponent();
+    void emptyAndBlankLines();
+    void argumentsGroupByQuotes();
+
+    void missingFileInExistingFolderIs2();
+    void missingFolderIs3();
+    void notRunnableIs11();
+    void startsProgramWithArgumentsInProgramFolder();
+    void startsUnquotedPathWithBlanksAndBareNameFromPath();
+    void hookReplacesLaunch();
+};
+
+void TestWinExec::splitsQuotedProgram() {
+    const CommandLineParts p = splitCommandLine(
+        QStringLiteral("\"/opt/My Archiver/pack\" a -ep3 \"/b/x y.rar\""), filesAre({}));
+    QCOMPARE(p.program, QStringLiteral("/opt/My Archiver/pack"));
+    QVERIFY(p.quoted);
+    QVERIFY(!p.found);
+    QCOMPARE(p.arguments, (QStringList{"a", "-ep3", "/b/x y.rar"}));
+
+    // No closing quote: the whole line names the program.
+    const CommandLineParts open = splitCommandLine(QStringLiteral("\"/opt/pack a"), filesAre({}));
+    QCOMPARE(open.program, QStringLiteral("/opt/pack a"));
+    QVERIFY(open.arguments.isEmpty());
+}
+
+void TestWinExec::splitsUnquotedProgramWithBlanks() {
+    const QString line =
+        QStringLiteral("/opt/My Archiver/pack a -ep3 \"/b/docs 08_12_2025.rar\" @/l");
+    const CommandLineParts p = splitCommandLine(line, filesAre({"/opt/My Archiver/pack"}));
+    QCOMPARE(p.program, QStringLiteral("/opt/My Archiver/pack"));
+    QVERIFY(p.found);
+    QCOMPARE(p.arguments, (QStringList{"a", "-ep3", "/b/docs 08_12_2025.rar", "@/l"}));
+
+    // Shortest first: an existing "/opt/My" file wins over the longer path.
+    const CommandLineParts s =
+        splitCommandLine(line, filesAre({"/opt/My", "/opt/My Archiver/pack"}));
+    QCOMPARE(s.program, QStringLiteral("/opt/My"));
+    QCOMPARE(s.arguments.first(), QStringLiteral("Archiver/pack"));
+
+    // Only prefixes before the first quote are tried.
+    const CommandLineParts q = splitCommandLine(QStringLiteral("/opt/pack \"a b\""),
+                                                filesAre({"/opt/pack \"a", "/opt/pack \"a b\""}));
+    QCOMPARE(q.program, QStringLiteral("/opt/pack"));
+    QVERIFY(!q.found);
+}
+
+void TestWinExec::unfoundProgramIsLongestPrefixWithoutBlankInLastComponent() {
+    const CommandLineParts p = splitCommandLine(
+        QStringLiteral("/opt/My Archiver/pack a -ep3 \"/x/y z\" @/l"), filesAre({}));
+    QCOMPARE(p.program, QStringLiteral("/opt/My Archiver/pack"));
+    QCOMPARE(p.arguments, (QStringList{"a", "-ep3", "/x/y z", "@/l"}));
+
+    const CommandLineParts bare = splitCommandLine(QStringLiteral("pack a b"), filesAre({}));
+    QCOMPARE(bare.program, QStringLiteral("pack"));
+    QCOMPARE(bare.arguments, (QStringList{"a", "b"}));
+}
+
+void TestWinExec::emptyAndBlankLines() {
+    const CommandLineParts empty = splitCommandLine(QString(), filesAre({}));
+    QVERIFY(empty.program.isEmpty());
+    QVERIFY(empty.arguments.isEmpty());
+
+    const CommandLineParts blanks = splitCommandLine(QStringLiteral("   \t "), filesAre({}));
+    QVERIFY(blanks.program.isEmpty());
+    QVERIFY(blanks.arguments.isEmpty());
+
+    // An empty archive command: the line begins with a blank and the quoted archive path.
+    const CommandLineParts noArchiver =
+        splitCommandLine(QStringLiteral(" \"/b/a.rar\" @/p/Lists/1.txt"), filesAre({"/b/a.rar"}));
+    QVERIFY(noArchiver.program.isEmpty());
+    QCOMPARE(noArchiver.arguments, (QStringList{"/b/a.rar", "@/p/Lists/1.txt"}));
+}
+
+void TestWinExec::argumentsGroupByQuotes() {
+    QCOMPARE(splitArguments(QStringLiteral("  a   b\tc ")), (QStringList{"a", "b", "c"}));
+    QCOMPARE(splitArguments(QStringLiteral("\"a b\" c")), (QStringList{"a b", "c"}));
+    QCOMPARE(splitArguments(QStringLiteral("x\"a b\"y")), (QStringList{"xa by"}));
+    QCOMPARE(splitArguments(QStringLiteral("\"\" a")), (QStringList{"", "a"}));
+    QCOMPARE(splitArguments(QStringLiteral("\"unclosed a b")), (QStringList{"unclosed a b"}));
+    QCOMPARE(splitArguments(QStringLiteral("-IOFF \"/b/a b.rar\" @/p/Lists/1.txt")),
+             (QStringList{"-IOFF", "/b/a b.rar", "@/p/Lists/1.txt"}));
+}
+
+void TestWinExec::missingFileInExistingFolderIs2() {
+    kv::test::TempProgramFolder folder;
+    QCOMPARE(WinExec(folder.file("nothing") + " a b", kv::kSwShow), kv::kWinExecFileNotFound);
+    QCOMPARE(WinExec("\"" + folder.file("no thing") + "\" a", kv::kSwShow),
+             kv::kWinExecFileNotFound);
+    // A bare name that is nowhere, and an empty program.
+    QCOMPARE(WinExec(QStringLiteral("kv-no-such-program-here a"), kv::kSwShow),
+             kv::kWinExecFileNotFound);
+    QCOMPARE(WinExec(QStringLiteral(" \"/tmp/x.rar\" @/tmp/l.txt"), kv::kSwShow),
+             kv::kWinExecFileNotFound);
+    QCOMPARE(WinExec(QString(), kv::kSwShow), kv::kWinExecFileNotFound);
+}
+
+void TestWinExec::missingFolderIs3() {
+    kv::test::TempProgramFolder folder;
+    QCOMPARE(WinExec(folder.file("gone/pack") + " a", kv::kSwShow), kv::kWinExecPathNotFound);
+    QCOMPARE(WinExec(folder.file("My Archiver/pack") + " a -ep3 \"/b/x.rar\"", kv::kSwShow),
+             kv::kWinExecPathNotFound);
+    QCOMPARE(WinExec(QStringLiteral("\"gone dir/pack\" a"), kv::kSwShow), kv::kWinExecPathNotFound);
+    // A "folder" that is a file.
+    folder.write("plain", "x");
+    QCOMPARE(WinExec(folder.file("plain/pack"), kv::kSwShow), kv::kWinExecPathNotFound);
+}
+
+void TestWinExec::notRunnableIs11() {
+    kv::test::TempProgramFolder folder;
+    folder.write("data.txt", "just text\n");  // no execute permission
+    QCOMPARE(WinExec(folder.file("data.txt") + " a", kv::kSwShow), kv::kWinExecBadFormat);
+
+    makeExecutable(folder.file("garbage"), QByteArray("\x01\x02\x03\x04 not a program", 21));
+    QCOMPARE(WinExec(folder.file("garbage") + " a", kv::kSwShow), kv::kWinExecBadFormat);
+
+    makeExecutable(folder.file("badinterp"), "#!/nonexistent/interpreter\n");
+    QCOMPARE(WinExec(folder.file("badinterp"), kv::kSwShow), kv::kWinExecBadFormat);
+
+    QDir().mkpath(folder.file("adir"));
+    QCOMPARE(WinExec("\"" + folder.file("adir") + "\" a", kv::kSwShow), kv::kWinExecBadFormat);
+    // Nothing of these may have left a child behind.
+    QCOMPARE(::waitpid(-1, nullptr, WNOHANG), -1);
+    QCOMPARE(errno, ECHILD);
+}
+
+void TestWinExec::startsProgramWithArgumentsInProgramFolder() {
+    kv::test::TempProgramFolder folder;
+    // The started program reports its folder, its parent and its arguments, and lives on for a
+    // moment so that we can see it is not our child.
+    makeExecutable(folder.file("report"),
+                   "#!/bin/sh\n"
+                   "{ pwd; echo \"ppid=$PPID\"; for a in \"$@\"; do echo \"[$a]\"; done; } "
+                   "> out.tmp\n"
+                   "echo END >> out.tmp\n"
+                   "mv out.tmp out.txt\n"
+                   "sleep 0.3\n");
+    const QString line =
+        folder.file("report") + " a -ep3 \"" + folder.path() + "docs 08_12_2025.rar\" @/p/L/1.txt";
+    const unsigned result = WinExec(line, kv::kSwShow);
+    QVERIFY(result > 31);
+    const QByteArray out = waitForFile(folder.file("out.txt"));
+    QVERIFY2(!out.isEmpty(), "the program did not run");
+    const QList<QByteArray> lines = out.split('\n');
+    QCOMPARE(QDir(QString::fromUtf8(lines[0])).canonicalPath(),
+             QDir(folder.path()).canonicalPath());
+    QVERIFY(lines[1] != "ppid=" + QByteArray::number(::getpid()));
+    QCOMPARE(lines[2], QByteArray("[a]"));
+    QCOMPARE(lines[3], QByteArray("[-ep3]"));
+    QCOMPARE(lines[4], (QStringLiteral("[") + folder.path() + "docs 08_12_2025.rar]").toUtf8());
+    QCOMPARE(lines[5], QByteArray("[@/p/L/1.txt]"));
+    // The intermediate process is reaped and the program was adopted elsewhere: no child of
+    // ours is left, running or zombie.
+    QCOMPARE(::waitpid(-1, nullptr, WNOHANG), -1);
+    QCOMPARE(errno, ECHILD);
+}
+
+void TestWinExec::startsUnquotedPathWithBlanksAndBareNameFromPath() {
+    kv::test::TempProgramFolder folder;
+    QDir().mkpath(folder.file("My Archiver"));
+    makeExecutable(folder.file("My Archiver/pack"),
+                   "#!/bin/sh\n{ echo \"$1|$2\"; echo END; } > \"$2.tmp\"; mv \"$2.tmp\" \"$2\"\n");
+    QVERIFY(WinExec(folder.file("My Archiver/pack") + " a " + folder.file("one"), kv::kSwShow) >
+            31);
+    QCOMPARE(waitForFile(folder.file("one")),
+             QByteArray("a|" + folder.file("one").toUtf8() + "\nEND\n"));
+    // Relative to the program folder.
+    QVERIFY(WinExec("My Archiver/pack b " + folder.file("two"), kv::kSwShow) > 31);
+    QVERIFY(!waitForFile(folder.file("two")).isEmpty());
+    // A bare name along PATH.
+    QVERIFY(WinExec(QStringLiteral("true"), kv::kSwShow) > 31);
+    QCOMPARE(::waitpid(-1, nullptr, WNOHANG), -1);
+}
+
+void TestWinExec::hookReplacesLaunch() {
+    QStringList seen;
+    {
+        kv::ScopedWinExecHook hook([&](const QString& line, int show) {
+            seen << line + "|" + QString::number(show);
+            return 3u;
+        });
+        QCOMPARE(WinExec(QStringLiteral("/usr/bin/7zz a x"), kv::kSwShow), 3u);
+    }
+    QCOMPARE(seen, QStringList{"/usr/bin/7zz a x|5"});
+    // Gone with the scope: the real launch answers again.
+    QCOMPARE(WinExec(QStringLiteral("/nonexistent-dir/x"), kv::kSwShow), kv::kWinExecPathNotFound);
+}
+
+QTEST_GUILESS_MAIN(TestWinExec)
+#include "tst_winexec.moc"
