@@ -1,6 +1,90 @@
 #include <QApplication>
+#include <QDir>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <sys/socket.h>
+#include <unistd.h>
+#include <csignal>
+
+#include "app/startup.h"
+#include "app/tform1.h"
+#include "platform/autostart.h"
+#include "platform/instancechannel.h"
+#include "platform/programfolder.h"
+#include "widgets/messageboxes.h"
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void onTerminationSignal(int) {
+    const char c = 1;
+    [[maybe_unused]] const auto written = ::write(signalPipe[1], &c, 1);
+}
+
+// A session log-out (SIGTERM), Ctrl+C (SIGINT) or a closed terminal (SIGHUP) ends the program
+// the same way as its exit button: on the event loop, through the main window's destruction.
+void watchTerminationSignals(kv::TForm1& form) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) {
+        return;
+    }
+    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &form);
+    QObject::connect(notifier, &QSocketNotifier::activated, &form, [&form] {
+        char c;
+        [[maybe_unused]] const auto got = ::read(signalPipe[0], &c, 1);
+        form.BitBtn9Click();
+    });
+    struct sigaction sa {};
+    sa.sa_handler = onTerminationSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+        ::sigaction(sig, &sa, nullptr);
+    }
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    return 0;
+    const QString executable = QCoreApplication::applicationFilePath();
+    QCoreApplication::setApplicationName(kv::applicationTitle(executable));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    // 1. The program's folder is the current folder; 2. the language name.
+    kv::setProgramFolder(QCoreApplication::applicationDirPath());
+    QDir::setCurrent(kv::programFolder());
+    const QString language = kv::languageNameAtEntry();
+
+    // 3.-4. A running copy is asked to show itself, and this copy ends.
+    kv::InstanceChannel channel(QStringLiteral("TForm1"), kv::mainWindowCaption(language));
+    const auto claim = channel.claim(kv::TForm1::kShowRequest, 1, 1);
+    if (claim == kv::InstanceChannel::Claim::HandedOver) {
+        return 0;
+    }
+    if (claim == kv::InstanceChannel::Claim::Failed) {
+        qWarning("kelvotrin: cannot watch for a second start: %s", qPrintable(channel.errorText()));
+    }
+
+    // 5. The main window, then the event loop.
+    kv::QtMessageBoxService boxes;
+    kv::setMessageBoxService(&boxes);
+    QStringList arguments = QCoreApplication::arguments();
+    arguments.removeFirst();
+    int result = 0;
+    {
+        kv::TForm1 form({arguments, executable});
+        QObject::connect(&channel, &kv::InstanceChannel::messageReceived, &form,
+                         &kv::TForm1::onWindowMessage);
+        watchTerminationSignals(form);
+        form.showAtStart();
+        if (qEnvironmentVariableIsSet("KELVOTRIN_EXIT_WHEN_SHOWN")) {
+            // For start-up measurements: end as soon as the window has been shown.
+            QTimer::singleShot(0, &form, [&form] { form.BitBtn9Click(); });
+        }
+        result = app.exec();
+    }
+    kv::setMessageBoxService(nullptr);
+    return result;
 }

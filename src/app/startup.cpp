@@ -1,0 +1,148 @@
+#include "app/startup.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <algorithm>
+#include <stdexcept>
+
+#include "app/appstate.h"
+#include "platform/codepage1251.h"
+#include "platform/messagebox.h"
+#include "platform/programfolder.h"
+
+namespace kv {
+
+QString mainWindowCaption(const QString& languageName) {
+    return languageName == kRussian ? QStringLiteral("Кельвотрин") : QStringLiteral("Kelvotrin");
+}
+
+namespace {
+
+// The first line of a 1251 text file, without its line break; null when the file cannot be read.
+QString firstLine(const QString& path, bool* readable) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *readable = false;
+        return {};
+    }
+    *readable = true;
+    QByteArray line = file.readLine(4096);
+    while (line.endsWith('\n') || line.endsWith('\r')) {
+        line.chop(1);
+    }
+    return cp1251::decode(line);
+}
+
+}  // namespace
+
+QString languageNameAtEntry() {
+    const QString path = inProgramFolder(kLanguageFile);
+    if (!QFileInfo::exists(path)) {
+        return kRussian;
+    }
+    bool readable = false;
+    const QString name = firstLine(path, &readable);
+    return readable ? name : kRussian;
+}
+
+void writeLanguageFile(const QString& name) {
+    const QString path = inProgramFolder(kLanguageFile);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        throw std::runtime_error(QStringLiteral("Cannot write %1: %2")
+                                     .arg(QDir::toNativeSeparators(path), file.errorString())
+                                     .toStdString());
+    }
+    file.write(cp1251::encode(name) + "\r\n");
+    if (!file.commit()) {
+        throw std::runtime_error(QStringLiteral("Cannot write %1: %2")
+                                     .arg(QDir::toNativeSeparators(path), file.errorString())
+                                     .toStdString());
+    }
+}
+
+QString readOrCreateLanguageFile() {
+    const QString path = inProgramFolder(kLanguageFile);
+    if (QFileInfo::exists(path)) {
+        bool readable = false;
+        const QString name = firstLine(path, &readable);
+        if (!readable) {
+            throw std::runtime_error(
+                QStringLiteral("Cannot read %1").arg(QDir::toNativeSeparators(path)).toStdString());
+        }
+        return name;
+    }
+    writeLanguageFile(kRussian);
+    return kRussian;
+}
+
+QStringList dictionaryLanguages(bool* present) {
+    QDir dir(programFolder());
+    const QFileInfoList entries = dir.entryInfoList(
+        {QStringLiteral("*.dic")},
+        QDir::Files | QDir::Dirs | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    QStringList names;
+    for (const QFileInfo& entry : entries) {
+        // The name without the part after its last dot.
+        const QString name = entry.fileName();
+        names << name.left(name.lastIndexOf(u'.'));
+    }
+    *present = !entries.isEmpty();
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        return a.compare(b, Qt::CaseInsensitive) < 0;
+    });
+    return names;
+}
+
+namespace {
+
+bool createIfMissing(const QString& fileName, const QList<FieldDef>& layout) {
+    if (QFileInfo::exists(inProgramFolder(fileName))) {
+        return false;
+    }
+    Table::create(inProgramFolder(fileName), layout);
+    return true;
+}
+
+// Runs one step of the start-up; a table error is reported and the start-up goes on.
+template <typename Step>
+void reported(Step step) {
+    try {
+        step();
+    } catch (const StoreError& e) {
+        reportError(e.message());
+    }
+}
+
+}  // namespace
+
+void createAndOpenTables(AppState& state) {
+    reported([&] {
+        createIfMissing(kTasksFile, tasksLayout());
+        state.table1.open();
+    });
+    reported([&] {
+        createIfMissing(kObjectsFile, objectsLayout());
+        state.table2.open();
+    });
+    reported([&] {
+        createIfMissing(kWorkingObjectsFile, objectsLayout());
+        state.table3.open();
+    });
+    reported([&] {
+        if (createIfMissing(kArchiversFile, archiversLayout())) {
+            // TODO(discovery): fill the new table by archiver discovery.
+        }
+    });
+}
+
+void ensureListsFolder() {
+    const QString path = inProgramFolder(kListsFolder);
+    if (!QFileInfo(path).isDir()) {
+        QDir().mkpath(path);
+    }
+}
+
+}  // namespace kv

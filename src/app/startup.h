@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace kv {
+
+class AppState;
+
+inline const QString kRussian = QStringLiteral("Russian");
+inline const QString kLanguageFile = QStringLiteral("lang.txt");
+inline const QString kListsFolder = QStringLiteral("Lists");
+
+// The main window's caption by which a running copy is found: "Кельвотрин" when the language
+// name is exactly "Russian", "Kelvotrin" for any other.
+QString mainWindowCaption(const QString& languageName);
+
+// The language name at program entry: "Russian", or the first line of lang.txt when it exists.
+QString languageNameAtEntry();
+
+// Reads lang.txt again, creating it with "Russian" when it is missing. Raises std::runtime_error
+// with a message naming the file when it can neither be read nor created.
+QString readOrCreateLanguageFile();
+// Rewrites lang.txt with `name` (1251 text, CR LF).
+void writeLanguageFile(const QString& name);
+
+// The languages of the dictionary files in the program folder: every entry named "*.dic"
+// (files and folders, hidden ones included), by its name without the extension, sorted.
+// `present` is set when there is at least one such entry.
+QStringList dictionaryLanguages(bool* present);
+
+// Creates the tables that are missing and opens Table1 to Table3, in the order of the start-up.
+// A newly created archers.dbf is filled by archiver discovery. A table that cannot be created
+// or opened (a damaged file, say) is reported and left closed; the file is never replaced.
+void createAndOpenTables(AppState& state);
+
+// Creates the Lists folder when it is missing.
+void ensureListsFolder();
+
+}  // namespace kv

@@ -1,0 +1,654 @@
+#include "app/tform1.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCursor>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
+#include <QSignalBlocker>
+#include <QStyle>
+#include <QSystemTrayIcon>
+#include <stdexcept>
+
+#include "app/startup.h"
+#include "platform/autostart.h"
+#include "platform/clock.h"
+#include "platform/datetimetext.h"
+#include "platform/messagebox.h"
+#include "scheduler/tick.h"
+#include "widgets/dbgrid.h"
+
+namespace kv {
+
+namespace {
+
+constexpr int kMargin = 8;
+constexpr int kGap = 6;
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption,
+                        const QString& hint, QStyle::StandardPixmap glyph) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    if (!hint.isEmpty()) {
+        b->setToolTip(hint);
+    }
+    if (glyph != QStyle::SP_CustomBase) {
+        b->setIcon(parent->style()->standardIcon(glyph));
+    }
+    b->setFocusPolicy(Qt::StrongFocus);
+    return b;
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption) {
+    auto* l = new QLabel(caption, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    return l;
+}
+
+}  // namespace
+
+QIcon programIcon() {
+    QPixmap pixmap(64, 64);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    // A box (the archive) with a clock face on it (the schedule).
+    p.setPen(QPen(QColor(0x5a, 0x3a, 0x12), 3));
+    p.setBrush(QColor(0xd9, 0xa4, 0x41));
+    p.drawRoundedRect(QRectF(6, 14, 52, 44), 6, 6);
+    p.setBrush(QColor(0xf4, 0xe3, 0xbd));
+    p.drawRect(QRectF(6, 14, 52, 12));
+    p.setPen(QPen(QColor(0x1f, 0x3f, 0x7a), 3));
+    p.setBrush(Qt::white);
+    p.drawEllipse(QPointF(40, 40), 15, 15);
+    p.drawLine(QPointF(40, 40), QPointF(40, 30));
+    p.drawLine(QPointF(40, 40), QPointF(47, 44));
+    p.end();
+    return QIcon(pixmap);
+}
+
+TForm1::TForm1(Options options, QWidget* parent)
+    : QWidget(parent), options_(std::move(options)), icon_(programIcon()) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowIcon(icon_);
+    terminate = [] { QCoreApplication::quit(); };
+    trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+    createControls();
+    guarded([this] { FormCreate(); });
+}
+
+TForm1::~TForm1() {
+    // The destruction step: check marks back into Flag, then every table closed.
+    guarded([this] {
+        if (state.table1.isOpen()) {
+            GridToTable(state);
+        }
+    });
+    for (Table* t : {&state.table1, &state.table2, &state.table3, &state.table4}) {
+        guarded([t] { t->close(); });
+    }
+    if (trayIcon_) {
+        trayIcon_->hide();
+    }
+}
+
+void TForm1::createControls() {
+    setWindowTitle(QStringLiteral("Кельвотрин"));
+
+    Label1 = makeLabel(this, "Label1", QStringLiteral("Список задач"));
+    QFont titleFont = Label1->font();
+    titleFont.setBold(true);
+    Label1->setFont(titleFont);
+
+    DBGrid1 = new DBGrid(this);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setToolTip(QStringLiteral("Список задач архивации"));
+    DBGrid1->bind(
+        &state.table1, &state.marks,
+        {
+            {QString(), QString(), 26},
+            {QStringLiteral("Name"), QStringLiteral("Задача"), 170},
+            {QStringLiteral("SledTimeStr"), QStringLiteral("Время следующей задачи"), 190},
+            {QStringLiteral("WorkTime"), QStringLiteral("Время последнего выполнения"), 210},
+            {QStringLiteral("Opis"), QStringLiteral("Описание"), 300},
+        });
+
+    Label4 = makeLabel(this, "Label4", QStringLiteral("Выполнение задач приостановлено!"));
+    QFont alarm = Label4->font();
+    alarm.setBold(true);
+    alarm.setPointSizeF(alarm.pointSizeF() * 1.4);
+    Label4->setFont(alarm);
+    QPalette red = Label4->palette();
+    red.setColor(QPalette::WindowText, Qt::red);
+    Label4->setPalette(red);
+    Label4->hide();
+
+    Label3 = makeLabel(this, "Label3", QStringLiteral("Текущее время"));
+    Label5 = makeLabel(this, "Label5", QString());
+    QFont clockFont = Label5->font();
+    clockFont.setBold(true);
+    Label5->setFont(clockFont);
+
+    Editt5 = new QCheckBox(QStringLiteral("Приостановить выполнение всех задач архивации"), this);
+    Editt5->setObjectName(QStringLiteral("Editt5"));
+
+    BitBtn1 = makeButton(this, "BitBtn1", QStringLiteral("Добавить        "),
+                         QStringLiteral("Добавить новую задачу в список"), QStyle::SP_FileIcon);
+    BitBtn6 = makeButton(this, "BitBtn6", QStringLiteral("Изменить       "),
+                         QStringLiteral("Изменить выбранную в списке задачу"),
+                         QStyle::SP_FileDialogDetailedView);
+    BitBtn2 =
+        makeButton(this, "BitBtn2", QStringLiteral("Удалить           "),
+                   QStringLiteral("Удалить выбранную задачу из списка"), QStyle::SP_TrashIcon);
+    BitBtn3 = makeButton(this, "BitBtn3", QStringLiteral("Восстановить"),
+                         QStringLiteral("Восстановить данные из архива выбранной задачи"),
+                         QStyle::SP_DialogOpenButton);
+    Label2 = makeLabel(this, "Label2", QStringLiteral("Выполнить задачи"));
+    Label2->setAlignment(Qt::AlignCenter);
+    BitBtn5 =
+        makeButton(this, "BitBtn5", QStringLiteral("выделенную  "),
+                   QStringLiteral("Выполнить выбранную в списке задачу"), QStyle::SP_MediaPlay);
+    BitBtn11 =
+        makeButton(this, "BitBtn11", QStringLiteral("выделенную  "),
+                   QStringLiteral("Выполнить выбранную в списке задачу и выключить компьютер"),
+                   QStyle::SP_BrowserStop);
+    BitBtn4 =
+        makeButton(this, "BitBtn4", QStringLiteral("все                      "),
+                   QStringLiteral("Выполнить все задачи в списке"), QStyle::SP_MediaSeekForward);
+    BitBtn7 = makeButton(this, "BitBtn7", QStringLiteral("отмеченные   "),
+                         QStringLiteral("Выполнить задачи, отмеченные в списке "),
+                         QStyle::SP_DialogApplyButton);
+    BitBtn8 = makeButton(this, "BitBtn8", QStringLiteral("Список настроек архиваторов"), QString(),
+                         QStyle::SP_ComputerIcon);
+    BitBtn9 = makeButton(this, "BitBtn9", QStringLiteral("  Выйти из программы"), QString(),
+                         QStyle::SP_DialogCloseButton);
+    Button2 = makeButton(this, "Button2", QStringLiteral("О программе"), QString(),
+                         QStyle::SP_CustomBase);
+    Button2->setEnabled(false);
+    BitBtn10 = makeButton(this, "BitBtn10", QStringLiteral("Помощь"), QString(),
+                          QStyle::SP_DialogHelpButton);
+    CheckBox2 = new QCheckBox(QStringLiteral("Автозапуск программы"), this);
+    CheckBox2->setObjectName(QStringLiteral("CheckBox2"));
+    Button10 = makeButton(this, "Button10", QStringLiteral("Создать ярлык на рабочем столе"),
+                          QString(), QStyle::SP_CustomBase);
+    ComboBox1 = new QComboBox(this);
+    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
+    ComboBox1->setToolTip(QStringLiteral("Language"));
+    ComboBox1->setEditable(false);
+    QPalette yellow = ComboBox1->palette();
+    yellow.setColor(QPalette::Button, Qt::yellow);
+    yellow.setColor(QPalette::Base, Qt::yellow);
+    ComboBox1->setPalette(yellow);
+    ComboBox1->setStyleSheet(QStringLiteral("QComboBox { background: yellow; color: black; }"));
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    N1 = PopupMenu1->addAction(QStringLiteral("Развернуть"));
+    N1->setObjectName(QStringLiteral("N1"));
+    N2 = PopupMenu1->addAction(QStringLiteral("Приостановить"));
+    N2->setObjectName(QStringLiteral("N2"));
+    N2->setCheckable(true);
+    N3 = PopupMenu1->addAction(QStringLiteral("Выход"));
+    N3->setObjectName(QStringLiteral("N3"));
+
+    auto wire = [this](QPushButton* b, void (TForm1::*handler)()) {
+        connect(b, &QPushButton::clicked, this,
+                [this, handler] { guarded([=] { (this->*handler)(); }); });
+    };
+    wire(BitBtn1, &TForm1::BitBtn1Click);
+    wire(BitBtn6, &TForm1::BitBtn6Click);
+    wire(BitBtn2, &TForm1::BitBtn2Click);
+    wire(BitBtn3, &TForm1::BitBtn3Click);
+    wire(BitBtn5, &TForm1::BitBtn5Click);
+    wire(BitBtn11, &TForm1::BitBtn11Click);
+    wire(BitBtn4, &TForm1::BitBtn4Click);
+    wire(BitBtn7, &TForm1::BitBtn7Click);
+    wire(BitBtn8, &TForm1::BitBtn8Click);
+    wire(BitBtn9, &TForm1::BitBtn9Click);
+    wire(BitBtn10, &TForm1::BitBtn10Click);
+    wire(Button2, &TForm1::Button2Click);
+    wire(Button10, &TForm1::Button10Click);
+    connect(Editt5, &QCheckBox::toggled, this, [this] { guarded([this] { Editt5Click(); }); });
+    connect(CheckBox2, &QCheckBox::toggled, this,
+            [this] { guarded([this] { CheckBox2Click(); }); });
+    connect(ComboBox1, &QComboBox::activated, this,
+            [this] { guarded([this] { ComboBox1Change(); }); });
+    connect(N1, &QAction::triggered, this, [this] { guarded([this] { N1Click(); }); });
+    connect(N2, &QAction::triggered, this, [this] { guarded([this] { N2Click(); }); });
+    connect(N3, &QAction::triggered, this, [this] { guarded([this] { N3Click(); }); });
+    connect(DBGrid1, &DBGrid::cellClicked, this,
+            [this](int column, int row) { guarded([=] { DBGrid1CellClick(column, row); }); });
+    connect(DBGrid1, &DBGrid::rowDoubleClicked, this,
+            [this] { guarded([this] { DBGrid1DblClick(); }); });
+    connect(&state.timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1Timer(); }); });
+    connect(&state.timer2, &QTimer::timeout, this, [this] { guarded([this] { Timer2Timer(); }); });
+    connect(&state.timer3, &QTimer::timeout, this, [this] { guarded([this] { Timer3Timer(); }); });
+
+    auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(esc, &QShortcut::activated, this, [this] { guarded([this] { BitBtn9Click(); }); });
+
+    setToolTipDuration(-1);
+    setMinimumSize(760, 420);
+    resize(920, 560);
+}
+
+void TForm1::FormCreate() {
+    // 1. Message texts and 2. the multi-line captions.
+    state.texts.resetToBuiltIn();
+    BitBtn3->setText(QStringLiteral("Восстановить\r\n данные  "));
+    BitBtn11->setText(QStringLiteral("выделенную\r\nи выключить\r\nкомпьютер"));
+
+    // 3. Language set-up: the dictionaries beside the program and lang.txt.
+    bool present = false;
+    const QStringList languages = dictionaryLanguages(&present);
+    state.dictionariesPresent = present;
+    ComboBox1->setVisible(present);
+    ComboBox1->clear();
+    ComboBox1->addItems(languages);
+    try {
+        state.currentLanguage = readOrCreateLanguageFile();
+    } catch (const std::runtime_error& e) {
+        state.currentLanguage = kRussian;
+        reportError(QString::fromStdString(e.what()));
+    }
+    ComboBox1->setCurrentIndex(ComboBox1->findText(state.currentLanguage, Qt::MatchFixedString));
+
+    // 4. Process-wide flags.
+    state.powerOffAfterRun = false;
+    state.autoStarted = !options_.arguments.isEmpty() && options_.arguments.first() == u"r";
+    state.tasksPaused = false;
+    state.tickInterval = 1000;
+    state.startingUp = true;
+
+    // 5. Tables; 6. the Lists folder; 7. the autostart box; 8. the start-up pass in 3 s.
+    createAndOpenTables(state);
+    ensureListsFolder();
+    CheckBox2->setChecked(autostartEntryExists(options_.executablePath));
+    state.timer2.start();
+    state.timer3.start();
+}
+
+void TForm1::showAtStart() {
+    const QRect screen = QApplication::primaryScreen()
+                             ? QApplication::primaryScreen()->availableGeometry()
+                             : QRect(0, 0, 1024, 768);
+    move(screen.center() - rect().center());
+    if (state.autoStarted) {
+        // Straight into the tray, as the first activation would put it.
+        activatedOnce_ = true;
+        guarded([this] {
+            hideToTray();
+            DBGrid1->setCheckColumnVisible(true);
+            TableToGrid(state);
+        });
+        return;
+    }
+    show();
+}
+
+bool TForm1::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate) {
+        guarded([this] { FormActivate(); });
+    }
+    return QWidget::event(e);
+}
+
+void TForm1::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    if (!activatedOnce_) {
+        guarded([this] { FormActivate(); });
+    }
+}
+
+void TForm1::FormActivate() {
+    const bool first = !activatedOnce_;
+    activatedOnce_ = true;
+    if (first && state.autoStarted) {
+        hideToTray();
+    }
+    if (!DBGrid1->checkColumnVisible()) {
+        DBGrid1->setCheckColumnVisible(true);
+    }
+    if (state.table1.isOpen()) {
+        TableToGrid(state);
+    }
+}
+
+void TForm1::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    FormResize();
+}
+
+void TForm1::FormResize() {
+    const int w = width();
+    const int h = height();
+    auto place = [](QWidget* widget, int x, int y, int width, int height) {
+        widget->setGeometry(x, y, width, height);
+    };
+    auto hint = [](QWidget* widget) { return widget->sizeHint(); };
+
+    // Top row: title, clock and language on the left; the About button keeps its distance from
+    // the right edge.
+    const int topH =
+        std::max({hint(Button2).height(), hint(ComboBox1).height(), hint(Label1).height()});
+    place(Label1, kMargin, kMargin, hint(Label1).width(), topH);
+    int x = kMargin + hint(Label1).width() + 40;
+    place(Label3, x, kMargin, hint(Label3).width(), topH);
+    x += hint(Label3).width() + kGap;
+    const int clockW = Label5->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00 PM")) + 8;
+    place(Label5, x, kMargin, clockW, topH);
+    x += clockW + 20;
+    place(ComboBox1, x, kMargin, std::max(130, hint(ComboBox1).width()), topH);
+    place(Button2, w - kMargin - hint(Button2).width(), kMargin, hint(Button2).width(), topH);
+
+    // Bottom rows keep their distance from the bottom edge; the right-hand controls also from
+    // the right edge.
+    auto buttonSize = [&](QPushButton* b) { return hint(b); };
+    const int row2H = std::max({buttonSize(BitBtn8).height(), buttonSize(BitBtn9).height(),
+                                hint(CheckBox2).height()}) +
+                      4;
+    int row1H = 0;
+    for (QPushButton* b :
+         {BitBtn1, BitBtn6, BitBtn2, BitBtn3, BitBtn5, BitBtn11, BitBtn4, BitBtn7}) {
+        row1H = std::max(row1H, buttonSize(b).height());
+    }
+    row1H += 4;
+    const int row2Y = h - kMargin - row2H;
+    const int row1Y = row2Y - kGap - row1H;
+    const int label2H = hint(Label2).height();
+
+    x = kMargin;
+    for (QPushButton* b : {BitBtn1, BitBtn6, BitBtn2, BitBtn3}) {
+        const int bw = buttonSize(b).width() + 8;
+        place(b, x, row1Y, bw, row1H);
+        x += bw + kGap;
+    }
+    int right = w - kMargin;
+    int runLeft = right;
+    for (QPushButton* b : {BitBtn7, BitBtn4, BitBtn11, BitBtn5}) {
+        const int bw = buttonSize(b).width() + 8;
+        runLeft -= bw;
+        place(b, runLeft, row1Y, bw, row1H);
+        runLeft -= kGap;
+    }
+    runLeft += kGap;
+    place(Label2, runLeft, row1Y - label2H - 2, right - runLeft, label2H);
+
+    x = kMargin;
+    for (QWidget* c : std::initializer_list<QWidget*>{BitBtn8, CheckBox2, Button10, BitBtn10}) {
+        const int cw = hint(c).width() + (qobject_cast<QPushButton*>(c) ? 8 : 0);
+        place(c, x, row2Y, cw, row2H);
+        x += cw + kGap + 4;
+    }
+    const int exitW = buttonSize(BitBtn9).width() + 8;
+    place(BitBtn9, right - exitW, row2Y, exitW, row2H);
+
+    // The task list grows with the window; the pause box stays just below it.
+    const int pauseH = std::max(hint(Editt5).height(), hint(Label4).height());
+    const int gridTop = kMargin + topH + kGap;
+    const int gridBottom = row1Y - label2H - 2 - kGap - pauseH - kGap;
+    place(DBGrid1, kMargin, gridTop, w - 2 * kMargin, std::max(40, gridBottom - gridTop));
+    const int pauseY = gridTop + std::max(40, gridBottom - gridTop) + kGap;
+    place(Editt5, kMargin, pauseY, hint(Editt5).width(), pauseH);
+    place(Label4, kMargin + hint(Editt5).width() + 24, pauseY, hint(Label4).width(), pauseH);
+}
+
+void TForm1::guarded(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const StoreError& e) {
+        reportError(e.message());
+    } catch (const std::exception& e) {
+        reportError(QString::fromStdString(e.what()));
+    }
+}
+
+void TForm1::focusList() {
+    DBGrid1->setFocus();
+}
+
+void TForm1::reopenTasksAndReturn(const QString& name) {
+    state.table1.close();
+    state.table1.open();
+    TableToGrid(state);
+    returnToTask(state.table1, name);
+}
+
+// --- Start-up pass, tick, pause ----------------------------------------------------------------
+
+void TForm1::StartScheduler() {
+    kv::StartScheduler(state);
+}
+
+void TForm1::Timer1Timer() {
+    kv::Timer1Timer(state);
+}
+
+void TForm1::Timer2Timer() {
+    Label5->setText(longTimeText(clock().now().time()));
+    // A suspend or a jump of the wall clock: due tasks start now, not when the tick's interval,
+    // which stood still meanwhile, runs out.
+    CatchUpAfterClockJump(state, clockWatch_);
+}
+
+void TForm1::Timer3Timer() {
+    StartScheduler();
+    Button2->setEnabled(true);
+    state.timer3.stop();
+}
+
+void TForm1::Editt5Click() {
+    state.pauseBoxChecked = Editt5->isChecked();
+    N2->setChecked(Editt5->isChecked());
+    kv::Editt5Click(state);
+    Label4->setVisible(Editt5->isChecked());
+    focusList();
+}
+
+void TForm1::DBGrid1CellClick(int column, int row) {
+    kv::DBGrid1CellClick(state, column, row);
+}
+
+void TForm1::N2Click() {
+    // The box follows the pause that the scheduler applied; its own handler must not apply it
+    // a second time.
+    const bool paused = kv::N2Click(state);
+    {
+        const QSignalBlocker block(Editt5);
+        Editt5->setChecked(paused);
+    }
+    N2->setChecked(paused);
+    Label4->setVisible(paused);
+    SetTrayIcon(3, icon_, state.tasksPaused);
+}
+
+// --- Commands --------------------------------------------------------------------------------
+
+void TForm1::DBGrid1DblClick() {
+    BitBtn6Click();
+}
+void TForm1::BitBtn1Click() {}
+void TForm1::BitBtn6Click() {}
+void TForm1::BitBtn2Click() {}
+void TForm1::BitBtn3Click() {}
+void TForm1::BitBtn5Click() {}
+void TForm1::BitBtn11Click() {}
+void TForm1::BitBtn4Click() {}
+void TForm1::BitBtn7Click() {}
+void TForm1::BitBtn8Click() {}
+void TForm1::BitBtn10Click() {}
+void TForm1::Button2Click() {}
+void TForm1::Button10Click() {}
+void TForm1::ComboBox1Change() {}
+
+void TForm1::BitBtn9Click() {
+    endProgram();
+}
+
+void TForm1::CheckBox2Click() {
+    if (CheckBox2->isChecked()) {
+        QString error;
+        if (!writeAutostartEntry(options_.executablePath, &error)) {
+            messageBox(QStringLiteral("Failed to set data for '%1'")
+                           .arg(applicationTitle(options_.executablePath)));
+        }
+    } else {
+        removeAutostartEntry(options_.executablePath);
+    }
+}
+
+void TForm1::endProgram() {
+    ending_ = true;
+    if (terminate) {
+        terminate();
+    }
+}
+
+// --- Tray and window messages -----------------------------------------------------------------
+
+QString TForm1::trayToolTip(bool paused) const {
+    const bool russian = !state.dictionariesPresent || state.currentLanguage == kRussian;
+    if (russian) {
+        return paused ? QStringLiteral("Кельвотрин.\r\nЗадачи остановлены")
+                      : QStringLiteral("Кельвотрин.\r\nЗадачи выполняются");
+    }
+    return paused ? QStringLiteral("Kelvotrin.\r\nTasks are stopped")
+                  : QStringLiteral("Kelvotrin.\r\nTasks are executed");
+}
+
+void TForm1::SetTrayIcon(int action, const QIcon& icon, bool paused) {
+    QString tip = trayToolTip(paused).left(63);
+    tip.remove(u'\r');
+    switch (action) {
+        case 1:
+            if (!trayIcon_) {
+                trayIcon_ = new QSystemTrayIcon(this);
+                connect(trayIcon_, &QSystemTrayIcon::activated, this,
+                        [this](QSystemTrayIcon::ActivationReason reason) {
+                            switch (reason) {
+                                case QSystemTrayIcon::Trigger:
+                                    guarded([this] { trayCallback(kLeftButtonUp); });
+                                    break;
+                                case QSystemTrayIcon::DoubleClick:
+                                    guarded([this] { trayCallback(kLeftButtonDoubleClick); });
+                                    break;
+                                case QSystemTrayIcon::Context:
+                                    guarded([this] { trayCallback(kRightButtonUp); });
+                                    break;
+                                default:
+                                    break;
+                            }
+                        });
+            }
+            trayIcon_->setIcon(icon);
+            trayIcon_->setToolTip(tip);
+            trayIcon_->show();
+            break;
+        case 2:
+            if (trayIcon_) {
+                trayIcon_->hide();
+            }
+            break;
+        case 3:
+            if (trayIcon_) {
+                trayIcon_->setIcon(icon);
+                trayIcon_->setToolTip(tip);
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+bool TForm1::inTray() const {
+    return trayIcon_ && trayIcon_->isVisible();
+}
+
+void TForm1::hideToTray() {
+    if (!trayAvailable()) {
+        // Without a notification area a hidden window could not be brought back: minimise it.
+        showMinimized();
+        return;
+    }
+    SetTrayIcon(1, icon_, state.tasksPaused);
+    hide();
+}
+
+void TForm1::restoreFromTray() {
+    SetTrayIcon(2, icon_, state.tasksPaused);
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+void TForm1::trayCallback(int mouseMessage) {
+    const QPoint cursor = QCursor::pos();
+    switch (mouseMessage) {
+        case kLeftButtonUp:
+        case kLeftButtonDoubleClick:
+            restoreFromTray();
+            break;
+        case kRightButtonUp:
+            PopupMenu1->popup(cursor);
+            break;
+        default:
+            break;
+    }
+}
+
+void TForm1::onWindowMessage(quint32 message, qint32 wParam, qint32 lParam) {
+    if (message == kTrayMessage) {
+        guarded([=] { trayCallback(lParam); });
+        return;
+    }
+    if (message != kShowRequest) {
+        return;
+    }
+    guarded([this] {
+        SetTrayIcon(2, icon_, state.tasksPaused);
+        if (isMinimized()) {
+            showNormal();
+        } else {
+            show();
+        }
+        raise();
+        activateWindow();
+        QApplication::alert(this);
+    });
+}
+
+void TForm1::N1Click() {
+    restoreFromTray();
+}
+
+void TForm1::N3Click() {
+    SetTrayIcon(2, icon_, state.tasksPaused);
+    endProgram();
+}
+
+void TForm1::closeEvent(QCloseEvent* e) {
+    if (ending_) {
+        e->accept();
+        return;
+    }
+    // The close box hides the window; the tasks keep running.
+    e->ignore();
+    guarded([this] { hideToTray(); });
+}
+
+void TForm1::changeEvent(QEvent* e) {
+    QWidget::changeEvent(e);
+    if (e->type() == QEvent::WindowStateChange && isMinimized() && trayAvailable() && !ending_) {
+        // The minimise box hides the window into the tray as well.
+        QTimer::singleShot(0, this, [this] { guarded([this] { hideToTray(); }); });
+    }
+}
+
+}  // namespace kv

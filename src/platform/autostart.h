@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+namespace kv {
+
+// The program's start with the user's session: an XDG autostart entry
+// $XDG_CONFIG_HOME/autostart/<application title>.desktop whose Exec line is the quoted full path
+// of the executable, a blank and "r". "The entry exists" means that this file exists.
+
+// The application title: the executable's file name cut at its first dot, every character after
+// the first in lower case ("MyBackup.bin" -> "Mybackup").
+QString applicationTitle(const QString& executablePath);
+
+QString autostartEntryPath(const QString& executablePath);
+bool autostartEntryExists(const QString& executablePath);
+// Writes (or rewrites) the entry; false with `error` set when the file cannot be written.
+bool writeAutostartEntry(const QString& executablePath, QString* error);
+// Removes the entry when it exists.
+void removeAutostartEntry(const QString& executablePath);
+
+}  // namespace kv
