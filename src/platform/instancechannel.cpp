@@ -1,10 +1,10 @@
 #include "platform/instancechannel.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QUrl>
 #include <QtEndian>
 
 #include <fcntl.h>
@@ -79,9 +79,11 @@ QString InstanceChannel::folder() const {
 }
 
 QString InstanceChannel::serverPath() const {
-    const QString name = QString::fromLatin1(
-        QUrl::toPercentEncoding(windowClass_ + u'.' + caption_, QByteArray(), "/"));
-    return folder() + QStringLiteral("/kelvotrin-") + name;
+    // The caption in a short, file-name-safe form: socket paths are limited to 107 bytes.
+    const QByteArray digest =
+        QCryptographicHash::hash(caption_.toUtf8(), QCryptographicHash::Sha256).toHex().left(16);
+    return folder() + QStringLiteral("/kelvotrin-") + windowClass_ + u'-' +
+           QString::fromLatin1(digest);
 }
 
 InstanceChannel::Claim InstanceChannel::claim(quint32 message, qint32 wParam, qint32 lParam) {

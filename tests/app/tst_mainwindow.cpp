@@ -1,0 +1,257 @@
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSystemTrayIcon>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/startup.h"
+#include "app/tform1.h"
+#include "platform/clock.h"
+#include "platform/datetimetext.h"
+#include "store/layouts.h"
+#include "support/scriptedmessageboxes.h"
+#include "support/tempprogramfolder.h"
+#include "widgets/dbgrid.h"
+
+using namespace kv;
+using kv::test::ScriptedMessageBoxes;
+using kv::test::TempProgramFolder;
+
+namespace {
+
+// tasks.dbf with one row per name; Flag from `flags`.
+void makeTasks(const QStringList& names, const QList<bool>& flags) {
+    Table::create(kTasksFile, tasksLayout());
+    Table t(kTasksFile);
+    t.open();
+    for (int i = 0; i < names.size(); ++i) {
+        t.insert();
+        t.setString(QStringLiteral("Name"), names[i]);
+        t.setBool(QStringLiteral("Flag"), flags[i]);
+        t.setInt(QStringLiteral("VidPeriod"), 0);
+        t.post();
+    }
+    t.close();
+}
+
+QList<bool> storedFlags() {
+    Table t(kTasksFile);
+    t.open();
+    QList<bool> out;
+    for (t.first(); !t.eof(); t.next()) {
+        out << t.asBool(QStringLiteral("Flag"));
+        if (t.recNo() == t.recordCount() - 1) {
+            break;
+        }
+    }
+    return out;
+}
+
+struct Fixture {
+    QTemporaryDir config;
+    TempProgramFolder folder;
+    ScriptedMessageBoxes boxes;
+    ManualClock clock{naiveDateTime(QDate(2025, 12, 8), QTime(9, 0, 5))};
+    int terminated = 0;
+    bool tray = true;
+
+    Fixture() {
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+        setClock(&clock);
+    }
+    ~Fixture() { setClock(nullptr); }
+
+    std::unique_ptr<TForm1> form(QStringList args = {}) {
+        auto f = std::make_unique<TForm1>(
+            TForm1::Options{std::move(args), QStringLiteral("/opt/kelvotrin/kelvotrin")});
+        f->terminate = [this] { ++terminated; };
+        f->trayAvailable = [this] { return tray; };
+        return f;
+    }
+};
+
+}  // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void captionsAndHintsAreExact() {
+        Fixture fx;
+        auto form = fx.form();
+        QCOMPARE(form->windowTitle(), QStringLiteral("Кельвотрин"));
+        struct Expect {
+            const char* name;
+            QString caption;
+            QString hint;
+        };
+        const QList<Expect> expected = {
+            {"Label1", QStringLiteral("Список задач"), {}},
+            {"Label4", QStringLiteral("Выполнение задач приостановлено!"), {}},
+            {"Label3", QStringLiteral("Текущее время"), {}},
+            {"Editt5", QStringLiteral("Приостановить выполнение всех задач архивации"), {}},
+            {"BitBtn1", QStringLiteral("Добавить        "),
+             QStringLiteral("Добавить новую задачу в список")},
+            {"BitBtn6", QStringLiteral("Изменить       "),
+             QStringLiteral("Изменить выбранную в списке задачу")},
+            {"BitBtn2", QStringLiteral("Удалить           "),
+             QStringLiteral("Удалить выбранную задачу из списка")},
+            {"BitBtn3", QStringLiteral("Восстановить\r\n данные  "),
+             QStringLiteral("Восстановить данные из архива выбранной задачи")},
+            {"Label2", QStringLiteral("Выполнить задачи"), {}},
+            {"BitBtn5", QStringLiteral("выделенную  "),
+             QStringLiteral("Выполнить выбранную в списке задачу")},
+            {"BitBtn11", QStringLiteral("выделенную\r\nи выключить\r\nкомпьютер"),
+             QStringLiteral("Выполнить выбранную в списке задачу и выключить компьютер")},
+            {"BitBtn4", QStringLiteral("все                      "),
+             QStringLiteral("Выполнить все задачи в списке")},
+            {"BitBtn7", QStringLiteral("отмеченные   "),
+             QStringLiteral("Выполнить задачи, отмеченные в списке ")},
+            {"BitBtn8", QStringLiteral("Список настроек архиваторов"), {}},
+            {"BitBtn9", QStringLiteral("  Выйти из программы"), {}},
+            {"Button2", QStringLiteral("О программе"), {}},
+            {"BitBtn10", QStringLiteral("Помощь"), {}},
+            {"CheckBox2", QStringLiteral("Автозапуск программы"), {}},
+            {"Button10", QStringLiteral("Создать ярлык на рабочем столе"), {}},
+        };
+        for (const Expect& e : expected) {
+            QWidget* w = form->findChild<QWidget*>(QString::fromLatin1(e.name));
+            QVERIFY2(w, e.name);
+            QString caption;
+            if (auto* l = qobject_cast<QLabel*>(w)) {
+                caption = l->text();
+            } else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+                caption = b->text();
+            }
+            QCOMPARE(caption, e.caption);
+            QCOMPARE(w->toolTip(), e.hint);
+        }
+        QCOMPARE(form->DBGrid1->toolTip(), QStringLiteral("Список задач архивации"));
+        QCOMPARE(form->ComboBox1->toolTip(), QStringLiteral("Language"));
+        QVERIFY(form->Label4->isHidden());
+        QCOMPARE(form->N1->text(), QStringLiteral("Развернуть"));
+        QCOMPARE(form->N2->text(), QStringLiteral("Приостановить"));
+        QCOMPARE(form->N3->text(), QStringLiteral("Выход"));
+        const QStringList titles = {
+            QString(), QStringLiteral("Задача"), QStringLiteral("Время следующей задачи"),
+            QStringLiteral("Время последнего выполнения"), QStringLiteral("Описание")};
+        QCOMPARE(form->DBGrid1->columnCount(), titles.size());
+        for (int i = 0; i < titles.size(); ++i) {
+            QCOMPARE(form->DBGrid1->columnTitle(i), titles[i]);
+        }
+    }
+
+    void checkMarksMirrorFlagAndGoBackOnExit() {
+        Fixture fx;
+        makeTasks({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")},
+                  {true, false, true});
+        auto form = fx.form();
+        form->showAtStart();
+        QVERIFY(form->DBGrid1->checkColumnVisible());
+        QCOMPARE(form->state.marks.size(), 3);
+        QVERIFY(form->state.marks.at(0) && !form->state.marks.at(1) && form->state.marks.at(2));
+        QCOMPARE(form->DBGrid1->cellText(1, 1), QStringLiteral("b"));
+        QCOMPARE(form->state.table1.recNo(), 0);
+
+        // The user changes marks; Esc ends the program; destruction writes them into Flag.
+        form->state.marks.set(1, true);
+        form->state.marks.set(2, false);
+        QTest::keyClick(form.get(), Qt::Key_Escape);
+        QCOMPARE(fx.terminated, 1);
+        form.reset();
+        QCOMPARE(storedFlags(), (QList<bool>{true, true, false}));
+    }
+
+    void exitButtonEndsTheProgram() {
+        Fixture fx;
+        auto form = fx.form();
+        form->BitBtn9->click();
+        QCOMPARE(fx.terminated, 1);
+    }
+
+    void startUpPassStartsTheTickAndEnablesAbout() {
+        Fixture fx;
+        makeTasks({QStringLiteral("a"), QStringLiteral("b")}, {true, true});
+        auto form = fx.form();
+        form->showAtStart();
+        form->state.table1.moveTo(1);
+        form->Timer3Timer();
+        QVERIFY(!form->state.startingUp);
+        QCOMPARE(form->state.timer1Interval(), 1000);
+        QVERIFY(form->Button2->isEnabled());
+        QVERIFY(!form->state.timer3.isActive());
+        QCOMPARE(currentTaskName(form->state.table1), QStringLiteral("b"));
+    }
+
+    void startUpPassLeavesThePausedTickStopped() {
+        Fixture fx;
+        auto form = fx.form();
+        form->showAtStart();
+        form->Editt5->setChecked(true);
+        form->Timer3Timer();
+        QCOMPARE(form->state.timer1Interval(), 0);
+        QVERIFY(form->Label4->isVisible());
+        QVERIFY(form->N2->isChecked());
+    }
+
+    void clockShowsTheTime() {
+        Fixture fx;
+        auto form = fx.form();
+        QVERIFY(form->Label5->text().isEmpty());
+        form->Timer2Timer();
+        QCOMPARE(form->Label5->text(), longTimeText(QTime(9, 0, 5)));
+        QVERIFY(form->state.timer2.isActive());
+        QCOMPARE(form->state.timer2.interval(), 1000);
+    }
+
+    void layoutFollowsTheWindowSize() {
+        Fixture fx;
+        auto form = fx.form();
+        form->show();
+        form->resize(form->minimumSize());
+        QCoreApplication::processEvents();
+        auto check = [&](QRect* gridOut) {
+            const int w = form->width();
+            const int h = form->height();
+            const QRect grid = form->DBGrid1->geometry();
+            // The pause box just below the list, inside the window.
+            QVERIFY(form->Editt5->geometry().top() > grid.bottom());
+            QVERIFY(form->Editt5->geometry().top() - grid.bottom() < 20);
+            QCOMPARE(w - form->Button2->geometry().right(), 9);
+            QCOMPARE(h - form->BitBtn9->geometry().bottom(), 9);
+            QCOMPARE(w - form->BitBtn9->geometry().right(), 9);
+            QCOMPARE(w - form->BitBtn7->geometry().right(), 9);
+            // No two visible controls overlap.
+            QList<QWidget*> controls;
+            for (QWidget* c : form->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+                if (c->isVisible() && !c->objectName().isEmpty()) {
+                    controls << c;
+                }
+            }
+            for (int i = 0; i < controls.size(); ++i) {
+                QVERIFY(form->rect().contains(controls[i]->geometry()));
+                for (int j = i + 1; j < controls.size(); ++j) {
+                    QVERIFY2(
+                        !controls[i]->geometry().intersects(controls[j]->geometry()),
+                        qPrintable(controls[i]->objectName() + u' ' + controls[j]->objectName()));
+                }
+            }
+            *gridOut = grid;
+        };
+        QRect small;
+        check(&small);
+        form->resize(form->width() + 200, form->height() + 150);
+        QCoreApplication::processEvents();
+        QRect large;
+        check(&large);
+        QCOMPARE(large.width(), small.width() + 200);
+        QCOMPARE(large.height(), small.height() + 150);
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

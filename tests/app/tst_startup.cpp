@@ -1,0 +1,192 @@
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+
+#include "app/startup.h"
+#include "app/tform1.h"
+#include "store/layouts.h"
+#include "support/scriptedmessageboxes.h"
+#include "support/tempprogramfolder.h"
+
+using namespace kv;
+using kv::test::ScriptedMessageBoxes;
+using kv::test::TempProgramFolder;
+
+namespace {
+
+QList<FieldDef> layoutOf(const QString& file) {
+    Table t(file);
+    t.open();
+    return t.fields();
+}
+
+bool sameLayout(const QList<FieldDef>& a, const QList<FieldDef>& b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (int i = 0; i < a.size(); ++i) {
+        if (a[i].name != b[i].name || a[i].type != b[i].type ||
+            (a[i].type == FieldType::String && a[i].width != b[i].width)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+TForm1::Options options(QStringList args = {}) {
+    return {std::move(args), QStringLiteral("/opt/kelvotrin/kelvotrin")};
+}
+
+}  // namespace
+
+class TestStartup : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() {
+        // Keep the autostart entry of the machine out of reach.
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config_.path()));
+    }
+
+    void firstStartCreatesEverything() {
+        TempProgramFolder folder;
+        ScriptedMessageBoxes boxes;
+        {
+            TForm1 form(options());
+            QCOMPARE(form.state.currentLanguage, QStringLiteral("Russian"));
+            QVERIFY(form.state.table1.isOpen());
+            QVERIFY(form.state.table2.isOpen());
+            QVERIFY(form.state.table3.isOpen());
+            QVERIFY(!form.state.table4.isOpen());
+            QVERIFY(form.state.startingUp);
+            QCOMPARE(form.state.timer1Interval(), 0);
+            QVERIFY(form.state.timer3.isActive());
+            QVERIFY(!form.Button2->isEnabled());
+            QVERIFY(form.ComboBox1->isHidden());
+        }
+        QCOMPARE(folder.read(QStringLiteral("lang.txt")), QByteArray("Russian\r\n"));
+        QVERIFY(QFileInfo(folder.file(QStringLiteral("Lists"))).isDir());
+        QVERIFY(sameLayout(layoutOf(kTasksFile), tasksLayout()));
+        QVERIFY(sameLayout(layoutOf(kObjectsFile), objectsLayout()));
+        QVERIFY(sameLayout(layoutOf(kWorkingObjectsFile), objectsLayout()));
+        QVERIFY(sameLayout(layoutOf(kArchiversFile), archiversLayout()));
+        QCOMPARE(tasksLayout().size(), 26);
+        QCOMPARE(boxes.shown.size(), 0);
+    }
+
+    void existingFilesAreLeftAsTheyAre() {
+        TempProgramFolder folder;
+        ScriptedMessageBoxes boxes;
+        // Tables of another layout, an English language file, a Lists folder with a file.
+        Table::create(folder.file(kTasksFile), {{QStringLiteral("Flag"), FieldType::Boolean, 0},
+                                                {QStringLiteral("Name"), FieldType::String, 10},
+                                                {QStringLiteral("Extra"), FieldType::Integer, 0}});
+        Table::create(folder.file(kObjectsFile), objectsLayout());
+        Table::create(folder.file(kWorkingObjectsFile), objectsLayout());
+        Table::create(folder.file(kArchiversFile), archiversLayout());
+        folder.write(QStringLiteral("lang.txt"), "English\r\nsecond line\r\n");
+        folder.write(QStringLiteral("Lists/1.txt"), "/home/a\r\n");
+        const auto before = test::snapshot(folder.path());
+        {
+            TForm1 form(options());
+            QCOMPARE(form.state.currentLanguage, QStringLiteral("English"));
+            QCOMPARE(test::snapshot(folder.path()), before);
+        }
+        QVERIFY(
+            sameLayout(layoutOf(kTasksFile), {{QStringLiteral("Flag"), FieldType::Boolean, 0},
+                                              {QStringLiteral("Name"), FieldType::String, 10},
+                                              {QStringLiteral("Extra"), FieldType::Integer, 0}}));
+    }
+
+    void aDamagedTableIsReportedAndKept() {
+        TempProgramFolder folder;
+        ScriptedMessageBoxes boxes;
+        const QByteArray garbage("this is not a table at all");
+        folder.write(kTasksFile, garbage);
+        {
+            TForm1 form(options());
+            QVERIFY(!form.state.table1.isOpen());
+            QVERIFY(form.state.table2.isOpen());
+            QVERIFY(form.state.table3.isOpen());
+        }
+        QVERIFY(!boxes.shown.isEmpty());
+        QVERIFY(boxes.shown.first().text.contains(kTasksFile));
+        QCOMPARE(folder.read(kTasksFile), garbage);
+    }
+
+    void autoStartedOnlyByExactlyR() {
+        TempProgramFolder folder;
+        ScriptedMessageBoxes boxes;
+        const QList<QPair<QStringList, bool>> cases = {
+            {{QStringLiteral("r")}, true},
+            {{QStringLiteral("r"), QStringLiteral("x")}, true},
+            {{}, false},
+            {{QStringLiteral("R")}, false},
+            {{QStringLiteral("/r")}, false},
+            {{QStringLiteral("-r")}, false},
+            {{QStringLiteral("rr")}, false},
+            {{QStringLiteral(" r")}, false},
+            {{QStringLiteral("x"), QStringLiteral("r")}, false},
+        };
+        for (const auto& [args, expected] : cases) {
+            TForm1 form(options(args));
+            QCOMPARE(form.state.autoStarted, expected);
+        }
+    }
+
+    void captionFollowsTheLanguageName() {
+        QCOMPARE(mainWindowCaption(QStringLiteral("Russian")), QStringLiteral("Кельвотрин"));
+        QCOMPARE(mainWindowCaption(QStringLiteral("English")), QStringLiteral("Kelvotrin"));
+        QCOMPARE(mainWindowCaption(QStringLiteral("russian")), QStringLiteral("Kelvotrin"));
+        QCOMPARE(mainWindowCaption(QString()), QStringLiteral("Kelvotrin"));
+    }
+
+    // The real program in a folder of its own: a second start hands over and ends without
+    // touching a file; a termination signal ends the first copy through the destruction step.
+    void secondStartHandsOverAndChangesNothing() {
+        QTemporaryDir programDir;
+        QTemporaryDir runtime;
+        const QString exe = programDir.path() + QStringLiteral("/kelvotrin");
+        QVERIFY(QFile::copy(QString::fromLocal8Bit(qgetenv("KV_TEST_BINARY_DIR")) +
+                                QStringLiteral("/bin/kelvotrin"),
+                            exe));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), runtime.path());
+
+        QProcess first;
+        first.setProcessEnvironment(env);
+        first.start(exe, {});
+        QVERIFY(first.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(programDir.path() + QStringLiteral("/Lists")),
+                                 10000);
+        QTest::qWait(300);
+        const auto before = test::snapshot(programDir.path());
+        QVERIFY(before.contains(kTasksFile));
+        QVERIFY(before.contains(QStringLiteral("lang.txt")));
+
+        QProcess second;
+        second.setProcessEnvironment(env);
+        second.start(exe, {});
+        QVERIFY(second.waitForFinished(10000));
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 0);
+        QCOMPARE(test::snapshot(programDir.path()), before);
+        QCOMPARE(first.state(), QProcess::Running);
+
+        ::kill(first.processId(), SIGTERM);
+        QVERIFY(first.waitForFinished(10000));
+        QCOMPARE(first.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(first.exitCode(), 0);
+    }
+
+private:
+    QTemporaryDir config_;
+};
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"
