@@ -1,5 +1,9 @@
 #pragma once
 
+#include <QDateTime>
+#include <QString>
+#include <optional>
+
 namespace kv {
 
 class AppState;
@@ -8,6 +12,41 @@ class AppState;
 // part, .BAK rotation, the archiver's command line, the run record in WorkTime, the launch and
 // its error message. With `recompute` the task's next run is computed (CalcNextRun) before the
 // launch. Leaves the cursor on the task.
+//
+// The previous archive of the same name becomes the .BAK copy; an older copy is deleted only
+// when an archive is there to replace it (after a run whose archiver wrote nothing the copy may
+// be the last archive of the task).
+//
+// A task whose archive path or list-file path holds a double quote is not started (the quote
+// would end the quoted path early and pass the rest to the archiver as arguments the task never
+// meant): the user is told, no archive is moved or deleted, and WorkTime and, with
+// `recompute`, the next run are written as for a launch that failed.
 void RunTask(AppState& state, bool recompute);
+
+// The steps of a run, on their own.
+
+// The extension of a name or path: from its last '.' on, when no '/' follows that dot; else
+// empty.
+QString extensionOf(const QString& path);
+
+// The date part of the archive name for `vidNameArh` (0 none, 1 date, 2 date and time) at
+// `now`, with a leading blank when not empty: " 08_12_2025", " 08_12_2025 14-05". Sets the
+// program-wide separators to "_" and "-" while it formats and leaves them at "." and ":".
+QString archiveDatePart(int vidNameArh, const QDateTime& now);
+
+struct ArchivePaths {
+    QString archive;
+    QString backup;  // the archive path with its extension replaced by (or else followed by) .BAK
+};
+// `path2` absolute (starting with '/') or relative to the program folder; `datePart` as above.
+ArchivePaths archivePaths(const QString& nameArh, const QString& path2, const QString& datePart);
+
+// The archiver's command line: the archive command, " -IOFF" after a power-off command, the
+// archive path in double quotes and "@" with the list file's path (in double quotes only when
+// it holds a blank). No command line when either path holds a double quote; `refusal` then
+// names that path.
+std::optional<QString> archiveCommandLine(const QString& archiveCommand, bool powerOff,
+                                          const QString& archivePath, const QString& listPath,
+                                          QString* refusal);
 
 }  // namespace kv

@@ -1,0 +1,88 @@
+#include "archiving/findarchivers.h"
+
+#include "app/appstate.h"
+#include "platform/registryfile.h"
+
+namespace kv {
+namespace {
+
+struct KnownKey {
+    const char16_t* key;
+    int tip;  // 2 WinZip, 1 WinRAR
+    const char16_t* nameText;
+};
+
+// In the order they are tried; the two keys of one kind stand in for each other.
+constexpr KnownKey kKnownKeys[] = {
+    {u"Applications\\WinZip.exe\\shell\\open\\command", 2, u"cf1"},
+    {u"WinZip\\shell\\open\\command", 2, u"cf1"},
+    {u"Applications\\WinRAR.exe\\shell\\open\\command", 1, u"cf2"},
+    {u"WinRAR\\shell\\open\\command", 1, u"cf2"},
+};
+
+// Closes the table however the pass ends.
+class ClosesTable {
+public:
+    explicit ClosesTable(Table& table) : table_(table) {}
+    ~ClosesTable() { table_.close(); }
+    ClosesTable(const ClosesTable&) = delete;
+    ClosesTable& operator=(const ClosesTable&) = delete;
+
+private:
+    Table& table_;
+};
+
+// Only system rows count: a configuration the user entered does not stand for the kind.
+bool systemRowPresent(Table& t, int tip) {
+    for (t.first(); !t.eof(); t.next()) {
+        if (t.asBool(QStringLiteral("Sys")) && t.asInt(QStringLiteral("Tip")) == tip) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+QString ArchiverPathFromCommand(const QString& command) {
+    const qsizetype exe = command.indexOf(QStringLiteral(".exe"), 0, Qt::CaseSensitive);
+    if (exe < 0) {
+        return command.mid(1, 2);
+    }
+    return command.mid(1, exe + 4 - 1);
+}
+
+void FindArchivers(AppState& state) {
+    Table& t = state.table4;
+    t.open();
+    ClosesTable closes(t);
+    const RegistryFile registry = loadProgramRegistry();
+    bool insertedInThisPass = false;
+    for (const KnownKey& known : kKnownKeys) {
+        const std::optional<QString> command =
+            registry.classesRootDefault(QString::fromUtf16(known.key));
+        if (!command) {
+            continue;
+        }
+        const QString path = ArchiverPathFromCommand(*command);
+        if (systemRowPresent(t, known.tip)) {
+            continue;
+        }
+        t.insert();
+        t.setBool(QStringLiteral("Flag"), !insertedInThisPass);
+        t.setString(QStringLiteral("Name"), state.texts.text(QString::fromUtf16(known.nameText)));
+        t.setString(QStringLiteral("NameAr"), path);
+        t.setString(QStringLiteral("Param1"), QStringLiteral("a"));
+        t.setString(QStringLiteral("Keys1"), QStringLiteral("-ep3"));
+        t.setString(QStringLiteral("Arhstr1"), path + QStringLiteral(" a -ep3"));
+        t.setString(QStringLiteral("Param2"), QStringLiteral("x"));
+        t.setString(QStringLiteral("Keys2"), QStringLiteral("-ep3"));
+        t.setString(QStringLiteral("Arhstr2"), path + QStringLiteral(" x -ep3"));
+        t.setInt(QStringLiteral("Tip"), known.tip);
+        t.setBool(QStringLiteral("Sys"), true);
+        t.post();
+        insertedInThisPass = true;
+    }
+}
+
+}  // namespace kv

@@ -1,0 +1,163 @@
+#include "archiving/runtask.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include "app/appstate.h"
+#include "platform/clock.h"
+#include "platform/datetimetext.h"
+#include "platform/messagebox.h"
+#include "platform/programfolder.h"
+#include "platform/winexec.h"
+#include "scheduler/calcnextrun.h"
+
+namespace kv {
+
+QString extensionOf(const QString& path) {
+    const qsizetype dot = path.lastIndexOf(u'.');
+    if (dot < 0 || path.indexOf(u'/', dot) >= 0) {
+        return {};
+    }
+    return path.mid(dot);
+}
+
+QString archiveDatePart(int vidNameArh, const QDateTime& now) {
+    setDateSeparator(QStringLiteral("_"));
+    setTimeSeparator(QStringLiteral("-"));
+    QString part;
+    if (vidNameArh == 1 || vidNameArh == 2) {
+        const QDate d = now.date();
+        part = QStringLiteral("%1%2%3%2%4")
+                   .arg(d.day(), 2, 10, QChar(u'0'))
+                   .arg(dateSeparator())
+                   .arg(d.month(), 2, 10, QChar(u'0'))
+                   .arg(d.year(), 4, 10, QChar(u'0'));
+        if (vidNameArh == 2) {
+            part += QStringLiteral(" %1%2%3")
+                        .arg(now.time().hour(), 2, 10, QChar(u'0'))
+                        .arg(timeSeparator())
+                        .arg(now.time().minute(), 2, 10, QChar(u'0'));
+        }
+    }
+    // From the first run on, every date and time text of the program uses these.
+    setDateSeparator(QStringLiteral("."));
+    setTimeSeparator(QStringLiteral(":"));
+    return part.isEmpty() ? part : u' ' + part;
+}
+
+ArchivePaths archivePaths(const QString& nameArh, const QString& path2, const QString& datePart) {
+    QString base = nameArh;
+    QString ext = extensionOf(nameArh);
+    if (!ext.isEmpty()) {
+        const QString fileName = nameArh.mid(nameArh.lastIndexOf(u'/') + 1);
+        base = fileName.left(fileName.size() - ext.size());
+        if (ext == u".") {
+            ext.clear();
+        }
+    }
+    const QString folder = path2.startsWith(u'/') ? path2 : programFolder() + path2;
+    ArchivePaths out;
+    out.archive = folder + base + datePart + ext;
+    const QString archiveExt = extensionOf(out.archive);
+    out.backup =
+        (archiveExt.isEmpty() || archiveExt == u".")
+            ? out.archive + QStringLiteral(".BAK")
+            : out.archive.left(out.archive.size() - archiveExt.size()) + QStringLiteral(".BAK");
+    return out;
+}
+
+std::optional<QString> archiveCommandLine(const QString& archiveCommand, bool powerOff,
+                                          const QString& archivePath, const QString& listPath,
+                                          QString* refusal) {
+    // The archive path goes in double quotes; the command-line rules know no escape for a quote
+    // inside them, so a quote there would end the path early and hand the rest to the archiver
+    // as switches of its own. Such a run is refused rather than started with other arguments.
+    if (archivePath.contains(u'"')) {
+        *refusal = archivePath;
+        return std::nullopt;
+    }
+    QString list = u'@' + listPath;
+    if (list.contains(u'"')) {
+        *refusal = listPath;
+        return std::nullopt;
+    }
+    // Unquoted, as archivers expect it, unless blanks would split it into several arguments.
+    if (list.contains(u' ') || list.contains(u'\t')) {
+        list = u'"' + list + u'"';
+    }
+    return archiveCommand + (powerOff ? QStringLiteral(" -IOFF \"") : QStringLiteral(" \"")) +
+           archivePath + QStringLiteral("\" ") + list;
+}
+
+namespace {
+
+bool fileExists(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() && !info.isDir();
+}
+
+}  // namespace
+
+void RunTask(AppState& state, bool recompute) {
+    Table& t = state.table1;
+    const QString taskName = t.asString(QStringLiteral("Name"));
+    const int vidNameArh = t.asInt(QStringLiteral("VidNameArh"));
+    const QString nameArh = t.asString(QStringLiteral("NameArh"));
+    const QString path2 = t.asString(QStringLiteral("Path2"));
+    const QString archiveCommand = t.asString(QStringLiteral("NameArhivator1"));
+    const QString list = t.asString(QStringLiteral("List"));
+    const bool keepBackup = t.asBool(QStringLiteral("Bak"));
+
+    const QString datePart = archiveDatePart(vidNameArh, clock().now());
+    const ArchivePaths paths = archivePaths(nameArh, path2, datePart);
+    QString refusedPath;
+    const std::optional<QString> commandLine =
+        archiveCommandLine(archiveCommand, state.powerOffAfterRun, paths.archive,
+                           programFolder() + list, &refusedPath);
+
+    // The previous archive becomes the one backup copy. The older copy goes only when there is
+    // an archive to take its place: after a run whose archiver wrote nothing, that copy may be
+    // the last archive there is. A refused run touches no archive at all.
+    if (commandLine && fileExists(paths.archive)) {
+        if (fileExists(paths.backup)) {
+            QFile::remove(paths.backup);
+        }
+        QFile::rename(paths.archive, paths.backup);
+    }
+
+    t.edit();
+    t.setDateTime(QStringLiteral("WorkTime"), clock().now());
+    t.post();
+    if (recompute) {
+        CalcNextRun(state);
+    }
+
+    if (!commandLine) {
+        messageBox(QStringLiteral("Задача «%1» не запущена: путь «%2» содержит двойную кавычку "
+                                  "(\"), и архиватор получил бы его искажённым. Измените папку "
+                                  "или имя архива в задаче.")
+                       .arg(taskName, refusedPath),
+                   QString(), MbButtons::Ok, MbIcon::Warning);
+        return;
+    }
+
+    switch (WinExec(*commandLine, kSwShow)) {
+        case kWinExecOutOfResources:
+            messageBox(state.texts.text(QStringLiteral("cm1")));
+            break;
+        case kWinExecFileNotFound:
+            messageBox(state.texts.text(QStringLiteral("cm2")));
+            break;
+        case kWinExecPathNotFound:
+            messageBox(state.texts.text(QStringLiteral("cm3")));
+            break;
+        default:
+            break;
+    }
+
+    if (!keepBackup && fileExists(paths.backup)) {
+        QFile::remove(paths.backup);
+    }
+}
+
+}  // namespace kv

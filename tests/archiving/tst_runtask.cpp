@@ -1,0 +1,333 @@
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <memory>
+
+#include "app/appstate.h"
+#include "archiving/runtask.h"
+#include "platform/clock.h"
+#include "platform/datetimetext.h"
+#include "platform/programfolder.h"
+#include "platform/winexec.h"
+#include "support/scriptedmessageboxes.h"
+#include "support/tempprogramfolder.h"
+#include "taskrows.h"
+
+using namespace kv;
+
+namespace {
+
+QDateTime at(int y, int mo, int d, int h, int mi) {
+    return naiveDateTime(QDate(y, mo, d), QTime(h, mi));
+}
+
+// A program folder with tasks.dbf open, the clock at 08 December 2025 14:05, scripted message
+// boxes and a launcher that records the command lines and answers `result`.
+struct Fixture {
+    Fixture() : clock(at(2025, 12, 8, 14, 5)) {
+        setClock(&clock);
+        Table::create(kTasksFile, tasksLayout());
+        state = std::make_unique<AppState>();
+        state->table1.open();
+    }
+    ~Fixture() {
+        state.reset();
+        setClock(nullptr);
+    }
+
+    // A task that runs at once: the archiver "/opt/Archiver/pack a -ep3", destination in the
+    // program folder, date in the name; `fields` overrides.
+    void addTask(const QString& name, const QVariantMap& fields = {}) {
+        QVariantMap row{
+            {"Flag", true},
+            {"Name", name},
+            {"VidNameArh", 1},
+            {"Bak", true},
+            {"Path2", folder.path() + "out/"},
+            {"NameArh", "docs.rar"},
+            {"NameArhivator1", "/opt/Archiver/pack a -ep3"},
+            {"VidPeriod", 0},
+            {"List", "Lists/48213.txt"},
+        };
+        for (auto it = fields.cbegin(); it != fields.cend(); ++it) {
+            row[it.key()] = it.value();
+        }
+        test::appendRow(state->table1, row);
+    }
+
+    QString run(bool recompute = false) {
+        launched.clear();
+        RunTask(*state, recompute);
+        return launched.isEmpty() ? QString() : launched.last();
+    }
+
+    test::TempProgramFolder folder;
+    ManualClock clock;
+    test::ScriptedMessageBoxes boxes;
+    std::unique_ptr<AppState> state;
+    QStringList launched;
+    unsigned result = kWinExecStarted;
+    std::function<void()> onLaunch;  // runs while the archiver "starts"
+    ScopedWinExecHook hook{[this](const QString& line, int show) {
+        launched << line;
+        if (onLaunch) {
+            onLaunch();
+        }
+        return show == kSwShow ? result : 0u;
+    }};
+};
+
+}  // namespace
+
+class TestRunTask : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() {
+        setLocaleFormats(QStringLiteral("dd/MM/yyyy"), QStringLiteral("HH:mm:ss"));
+        setDateSeparator(QStringLiteral("/"));
+        setTimeSeparator(QStringLiteral("/"));
+    }
+    void cleanup() { resetLocaleFormats(); }
+
+    void commandLineOfTheExample();
+    void datePartsAndSeparators();
+    void namesAndFolders_data();
+    void namesAndFolders();
+    void rotationKeepsOneBackup();
+    void rotationWithoutBackupLeavesNothing();
+    void powerOffSwitchOnEveryLaterRun();
+    void launchFailuresAreReported();
+    void unrunnableArchiverShowsNothingButRecordsTheRun();
+    void quoteInArchivePathIsRefused();
+    void refusedTickRunMovesTheNextRunOn();
+    void programFolderWithBlanksAndQuotes();
+    void cursorStaysOnTheTask();
+};
+
+void TestRunTask::commandLineOfTheExample() {
+    Fixture f;
+    f.addTask("docs", {{"Path2", "/backup/"}});
+    setProgramFolder("/tools/backup/");
+    const QString line = f.run();
+    setProgramFolder(f.folder.path());
+    QCOMPARE(line, QStringLiteral("/opt/Archiver/pack a -ep3 \"/backup/docs 08_12_2025.rar\" "
+                                  "@/tools/backup/Lists/48213.txt"));
+    QVERIFY(f.boxes.shown.isEmpty());
+    QCOMPARE(f.state->table1.asDateTime("WorkTime"), at(2025, 12, 8, 14, 5));
+    // What the archiver receives.
+    QCOMPARE(splitArguments(line.mid(QStringLiteral("/opt/Archiver/pack").size())),
+             (QStringList{"a", "-ep3", "/backup/docs 08_12_2025.rar",
+                          "@/tools/backup/Lists/48213.txt"}));
+}
+
+void TestRunTask::datePartsAndSeparators() {
+    const QDateTime when = at(2025, 12, 8, 14, 5);
+    QCOMPARE(archiveDatePart(0, when), QString());
+    QCOMPARE(archiveDatePart(1, when), QStringLiteral(" 08_12_2025"));
+    QCOMPARE(archiveDatePart(2, when), QStringLiteral(" 08_12_2025 14-05"));
+    QCOMPARE(archiveDatePart(3, when), QString());
+    QCOMPARE(archiveDatePart(-1, when), QString());
+    QCOMPARE(archiveDatePart(2, at(987, 1, 2, 3, 4)), QStringLiteral(" 02_01_0987 03-04"));
+
+    // Whatever was in force before, a run leaves "." and ":" for every date text.
+    Fixture f;
+    f.addTask("t", {{"VidNameArh", 2}});
+    setDateSeparator(QStringLiteral("-"));
+    setTimeSeparator(QStringLiteral("h"));
+    QVERIFY(f.run().contains(QStringLiteral("docs 08_12_2025 14-05.rar")));
+    QCOMPARE(dateSeparator(), QStringLiteral("."));
+    QCOMPARE(timeSeparator(), QStringLiteral(":"));
+    QCOMPARE(dateTimeText(at(2025, 12, 8, 14, 5)), QStringLiteral("08.12.2025 14:05:00"));
+}
+
+void TestRunTask::namesAndFolders_data() {
+    QTest::addColumn<QString>("nameArh");
+    QTest::addColumn<QString>("path2");
+    QTest::addColumn<int>("vid");
+    QTest::addColumn<QString>("archive");  // "~/" stands for the program folder
+    QTest::addColumn<QString>("backup");
+    QTest::newRow("name only") << "Archive"
+                               << "/B/" << 0 << "/B/Archive"
+                               << "/B/Archive.BAK";
+    QTest::newRow("date and time") << "docs.rar"
+                                   << "/B/" << 2 << "/B/docs 08_12_2025 14-05.rar"
+                                   << "/B/docs 08_12_2025 14-05.BAK";
+    QTest::newRow("lone dot") << "docs."
+                              << "/B/" << 1 << "/B/docs 08_12_2025"
+                              << "/B/docs 08_12_2025.BAK";
+    QTest::newRow("lone dot, no date") << "docs."
+                                       << "/B/" << 0 << "/B/docs"
+                                       << "/B/docs.BAK";
+    QTest::newRow("sub folder with extension") << "sub/docs.rar"
+                                               << "/B/" << 1 << "/B/docs 08_12_2025.rar"
+                                               << "/B/docs 08_12_2025.BAK";
+    QTest::newRow("sub folder without extension") << "sub/docs"
+                                                  << "/B/" << 1 << "/B/sub/docs 08_12_2025"
+                                                  << "/B/sub/docs 08_12_2025.BAK";
+    QTest::newRow("dot in a folder") << "my.dir/docs"
+                                     << "/B/" << 0 << "/B/my.dir/docs"
+                                     << "/B/my.dir/docs.BAK";
+    QTest::newRow("colon is an ordinary character") << "a:b.tar.gz"
+                                                    << "/B/" << 0 << "/B/a:b.tar.gz"
+                                                    << "/B/a:b.tar.BAK";
+    QTest::newRow("relative folder") << "docs.rar"
+                                     << "Arch/" << 0 << "~/Arch/docs.rar"
+                                     << "~/Arch/docs.BAK";
+    QTest::newRow("empty folder") << "docs.rar"
+                                  << "" << 0 << "~/docs.rar"
+                                  << "~/docs.BAK";
+}
+
+void TestRunTask::namesAndFolders() {
+    QFETCH(QString, nameArh);
+    QFETCH(QString, path2);
+    QFETCH(int, vid);
+    QFETCH(QString, archive);
+    QFETCH(QString, backup);
+    setProgramFolder("/prog/");
+    const ArchivePaths p =
+        archivePaths(nameArh, path2, archiveDatePart(vid, at(2025, 12, 8, 14, 5)));
+    QCOMPARE(p.archive, archive.replace("~/", "/prog/"));
+    QCOMPARE(p.backup, backup.replace("~/", "/prog/"));
+}
+
+void TestRunTask::rotationKeepsOneBackup() {
+    Fixture f;
+    f.addTask("t", {{"VidNameArh", 0}, {"NameArh", "Archive.7z"}, {"Bak", true}});
+    f.folder.write("out/Archive.7z", "previous archive");
+    f.folder.write("out/Archive.BAK", "older backup");
+    f.run();
+    QVERIFY(!QFile::exists(f.folder.file("out/Archive.7z")));
+    QCOMPARE(f.folder.read("out/Archive.BAK"), QByteArray("previous archive"));
+    // The archiver wrote nothing: the next run keeps the copy, which may be the last archive.
+    f.run();
+    QCOMPARE(f.folder.read("out/Archive.BAK"), QByteArray("previous archive"));
+}
+
+void TestRunTask::rotationWithoutBackupLeavesNothing() {
+    Fixture f;
+    f.addTask("t", {{"VidNameArh", 0}, {"NameArh", "Archive.7z"}, {"Bak", false}});
+    f.folder.write("out/Archive.7z", "previous archive");
+    f.folder.write("out/Archive.BAK", "older backup");
+    bool seenAtLaunch = false;
+    f.onLaunch = [&] {
+        // At the launch the previous archive is still there, as the backup.
+        seenAtLaunch = f.folder.read("out/Archive.BAK") == "previous archive";
+    };
+    f.run();
+    QVERIFY(seenAtLaunch);
+    QVERIFY(!QFile::exists(f.folder.file("out/Archive.7z")));
+    QVERIFY(!QFile::exists(f.folder.file("out/Archive.BAK")));
+}
+
+void TestRunTask::powerOffSwitchOnEveryLaterRun() {
+    Fixture f;
+    f.addTask("t", {{"Path2", "/b/"}, {"VidNameArh", 0}});
+    QVERIFY(!f.run().contains("-IOFF"));
+    f.state->powerOffAfterRun = true;
+    QCOMPARE(f.run(), "/opt/Archiver/pack a -ep3 -IOFF \"/b/docs.rar\" @" + f.folder.path() +
+                          "Lists/48213.txt");
+    QVERIFY(f.run(true).contains(" -IOFF \""));
+}
+
+void TestRunTask::launchFailuresAreReported() {
+    Fixture f;
+    f.addTask("t");
+    f.state->texts.set("cm1", "out of resources");
+    f.state->texts.set("cm2", "no file");
+    f.state->texts.set("cm3", "no path");
+    for (unsigned r : {0u, 2u, 3u, 33u, 5u, 32u}) {
+        f.result = r;
+        f.run();
+    }
+    QCOMPARE(f.boxes.texts(), (QStringList{"out of resources", "no file", "no path"}));
+    for (const auto& box : f.boxes.shown) {
+        QCOMPARE(box.buttons, MbButtons::Ok);
+    }
+}
+
+void TestRunTask::unrunnableArchiverShowsNothingButRecordsTheRun() {
+    Fixture f;
+    f.folder.write("notaprogram", "text");
+    f.addTask("t", {{"NameArhivator1", f.folder.file("notaprogram") + " a"}});
+    f.clock.advance(60'000);
+    {
+        ScopedWinExecHook real({});  // the real launch
+        RunTask(*f.state, false);
+    }
+    QVERIFY(f.boxes.shown.isEmpty());
+    QCOMPARE(f.state->table1.asDateTime("WorkTime"), at(2025, 12, 8, 14, 6));
+
+    // An empty archive command fails as "file not found".
+    f.state->table1.edit();
+    f.state->table1.setString("NameArhivator1", "");
+    f.state->table1.post();
+    {
+        ScopedWinExecHook real({});
+        RunTask(*f.state, false);
+    }
+    QCOMPARE(f.boxes.texts(), QStringList{f.state->texts.text("cm2")});
+}
+
+void TestRunTask::quoteInArchivePathIsRefused() {
+    Fixture f;
+    f.addTask("q", {{"VidNameArh", 0}, {"NameArh", "a\" -p\"secret.7z"}, {"Bak", false}});
+    f.folder.write("out/a\" -p\"secret.7z", "existing");
+    f.folder.write("out/a\" -p\"secret.BAK", "existing backup");
+    const auto before = test::snapshot(f.folder.path() + "out");
+    QCOMPARE(f.run(), QString());  // nothing started
+    QCOMPARE(test::snapshot(f.folder.path() + "out"), before);
+    QCOMPARE(f.boxes.shown.size(), 1);
+    QVERIFY(f.boxes.shown[0].text.contains("«q»"));
+    QVERIFY(f.boxes.shown[0].text.contains("a\" -p\"secret.7z"));
+    QCOMPARE(f.state->table1.asDateTime("WorkTime"), at(2025, 12, 8, 14, 5));
+
+    // The same for a quote in the destination folder.
+    f.state->table1.edit();
+    f.state->table1.setString("NameArh", "ok.7z");
+    f.state->table1.setString("Path2", "/x\"y/");
+    f.state->table1.post();
+    QCOMPARE(f.run(), QString());
+    QCOMPARE(f.boxes.shown.size(), 2);
+}
+
+void TestRunTask::refusedTickRunMovesTheNextRunOn() {
+    Fixture f;
+    f.addTask("q", {{"NameArh", "bad\".7z"},
+                    {"VidPeriod", 3},
+                    {"DayTime", naiveDateTime(QDate(1899, 12, 30), QTime(14, 0))},
+                    {"SledTime", at(2025, 12, 8, 14, 0)}});
+    f.run(true);
+    QVERIFY(f.launched.isEmpty());
+    QCOMPARE(f.state->table1.asDateTime("SledTime"), at(2025, 12, 9, 14, 0));
+}
+
+void TestRunTask::programFolderWithBlanksAndQuotes() {
+    Fixture f;
+    f.addTask("t", {{"Path2", "/b/"}, {"VidNameArh", 0}});
+    setProgramFolder("/home/me/My Backups/");
+    const QString line = f.run();
+    QCOMPARE(line, QStringLiteral("/opt/Archiver/pack a -ep3 \"/b/docs.rar\" "
+                                  "\"@/home/me/My Backups/Lists/48213.txt\""));
+    QCOMPARE(splitArguments(line).mid(3),
+             (QStringList{"/b/docs.rar", "@/home/me/My Backups/Lists/48213.txt"}));
+
+    setProgramFolder("/home/me/say \"hi\"/");
+    QCOMPARE(f.run(), QString());
+    QCOMPARE(f.boxes.shown.size(), 1);
+    setProgramFolder(f.folder.path());
+}
+
+void TestRunTask::cursorStaysOnTheTask() {
+    Fixture f;
+    f.addTask("first");
+    f.addTask("second", {{"NameArhivator1", "/second a"}});
+    f.addTask("third");
+    f.state->table1.first();
+    f.state->table1.next();
+    QVERIFY(f.run().startsWith("/second a"));
+    QCOMPARE(f.state->table1.asString("Name"), QStringLiteral("second"));
+}
+
+QTEST_GUILESS_MAIN(TestRunTask)
+#include "tst_runtask.moc"
