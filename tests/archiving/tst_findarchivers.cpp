@@ -1,0 +1,217 @@
+#include <QTest>
+#include <memory>
+
+#include "app/appstate.h"
+#include "archiving/findarchivers.h"
+#include "platform/registryfile.h"
+#include "support/scriptedmessageboxes.h"
+#include "support/tempprogramfolder.h"
+#include "taskrows.h"
+
+using namespace kv;
+
+namespace {
+
+const QByteArray kZipCommand = "@=\"\\\"/opt/WinZip/WINZIP32.exe\\\" \\\"%1\\\"\"\n";
+const QByteArray kRarCommand =
+    "@=\"\\\"C:\\\\Program Files\\\\WinRAR\\\\WinRAR.exe\\\" \\\"%1\\\"\"\n";
+
+QByteArray section(const char* key, const QByteArray& value) {
+    return QByteArray("[HKEY_CLASSES_ROOT\\") + key + "]\n" + value;
+}
+
+struct Row {
+    bool flag;
+    QString name, nameAr, param1, keys1, arhstr1, param2, keys2, arhstr2;
+    bool sys;
+    int tip;
+};
+
+// A program folder with an empty archers.dbf, as the first start leaves it.
+struct Fixture {
+    Fixture() {
+        resetRegistryReports();
+        Table::create(kArchiversFile, archiversLayout());
+        state = std::make_unique<AppState>();
+    }
+    void registry(const QByteArray& sections) {
+        folder.write("registry.reg", "REGEDIT4\n" + sections);
+    }
+
+    QList<Row> rows() {
+        Table& t = state->table4;
+        t.open();
+        QList<Row> out;
+        for (t.first(); !t.eof(); t.next()) {
+            out.append({t.asBool("Flag"), t.asString("Name"), t.asString("NameAr"),
+                        t.asString("Param1"), t.asString("Keys1"), t.asString("Arhstr1"),
+                        t.asString("Param2"), t.asString("Keys2"), t.asString("Arhstr2"),
+                        t.asBool("Sys"), t.asInt("Tip")});
+        }
+        t.close();
+        return out;
+    }
+
+    test::TempProgramFolder folder;
+    test::ScriptedMessageBoxes boxes;
+    std::unique_ptr<AppState> state;
+};
+
+}  // namespace
+
+class TestFindArchivers : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void pathFromCommand();
+    void firstStartWithBothArchivers();
+    void secondKeyStandsInForTheFirst();
+    void userRowsDoNotCount();
+    void deletedSystemRowComesBack();
+    void uselessCommandsStillGiveRows();
+    void nothingInstalledOrBrokenRegistry();
+};
+
+void TestFindArchivers::pathFromCommand() {
+    QCOMPARE(ArchiverPathFromCommand("\"C:\\Program Files\\WinRAR\\WinRAR.exe\" \"%1\""),
+             QStringLiteral("C:\\Program Files\\WinRAR\\WinRAR.exe"));
+    QCOMPARE(ArchiverPathFromCommand("\"/opt/a.exe/b.exe\" x"), QStringLiteral("/opt/a.exe"));
+    QCOMPARE(ArchiverPathFromCommand("\"/usr/bin/7zz\" \"%1\""), QStringLiteral("/u"));
+    QCOMPARE(ArchiverPathFromCommand("\"C:\\WINRAR.EXE\""), QStringLiteral("C:"));
+    QCOMPARE(ArchiverPathFromCommand(".exe"), QStringLiteral("exe"));
+    QCOMPARE(ArchiverPathFromCommand("\"a"), QStringLiteral("a"));
+    QCOMPARE(ArchiverPathFromCommand(""), QString());
+}
+
+void TestFindArchivers::firstStartWithBothArchivers() {
+    Fixture f;
+    f.registry(section("WinRAR\\shell\\open\\command", kRarCommand) +
+               section("Applications\\WinZip.exe\\shell\\open\\command", kZipCommand));
+    f.state->table4.open();  // discovery opens and closes the table whatever its state
+    FindArchivers(*f.state);
+    QVERIFY(!f.state->table4.isOpen());
+    const QList<Row> rows = f.rows();
+    QCOMPARE(rows.size(), 2);
+    const Row& zip = rows[0];
+    QCOMPARE(zip.flag, true);
+    QCOMPARE(zip.name, QStringLiteral("Основная конфигурация WinZip"));
+    QCOMPARE(zip.nameAr, QStringLiteral("/opt/WinZip/WINZIP32.exe"));
+    QCOMPARE(zip.param1, QStringLiteral("a"));
+    QCOMPARE(zip.keys1, QStringLiteral("-ep3"));
+    QCOMPARE(zip.arhstr1, QStringLiteral("/opt/WinZip/WINZIP32.exe a -ep3"));
+    QCOMPARE(zip.param2, QStringLiteral("x"));
+    QCOMPARE(zip.keys2, QStringLiteral("-ep3"));
+    QCOMPARE(zip.arhstr2, QStringLiteral("/opt/WinZip/WINZIP32.exe x -ep3"));
+    QCOMPARE(zip.sys, true);
+    QCOMPARE(zip.tip, 2);
+    const Row& rar = rows[1];
+    QCOMPARE(rar.flag, false);
+    QCOMPARE(rar.name, QStringLiteral("Основная конфигурация WinRar"));
+    QCOMPARE(rar.arhstr1, QStringLiteral("C:\\Program Files\\WinRAR\\WinRAR.exe a -ep3"));
+    QCOMPARE(rar.sys, true);
+    QCOMPARE(rar.tip, 1);
+
+    // Any number of further passes adds nothing.
+    for (int i = 0; i < 3; ++i) {
+        FindArchivers(*f.state);
+    }
+    QCOMPARE(f.rows().size(), 2);
+    QVERIFY(f.boxes.shown.isEmpty());
+}
+
+void TestFindArchivers::secondKeyStandsInForTheFirst() {
+    Fixture f;
+    // Only WinRAR, under its second key; names in the language in use.
+    f.state->texts.set("cf2", "Default WinRar configuration");
+    f.registry(section("winrar\\Shell\\Open\\Command", kRarCommand));
+    FindArchivers(*f.state);
+    QList<Row> rows = f.rows();
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows[0].flag, true);
+    QCOMPARE(rows[0].tip, 1);
+    QCOMPARE(rows[0].name, QStringLiteral("Default WinRar configuration"));
+
+    // Both keys of one kind: the first one gives the row, the second adds nothing.
+    Fixture g;
+    g.registry(
+        section("Applications\\WinZip.exe\\shell\\open\\command", "@=\"\\\"/one.exe\\\"\"\n") +
+        section("WinZip\\shell\\open\\command", "@=\"\\\"/two.exe\\\"\"\n"));
+    FindArchivers(*g.state);
+    rows = g.rows();
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows[0].nameAr, QStringLiteral("/one.exe"));
+}
+
+void TestFindArchivers::userRowsDoNotCount() {
+    Fixture f;
+    f.state->table4.open();
+    test::appendRow(f.state->table4, {{"Flag", true},
+                                      {"Name", "mine"},
+                                      {"NameAr", "C:\\Program Files\\WinRAR\\WinRAR.exe"},
+                                      {"Tip", 1},
+                                      {"Sys", false}});
+    f.state->table4.close();
+    f.registry(section("WinRAR\\shell\\open\\command", kRarCommand));
+    FindArchivers(*f.state);
+    const QList<Row> rows = f.rows();
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(rows[0].name, QStringLiteral("mine"));
+    // The Flag rule looks only at this pass: two marked rows now.
+    QCOMPARE(rows[0].flag, true);
+    QCOMPARE(rows[1].flag, true);
+    QCOMPARE(rows[1].sys, true);
+}
+
+void TestFindArchivers::deletedSystemRowComesBack() {
+    Fixture f;
+    f.registry(section("WinZip\\shell\\open\\command", kZipCommand) +
+               section("WinRAR\\shell\\open\\command", kRarCommand));
+    FindArchivers(*f.state);
+    Table& t = f.state->table4;
+    t.open();
+    t.first();
+    QCOMPARE(t.asInt("Tip"), 2);
+    t.deleteRecord();
+    t.close();
+    FindArchivers(*f.state);
+    const QList<Row> rows = f.rows();
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(rows[0].tip, 1);
+    QCOMPARE(rows[0].flag, false);  // the WinRAR row keeps its own mark
+    QCOMPARE(rows[1].tip, 2);
+    QCOMPARE(rows[1].flag, true);
+}
+
+void TestFindArchivers::uselessCommandsStillGiveRows() {
+    Fixture f;
+    f.registry(section("WinZip\\shell\\open\\command", "@=\"\\\"/usr/bin/7zz\\\" \\\"%1\\\"\"\n") +
+               section("WinRAR\\shell\\open\\command", "\"NotTheDefault\"=\"x\"\n"));
+    FindArchivers(*f.state);
+    const QList<Row> rows = f.rows();
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(rows[0].nameAr, QStringLiteral("/u"));
+    QCOMPARE(rows[0].arhstr1, QStringLiteral("/u a -ep3"));
+    QCOMPARE(rows[1].nameAr, QString());
+    QCOMPARE(rows[1].arhstr1, QStringLiteral(" a -ep3"));
+    QCOMPARE(rows[1].arhstr2, QStringLiteral(" x -ep3"));
+}
+
+void TestFindArchivers::nothingInstalledOrBrokenRegistry() {
+    Fixture f;
+    FindArchivers(*f.state);  // no registry.reg
+    QCOMPARE(f.rows().size(), 0);
+    f.registry(section("Other\\shell\\open\\command", kRarCommand));
+    FindArchivers(*f.state);
+    QCOMPARE(f.rows().size(), 0);
+    QVERIFY(f.boxes.shown.isEmpty());
+
+    // A broken file: told once, counts as empty, discovery goes on quietly afterwards.
+    f.registry(section("WinRAR\\shell\\open\\command", "@=\"unterminated\n"));
+    FindArchivers(*f.state);
+    FindArchivers(*f.state);
+    QCOMPARE(f.rows().size(), 0);
+    QCOMPARE(f.boxes.shown.size(), 1);
+    QVERIFY(!f.state->table4.isOpen());
+}
+
+QTEST_GUILESS_MAIN(TestFindArchivers)
+#include "tst_findarchivers.moc"
