@@ -116,6 +116,11 @@ public:
     void setInt(const QString& field, int value);
     void setString(const QString& field, const QString& value);  // cut to the width
     void setDateTime(const QString& field, const QDateTime& value);
+    // Same by field index.
+    void setBool(int field, bool value);
+    void setInt(int field, int value);
+    void setString(int field, const QString& value);
+    void setDateTime(int field, const QDateTime& value);
     void post();
     void cancel();
 

@@ -1,0 +1,187 @@
+#include "store/dbfformat.h"
+
+namespace kv::dbf {
+namespace {
+
+bool isKnownVersion(unsigned char v) {
+    switch (v) {
+        case 0x03:  // dBASE III and later, no memo
+        case 0x04:  // dBASE level 7
+        case 0x05:  // dBASE level 5
+        case 0x30:  // Visual FoxPro
+        case 0x31:
+        case 0x32:
+        case 0x43:  // dBASE IV SQL
+        case 0x63:
+        case 0x83:  // dBASE III with memo
+        case 0x8B:  // dBASE IV with memo
+        case 0x8C:  // dBASE level 7 with memo
+        case 0xCB:
+        case 0xE5:
+        case 0xF5:  // FoxPro with memo
+        case 0xFB:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool isLevel7(unsigned char v) {
+    return v == 0x04 || v == 0x8C;
+}
+
+}  // namespace
+
+QString parseLayout(const char* data, qint64 size, Layout& out) {
+    out = Layout();
+    const auto* u = reinterpret_cast<const unsigned char*>(data);
+    if (size <= 0) {
+        out.notATable = true;
+        return QStringLiteral("the file is empty");
+    }
+    if (!isKnownVersion(u[0])) {
+        out.notATable = true;
+        return QStringLiteral("its first byte is 0x%1, not a known dBASE version")
+            .arg(u[0], 2, 16, QLatin1Char('0'));
+    }
+    out.version = u[0];
+    out.level7 = isLevel7(u[0]);
+    const int headerSize = out.level7 ? kLevel7HeaderSize : kLevel3HeaderSize;
+    const int descriptorSize = out.level7 ? kLevel7DescriptorSize : kLevel3DescriptorSize;
+    const int nameSize = out.level7 ? 32 : 11;
+    const int typeAt = out.level7 ? 32 : 11;
+    const int lengthAt = out.level7 ? 33 : 16;
+    if (size < headerSize) {
+        return QStringLiteral("the file is shorter than a table header (%1 of %2 bytes)")
+            .arg(size)
+            .arg(headerSize);
+    }
+    out.rowCount = le32(data + 4);
+    out.headerLength = int(le16(data + 8));
+    out.recordLength = int(le16(data + 10));
+    if (out.headerLength < headerSize + 1) {
+        return QStringLiteral("its header length %1 is too small").arg(out.headerLength);
+    }
+    if (out.headerLength > size) {
+        return QStringLiteral(
+                   "the file is shorter than its header says (header of %1 bytes, "
+                   "file of %2 bytes)")
+            .arg(out.headerLength)
+            .arg(size);
+    }
+
+    int offset = 1;
+    for (int at = headerSize;; at += descriptorSize) {
+        if (at < out.headerLength && u[at] == kHeaderEnd) {
+            break;
+        }
+        if (at + descriptorSize > out.headerLength) {
+            return QStringLiteral("the end mark of its field list is missing");
+        }
+        const char* d = data + at;
+        const void* zero = std::memchr(d, 0, size_t(nameSize));
+        const qsizetype nameLength = zero ? static_cast<const char*>(zero) - d : nameSize;
+        const QString name = cp1251::decode(d, nameLength);
+        const int number = int(out.fields.size()) + 1;
+        if (name.isEmpty()) {
+            return QStringLiteral("field %1 has no name").arg(number);
+        }
+        const unsigned char letter = u[at + typeAt];
+        const int length = u[at + lengthAt];
+        const int decimals = u[at + lengthAt + 1];
+        FieldLayout f{name, FieldType::String, 0, offset};
+        switch (letter) {
+            case 'C':
+                f.type = FieldType::String;
+                f.width = length + 256 * decimals;
+                break;
+            case 'I':
+                f.type = FieldType::Integer;
+                f.width = length == 4 ? 4 : -1;
+                break;
+            case 'L':
+                f.type = FieldType::Boolean;
+                f.width = length == 1 ? 1 : -1;
+                break;
+            case '@':
+                f.type = FieldType::DateTime;
+                f.width = length == 8 ? 8 : -1;
+                break;
+            default:
+                return QStringLiteral(
+                           "field \"%1\" has the type 0x%2, which this program does "
+                           "not know")
+                    .arg(name)
+                    .arg(letter, 2, 16, QLatin1Char('0'));
+        }
+        if (f.width < 1) {
+            return QStringLiteral("field \"%1\" has the length %2, which does not fit its type")
+                .arg(name)
+                .arg(length);
+        }
+        offset += f.width;
+        out.fields.push_back(f);
+        if (offset > 0xFFFF) {
+            break;  // reported below as a length mismatch
+        }
+    }
+    if (out.fields.empty()) {
+        return QStringLiteral("it has no fields");
+    }
+    if (offset != out.recordLength) {
+        return QStringLiteral("its row length %1 does not match its fields (%2)")
+            .arg(out.recordLength)
+            .arg(offset);
+    }
+    if (out.rowCount > kMaxRows || out.dataEnd() > size) {
+        return QStringLiteral(
+                   "the file is shorter than its header says (%1 rows of %2 bytes "
+                   "need %3 bytes, the file has %4)")
+            .arg(out.rowCount)
+            .arg(out.recordLength)
+            .arg(out.dataEnd())
+            .arg(size);
+    }
+    return {};
+}
+
+std::vector<char> blankRow(const Layout& layout) {
+    std::vector<char> row(size_t(layout.recordLength), '\0');
+    row[0] = char(kLive);
+    for (const FieldLayout& f : layout.fields) {
+        if (f.type == FieldType::Boolean) {
+            row[size_t(f.offset)] = ' ';
+        }
+    }
+    return row;
+}
+
+QDateTime readDateTime(const char* p) {
+    const quint32 day = be32(p);
+    const quint32 ms = be32(p + 4);
+    if (day == 0 && ms == 0) {
+        return zeroDateTime();
+    }
+    const QDate date = QDate::fromJulianDay(day);
+    if (ms < 86'400'000u) {
+        return QDateTime(date, QTime::fromMSecsSinceStartOfDay(int(ms)), Qt::UTC);
+    }
+    return QDateTime(date, QTime(0, 0), Qt::UTC).addMSecs(qint64(ms));
+}
+
+bool writeDateTime(char* p, const QDateTime& value) {
+    static const QDate zeroDate(1899, 12, 30);
+    if (!value.isValid() || (value.date() == zeroDate && value.time() == QTime(0, 0))) {
+        std::memset(p, 0, 8);
+        return true;
+    }
+    const qint64 day = value.date().toJulianDay();
+    if (day < 1 || day > qint64(0xFFFFFFFF)) {
+        return false;
+    }
+    putBe32(p, quint32(day));
+    putBe32(p + 4, quint32(value.time().msecsSinceStartOfDay()));
+    return true;
+}
+
+}  // namespace kv::dbf

@@ -1,0 +1,120 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace kv {
+
+// An open file of the file layer. Offsets are absolute; nothing has a file position.
+// Every call reports failure by its result; errorString() then says why.
+class FileHandle {
+public:
+    virtual ~FileHandle() = default;
+
+    // Reads up to `size` bytes at `offset`; returns the number read (less at the end of the
+    // file), or -1 on failure.
+    virtual qint64 read(qint64 offset, char* data, qint64 size) = 0;
+    // Writes `size` bytes at `offset`; returns the number written, which is less than `size`
+    // only when the write failed part-way, or -1 when nothing was written.
+    virtual qint64 write(qint64 offset, const char* data, qint64 size) = 0;
+    virtual qint64 size() = 0;  // -1 on failure
+    virtual bool truncate(qint64 size) = 0;
+    virtual bool sync() = 0;
+
+    // Advisory whole-file locks with the rules of flock(): a shared lock can be held by many,
+    // an exclusive one by one holder only, and every open handle is a holder of its own (two
+    // handles of one process on one file do exclude each other). Never waits: returns false
+    // at once when another holder stands in the way. Changing the kind of a held lock is not
+    // atomic: when it fails, the handle holds no lock at all.
+    enum class Lock { None, Shared, Exclusive };
+    virtual bool lock(Lock kind) = 0;
+
+    // Bytes that tell this file apart from any other file that exists at the same time (device
+    // and inode for real files). A file keeps its identity when renamed.
+    virtual QByteArray identity() = 0;
+
+    virtual QString errorString() const = 0;
+};
+
+// The file system as the table engine sees it. The real one is posixFileIo(); tests and the
+// fuzzer use MemoryFileIo.
+class FileIo {
+public:
+    virtual ~FileIo() = default;
+
+    enum class Mode {
+        ReadOnly,   // an existing file
+        ReadWrite,  // an existing file
+        Create,     // created when missing, emptied when present; read and write
+    };
+    // nullptr on failure (errorString() says why).
+    virtual std::unique_ptr<FileHandle> open(const QString& path, Mode mode) = 0;
+    virtual bool exists(const QString& path) = 0;
+    // Replaces `to` atomically when it exists.
+    virtual bool rename(const QString& from, const QString& to) = 0;
+    // Succeeds when the file does not exist.
+    virtual bool remove(const QString& path) = 0;
+    // Makes renames and removals in the folder of `path` durable.
+    virtual bool syncFolderOf(const QString& path) = 0;
+
+    virtual QString errorString() const = 0;
+};
+
+// The real file system (POSIX calls, flock locks). Shared by every table by default.
+std::shared_ptr<FileIo> posixFileIo();
+
+// A file system in memory, for tests and fuzzing, that can inject failures.
+//
+// Writes are the mutating calls: FileHandle::write, truncate and sync, and FileIo::open in Create
+// mode, rename and remove. They are numbered from 1 since the last resetFaults().
+//
+// A "crash" models the death of the process: the write that reaches the crash point is cut, and
+// every later write is dropped and fails, until restart() (which also drops every lock, as the
+// death of a process would). Like the kernel, which copies a write page by page and notices a
+// fatal signal only between pages, a write is cut at a page boundary of the file (4096 bytes)
+// only, never inside a page; the same holds for injected short writes.
+class MemoryFileIo final : public FileIo {
+public:
+    static constexpr qint64 kPageSize = 4096;
+
+    MemoryFileIo();
+    ~MemoryFileIo() override;
+
+    std::unique_ptr<FileHandle> open(const QString& path, Mode mode) override;
+    bool exists(const QString& path) override;
+    bool rename(const QString& from, const QString& to) override;
+    bool remove(const QString& path) override;
+    bool syncFolderOf(const QString& path) override;
+    QString errorString() const override;
+
+    // Direct access to the stored files (no faults, no counting).
+    void setFile(const QString& path, const QByteArray& bytes);
+    QByteArray file(const QString& path) const;  // empty when absent
+    QStringList files() const;
+
+    // Fault injection. Each applies to the writes counted from now on.
+    void failWrite(int n);               // the n-th write fails, nothing written
+    void shortWrite(int n);              // the n-th write stops at its last page boundary
+    void crashAfterBytes(qint64 bytes);  // crash once this many more bytes have been written
+    void crashAtWrite(int n);            // crash at the start of the n-th write
+    void resetFaults();                  // clears the faults and the counters
+    bool crashed() const;
+    // After a crash: forgets it and every lock, as a new process would start.
+    void restart();
+
+    int writeCount() const;       // writes since resetFaults()
+    qint64 bytesWritten() const;  // bytes written since resetFaults()
+
+    struct Node;
+    struct State;
+
+private:
+    std::shared_ptr<State> s_;
+    QString error_;
+};
+
+}  // namespace kv
