@@ -55,10 +55,14 @@ void Timer1Timer(AppState& state) {
         while (!t.eof()) {
             if (!state.pauseBoxChecked && t.asBool(flag)) {
                 const QDateTime next = t.asDateTime(sledTime);
-                const quint64 distance = quint64(std::abs(now.msecsTo(next)));
-                nearest = std::min(nearest, distance);
+                nearest = std::min(nearest, quint64(std::abs(now.msecsTo(next))));
                 // The box is asked again: a run's error box may have let the user pause.
                 if (!state.pauseBoxChecked && nextrun::earlierThan(next, now)) {
+                    // A task started now is measured again by the next tick, one second later.
+                    // Its distance from the passed due moment says nothing about its next run,
+                    // which may come sooner than that distance (an hourly task found hours
+                    // late after a suspend).
+                    nearest = 0;
                     TickRunScope running(t.asString(QStringLiteral("Name")));
                     RunTask(state, true);
                 }

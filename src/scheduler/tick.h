@@ -20,8 +20,9 @@ void StartScheduler(AppState& state);
 // millisecond), in table order, unless the pause box is checked; rereads the task table,
 // refreshes the check marks and returns to the task that was current. Then sets the next
 // interval to three quarters of the distance to the nearest enabled task's next run (taken
-// before any run of this tick), at least 1000 ms and at most 750000000 ms. While the pause box
-// is checked the interval is left alone, except that a running tick never goes below 1000 ms.
+// before any run of this tick), at least 1000 ms and at most 750000000 ms; a tick that started
+// a task is followed by another one a second later. While the pause box is checked the interval
+// is left alone, except that a running tick never goes below 1000 ms.
 void Timer1Timer(AppState& state);
 
 // The pause box changed (the window has set `pauseBoxChecked`). Checked: the tick stops.

@@ -1,0 +1,104 @@
+#include "schedulerfixture.h"
+
+#include <stdexcept>
+
+#include "platform/datetimetext.h"
+#include "store/layouts.h"
+
+namespace kv::test {
+
+SchedulerFixture::SchedulerFixture(QDateTime start)
+    : clock(std::move(start)), hook_([this](const QString& line, int) {
+          // "run-<name> a "...: the task's name is the program's name without "run-".
+          launched << line.section(u' ', 0, 0).mid(4);
+          launchedAt << kv::clock().now();
+          return launchResult;
+      }) {
+    setClock(&clock);
+    setLocaleFormats(QStringLiteral("dd/MM/yyyy"), QStringLiteral("HH:mm:ss"));
+    Table::create(kTasksFile, tasksLayout());
+    Table::create(kObjectsFile, objectsLayout());
+    Table::create(kWorkingObjectsFile, objectsLayout());
+    state = std::make_unique<AppState>();
+    state->table1.open();
+}
+
+SchedulerFixture::~SchedulerFixture() {
+    state.reset();
+    setClock(nullptr);
+    resetLocaleFormats();
+}
+
+void SchedulerFixture::addTask(const QString& name, const QVariantMap& fields) {
+    QVariantMap values{
+        {QStringLiteral("Flag"), true},
+        {QStringLiteral("Name"), name},
+        {QStringLiteral("NameArh"), name},
+        {QStringLiteral("NameArhivator1"), QStringLiteral("run-%1 a").arg(name)},
+        {QStringLiteral("List"), QStringLiteral("Lists/1.txt")},
+        {QStringLiteral("VidArhivator"), 1},
+        {QStringLiteral("VidNameArh"), 0},
+        {QStringLiteral("VidPeriod"), 3},
+        {QStringLiteral("Propusk"), 0},
+        {QStringLiteral("DayTime"), timeOfDay(9)},
+        {QStringLiteral("SledTime"), clock.now().addMonths(120)},
+    };
+    for (auto it = fields.begin(); it != fields.end(); ++it) {
+        values.insert(it.key(), it.value());
+    }
+    Table& t = state->table1;
+    t.insert();
+    for (const FieldDef& f : tasksLayout()) {
+        if (!values.contains(f.name)) {
+            continue;
+        }
+        const QVariant v = values.value(f.name);
+        switch (f.type) {
+            case FieldType::Boolean:
+                t.setBool(f.name, v.toBool());
+                break;
+            case FieldType::Integer:
+                t.setInt(f.name, v.toInt());
+                break;
+            case FieldType::String:
+                t.setString(f.name, v.toString());
+                break;
+            case FieldType::DateTime:
+                t.setDateTime(f.name, v.toDateTime());
+                break;
+        }
+    }
+    t.post();
+    TableToGrid(*state);
+}
+
+void SchedulerFixture::select(const QString& name) {
+    returnToTask(state->table1, name);
+    if (state->table1.eof() && currentTaskName(state->table1) != name) {
+        throw std::runtime_error("no such task");
+    }
+}
+
+QVariant SchedulerFixture::field(const QString& task, const QString& name) {
+    Table& t = state->table1;
+    const int nameField = t.fieldIndex(QStringLiteral("Name"));
+    const int index = t.fieldIndex(name);
+    for (int row = 0; row < t.recordCount(); ++row) {
+        if (t.peekString(row, nameField) != task) {
+            continue;
+        }
+        switch (t.fields().at(index).type) {
+            case FieldType::Boolean:
+                return t.peekBool(row, index);
+            case FieldType::Integer:
+                return t.peekInt(row, index);
+            case FieldType::String:
+                return t.peekString(row, index);
+            case FieldType::DateTime:
+                return t.peekDateTime(row, index);
+        }
+    }
+    throw std::runtime_error("no such task");
+}
+
+}  // namespace kv::test

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QDateTime>
+#include <QStringList>
+#include <QVariantMap>
+#include <memory>
+
+#include "app/appstate.h"
+#include "platform/clock.h"
+#include "platform/winexec.h"
+#include "support/scriptedmessageboxes.h"
+#include "support/tempprogramfolder.h"
+
+namespace kv::test {
+
+inline QDateTime dt(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, int ms = 0) {
+    return naiveDateTime(QDate(y, mo, d), QTime(h, mi, s, ms));
+}
+inline QDateTime timeOfDay(int h, int mi = 0, int s = 0) {
+    return naiveDateTime(QDate(1899, 12, 30), QTime(h, mi, s));
+}
+
+// A program folder with an empty task table, the main window's state with tasks.dbf open, a
+// settable clock, scripted message boxes and a launcher that records instead of starting.
+// Every task's archive command is "run-<name> a", so each recorded launch tells whose it was.
+class SchedulerFixture {
+public:
+    explicit SchedulerFixture(QDateTime start = dt(2025, 12, 8, 9, 0));
+    ~SchedulerFixture();
+
+    // Appends a task: enabled, daily at 09:00, missed runs made up, next run in ten years;
+    // `fields` overrides any field by name.
+    void addTask(const QString& name, const QVariantMap& fields = {});
+    // Makes the task `name` current.
+    void select(const QString& name);
+
+    QVariant field(const QString& task, const QString& field);  // read without moving
+    int runsOf(const QString& task) const { return int(launched.count(task)); }
+
+    TempProgramFolder folder;
+    ManualClock clock;
+    ScriptedMessageBoxes boxes;
+    std::unique_ptr<AppState> state;
+
+    QStringList launched;         // "<name>" per launch, in order
+    QList<QDateTime> launchedAt;  // clock reading at each launch
+    unsigned launchResult = kWinExecStarted;
+
+private:
+    ScopedWinExecHook hook_;
+};
+
+}  // namespace kv::test

@@ -1,0 +1,191 @@
+// The next-run calculation on real task rows: periods, texts, the missed-run policy, the runs it
+// starts and what a tick inside a run's error box may do meanwhile.
+#include <QTest>
+
+#include "platform/datetimetext.h"
+#include "scheduler/calcnextrun.h"
+#include "scheduler/tick.h"
+#include "schedulerfixture.h"
+
+using namespace kv;
+using namespace kv::test;
+
+namespace {
+const QString kSled = QStringLiteral("SledTime");
+const QString kSledStr = QStringLiteral("SledTimeStr");
+const QString kPending = QStringLiteral("IsPropusk");
+}  // namespace
+
+class CalcNextRunTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() {
+        setDateSeparator(QStringLiteral("."));
+        setTimeSeparator(QStringLiteral(":"));
+    }
+
+    void periodsAndTexts() {
+        SchedulerFixture f(dt(2025, 12, 8, 10, 14, 59, 250));
+        f.state->startingUp = false;
+        f.addTask(QStringLiteral("demand"), {{"VidPeriod", 0}, {"IsPropusk", true}});
+        f.addTask(QStringLiteral("start"), {{"VidPeriod", 1}});
+        f.addTask(QStringLiteral("hourly"), {{"VidPeriod", 2}, {"Minuta", 15}});
+        f.addTask(QStringLiteral("daily"), {{"VidPeriod", 3}, {"DayTime", timeOfDay(9)}});
+        f.addTask(QStringLiteral("weekly"),
+                  {{"VidPeriod", 4}, {"WeekDay", 1}, {"WeekTime", timeOfDay(11)}});
+        f.addTask(
+            QStringLiteral("monthly"),
+            {{"VidPeriod", 5}, {"MonthDay", 31}, {"LastDay", true}, {"MonthTime", timeOfDay(0)}});
+        f.addTask(QStringLiteral("odd"), {{"VidPeriod", 9}, {"IsPropusk", true}});
+        const QDateTime oddBefore = f.field(QStringLiteral("odd"), kSled).toDateTime();
+
+        f.state->table1.first();
+        while (!f.state->table1.eof()) {
+            CalcNextRun(*f.state);
+            f.state->table1.next();
+        }
+
+        const QDateTime now = f.clock.now();
+        QCOMPARE(f.field("demand", kSled).toDateTime(), dt(2035, 12, 8, 10, 14, 59, 250));
+        QCOMPARE(f.field("demand", kSledStr).toString(), QStringLiteral("Только ручной запуск"));
+        QCOMPARE(f.field("demand", kPending).toBool(), false);
+        QCOMPARE(f.field("start", kSled).toDateTime(), now.addMonths(120));
+        QCOMPARE(f.field("start", kSledStr).toString(), QStringLiteral("При следующем запуске"));
+        QCOMPARE(f.field("hourly", kSled).toDateTime(), dt(2025, 12, 8, 10, 15, 0, 250));
+        QCOMPARE(f.field("hourly", kSledStr).toString(), QStringLiteral("08.12.2025 10:15:00"));
+        QCOMPARE(f.field("daily", kSled).toDateTime(), dt(2025, 12, 9, 9, 0, 0, 250));
+        QCOMPARE(f.field("weekly", kSled).toDateTime(), dt(2025, 12, 8, 11, 0, 0, 250));
+        // Midnight, whatever its milliseconds, shows as the date alone.
+        QCOMPARE(f.field("monthly", kSled).toDateTime(), dt(2025, 12, 31, 0, 0, 0, 250));
+        QCOMPARE(f.field("monthly", kSledStr).toString(), QStringLiteral("31.12.2025"));
+        // A period outside 0..5 only ends the pending check.
+        QCOMPARE(f.field("odd", kSled).toDateTime(), oddBefore);
+        QCOMPARE(f.field("odd", kPending).toBool(), false);
+        QVERIFY(f.launched.isEmpty());  // nothing was due and the start-up pass is over
+    }
+
+    // The two fixed texts come from the main window's message texts, in the current language.
+    void fixedTextsFollowTheLanguage() {
+        SchedulerFixture f;
+        f.state->texts.set(QStringLiteral("cf3"), QStringLiteral("Manual start only"));
+        f.addTask(QStringLiteral("demand"), {{"VidPeriod", 0}});
+        CalcNextRun(*f.state);
+        QCOMPARE(f.field("demand", kSledStr).toString(), QStringLiteral("Manual start only"));
+    }
+
+    void disabledOrPausedTaskIsLeftAlone() {
+        for (const bool paused : {false, true}) {
+            SchedulerFixture f;
+            f.state->pauseBoxChecked = paused;
+            const QDateTime past = f.clock.now().addDays(-3);
+            f.addTask(QStringLiteral("t"), {{"Flag", paused},
+                                            {"SledTime", past},
+                                            {"SledTimeStr", QStringLiteral("old")},
+                                            {"IsPropusk", true}});
+            const QByteArray before = f.folder.read(QStringLiteral("tasks.dbf"));
+            CalcNextRun(*f.state);
+            QCOMPARE(f.folder.read(QStringLiteral("tasks.dbf")), before);
+            QVERIFY(f.launched.isEmpty());
+            QCOMPARE(f.state->table1.state(), Table::State::Browse);
+        }
+    }
+
+    void emptyTableIsNoError() {
+        SchedulerFixture f;
+        CalcNextRun(*f.state);
+        QVERIFY(f.state->table1.isEmpty());
+    }
+
+    // At the start-up pass, or with a check pending, a passed next run is made up (Propusk 0)
+    // or skipped (Propusk 1); in both cases the task is scheduled from now.
+    void missedRunPolicy_data() {
+        QTest::addColumn<bool>("startingUp");
+        QTest::addColumn<bool>("pending");
+        QTest::addColumn<int>("propusk");
+        QTest::addColumn<qint64>("sledOffsetMs");  // SledTime - now
+        QTest::addColumn<int>("runs");
+        QTest::newRow("start-up, run at once") << true << false << 0 << -3600000LL << 1;
+        QTest::newRow("start-up, wait") << true << false << 1 << -3600000LL << 0;
+        QTest::newRow("pending, run at once") << false << true << 0 << -3600000LL << 1;
+        QTest::newRow("pending, wait") << false << true << 1 << -3600000LL << 0;
+        QTest::newRow("no check applies") << false << false << 0 << -3600000LL << 0;
+        QTest::newRow("one millisecond late") << true << false << 0 << -1LL << 1;
+        QTest::newRow("due this very millisecond") << true << false << 0 << 0LL << 0;
+        QTest::newRow("not yet due") << true << false << 0 << 60000LL << 0;
+    }
+    void missedRunPolicy() {
+        QFETCH(bool, startingUp);
+        QFETCH(bool, pending);
+        QFETCH(int, propusk);
+        QFETCH(qint64, sledOffsetMs);
+        QFETCH(int, runs);
+        SchedulerFixture f(dt(2025, 12, 8, 12, 0));
+        f.state->startingUp = startingUp;
+        f.addTask(QStringLiteral("t"), {{"SledTime", f.clock.now().addMSecs(sledOffsetMs)},
+                                        {"Propusk", propusk},
+                                        {"IsPropusk", pending}});
+        CalcNextRun(*f.state);
+        QCOMPARE(f.runsOf("t"), runs);
+        QCOMPARE(f.field("t", kSled).toDateTime(), dt(2025, 12, 9, 9, 0));
+        QCOMPARE(f.field("t", kPending).toBool(), false);
+        QCOMPARE(!isZeroDateTime(f.field("t", "WorkTime").toDateTime()), runs == 1);
+    }
+
+    void neverWrittenNextRunCountsAsMissed() {
+        SchedulerFixture f;
+        f.addTask(QStringLiteral("t"), {{"SledTime", zeroDateTime()}});
+        CalcNextRun(*f.state);
+        QCOMPARE(f.runsOf("t"), 1);
+    }
+
+    void atEveryStartRunsOnlyInTheStartUpPass() {
+        SchedulerFixture f;
+        f.addTask(QStringLiteral("t"), {{"VidPeriod", 1}});
+        CalcNextRun(*f.state);
+        QCOMPARE(f.runsOf("t"), 1);
+        f.state->startingUp = false;
+        CalcNextRun(*f.state);  // as after an edit
+        QCOMPARE(f.runsOf("t"), 1);
+    }
+
+    // The run fixes the separators of every date text to "." and ":"; the text stored after
+    // it uses them, whatever was in force before.
+    void textIsFormattedAfterTheRun() {
+        SchedulerFixture f(dt(2025, 12, 8, 12, 0));
+        setDateSeparator(QStringLiteral("/"));
+        setTimeSeparator(QStringLiteral("-"));
+        f.addTask(QStringLiteral("t"), {{"SledTime", f.clock.now().addDays(-1)}});
+        CalcNextRun(*f.state);
+        QCOMPARE(f.runsOf("t"), 1);
+        QCOMPARE(f.field("t", kSledStr).toString(), QStringLiteral("09.12.2025 09:00:00"));
+    }
+
+    // A missed run whose launch fails opens an error box; a tick that fires while the box is
+    // open must not start the same task again, but starts other due tasks once.
+    void tickInsideTheErrorBoxOfAMissedRun() {
+        SchedulerFixture f(dt(2025, 12, 8, 12, 0));
+        f.launchResult = kWinExecFileNotFound;
+        f.addTask(QStringLiteral("A"), {{"SledTime", f.clock.now().addDays(-1)}});
+        f.addTask(QStringLiteral("B"), {{"SledTime", f.clock.now().addSecs(-5)}});
+        f.state->setTimer1Interval(1000);  // a command restarted the tick before the pass
+        int nested = 0;
+        f.boxes.answer([&](const MessageBoxRequest&) {
+            ++nested;
+            f.clock.advance(1500);
+            Timer1Timer(*f.state);
+            return MbResult::Ok;
+        });
+        f.select(QStringLiteral("A"));
+        CalcNextRun(*f.state);
+        QCOMPARE(nested, 1);
+        QCOMPARE(f.launched, (QStringList{"A", "B"}));
+        QCOMPARE(currentTaskName(f.state->table1), QStringLiteral("A"));
+        QCOMPARE(f.field("A", kSled).toDateTime(), dt(2025, 12, 9, 9, 0));
+        QCOMPARE(f.field("A", kSledStr).toString(), QStringLiteral("09.12.2025 09:00:00"));
+        QCOMPARE(f.field("A", kPending).toBool(), false);
+        QCOMPARE(f.state->table1.state(), Table::State::Browse);
+    }
+};
+
+QTEST_GUILESS_MAIN(CalcNextRunTest)
+#include "tst_calcnextrun.moc"

@@ -1,0 +1,392 @@
+// The tick, the start-up pass, pause and resume, enabling single tasks, and catching up after
+// a suspend or a jump of the wall clock.
+#include <QTest>
+
+#include "platform/datetimetext.h"
+#include "scheduler/calcnextrun.h"
+#include "scheduler/tick.h"
+#include "schedulerfixture.h"
+
+using namespace kv;
+using namespace kv::test;
+
+namespace {
+const QString kSled = QStringLiteral("SledTime");
+const QString kSledStr = QStringLiteral("SledTimeStr");
+const QString kPending = QStringLiteral("IsPropusk");
+
+// Drives the program's timers second by second on the settable clock: the one-second clock
+// handler with its clock watch, and Timer1 when its interval has run out (timers count
+// monotonic time, which a suspend or a clock change does not move).
+class TimerDriver {
+public:
+    explicit TimerDriver(SchedulerFixture& f) : f_(f), lastTick_(f.clock.monotonicMs()) {
+        watch_.jumped();  // primed, as the window's clock has been running
+    }
+    // Wall time jumps by `ms` (a suspend when positive, or a clock change); monotonic stays.
+    void jump(qint64 ms) { f_.clock.setNow(f_.clock.now().addMSecs(ms)); }
+    // One second passes; returns true when the tick ran.
+    bool second() {
+        f_.clock.advance(1000);
+        if (CatchUpAfterClockJump(*f_.state, watch_)) {
+            lastTick_ = f_.clock.monotonicMs();
+            return true;
+        }
+        const int interval = f_.state->timer1Interval();
+        if (interval != 0 && f_.clock.monotonicMs() - lastTick_ >= interval) {
+            Timer1Timer(*f_.state);
+            lastTick_ = f_.clock.monotonicMs();
+            return true;
+        }
+        return false;
+    }
+    void tickNow() {
+        Timer1Timer(*f_.state);
+        lastTick_ = f_.clock.monotonicMs();
+    }
+    // Runs seconds until the wall clock reaches `until` or `maxSeconds` pass.
+    void runUntil(const QDateTime& until, int maxSeconds = 4 * 3600) {
+        for (int i = 0; i < maxSeconds && f_.clock.now() < until; ++i) {
+            second();
+        }
+    }
+
+private:
+    SchedulerFixture& f_;
+    ClockWatch watch_;
+    qint64 lastTick_;
+};
+
+}  // namespace
+
+class TickTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() {
+        setDateSeparator(QStringLiteral("."));
+        setTimeSeparator(QStringLiteral(":"));
+    }
+
+    void intervalFollowsTheNearestEnabledTask_data() {
+        QTest::addColumn<qint64>("enabledOffsetMs");  // SledTime - now of the enabled task
+        QTest::addColumn<int>("interval");
+        QTest::newRow("due in two hours") << 7200000LL << 5400000;
+        // Started now: the next tick, a second later, measures its new next run.
+        QTest::newRow("passed two hours ago") << -7200000LL << 1000;
+        QTest::newRow("due in 1200 ms") << 1200LL << 1000;
+        QTest::newRow("due this very millisecond") << 0LL << 1000;
+        QTest::newRow("far away") << 30LL * 24 * 3600 * 1000 << 750000000;
+    }
+    void intervalFollowsTheNearestEnabledTask() {
+        QFETCH(qint64, enabledOffsetMs);
+        QFETCH(int, interval);
+        SchedulerFixture f;
+        // A disabled task due in a minute neither runs nor counts for the distance.
+        f.addTask(QStringLiteral("off"),
+                  {{"Flag", false}, {"SledTime", f.clock.now().addSecs(60)}});
+        f.addTask(QStringLiteral("on"), {{"SledTime", f.clock.now().addMSecs(enabledOffsetMs)}});
+        Timer1Timer(*f.state);
+        QCOMPARE(f.state->timer1Interval(), interval);
+        QCOMPARE(f.runsOf("on"), enabledOffsetMs < 0 ? 1 : 0);
+        QCOMPARE(f.runsOf("off"), 0);
+    }
+
+    void noEnabledTaskGivesTheLongestInterval() {
+        SchedulerFixture f;
+        Timer1Timer(*f.state);
+        QCOMPARE(f.state->timer1Interval(), 750000000);
+        f.addTask(QStringLiteral("off"), {{"Flag", false}, {"SledTime", f.clock.now()}});
+        Timer1Timer(*f.state);
+        QCOMPARE(f.state->timer1Interval(), 750000000);
+    }
+
+    // Due tasks all start in one tick, in table order, and get their next run; the next tick
+    // comes a second later; the task that was current is current again.
+    void dueTasksRunInTableOrder() {
+        SchedulerFixture f(dt(2025, 12, 8, 9, 0, 0, 400));
+        const QDateTime due = f.clock.now().addMSecs(-400);
+        f.addTask(QStringLiteral("first"), {{"SledTime", due}});
+        f.addTask(QStringLiteral("current"), {{"SledTime", f.clock.now().addSecs(3600)}});
+        f.addTask(QStringLiteral("second"), {{"SledTime", due}, {"VidPeriod", 2}, {"Minuta", 30}});
+        f.select(QStringLiteral("current"));
+        Timer1Timer(*f.state);
+        QCOMPARE(f.launched, (QStringList{"first", "second"}));
+        QCOMPARE(f.field("first", kSled).toDateTime(), dt(2025, 12, 9, 9, 0, 0, 400));
+        QCOMPARE(f.field("second", kSled).toDateTime(), dt(2025, 12, 8, 9, 30, 0, 400));
+        QVERIFY(!isZeroDateTime(f.field("first", "WorkTime").toDateTime()));
+        QCOMPARE(f.state->timer1Interval(), 1000);
+        QCOMPARE(currentTaskName(f.state->table1), QStringLiteral("current"));
+        QCOMPARE(f.state->table1.state(), Table::State::Browse);
+        f.clock.advance(1000);
+        Timer1Timer(*f.state);
+        QCOMPARE(f.launched.size(), 2);
+        QCOMPARE(f.state->timer1Interval(), (30 * 60 * 1000 - 1000) / 4 * 3);
+    }
+
+    void tickRereadsTheTableAndTheMarks() {
+        SchedulerFixture f;
+        f.addTask(QStringLiteral("a"));
+        f.addTask(QStringLiteral("b"), {{"Flag", false}});
+        f.state->marks.set(0, false);  // stale marks: the tick shows what is stored
+        f.state->marks.set(1, true);
+        Timer1Timer(*f.state);
+        QCOMPARE(f.state->marks.at(0), true);
+        QCOMPARE(f.state->marks.at(1), false);
+    }
+
+    void pausedTickStartsNothingAndChangesNothing() {
+        SchedulerFixture f;
+        f.addTask(QStringLiteral("t"), {{"SledTime", f.clock.now().addDays(-1)},
+                                        {"SledTimeStr", QStringLiteral("old")},
+                                        {"IsPropusk", true}});
+        f.state->pauseBoxChecked = true;
+        f.state->setTimer1Interval(1000);  // paused, ticking (a check mark was changed)
+        const QByteArray before = f.folder.read(QStringLiteral("tasks.dbf"));
+        Timer1Timer(*f.state);
+        QVERIFY(f.launched.isEmpty());
+        QCOMPARE(f.folder.read(QStringLiteral("tasks.dbf")), before);
+        QCOMPARE(f.state->timer1Interval(), 1000);
+        // A tick that finds the tick stopped by the pause leaves it stopped.
+        f.state->setTimer1Interval(0);
+        Timer1Timer(*f.state);
+        QCOMPARE(f.state->timer1Interval(), 0);
+    }
+
+    // A task enabled through its check mark (missed-run check pending) that the tick finds due
+    // starts once for that due moment, not a second time from the calculation inside the run.
+    void pendingCheckGivesOneRunPerDueMoment() {
+        for (const bool startingUp : {false, true}) {
+            SchedulerFixture f(dt(2025, 12, 8, 9, 0, 5));
+            f.state->startingUp = startingUp;
+            f.addTask(QStringLiteral("t"),
+                      {{"SledTime", dt(2025, 12, 8, 9, 0)}, {"IsPropusk", true}, {"Propusk", 0}});
+            Timer1Timer(*f.state);
+            QCOMPARE(f.runsOf("t"), 1);
+            QCOMPARE(f.field("t", kPending).toBool(), false);
+            QCOMPARE(f.field("t", kSled).toDateTime(), dt(2025, 12, 9, 9, 0, 0));
+        }
+    }
+
+    // While a run's launch-error box is open the tick fires again inside it. The nested tick
+    // finds the running task already moved on, starts another due task once, and returns to the
+    // running task; the outer tick then goes on without starting either again.
+    void nestedTickInsideALaunchErrorBox() {
+        SchedulerFixture f(dt(2025, 12, 8, 9, 0, 1));
+        f.launchResult = kWinExecPathNotFound;
+        f.addTask(QStringLiteral("A"), {{"SledTime", dt(2025, 12, 8, 9, 0)}});
+        f.addTask(QStringLiteral("B"), {{"SledTime", dt(2025, 12, 8, 9, 0, 2)}});
+        f.addTask(QStringLiteral("C"), {{"SledTime", dt(2025, 12, 8, 9, 0)}, {"Flag", false}});
+        QStringList currentInsideBox;
+        f.boxes.answer([&](const MessageBoxRequest&) {
+            f.clock.advance(2000);  // the user reads the box; B comes due
+            Timer1Timer(*f.state);
+            currentInsideBox << currentTaskName(f.state->table1);
+            return MbResult::Ok;
+        });
+        Timer1Timer(*f.state);
+        QCOMPARE(f.launched, (QStringList{"A", "B"}));
+        QCOMPARE(currentInsideBox, QStringList{"A"});
+        QCOMPARE(f.boxes.shown.size(), 2);  // one error box per failed launch
+        QCOMPARE(f.field("A", kSled).toDateTime(), dt(2025, 12, 9, 9, 0, 0));
+        QCOMPARE(f.field("B", kSled).toDateTime(), dt(2025, 12, 9, 9, 0, 0));
+    }
+
+    void startSchedulerWalksEveryTaskThenStartsTheTick() {
+        for (const bool paused : {false, true}) {
+            SchedulerFixture f(dt(2025, 12, 8, 12, 0));
+            f.addTask(QStringLiteral("start1"), {{"VidPeriod", 1}});
+            f.addTask(QStringLiteral("missed"), {{"SledTime", dt(2025, 12, 7, 9, 0)}});
+            f.addTask(QStringLiteral("start2"), {{"VidPeriod", 1}});
+            f.select(QStringLiteral("missed"));
+            f.state->pauseBoxChecked = paused;
+            f.state->tickInterval = 1000;
+            StartScheduler(*f.state);
+            QCOMPARE(f.launched,
+                     paused ? QStringList{} : (QStringList{"start1", "missed", "start2"}));
+            QCOMPARE(f.state->startingUp, false);
+            QCOMPARE(f.state->timer1Interval(), paused ? 0 : 1000);
+            QCOMPARE(currentTaskName(f.state->table1), QStringLiteral("missed"));
+            if (!paused) {
+                QCOMPARE(f.field("start1", kSledStr).toString(),
+                         QStringLiteral("При следующем запуске"));
+                QCOMPARE(f.field("missed", kSled).toDateTime(), dt(2025, 12, 9, 9, 0));
+            }
+        }
+    }
+
+    // Pausing stops the tick; resuming marks every task and starts Timer3, whose start-up pass
+    // then makes up or skips what was missed and starts the tick again.
+    void pauseAndResume() {
+        SchedulerFixture f(dt(2025, 12, 8, 8, 0));
+        f.state->startingUp = false;
+        f.addTask(QStringLiteral("makeUp"), {{"SledTime", dt(2025, 12, 8, 9, 0)}});
+        f.addTask(QStringLiteral("skip"), {{"SledTime", dt(2025, 12, 8, 9, 0)}, {"Propusk", 1}});
+        f.addTask(QStringLiteral("off"), {{"SledTime", dt(2025, 12, 8, 9, 0)}, {"Flag", false}});
+        f.select(QStringLiteral("skip"));
+        f.state->setTimer1Interval(1000);
+
+        f.state->pauseBoxChecked = true;
+        Editt5Click(*f.state);
+        QCOMPARE(f.state->timer1Interval(), 0);
+        QVERIFY(f.state->tasksPaused);
+
+        f.clock.advance(2 * 3600 * 1000);  // 10:00: both enabled tasks passed during the pause
+        f.state->pauseBoxChecked = false;
+        Editt5Click(*f.state);
+        QVERIFY(!f.state->tasksPaused);
+        QCOMPARE(f.state->timer1Interval(), 0);  // not restarted here
+        QVERIFY(f.state->timer3.isActive());
+        QCOMPARE(f.state->timer3.interval(), 3000);
+        for (const char* t : {"makeUp", "skip", "off"}) {
+            QVERIFY2(f.field(t, kPending).toBool(), t);
+        }
+        QCOMPARE(currentTaskName(f.state->table1), QStringLiteral("skip"));
+
+        f.clock.advance(3000);
+        StartScheduler(*f.state);  // what Timer3 does
+        QCOMPARE(f.launched, QStringList{"makeUp"});
+        QCOMPARE(f.field("skip", kSled).toDateTime(), dt(2025, 12, 9, 9, 0));
+        QCOMPARE(f.field("skip", kPending).toBool(), false);
+        QCOMPARE(f.field("off", kPending).toBool(), true);  // kept until its next calculation
+        QCOMPARE(f.state->timer1Interval(), 1000);
+        Timer1Timer(*f.state);
+        QCOMPARE(f.launched.size(), 1);
+    }
+
+    void trayItemTogglesThePause() {
+        SchedulerFixture f;
+        f.addTask(QStringLiteral("t"));
+        f.state->setTimer1Interval(5000);
+        QCOMPARE(N2Click(*f.state), true);
+        QVERIFY(f.state->pauseBoxChecked && f.state->tasksPaused);
+        QCOMPARE(f.state->timer1Interval(), 0);
+        QCOMPARE(N2Click(*f.state), false);
+        QVERIFY(!f.state->pauseBoxChecked && !f.state->tasksPaused);
+        QVERIFY(f.state->timer3.isActive());
+        QCOMPARE(f.field("t", kPending).toBool(), true);
+    }
+
+    void checkMarkEnablesAndDisables() {
+        SchedulerFixture f;
+        f.addTask(QStringLiteral("a"), {{"SledTime", f.clock.now().addDays(-1)},
+                                        {"SledTimeStr", QStringLiteral("text")},
+                                        {"IsPropusk", true}});
+        f.addTask(QStringLiteral("b"), {{"Flag", false}});
+        f.state->pauseBoxChecked = true;  // the tick starts even while paused
+
+        f.state->marks.toggle(0);
+        DBGrid1CellClick(*f.state, 0, 0);
+        QCOMPARE(f.field("a", "Flag").toBool(), false);
+        QCOMPARE(f.field("a", kPending).toBool(), false);
+        QCOMPARE(f.field("a", kSledStr).toString(), QStringLiteral("text"));
+        QCOMPARE(f.state->timer1Interval(), 1000);
+        f.state->pauseBoxChecked = false;
+        Timer1Timer(*f.state);
+        QVERIFY(f.launched.isEmpty());
+
+        f.state->setTimer1Interval(0);
+        f.state->marks.toggle(1);
+        DBGrid1CellClick(*f.state, 0, 1);
+        QCOMPARE(f.field("b", "Flag").toBool(), true);
+        QCOMPARE(f.field("b", kPending).toBool(), true);
+        QCOMPARE(currentTaskName(f.state->table1), QStringLiteral("b"));
+        QCOMPARE(f.state->timer1Interval(), 1000);
+    }
+
+    void clicksThatChangeNothing() {
+        SchedulerFixture f;
+        DBGrid1CellClick(*f.state, 0, 0);  // empty list
+        QCOMPARE(f.state->timer1Interval(), 0);
+        f.addTask(QStringLiteral("a"));
+        const QByteArray before = f.folder.read(QStringLiteral("tasks.dbf"));
+        DBGrid1CellClick(*f.state, 0, 0);  // mark equals Flag
+        f.state->marks.toggle(0);
+        DBGrid1CellClick(*f.state, 2, 0);  // another column
+        DBGrid1CellClick(*f.state, 0, 5);  // no such row
+        QCOMPARE(f.state->timer1Interval(), 0);
+        QCOMPARE(f.folder.read(QStringLiteral("tasks.dbf")), before);
+    }
+
+    void clockWatchSeesJumpsOnly() {
+        ManualClock clock;
+        setClock(&clock);
+        ClockWatch watch;
+        QVERIFY(!watch.jumped());  // priming
+        clock.advance(1000);
+        QVERIFY(!watch.jumped());
+        clock.advance(60000);  // a late reading is no jump
+        QVERIFY(!watch.jumped());
+        clock.setNow(clock.now().addMSecs(900));  // slewing, jitter
+        QVERIFY(!watch.jumped());
+        clock.setNow(clock.now().addMSecs(1100));
+        QVERIFY(watch.jumped());
+        clock.setNow(clock.now().addSecs(-3600));
+        QVERIFY(watch.jumped());
+        QVERIFY(!watch.jumped());
+        setClock(nullptr);
+    }
+
+    // A task that came due while the machine slept starts right after the resume, not when the
+    // interval set before the suspend runs out.
+    void dueDuringSuspendStartsAtResume() {
+        SchedulerFixture f(dt(2025, 12, 8, 10, 0));
+        f.addTask(QStringLiteral("t"), {{"SledTime", dt(2025, 12, 8, 11, 0)}});
+        TimerDriver d(f);
+        d.tickNow();
+        QCOMPARE(f.state->timer1Interval(), 45 * 60 * 1000);
+        d.runUntil(dt(2025, 12, 8, 10, 10));
+        d.jump(2 * 3600 * 1000);  // asleep until 12:10
+        QVERIFY(d.second());
+        QCOMPARE(f.launchedAt, QList<QDateTime>{dt(2025, 12, 8, 12, 10, 1)});
+    }
+
+    void noCatchUpWhileTheTickIsStopped() {
+        SchedulerFixture f(dt(2025, 12, 8, 10, 0));
+        f.addTask(QStringLiteral("t"), {{"SledTime", dt(2025, 12, 8, 11, 0)}});
+        TimerDriver d(f);
+        d.jump(2 * 3600 * 1000);
+        QVERIFY(!d.second());
+        QVERIFY(f.launched.isEmpty());
+    }
+
+    // 30 March 2025, 02:00 -> 03:00. A daily task at 02:30 runs once, as soon as the clock shows
+    // a later time.
+    void springForward() {
+        SchedulerFixture f(dt(2025, 3, 30, 1, 50));
+        f.state->startingUp = false;
+        f.addTask(QStringLiteral("t"), {{"DayTime", timeOfDay(2, 30)}});
+        CalcNextRun(*f.state);
+        QCOMPARE(f.field("t", kSled).toDateTime(), dt(2025, 3, 30, 2, 30));
+        TimerDriver d(f);
+        d.tickNow();
+        d.runUntil(dt(2025, 3, 30, 2, 0));
+        d.jump(3600 * 1000);
+        d.second();
+        QCOMPARE(f.launchedAt, QList<QDateTime>{dt(2025, 3, 30, 3, 0, 1)});
+        d.runUntil(dt(2025, 3, 30, 6, 0));
+        QCOMPARE(f.runsOf("t"), 1);
+        QCOMPARE(f.field("t", kSled).toDateTime(), dt(2025, 3, 31, 2, 30));
+    }
+
+    // 26 October 2025, 03:00 -> 02:00. The daily task at 02:30 runs once, not again when 02:30
+    // comes round the second time.
+    void fallBack() {
+        SchedulerFixture f(dt(2025, 10, 26, 2, 10));
+        f.state->startingUp = false;
+        f.addTask(QStringLiteral("t"), {{"DayTime", timeOfDay(2, 30)}});
+        CalcNextRun(*f.state);
+        TimerDriver d(f);
+        d.tickNow();
+        d.runUntil(dt(2025, 10, 26, 3, 0));
+        QCOMPARE(f.runsOf("t"), 1);
+        QVERIFY(f.launchedAt.first() <= dt(2025, 10, 26, 2, 30, 1));
+        d.jump(-3600 * 1000);
+        QVERIFY(d.second());  // the jump is noticed and the interval measured anew
+        d.runUntil(dt(2025, 10, 26, 5, 0));
+        QCOMPARE(f.runsOf("t"), 1);
+        QCOMPARE(f.field("t", kSled).toDateTime(), dt(2025, 10, 27, 2, 30));
+    }
+};
+
+QTEST_GUILESS_MAIN(TickTest)
+#include "tst_tick.moc"
