@@ -1,0 +1,172 @@
+// The scheduler tick over 1,000 enabled tasks of which none is due, against the time to read
+// tasks.dbf once (open and close), with the parts of the tick measured one by one; then the
+// delay from a task's due moment to its launch with real timers.
+//
+//   bench_tick            both
+//   bench_tick --cost     the cost part only
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+#include "app/appstate.h"
+#include "platform/clock.h"
+#include "platform/programfolder.h"
+#include "platform/winexec.h"
+#include "scheduler/tick.h"
+#include "store/layouts.h"
+
+using namespace kv;
+
+namespace {
+
+constexpr int kTasks = 1000;
+
+// Median of `rounds` runs of `body`, in microseconds.
+double medianUs(int rounds, const std::function<void()>& body) {
+    std::vector<double> us;
+    for (int i = 0; i < rounds; ++i) {
+        QElapsedTimer t;
+        t.start();
+        body();
+        us.push_back(t.nsecsElapsed() / 1000.0);
+    }
+    std::sort(us.begin(), us.end());
+    return us[us.size() / 2];
+}
+
+void fillTasks(AppState& state, int count, const QDateTime& next) {
+    Table& t = state.table1;
+    for (int i = 0; i < count; ++i) {
+        t.insert();
+        t.setBool(QStringLiteral("Flag"), true);
+        t.setString(QStringLiteral("Name"), QStringLiteral("Task %1").arg(i));
+        t.setString(QStringLiteral("Opis"), QStringLiteral("Documents and mail of the office"));
+        t.setString(QStringLiteral("Path2"), QStringLiteral("/srv/backup/"));
+        t.setString(QStringLiteral("NameArh"), QStringLiteral("docs%1.7z").arg(i));
+        t.setString(QStringLiteral("NameArhivator1"), QStringLiteral("run-%1 a").arg(i));
+        t.setInt(QStringLiteral("VidPeriod"), 3);
+        t.setDateTime(QStringLiteral("DayTime"), naiveDateTime(QDate(1899, 12, 30), QTime(9, 0)));
+        t.setDateTime(QStringLiteral("SledTime"), next);
+        t.setString(QStringLiteral("SledTimeStr"), QStringLiteral("09.12.2025 09:00:00"));
+        t.setString(QStringLiteral("List"), QStringLiteral("Lists/%1.txt").arg(i));
+        t.post();
+    }
+}
+
+void costOfATick() {
+    AppState state;
+    Table::create(kTasksFile, tasksLayout());
+    state.table1.open();
+    fillTasks(state, kTasks, kv::clock().now().addDays(1));
+    // The task the user looks at sits in the middle of the list.
+    returnToTask(state.table1, QStringLiteral("Task %1").arg(kTasks / 2));
+    Table& t = state.table1;
+    const QString name = currentTaskName(t);
+    constexpr int kRounds = 201;
+
+    const double openClose = medianUs(kRounds, [&] {
+        Table other(kTasksFile);
+        other.open();
+        other.close();
+    });
+    const double reopen = medianUs(kRounds, [&] {
+        t.close();
+        t.open();
+    });
+    const double walk = medianUs(kRounds, [&] {
+        const int flag = t.fieldIndex(QStringLiteral("Flag"));
+        const int sled = t.fieldIndex(QStringLiteral("SledTime"));
+        qint64 sum = 0;
+        for (t.first(); !t.eof(); t.next()) {
+            sum += t.asBool(flag) + t.asDateTime(sled).time().msec();
+        }
+        if (sum < 0) {
+            std::puts("");
+        }
+    });
+    const double toGrid = medianUs(kRounds, [&] { TableToGrid(state); });
+    const double back = medianUs(kRounds, [&] { returnToTask(t, name); });
+    const double tick = medianUs(kRounds, [&] { Timer1Timer(state); });
+    if (state.timer1Interval() < 1000 || currentTaskName(t) != name) {
+        std::printf("unexpected tick result\n");
+    }
+
+    std::printf("tick over %d enabled tasks, none due (median of %d)\n", kTasks, kRounds);
+    std::printf("  read tasks.dbf once (open + close) %9.1f us\n", openClose);
+    std::printf("  Timer1Timer                        %9.1f us  (%.2f x the read)\n", tick,
+                tick / openClose);
+    std::printf("  parts: walk reading Flag, SledTime %9.1f us\n", walk);
+    std::printf("         close + open Table1         %9.1f us\n", reopen);
+    std::printf("         TableToGrid                 %9.1f us\n", toGrid);
+    std::printf("         return to the middle task   %9.1f us\n", back);
+    std::printf("  budget: <= 2000 us and <= 3 x the read: %s\n",
+                tick <= 2000 && tick <= 3 * openClose ? "met" : "NOT met");
+}
+
+// A task due at a random moment 1..5 s ahead; Timer1 runs the tick and the one-second clock
+// timer runs the clock watch, as in the main window. Reports due -> launch for each round.
+void dueToLaunch() {
+    AppState state;
+    state.startingUp = false;
+    QDateTime launchedAt;
+    ScopedWinExecHook hook([&](const QString&, int) {
+        launchedAt = kv::clock().now();
+        return kWinExecStarted;
+    });
+    ClockWatch watch;
+    QObject::connect(&state.timer1, &QTimer::timeout, [&] { Timer1Timer(state); });
+    QObject::connect(&state.timer2, &QTimer::timeout, [&] { CatchUpAfterClockJump(state, watch); });
+    state.timer2.start();
+
+    std::printf("due moment -> archiver start, real timers (Timer1 %s)\n",
+                state.timer1.timerType() == Qt::PreciseTimer ? "precise" : "coarse");
+    const int offsets[] = {1000, 1333, 1999, 2500, 3217, 4000, 4750, 5000};
+    qint64 worst = 0;
+    for (int offsetMs : offsets) {
+        Table::create(kTasksFile, tasksLayout());
+        state.table1.open();
+        const QDateTime due = kv::clock().now().addMSecs(offsetMs);
+        fillTasks(state, 1, due);
+        launchedAt = {};
+        Timer1Timer(state);
+        QEventLoop loop;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (launchedAt.isValid()) {
+                loop.quit();
+            }
+        });
+        poll.start(5);
+        QTimer::singleShot(offsetMs + 5000, &loop, &QEventLoop::quit);
+        loop.exec();
+        state.table1.close();
+        const qint64 delay = launchedAt.isValid() ? due.msecsTo(launchedAt) : -1;
+        worst = std::max(worst, delay);
+        std::printf("  due in %5d ms: started %5lld ms after the due moment\n", offsetMs,
+                    (long long)delay);
+    }
+    state.setTimer1Interval(0);
+    std::printf("  worst %lld ms (budget <= 1000 ms)\n", (long long)worst);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+    setProgramFolder(dir.path());
+    QDir::setCurrent(dir.path());
+    costOfATick();
+    if (!app.arguments().contains(QStringLiteral("--cost"))) {
+        std::printf("\n");
+        dueToLaunch();
+    }
+    return 0;
+}
