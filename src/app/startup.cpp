@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "app/appstate.h"
+#include "archiving/findarchivers.h"
 #include "platform/codepage1251.h"
 #include "platform/messagebox.h"
 #include "platform/programfolder.h"
@@ -133,7 +134,7 @@ void createAndOpenTables(AppState& state) {
     });
     reported([&] {
         if (createIfMissing(kArchiversFile, archiversLayout())) {
-            // TODO(discovery): fill the new table by archiver discovery.
+            FindArchivers(state);
         }
     });
 }

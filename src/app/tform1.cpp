@@ -17,7 +17,10 @@
 #include <QSystemTrayIcon>
 #include <stdexcept>
 
+#include "app/aboutbox.h"
+#include "app/commands.h"
 #include "app/startup.h"
+#include "archiving/findarchivers.h"
 #include "platform/autostart.h"
 #include "platform/clock.h"
 #include "platform/datetimetext.h"
@@ -235,8 +238,7 @@ void TForm1::createControls() {
     connect(esc, &QShortcut::activated, this, [this] { guarded([this] { BitBtn9Click(); }); });
 
     setToolTipDuration(-1);
-    setMinimumSize(760, 420);
-    resize(920, 560);
+    resize(960, 580);
 }
 
 void TForm1::FormCreate() {
@@ -329,75 +331,89 @@ void TForm1::resizeEvent(QResizeEvent* e) {
 void TForm1::FormResize() {
     const int w = width();
     const int h = height();
+    auto hint = [](QWidget* widget) { return widget->sizeHint(); };
+    auto buttonWidth = [&](QWidget* b) { return hint(b).width() + 8; };
     auto place = [](QWidget* widget, int x, int y, int width, int height) {
         widget->setGeometry(x, y, width, height);
     };
-    auto hint = [](QWidget* widget) { return widget->sizeHint(); };
 
     // Top row: title, clock and language on the left; the About button keeps its distance from
     // the right edge.
     const int topH =
         std::max({hint(Button2).height(), hint(ComboBox1).height(), hint(Label1).height()});
-    place(Label1, kMargin, kMargin, hint(Label1).width(), topH);
-    int x = kMargin + hint(Label1).width() + 40;
+    const int clockW = Label5->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00 PM")) + 8;
+    const int comboW = std::max(130, hint(ComboBox1).width());
+    int x = kMargin;
+    place(Label1, x, kMargin, hint(Label1).width(), topH);
+    x += hint(Label1).width() + 40;
     place(Label3, x, kMargin, hint(Label3).width(), topH);
     x += hint(Label3).width() + kGap;
-    const int clockW = Label5->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00 PM")) + 8;
     place(Label5, x, kMargin, clockW, topH);
     x += clockW + 20;
-    place(ComboBox1, x, kMargin, std::max(130, hint(ComboBox1).width()), topH);
+    place(ComboBox1, x, kMargin, comboW, topH);
+    x += comboW + 20;
     place(Button2, w - kMargin - hint(Button2).width(), kMargin, hint(Button2).width(), topH);
+    int minWidth = x + hint(Button2).width() + kMargin;
 
-    // Bottom rows keep their distance from the bottom edge; the right-hand controls also from
-    // the right edge.
-    auto buttonSize = [&](QPushButton* b) { return hint(b); };
-    const int row2H = std::max({buttonSize(BitBtn8).height(), buttonSize(BitBtn9).height(),
-                                hint(CheckBox2).height()}) +
-                      4;
+    // The two bottom rows keep their distance from the bottom edge; the right-hand controls
+    // also from the right edge.
+    const QList<QPushButton*> taskButtons = {BitBtn1, BitBtn6, BitBtn2, BitBtn3};
+    const QList<QPushButton*> runButtons = {BitBtn5, BitBtn11, BitBtn4, BitBtn7};
+    const QList<QWidget*> row2Left = {BitBtn8, CheckBox2, Button10, BitBtn10};
     int row1H = 0;
-    for (QPushButton* b :
-         {BitBtn1, BitBtn6, BitBtn2, BitBtn3, BitBtn5, BitBtn11, BitBtn4, BitBtn7}) {
-        row1H = std::max(row1H, buttonSize(b).height());
+    for (QPushButton* b : taskButtons + runButtons) {
+        row1H = std::max(row1H, hint(b).height() + 4);
     }
-    row1H += 4;
+    int row2H = hint(BitBtn9).height() + 4;
+    for (QWidget* c : row2Left) {
+        row2H = std::max(row2H, hint(c).height() + 4);
+    }
+    const int label2H = hint(Label2).height();
     const int row2Y = h - kMargin - row2H;
     const int row1Y = row2Y - kGap - row1H;
-    const int label2H = hint(Label2).height();
 
     x = kMargin;
-    for (QPushButton* b : {BitBtn1, BitBtn6, BitBtn2, BitBtn3}) {
-        const int bw = buttonSize(b).width() + 8;
-        place(b, x, row1Y, bw, row1H);
-        x += bw + kGap;
+    for (QPushButton* b : taskButtons) {
+        place(b, x, row1Y, buttonWidth(b), row1H);
+        x += buttonWidth(b) + kGap;
     }
-    int right = w - kMargin;
-    int runLeft = right;
-    for (QPushButton* b : {BitBtn7, BitBtn4, BitBtn11, BitBtn5}) {
-        const int bw = buttonSize(b).width() + 8;
-        runLeft -= bw;
-        place(b, runLeft, row1Y, bw, row1H);
-        runLeft -= kGap;
+    int runWidth = -kGap;
+    for (QPushButton* b : runButtons) {
+        runWidth += buttonWidth(b) + kGap;
     }
-    runLeft += kGap;
-    place(Label2, runLeft, row1Y - label2H - 2, right - runLeft, label2H);
+    minWidth = std::max(minWidth, x + 24 + runWidth + kMargin);
+    int runX = w - kMargin - runWidth;
+    place(Label2, runX, row1Y - label2H - 2, runWidth, label2H);
+    for (QPushButton* b : runButtons) {
+        place(b, runX, row1Y, buttonWidth(b), row1H);
+        runX += buttonWidth(b) + kGap;
+    }
 
     x = kMargin;
-    for (QWidget* c : std::initializer_list<QWidget*>{BitBtn8, CheckBox2, Button10, BitBtn10}) {
-        const int cw = hint(c).width() + (qobject_cast<QPushButton*>(c) ? 8 : 0);
+    for (QWidget* c : row2Left) {
+        const int cw = qobject_cast<QPushButton*>(c) ? buttonWidth(c) : hint(c).width();
         place(c, x, row2Y, cw, row2H);
         x += cw + kGap + 4;
     }
-    const int exitW = buttonSize(BitBtn9).width() + 8;
-    place(BitBtn9, right - exitW, row2Y, exitW, row2H);
+    place(BitBtn9, w - kMargin - buttonWidth(BitBtn9), row2Y, buttonWidth(BitBtn9), row2H);
+    minWidth = std::max(minWidth, x + 20 + buttonWidth(BitBtn9) + kMargin);
 
     // The task list grows with the window; the pause box stays just below it.
     const int pauseH = std::max(hint(Editt5).height(), hint(Label4).height());
     const int gridTop = kMargin + topH + kGap;
-    const int gridBottom = row1Y - label2H - 2 - kGap - pauseH - kGap;
-    place(DBGrid1, kMargin, gridTop, w - 2 * kMargin, std::max(40, gridBottom - gridTop));
-    const int pauseY = gridTop + std::max(40, gridBottom - gridTop) + kGap;
+    const int gridH = row1Y - label2H - 2 - kGap - pauseH - kGap - gridTop;
+    constexpr int kMinGridH = 120;
+    place(DBGrid1, kMargin, gridTop, w - 2 * kMargin, std::max(kMinGridH, gridH));
+    const int pauseY = gridTop + std::max(kMinGridH, gridH) + kGap;
     place(Editt5, kMargin, pauseY, hint(Editt5).width(), pauseH);
     place(Label4, kMargin + hint(Editt5).width() + 24, pauseY, hint(Label4).width(), pauseH);
+    minWidth =
+        std::max(minWidth, kMargin + hint(Editt5).width() + 24 + hint(Label4).width() + kMargin);
+
+    const QSize minimum(minWidth, h - gridH + kMinGridH);
+    if (minimumSize() != minimum) {
+        setMinimumSize(minimum);
+    }
 }
 
 void TForm1::guarded(const std::function<void()>& handler) {

@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -158,6 +159,7 @@ private Q_SLOTS:
         QCOMPARE(form->state.table1.recNo(), 0);
 
         // The user changes marks; Esc ends the program; destruction writes them into Flag.
+        QApplication::setActiveWindow(form.get());
         form->state.marks.set(1, true);
         form->state.marks.set(2, false);
         QTest::keyClick(form.get(), Qt::Key_Escape);

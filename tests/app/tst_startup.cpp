@@ -1,6 +1,8 @@
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 

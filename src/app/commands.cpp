@@ -1,0 +1,117 @@
+#include "app/commands.h"
+
+#include <QFile>
+#include <QRegularExpression>
+
+#include "app/appstate.h"
+#include "archiving/runtask.h"
+#include "platform/messagebox.h"
+#include "platform/programfolder.h"
+
+namespace kv {
+namespace {
+
+const QString kName = QStringLiteral("Name");
+
+// Rereads tasks.dbf, refreshes the check marks and makes the remembered task current again.
+void rereadTasks(AppState& state, const QString& name) {
+    state.table1.close();
+    state.table1.open();
+    TableToGrid(state);
+    returnToTask(state.table1, name);
+}
+
+}  // namespace
+
+QString listFilePath(const QString& list) {
+    // "Lists/<name>", also in the form written on a system with backslashes.
+    static const QRegularExpression pattern(QStringLiteral(R"(^Lists[/\\]([^/\\]+)$)"));
+    const QRegularExpressionMatch m = pattern.match(list);
+    if (!m.hasMatch() || m.captured(1) == u"." || m.captured(1) == u"..") {
+        return {};
+    }
+    return inProgramFolder(QStringLiteral("Lists/") + m.captured(1));
+}
+
+bool deleteCurrentTask(AppState& state) {
+    Table& tasks = state.table1;
+    if (tasks.isEmpty()) {
+        return false;
+    }
+    const QString name = tasks.asString(kName);
+    const QString question = state.texts.text(QStringLiteral("cm4")) + QStringLiteral(" \"") +
+                             name + QStringLiteral("\" ") + state.texts.text(QStringLiteral("cm5"));
+    if (messageBox(question, state.texts.text(QStringLiteral("cm6")), MbButtons::YesNo,
+                   MbIcon::Question) != MbResult::Yes) {
+        return false;
+    }
+    // A tick that ran while the question was open returned to this task; anything else means
+    // the list changed under the question, and nothing is deleted.
+    if (currentTaskName(tasks) != name) {
+        return false;
+    }
+
+    // The list file (a missing one, or one that cannot be deleted, is no obstacle).
+    const QString list = listFilePath(tasks.asString(QStringLiteral("List")));
+    if (!list.isEmpty()) {
+        QFile::remove(list);
+    }
+
+    // The object rows, then the task row.
+    Table& objects = state.table2;
+    objects.first();
+    while (!objects.eof() && !objects.isEmpty()) {
+        if (objects.asString(kName) == name) {
+            const bool wasLast = objects.recNo() == objects.recordCount() - 1;
+            objects.deleteRecord();
+            if (wasLast) {
+                break;
+            }
+        } else {
+            objects.next();
+        }
+    }
+    objects.pack();
+    tasks.deleteRecord();
+
+    objects.close();
+    objects.open();
+    {
+        ControlsDisabled suspended(tasks);
+        tasks.close();
+        tasks.open();
+        TableToGrid(state);
+    }
+    state.setTimer1Interval(state.tickInterval);
+    return true;
+}
+
+void runCurrentTask(AppState& state, bool powerOff) {
+    Table& tasks = state.table1;
+    const QString name = currentTaskName(tasks);
+    if (name.isEmpty()) {
+        return;
+    }
+    if (powerOff) {
+        state.powerOffAfterRun = true;
+    }
+    ControlsDisabled suspended(tasks);
+    RunTask(state, false);
+    rereadTasks(state, name);
+}
+
+void runTasks(AppState& state, bool markedOnly) {
+    Table& tasks = state.table1;
+    ControlsDisabled suspended(tasks);
+    const QString name = currentTaskName(tasks);
+    tasks.first();
+    while (!tasks.isEmpty() && !tasks.eof()) {
+        if (!markedOnly || tasks.asBool(QStringLiteral("Flag"))) {
+            RunTask(state, false);
+        }
+        tasks.next();
+    }
+    rereadTasks(state, name);
+}
+
+}  // namespace kv
