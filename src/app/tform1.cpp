@@ -246,6 +246,7 @@ void TForm1::FormCreate() {
     state.texts.resetToBuiltIn();
     BitBtn3->setText(QStringLiteral("Восстановить\r\n данные  "));
     BitBtn11->setText(QStringLiteral("выделенную\r\nи выключить\r\nкомпьютер"));
+    updateMinimumSize();
 
     // 3. Language set-up: the dictionaries beside the program and lang.txt.
     bool present = false;
@@ -329,12 +330,16 @@ void TForm1::resizeEvent(QResizeEvent* e) {
 }
 
 void TForm1::FormResize() {
-    const int w = width();
-    const int h = height();
+    layOut(width(), height(), true);
+}
+
+QSize TForm1::layOut(int w, int h, bool apply) {
     auto hint = [](QWidget* widget) { return widget->sizeHint(); };
     auto buttonWidth = [&](QWidget* b) { return hint(b).width() + 8; };
-    auto place = [](QWidget* widget, int x, int y, int width, int height) {
-        widget->setGeometry(x, y, width, height);
+    auto place = [apply](QWidget* widget, int x, int y, int width, int height) {
+        if (apply) {
+            widget->setGeometry(x, y, width, height);
+        }
     };
 
     // Top row: title, clock and language on the left; the About button keeps its distance from
@@ -410,10 +415,13 @@ void TForm1::FormResize() {
     minWidth =
         std::max(minWidth, kMargin + hint(Editt5).width() + 24 + hint(Label4).width() + kMargin);
 
-    const QSize minimum(minWidth, h - gridH + kMinGridH);
-    if (minimumSize() != minimum) {
-        setMinimumSize(minimum);
-    }
+    return {minWidth, h - gridH + kMinGridH};
+}
+
+void TForm1::updateMinimumSize() {
+    const QSize minimum = layOut(0, 0, false);
+    setMinimumSize(minimum);
+    resize(std::max(width(), minimum.width()), std::max(height(), minimum.height()));
 }
 
 void TForm1::guarded(const std::function<void()>& handler) {

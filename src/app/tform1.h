@@ -131,6 +131,10 @@ protected:
 
 private:
     void createControls();
+    // Places the controls for a window of w x h (only computes, unless `apply`); returns the
+    // smallest size at which nothing overlaps.
+    QSize layOut(int w, int h, bool apply);
+    void updateMinimumSize();
     void FormCreate();
     void endProgram();
     // Runs a handler; an error of the table engine or of a file ends it with a message.

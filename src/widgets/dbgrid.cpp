@@ -112,6 +112,7 @@ DBGrid::DBGrid(QWidget* parent) : QTableView(parent), model_(new Model(this)) {
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
     horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setStretchLastSection(true);
     setWordWrap(false);
     // The selection stays visible when the list has no focus.
     QPalette p = palette();
