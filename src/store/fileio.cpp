@@ -477,6 +477,18 @@ void MemoryFileIo::setFile(const QString& path, const QByteArray& bytes) {
     it.value()->data = bytes;
 }
 
+std::shared_ptr<MemoryFileIo> MemoryFileIo::afterCrash() const {
+    auto copy = std::make_shared<MemoryFileIo>();
+    copy->s_->nextId = s_->nextId;
+    for (auto it = s_->files.cbegin(); it != s_->files.cend(); ++it) {
+        auto node = std::make_shared<Node>();
+        node->data = it.value()->data;
+        node->id = it.value()->id;
+        copy->s_->files.insert(it.key(), node);
+    }
+    return copy;
+}
+
 QByteArray MemoryFileIo::file(const QString& path) const {
     auto it = s_->files.constFind(path);
     return it == s_->files.cend() ? QByteArray() : it.value()->data;

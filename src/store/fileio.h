@@ -96,6 +96,10 @@ public:
     QByteArray file(const QString& path) const;  // empty when absent
     QStringList files() const;
 
+    // The files as a new process would find them if this one died now: same contents and
+    // identities, no locks, no faults.
+    std::shared_ptr<MemoryFileIo> afterCrash() const;
+
     // Fault injection. Each applies to the writes counted from now on.
     void failWrite(int n);               // the n-th write fails, nothing written
     void shortWrite(int n);              // the n-th write stops at its last page boundary

@@ -367,6 +367,7 @@ void Table::Impl::open(Access wanted) {
     try {
         if (alone && writable) {
             replayJournal();
+            io->remove(newFilePath(name()));  // left by a pack or empty that was cut short
         }
         if (alone && wanted == Access::Shared && !file->lock(FileHandle::Lock::Shared)) {
             throw inUse(name());
