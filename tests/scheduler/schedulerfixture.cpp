@@ -16,6 +16,8 @@ SchedulerFixture::SchedulerFixture(QDateTime start)
       }) {
     setClock(&clock);
     setLocaleFormats(QStringLiteral("dd/MM/yyyy"), QStringLiteral("HH:mm:ss"));
+    setDateSeparator(QStringLiteral("."));
+    setTimeSeparator(QStringLiteral(":"));
     Table::create(kTasksFile, tasksLayout());
     Table::create(kObjectsFile, objectsLayout());
     Table::create(kWorkingObjectsFile, objectsLayout());

@@ -13,6 +13,10 @@
 
 namespace kv::test {
 
+inline const QString kSled = QStringLiteral("SledTime");
+inline const QString kSledStr = QStringLiteral("SledTimeStr");
+inline const QString kPending = QStringLiteral("IsPropusk");
+
 inline QDateTime dt(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, int ms = 0) {
     return naiveDateTime(QDate(y, mo, d), QTime(h, mi, s, ms));
 }
@@ -22,7 +26,8 @@ inline QDateTime timeOfDay(int h, int mi = 0, int s = 0) {
 
 // A program folder with an empty task table, the main window's state with tasks.dbf open, a
 // settable clock, scripted message boxes and a launcher that records instead of starting.
-// Every task's archive command is "run-<name> a", so each recorded launch tells whose it was.
+// Date texts use "." and ":", as after the program's first run. Every task's archive command is
+// "run-<name> a", so each recorded launch tells whose it was.
 class SchedulerFixture {
 public:
     explicit SchedulerFixture(QDateTime start = dt(2025, 12, 8, 9, 0));

@@ -10,20 +10,9 @@
 using namespace kv;
 using namespace kv::test;
 
-namespace {
-const QString kSled = QStringLiteral("SledTime");
-const QString kSledStr = QStringLiteral("SledTimeStr");
-const QString kPending = QStringLiteral("IsPropusk");
-}  // namespace
-
 class CalcNextRunTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void init() {
-        setDateSeparator(QStringLiteral("."));
-        setTimeSeparator(QStringLiteral(":"));
-    }
-
     void periodsAndTexts() {
         SchedulerFixture f(dt(2025, 12, 8, 10, 14, 59, 250));
         f.state->startingUp = false;

@@ -11,9 +11,6 @@ using namespace kv;
 using namespace kv::test;
 
 namespace {
-const QString kSled = QStringLiteral("SledTime");
-const QString kSledStr = QStringLiteral("SledTimeStr");
-const QString kPending = QStringLiteral("IsPropusk");
 
 // Drives the program's timers second by second on the settable clock: the one-second clock
 // handler with its clock watch, and Timer1 when its interval has run out (timers count
@@ -62,11 +59,6 @@ private:
 class TickTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void init() {
-        setDateSeparator(QStringLiteral("."));
-        setTimeSeparator(QStringLiteral(":"));
-    }
-
     void intervalFollowsTheNearestEnabledTask_data() {
         QTest::addColumn<qint64>("enabledOffsetMs");  // SledTime - now of the enabled task
         QTest::addColumn<int>("interval");
