@@ -80,4 +80,11 @@ void returnToTask(Table& tasks, const QString& name) {
     }
 }
 
+void rereadTasks(AppState& state, const QString& name) {
+    state.table1.close();
+    state.table1.open();
+    TableToGrid(state);
+    returnToTask(state.table1, name);
+}
+
 }  // namespace kv

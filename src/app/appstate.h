@@ -82,5 +82,8 @@ QString currentTaskName(const Table& tasks);
 // Goes to the first row and on until a row's Name equals `name` (exact). An empty table ends at
 // once; when no row matches, the cursor ends at the end of the table.
 void returnToTask(Table& tasks, const QString& name);
+// Closes and reopens tasks.dbf so that the list shows what is stored, refreshes the check marks
+// and returns to the task named `name`.
+void rereadTasks(AppState& state, const QString& name);
 
 }  // namespace kv

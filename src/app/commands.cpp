@@ -13,14 +13,6 @@ namespace {
 
 const QString kName = QStringLiteral("Name");
 
-// Rereads tasks.dbf, refreshes the check marks and makes the remembered task current again.
-void rereadTasks(AppState& state, const QString& name) {
-    state.table1.close();
-    state.table1.open();
-    TableToGrid(state);
-    returnToTask(state.table1, name);
-}
-
 }  // namespace
 
 QString listFilePath(const QString& list) {

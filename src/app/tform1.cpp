@@ -438,13 +438,6 @@ void TForm1::focusList() {
     DBGrid1->setFocus();
 }
 
-void TForm1::reopenTasksAndReturn(const QString& name) {
-    state.table1.close();
-    state.table1.open();
-    TableToGrid(state);
-    returnToTask(state.table1, name);
-}
-
 // --- Start-up pass, tick, pause ----------------------------------------------------------------
 
 void TForm1::StartScheduler() {
@@ -498,18 +491,63 @@ void TForm1::N2Click() {
 void TForm1::DBGrid1DblClick() {
     BitBtn6Click();
 }
-void TForm1::BitBtn1Click() {}
-void TForm1::BitBtn6Click() {}
-void TForm1::BitBtn2Click() {}
-void TForm1::BitBtn3Click() {}
-void TForm1::BitBtn5Click() {}
-void TForm1::BitBtn11Click() {}
-void TForm1::BitBtn4Click() {}
-void TForm1::BitBtn7Click() {}
-void TForm1::BitBtn8Click() {}
+
+void TForm1::BitBtn1Click() {
+    // Adding a task needs the task editor, which this build does not have yet.
+    focusList();
+}
+
+void TForm1::BitBtn6Click() {
+    // Editing a task needs the task editor, which this build does not have yet.
+    focusList();
+}
+
+void TForm1::BitBtn2Click() {
+    deleteCurrentTask(state);
+    focusList();
+}
+
+void TForm1::BitBtn3Click() {
+    // Restoring needs the restore dialog, which this build does not have yet.
+    focusList();
+}
+
+void TForm1::BitBtn5Click() {
+    runCurrentTask(state, false);
+    focusList();
+}
+
+void TForm1::BitBtn11Click() {
+    runCurrentTask(state, true);
+    focusList();
+}
+
+void TForm1::BitBtn4Click() {
+    runTasks(state, false);
+    focusList();
+}
+
+void TForm1::BitBtn7Click() {
+    runTasks(state, true);
+    focusList();
+}
+
+void TForm1::BitBtn8Click() {
+    FindArchivers(state);
+    // The configuration window comes here once it exists.
+    state.table4.close();
+    focusList();
+}
+
 void TForm1::BitBtn10Click() {}
-void TForm1::Button2Click() {}
+
+void TForm1::Button2Click() {
+    TAboutBox about(this);
+    about.exec();
+}
+
 void TForm1::Button10Click() {}
+
 void TForm1::ComboBox1Change() {}
 
 void TForm1::BitBtn9Click() {

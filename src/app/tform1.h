@@ -140,7 +140,6 @@ private:
     // Runs a handler; an error of the table engine or of a file ends it with a message.
     void guarded(const std::function<void()>& handler);
     void focusList();
-    void reopenTasksAndReturn(const QString& name);
 
     Options options_;
     QIcon icon_;

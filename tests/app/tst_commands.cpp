@@ -1,0 +1,233 @@
+#include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/commands.h"
+#include "app/startup.h"
+#include "app/tform1.h"
+#include "platform/clock.h"
+#include "platform/programfolder.h"
+#include "platform/winexec.h"
+#include "store/layouts.h"
+#include "support/scriptedmessageboxes.h"
+#include "support/tempprogramfolder.h"
+
+using namespace kv;
+using kv::test::ScriptedMessageBoxes;
+using kv::test::TempProgramFolder;
+
+namespace {
+
+struct Task {
+    QString name;
+    bool flag = true;
+    QString list;
+};
+
+void addTasks(const QList<Task>& tasks) {
+    Table t(kTasksFile);
+    t.open();
+    for (const Task& task : tasks) {
+        t.insert();
+        t.setBool(QStringLiteral("Flag"), task.flag);
+        t.setString(QStringLiteral("Name"), task.name);
+        t.setString(QStringLiteral("NameArh"), task.name + QStringLiteral(".7z"));
+        t.setString(QStringLiteral("Path2"), QStringLiteral("Arch/"));
+        t.setString(QStringLiteral("NameArhivator1"), QStringLiteral("/usr/bin/pack a"));
+        t.setString(QStringLiteral("List"), task.list);
+        t.setInt(QStringLiteral("VidPeriod"), 3);
+        t.setDateTime(QStringLiteral("SledTime"), naiveDateTime(QDate(2030, 1, 1), QTime(9, 0)));
+        t.post();
+    }
+}
+
+void addObjects(const QList<QPair<QString, QString>>& rows) {
+    Table t(kObjectsFile);
+    t.open();
+    for (const auto& [name, path] : rows) {
+        t.insert();
+        t.setString(QStringLiteral("Name"), name);
+        t.setString(QStringLiteral("Path"), path);
+        t.post();
+    }
+}
+
+QStringList column(const QString& file, const QString& field) {
+    Table t(file);
+    t.open();
+    QStringList out;
+    for (int i = 0; i < t.recordCount(); ++i) {
+        out << t.peekString(i, t.fieldIndex(field));
+    }
+    return out;
+}
+
+struct Fixture {
+    QTemporaryDir config;
+    TempProgramFolder folder;
+    ScriptedMessageBoxes boxes;
+    ManualClock clock{naiveDateTime(QDate(2025, 12, 8), QTime(14, 5))};
+    QStringList launched;
+    ScopedWinExecHook hook{[this](const QString& line, int) {
+        launched << line;
+        return kWinExecStarted;
+    }};
+    std::unique_ptr<TForm1> form;
+
+    explicit Fixture(const QList<Task>& tasks) {
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+        setClock(&clock);
+        Table::create(kTasksFile, tasksLayout());
+        Table::create(kObjectsFile, objectsLayout());
+        addTasks(tasks);
+        form = std::make_unique<TForm1>(TForm1::Options{{}, QStringLiteral("/opt/k/kelvotrin")});
+        form->terminate = [] {};
+        form->showAtStart();
+    }
+    ~Fixture() {
+        form.reset();
+        setClock(nullptr);
+    }
+    AppState& state() { return form->state; }
+    void select(const QString& name) { returnToTask(state().table1, name); }
+};
+
+}  // namespace
+
+class TestCommands : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void deleteAsksAndRemovesRowObjectsAndListFile() {
+        Fixture fx({{QStringLiteral("docs")},
+                    {QStringLiteral("mail"), true, QStringLiteral("Lists/7.txt")},
+                    {QStringLiteral("photo")}});
+        addObjects({{QStringLiteral("mail"), QStringLiteral("/home/a")},
+                    {QStringLiteral("docs"), QStringLiteral("/home/d")},
+                    {QStringLiteral("mail"), QStringLiteral("/home/b")},
+                    {QStringLiteral("Mail"), QStringLiteral("/home/c")}});
+        fx.state().table2.close();
+        fx.state().table2.open();
+        fx.folder.write(QStringLiteral("Lists/7.txt"), "/home/a\r\n/home/b\r\n");
+        fx.folder.write(QStringLiteral("Arch/mail.7z"), "archive");
+        fx.select(QStringLiteral("mail"));
+
+        // No: nothing happens.
+        fx.boxes.answer(MbResult::No);
+        fx.form->BitBtn2->click();
+        QCOMPARE(fx.boxes.shown.size(), 1);
+        QCOMPARE(fx.boxes.shown[0].text, QStringLiteral("Удалить \"mail\" из списка задач?"));
+        QCOMPARE(fx.boxes.shown[0].caption, QStringLiteral("Удаление"));
+        QCOMPARE(fx.boxes.shown[0].buttons, MbButtons::YesNo);
+        QCOMPARE(fx.boxes.shown[0].icon, MbIcon::Question);
+        QCOMPARE(fx.state().table1.recordCount(), 3);
+        QVERIFY(QFileInfo::exists(fx.folder.file(QStringLiteral("Lists/7.txt"))));
+
+        // Yes: the row, its object rows (exact name) and its list file go; archives stay.
+        fx.boxes.answer(MbResult::Yes);
+        fx.form->BitBtn2->click();
+        QCOMPARE(column(kTasksFile, QStringLiteral("Name")),
+                 (QStringList{QStringLiteral("docs"), QStringLiteral("photo")}));
+        QCOMPARE(column(kObjectsFile, QStringLiteral("Path")),
+                 (QStringList{QStringLiteral("/home/d"), QStringLiteral("/home/c")}));
+        QVERIFY(!QFileInfo::exists(fx.folder.file(QStringLiteral("Lists/7.txt"))));
+        QVERIFY(QFileInfo::exists(fx.folder.file(QStringLiteral("Arch/mail.7z"))));
+        QCOMPARE(currentTaskName(fx.state().table1), QStringLiteral("docs"));
+        QCOMPARE(fx.state().marks.size(), 2);
+        QCOMPARE(fx.state().timer1Interval(), 1000);
+        // tasksm.dbf was packed: it holds exactly its two live rows.
+        const qint64 packedSize = QFileInfo(fx.folder.file(kObjectsFile)).size();
+        Table::create(QStringLiteral("probe.dbf"), objectsLayout());
+        QCOMPARE(packedSize, QFileInfo(fx.folder.file(QStringLiteral("probe.dbf"))).size() +
+                                 2 * (1 + 1 + 30 + 255 + 255 + 4 + 255 + 20));
+    }
+
+    void deleteNeverTouchesFilesOutsideTheListsFolder() {
+        QCOMPARE(listFilePath(QStringLiteral("Lists/48213.txt")),
+                 inProgramFolder(QStringLiteral("Lists/48213.txt")));
+        QCOMPARE(listFilePath(QStringLiteral("Lists\\48213.txt")),
+                 inProgramFolder(QStringLiteral("Lists/48213.txt")));
+        for (const char* bad : {"../victim.txt", "/etc/passwd", "Lists/../tasks.dbf", "Lists/",
+                                "Lists/a/b.txt", "Lists/..", "", "tasks.dbf"}) {
+            QVERIFY2(listFilePath(QString::fromLatin1(bad)).isEmpty(), bad);
+        }
+
+        Fixture fx({{QStringLiteral("evil"), true, QStringLiteral("../victim.txt")}});
+        QTemporaryDir outside;
+        const QString victim = fx.folder.path() + QStringLiteral("../victim.txt");
+        QFile f(victim);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.close();
+        fx.boxes.answer(MbResult::Yes);
+        fx.form->BitBtn2->click();
+        QVERIFY(fx.state().table1.isEmpty());
+        QVERIFY(QFileInfo::exists(victim));
+        QFile::remove(victim);
+    }
+
+    void commandsOnAnEmptyListDoNothing() {
+        Fixture fx({});
+        fx.form->BitBtn2->click();
+        fx.form->BitBtn5->click();
+        fx.form->BitBtn11->click();
+        fx.form->BitBtn4->click();
+        fx.form->BitBtn7->click();
+        QVERIFY(fx.boxes.shown.isEmpty());
+        QVERIFY(fx.launched.isEmpty());
+        QVERIFY(!fx.state().powerOffAfterRun);
+    }
+
+    void runSelectedRecordsTheRunButKeepsTheNextRun() {
+        Fixture fx({{QStringLiteral("docs")}, {QStringLiteral("mail")}});
+        fx.select(QStringLiteral("mail"));
+        fx.form->BitBtn5->click();
+        QCOMPARE(fx.launched.size(), 1);
+        QCOMPARE(fx.launched[0], QStringLiteral("/usr/bin/pack a \"") + fx.folder.path() +
+                                     QStringLiteral("Arch/mail.7z\" @") + fx.folder.path());
+        QCOMPARE(currentTaskName(fx.state().table1), QStringLiteral("mail"));
+        Table& t = fx.state().table1;
+        QCOMPARE(t.asDateTime(QStringLiteral("WorkTime")), fx.clock.now());
+        QCOMPARE(t.asDateTime(QStringLiteral("SledTime")),
+                 naiveDateTime(QDate(2030, 1, 1), QTime(9, 0)));
+        QVERIFY(!fx.launched[0].contains(QStringLiteral("-IOFF")));
+    }
+
+    void powerOffSticksForEveryLaterRun() {
+        Fixture fx({{QStringLiteral("docs")}, {QStringLiteral("mail"), false}});
+        fx.form->BitBtn11->click();
+        QVERIFY(fx.state().powerOffAfterRun);
+        fx.form->BitBtn4->click();
+        QCOMPARE(fx.launched.size(), 3);
+        for (const QString& line : fx.launched) {
+            QVERIFY2(line.startsWith(QStringLiteral("/usr/bin/pack a -IOFF \"")), qPrintable(line));
+        }
+    }
+
+    void runAllAndRunMarkedIgnoreThePause() {
+        Fixture fx({{QStringLiteral("a"), true},
+                    {QStringLiteral("b"), false},
+                    {QStringLiteral("c"), true}});
+        fx.form->Editt5->setChecked(true);
+        fx.select(QStringLiteral("b"));
+
+        fx.form->BitBtn4->click();
+        QCOMPARE(fx.launched.size(), 3);
+        QVERIFY(fx.launched[0].contains(QStringLiteral("/a.7z")));
+        QVERIFY(fx.launched[1].contains(QStringLiteral("/b.7z")));
+        QVERIFY(fx.launched[2].contains(QStringLiteral("/c.7z")));
+        QCOMPARE(currentTaskName(fx.state().table1), QStringLiteral("b"));
+
+        fx.launched.clear();
+        fx.form->BitBtn7->click();
+        QCOMPARE(fx.launched.size(), 2);
+        QVERIFY(fx.launched[0].contains(QStringLiteral("/a.7z")));
+        QVERIFY(fx.launched[1].contains(QStringLiteral("/c.7z")));
+        QCOMPARE(currentTaskName(fx.state().table1), QStringLiteral("b"));
+        QVERIFY(fx.boxes.shown.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestCommands)
+#include "tst_commands.moc"
