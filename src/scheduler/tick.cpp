@@ -15,15 +15,6 @@ namespace {
 constexpr quint64 kNoTaskDistanceMs = 1'000'000'000;
 constexpr int kShortestTickMs = 1000;
 
-// Closes and reopens the task table so that the list shows what is stored, copies the enabled
-// marks into the list and returns to the task `name`.
-void reread(AppState& state, const QString& name) {
-    state.table1.close();
-    state.table1.open();
-    TableToGrid(state);
-    returnToTask(state.table1, name);
-}
-
 }  // namespace
 
 void StartScheduler(AppState& state) {
@@ -36,7 +27,7 @@ void StartScheduler(AppState& state) {
             CalcNextRun(state);
             t.next();
         }
-        reread(state, name);
+        rereadTasks(state, name);
     }
     state.startingUp = false;
     state.setTimer1Interval(state.pauseBoxChecked ? 0 : state.tickInterval);
@@ -69,7 +60,7 @@ void Timer1Timer(AppState& state) {
             }
             t.next();
         }
-        reread(state, name);
+        rereadTasks(state, name);
     }
     if (!state.pauseBoxChecked) {
         state.setTimer1Interval(int(nearest / 4 * 3));
