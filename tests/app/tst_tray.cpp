@@ -1,0 +1,178 @@
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/tform1.h"
+#include "support/scriptedmessageboxes.h"
+#include "support/tempprogramfolder.h"
+
+using namespace kv;
+
+namespace {
+
+struct Fixture {
+    QTemporaryDir config;
+    test::TempProgramFolder folder;
+    test::ScriptedMessageBoxes boxes;
+    int terminated = 0;
+    bool tray = true;
+    std::unique_ptr<TForm1> form;
+
+    explicit Fixture(QStringList args = {}, QByteArray language = "Russian\r\n") {
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+        folder.write(QStringLiteral("lang.txt"), language);
+        form = std::make_unique<TForm1>(
+            TForm1::Options{std::move(args), QStringLiteral("/opt/k/kelvotrin")});
+        form->terminate = [this] { ++terminated; };
+        form->trayAvailable = [this] { return tray; };
+    }
+    QString tip() const { return form->trayIcon() ? form->trayIcon()->toolTip() : QString(); }
+};
+
+const QString kRunning = QStringLiteral("Кельвотрин.\nЗадачи выполняются");
+const QString kStopped = QStringLiteral("Кельвотрин.\nЗадачи остановлены");
+
+}  // namespace
+
+class TestTray : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void closeHidesIntoTheTrayAndTheTickGoesOn() {
+        Fixture fx;
+        fx.form->showAtStart();
+        fx.form->Timer3Timer();
+        QVERIFY(fx.form->isVisible());
+        QVERIFY(!fx.form->close());
+        QVERIFY(!fx.form->isVisible());
+        QVERIFY(fx.form->inTray());
+        QCOMPARE(fx.tip(), kRunning);
+        QCOMPARE(fx.terminated, 0);
+        QCOMPARE(fx.form->state.timer1Interval(), 1000);
+
+        // A left click brings it back and takes the icon away; so does a double click.
+        fx.form->onWindowMessage(TForm1::kTrayMessage, 1, TForm1::kLeftButtonUp);
+        QVERIFY(fx.form->isVisible());
+        QVERIFY(!fx.form->inTray());
+        fx.form->hideToTray();
+        fx.form->trayCallback(TForm1::kLeftButtonDoubleClick);
+        QVERIFY(fx.form->isVisible());
+        QVERIFY(!fx.form->inTray());
+    }
+
+    void minimiseHidesIntoTheTray() {
+        Fixture fx;
+        fx.form->showAtStart();
+        fx.form->showMinimized();
+        QTRY_VERIFY(fx.form->inTray());
+        QVERIFY(!fx.form->isVisible());
+        fx.form->N1Click();
+        QVERIFY(fx.form->isVisible());
+        QVERIFY(!fx.form->isMinimized());
+    }
+
+    void withoutATrayTheWindowStaysReachable() {
+        Fixture fx;
+        fx.tray = false;
+        fx.form->showAtStart();
+        QVERIFY(!fx.form->close());
+        QVERIFY(fx.form->isVisible());
+        QVERIFY(fx.form->isMinimized());
+        QVERIFY(!fx.form->inTray());
+    }
+
+    void secondStartShowsTheWindow() {
+        Fixture fx;
+        fx.form->showAtStart();
+        fx.form->hideToTray();
+        QVERIFY(fx.form->inTray());
+        fx.form->onWindowMessage(TForm1::kShowRequest, 1, 1);
+        QVERIFY(fx.form->isVisible());
+        QVERIFY(!fx.form->inTray());
+        // Harmless when the window is already shown.
+        fx.form->onWindowMessage(TForm1::kShowRequest, 1, 1);
+        QVERIFY(fx.form->isVisible());
+    }
+
+    void rightClickOpensTheMenu() {
+        Fixture fx;
+        fx.form->showAtStart();
+        fx.form->hideToTray();
+        fx.form->trayCallback(TForm1::kRightButtonUp);
+        QTRY_VERIFY(fx.form->PopupMenu1->isVisible());
+        fx.form->PopupMenu1->close();
+        QVERIFY(fx.form->inTray());
+        QVERIFY(!fx.form->isVisible());
+        // Other mouse messages do nothing.
+        fx.form->trayCallback(512);
+        QVERIFY(fx.form->inTray());
+    }
+
+    void pauseFromTheMenuChangesTheTooltip() {
+        Fixture fx;
+        fx.form->showAtStart();
+        fx.form->Timer3Timer();
+        fx.form->hideToTray();
+        fx.form->N2->trigger();
+        QVERIFY(fx.form->Editt5->isChecked());
+        QVERIFY(fx.form->N2->isChecked());
+        QVERIFY(fx.form->state.tasksPaused);
+        QCOMPARE(fx.form->state.timer1Interval(), 0);
+        QVERIFY(!fx.form->Label4->isHidden());
+        QCOMPARE(fx.tip(), kStopped);
+        QVERIFY(fx.form->inTray());
+
+        fx.form->N2->trigger();
+        QVERIFY(!fx.form->Editt5->isChecked());
+        QVERIFY(!fx.form->N2->isChecked());
+        QVERIFY(!fx.form->state.tasksPaused);
+        QVERIFY(fx.form->Label4->isHidden());
+        QCOMPARE(fx.tip(), kRunning);
+        // Resuming waits for the start-up pass, 3 s later.
+        QVERIFY(fx.form->state.timer3.isActive());
+    }
+
+    void exitFromTheMenuRemovesTheIcon() {
+        Fixture fx;
+        fx.form->showAtStart();
+        fx.form->hideToTray();
+        fx.form->N3->trigger();
+        QVERIFY(!fx.form->inTray());
+        QCOMPARE(fx.terminated, 1);
+    }
+
+    void tooltipLanguage() {
+        {
+            // No dictionary: Russian, even when lang.txt names English.
+            Fixture fx({}, "English\r\n");
+            QCOMPARE(fx.form->trayToolTip(false),
+                     QStringLiteral("Кельвотрин.\r\nЗадачи выполняются"));
+        }
+        Fixture fx({}, "English\r\n");
+        fx.form->state.dictionariesPresent = true;
+        QCOMPARE(fx.form->trayToolTip(false), QStringLiteral("Kelvotrin.\r\nTasks are executed"));
+        QCOMPARE(fx.form->trayToolTip(true), QStringLiteral("Kelvotrin.\r\nTasks are stopped"));
+        fx.form->state.currentLanguage = QStringLiteral("Russian");
+        QCOMPARE(fx.form->trayToolTip(true), QStringLiteral("Кельвотрин.\r\nЗадачи остановлены"));
+    }
+
+    void startedWithRGoesStraightToTheTray() {
+        Fixture fx({QStringLiteral("r")});
+        fx.form->showAtStart();
+        QVERIFY(!fx.form->isVisible());
+        QVERIFY(fx.form->inTray());
+        // Brought back, the window stays on screen when it is activated again.
+        fx.form->restoreFromTray();
+        QApplication::setActiveWindow(fx.form.get());
+        QCoreApplication::processEvents();
+        QVERIFY(fx.form->isVisible());
+        QVERIFY(!fx.form->inTray());
+    }
+};
+
+QTEST_MAIN(TestTray)
+#include "tst_tray.moc"
