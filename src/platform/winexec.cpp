@@ -281,7 +281,8 @@ CommandLineParts splitCommandLine(const QString& line,
         cuts.append(headSize);
         qsizetype chosen = -1;
         for (qsizetype cut : cuts) {
-            if (cut > 0 && isFile(line.left(cut))) {
+            // A view of the prefix, no copy: the line outlives the call.
+            if (cut > 0 && isFile(QString::fromRawData(line.constData(), cut))) {
                 chosen = cut;
                 out.found = true;
                 break;

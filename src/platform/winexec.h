@@ -50,7 +50,7 @@ struct CommandLineParts {
 };
 
 // Pure splitting, with the file system reduced to `isFile`, which tells whether a text names an
-// existing program file:
+// existing program file (its argument may share the line's storage: copy it to keep it):
 // - A line that starts with '"' names the program up to the closing quote (or the end of the
 //   line when there is none).
 // - Otherwise the part of the line before its first '"' is cut at every blank (space or tab),
