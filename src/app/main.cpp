@@ -44,6 +44,27 @@ void watchTerminationSignals(kv::TForm1& form) {
     }
 }
 
+// For start-up measurements (KELVOTRIN_EXIT_WHEN_SHOWN set): the program ends as soon as its
+// window has been painted for the first time.
+class ExitWhenShown : public QObject {
+public:
+    explicit ExitWhenShown(kv::TForm1& form) : form_(form) {
+        if (qEnvironmentVariableIsSet("KELVOTRIN_EXIT_WHEN_SHOWN")) {
+            form.installEventFilter(this);
+        }
+    }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            form_.removeEventFilter(this);
+            QTimer::singleShot(0, &form_, [this] { form_.BitBtn9Click(); });
+        }
+        return false;
+    }
+
+private:
+    kv::TForm1& form_;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -79,10 +100,7 @@ int main(int argc, char** argv) {
                          &kv::TForm1::onWindowMessage);
         watchTerminationSignals(form);
         form.showAtStart();
-        if (qEnvironmentVariableIsSet("KELVOTRIN_EXIT_WHEN_SHOWN")) {
-            // For start-up measurements: end as soon as the window has been shown.
-            QTimer::singleShot(0, &form, [&form] { form.BitBtn9Click(); });
-        }
+        ExitWhenShown exitWhenShown(form);
         result = app.exec();
     }
     kv::setMessageBoxService(nullptr);

@@ -203,7 +203,7 @@ void TForm1::createControls() {
 
     auto wire = [this](QPushButton* b, void (TForm1::*handler)()) {
         connect(b, &QPushButton::clicked, this,
-                [this, handler] { guarded([=] { (this->*handler)(); }); });
+                [this, handler] { guarded([=, this] { (this->*handler)(); }); });
     };
     wire(BitBtn1, &TForm1::BitBtn1Click);
     wire(BitBtn6, &TForm1::BitBtn6Click);
@@ -227,7 +227,7 @@ void TForm1::createControls() {
     connect(N2, &QAction::triggered, this, [this] { guarded([this] { N2Click(); }); });
     connect(N3, &QAction::triggered, this, [this] { guarded([this] { N3Click(); }); });
     connect(DBGrid1, &DBGrid::cellClicked, this,
-            [this](int column, int row) { guarded([=] { DBGrid1CellClick(column, row); }); });
+            [this](int column, int row) { guarded([=, this] { DBGrid1CellClick(column, row); }); });
     connect(DBGrid1, &DBGrid::rowDoubleClicked, this,
             [this] { guarded([this] { DBGrid1DblClick(); }); });
     connect(&state.timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1Timer(); }); });
@@ -667,7 +667,7 @@ void TForm1::trayCallback(int mouseMessage) {
 
 void TForm1::onWindowMessage(quint32 message, qint32 wParam, qint32 lParam) {
     if (message == kTrayMessage) {
-        guarded([=] { trayCallback(lParam); });
+        guarded([=, this] { trayCallback(lParam); });
         return;
     }
     if (message != kShowRequest) {
