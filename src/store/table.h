@@ -43,9 +43,15 @@ class FileIo;  // store/fileio.h
 //
 // Crash safety: a row whose post() has returned survives a crash of the process at any later
 // instant. An appended row is written before the record count that makes it part of the table;
-// a changed row reaches the file through a small redo journal beside the table, so a row is
-// never found half old, half new; empty() and pack() write a new file and rename it over the
-// old one.
+// a changed row (post after edit, deleteRecord) is first written to a redo journal beside the
+// table (`<file>.jnl`), so a row cut short by the death of the process is completed at the next
+// open() and never found half old, half new; emptyTable() and pack() write `<file>.new`, sync
+// it and rename it over the table. post() does not fsync: what it wrote is in the kernel's
+// page cache and survives the death of the process, not the loss of power.
+//
+// The whole file is read at open() and every write is mirrored in memory (memory use about the
+// size of the file). Several table objects may have one file open with shared access, but only
+// one of them should write it: each holds its own copy of the rows.
 //
 // Views (the task grid) listen to the signals. While updates are suspended
 // (disableControls()), no signal is sent; the last enableControls() sends reset().
@@ -121,6 +127,8 @@ public:
     void setInt(int field, int value);
     void setString(int field, const QString& value);
     void setDateTime(int field, const QDateTime& value);
+    // Writes the pending values (an edit that changed nothing writes nothing). When the write
+    // fails it raises and drops them: the table is back in browse state, the row as it was.
     void post();
     void cancel();
 
