@@ -67,7 +67,7 @@ StoreError damaged(const QString& fileName, const QString& why) {
 }
 
 StoreError inUse(const QString& fileName) {
-    return tableError(fileName, QStringLiteral("is in use by another program and cannot be opened "
+    return tableError(fileName, QStringLiteral("is in use elsewhere and cannot be opened "
                                                "for this operation"));
 }
 
