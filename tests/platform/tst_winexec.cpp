@@ -168,7 +168,7 @@ void TestWinExec::notRunnableIs11() {
     folder.write("data.txt", "just text\n");  // no execute permission
     QCOMPARE(WinExec(folder.file("data.txt") + " a", kv::kSwShow), kv::kWinExecBadFormat);
 
-    makeExecutable(folder.file("garbage"), QByteArray("\x01\x02\x03\x04 not a program", 21));
+    makeExecutable(folder.file("garbage"), QByteArray::fromHex("01020304") + " not a program");
     QCOMPARE(WinExec(folder.file("garbage") + " a", kv::kSwShow), kv::kWinExecBadFormat);
 
     makeExecutable(folder.file("badinterp"), "#!/nonexistent/interpreter\n");
