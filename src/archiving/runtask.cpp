@@ -133,10 +133,13 @@ void RunTask(AppState& state, bool recompute) {
     }
 
     if (!commandLine) {
+        const QString advice =
+            refusedPath == paths.archive
+                ? QStringLiteral("Измените папку или имя архива в задаче.")
+                : QStringLiteral("Перенесите программу в папку без кавычек в пути.");
         messageBox(QStringLiteral("Задача «%1» не запущена: путь «%2» содержит двойную кавычку "
-                                  "(\"), и архиватор получил бы его искажённым. Измените папку "
-                                  "или имя архива в задаче.")
-                       .arg(taskName, refusedPath),
+                                  "(\"), и архиватор получил бы его искажённым. %3")
+                       .arg(taskName, refusedPath, advice),
                    QString(), MbButtons::Ok, MbIcon::Warning);
         return;
     }

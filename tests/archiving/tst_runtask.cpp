@@ -315,6 +315,8 @@ void TestRunTask::programFolderWithBlanksAndQuotes() {
     setProgramFolder("/home/me/say \"hi\"/");
     QCOMPARE(f.run(), QString());
     QCOMPARE(f.boxes.shown.size(), 1);
+    QVERIFY(f.boxes.shown[0].text.contains("/home/me/say \"hi\"/Lists/48213.txt"));
+    QVERIFY(f.boxes.shown[0].text.contains("Перенесите программу"));
     setProgramFolder(f.folder.path());
 }
 
