@@ -114,6 +114,32 @@ const QList<Operation>& operations() {
     return ops;
 }
 
+// What an operation does without faults: the rows before and after, its writes and bytes.
+struct CleanRun {
+    Rows before;
+    Rows after;
+    int writes;
+    qint64 bytes;
+};
+
+CleanRun cleanRun(const Operation& op) {
+    auto io = setUp();
+    Table t(kName);
+    t.setFileIo(io);
+    t.open();
+    CleanRun run{contents(t), {}, 0, 0};
+    io->resetFaults();
+    op.run(t);
+    run.writes = io->writeCount();
+    run.bytes = io->bytesWritten();
+    run.after = contents(t);
+    t.close();
+    if (reopened(io) != run.after) {
+        qFatal("%s: the file does not hold what the table showed", op.name);
+    }
+    return run;
+}
+
 // Appends one more row and checks that the file then holds `expected` and that row.
 void checkStillUsable(Table& t, const std::shared_ptr<MemoryFileIo>& io, Rows expected) {
     t.insert();
@@ -144,22 +170,10 @@ private Q_SLOTS:
     // new rows. Either way the table goes on working.
     void failedWritesLeaveTheTableAsItWas() {
         for (const Operation& op : operations()) {
-            Rows before;
-            Rows after;
-            int writes = 0;
-            {
-                auto io = setUp();
-                Table t(kName);
-                t.setFileIo(io);
-                t.open();
-                before = contents(t);
-                io->resetFaults();
-                op.run(t);
-                writes = io->writeCount();
-                after = contents(t);
-                t.close();
-                QCOMPARE(reopened(io), after);
-            }
+            const CleanRun run = cleanRun(op);
+            const Rows& before = run.before;
+            const Rows& after = run.after;
+            const int writes = run.writes;
             QVERIFY(writes > 0);
             for (int n = 1; n <= writes; ++n) {
                 for (bool shortOne : {false, true}) {
@@ -199,22 +213,11 @@ private Q_SLOTS:
     // then opens, every committed row is there, and the operation happened wholly or not at all.
     void crashesLeaveOldOrNewRows() {
         for (const Operation& op : operations()) {
-            Rows before;
-            Rows after;
-            int writes = 0;
-            qint64 bytes = 0;
-            {
-                auto io = setUp();
-                Table t(kName);
-                t.setFileIo(io);
-                t.open();
-                before = contents(t);
-                io->resetFaults();
-                op.run(t);
-                writes = io->writeCount();
-                bytes = io->bytesWritten();
-                after = contents(t);
-            }
+            const CleanRun run = cleanRun(op);
+            const Rows& before = run.before;
+            const Rows& after = run.after;
+            const int writes = run.writes;
+            const qint64 bytes = run.bytes;
             auto crashRun = [&](const QByteArray& where,
                                 const std::function<void(MemoryFileIo&)>& inject) {
                 auto io = setUp();
