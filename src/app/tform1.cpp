@@ -297,7 +297,13 @@ void TForm1::showAtStart() {
 }
 
 bool TForm1::event(QEvent* e) {
-    if (e->type() == QEvent::WindowActivate) {
+    // The window's activation counts when focus comes back from another window of the program
+    // (a closed dialog), not when the user returns from another application.
+    if (e->type() == QEvent::WindowDeactivate) {
+        QWidget* next = QApplication::activeWindow();
+        focusLeftForOwnWindow_ = next != nullptr && next != this;
+    } else if (e->type() == QEvent::WindowActivate && focusLeftForOwnWindow_) {
+        focusLeftForOwnWindow_ = false;
         guarded([this] { FormActivate(); });
     }
     return QWidget::event(e);

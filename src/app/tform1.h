@@ -146,6 +146,7 @@ private:
     QSystemTrayIcon* trayIcon_ = nullptr;
     ClockWatch clockWatch_;
     bool activatedOnce_ = false;
+    bool focusLeftForOwnWindow_ = false;
     bool ending_ = false;
 };
 

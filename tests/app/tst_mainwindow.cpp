@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -166,6 +167,33 @@ private Q_SLOTS:
         QCOMPARE(fx.terminated, 1);
         form.reset();
         QCOMPARE(storedFlags(), (QList<bool>{true, true, false}));
+    }
+
+    void activationFromADialogRefreshesTheMarks() {
+        Fixture fx;
+        makeTasks({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")},
+                  {true, false, true});
+        auto form = fx.form();
+        form->showAtStart();
+        QApplication::setActiveWindow(form.get());
+        form->state.table1.moveTo(2);
+        form->state.marks.set(1, true);
+
+        // Back from another application: nothing changes.
+        QApplication::setActiveWindow(nullptr);
+        QApplication::setActiveWindow(form.get());
+        QCOMPARE(form->state.table1.recNo(), 2);
+        QVERIFY(form->state.marks.at(1));
+
+        // Back from a dialog of the program: the marks are read from Flag again and the
+        // first task is current.
+        QDialog dialog(form.get());
+        dialog.show();
+        QApplication::setActiveWindow(&dialog);
+        dialog.close();
+        QApplication::setActiveWindow(form.get());
+        QCOMPARE(form->state.table1.recNo(), 0);
+        QVERIFY(!form->state.marks.at(1));
     }
 
     void exitButtonEndsTheProgram() {
