@@ -7,7 +7,7 @@
 namespace kv {
 
 // Date-time values inside the program are naive local wall-clock times with milliseconds, as the
-// tables store them. They are carried in QDateTime with the UTC time spec so that no time-zone or
+// tables store them. They are carried in QDateTime marked Qt::UTC so that no time-zone or
 // daylight-saving rule ever moves them: 02:30 on a spring-forward day stays 02:30, and adding a
 // day always adds 24 hours of wall time. Never convert them to or from real UTC.
 QDateTime naiveDateTime(QDate date, QTime time);
