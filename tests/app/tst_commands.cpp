@@ -13,6 +13,7 @@
 #include "platform/winexec.h"
 #include "store/layouts.h"
 #include "support/scriptedmessageboxes.h"
+#include "support/tablerows.h"
 #include "support/tempprogramfolder.h"
 
 using namespace kv;
@@ -24,23 +25,21 @@ namespace {
 struct Task {
     QString name;
     bool flag = true;
-    QString list;
+    QString list = {};
 };
 
 void addTasks(const QList<Task>& tasks) {
     Table t(kTasksFile);
     t.open();
     for (const Task& task : tasks) {
-        t.insert();
-        t.setBool(QStringLiteral("Flag"), task.flag);
-        t.setString(QStringLiteral("Name"), task.name);
-        t.setString(QStringLiteral("NameArh"), task.name + QStringLiteral(".7z"));
-        t.setString(QStringLiteral("Path2"), QStringLiteral("Arch/"));
-        t.setString(QStringLiteral("NameArhivator1"), QStringLiteral("/usr/bin/pack a"));
-        t.setString(QStringLiteral("List"), task.list);
-        t.setInt(QStringLiteral("VidPeriod"), 3);
-        t.setDateTime(QStringLiteral("SledTime"), naiveDateTime(QDate(2030, 1, 1), QTime(9, 0)));
-        t.post();
+        test::appendRow(t, {{"Flag", task.flag},
+                            {"Name", task.name},
+                            {"NameArh", task.name + QStringLiteral(".7z")},
+                            {"Path2", "Arch/"},
+                            {"NameArhivator1", "/usr/bin/pack a"},
+                            {"List", task.list},
+                            {"VidPeriod", 3},
+                            {"SledTime", naiveDateTime(QDate(2030, 1, 1), QTime(9, 0))}});
     }
 }
 
@@ -48,10 +47,7 @@ void addObjects(const QList<QPair<QString, QString>>& rows) {
     Table t(kObjectsFile);
     t.open();
     for (const auto& [name, path] : rows) {
-        t.insert();
-        t.setString(QStringLiteral("Name"), name);
-        t.setString(QStringLiteral("Path"), path);
-        t.post();
+        test::appendRow(t, {{"Name", name}, {"Path", path}});
     }
 }
 

@@ -17,6 +17,7 @@
 #include "platform/datetimetext.h"
 #include "store/layouts.h"
 #include "support/scriptedmessageboxes.h"
+#include "support/tablerows.h"
 #include "support/tempprogramfolder.h"
 #include "widgets/dbgrid.h"
 
@@ -32,11 +33,7 @@ void makeTasks(const QStringList& names, const QList<bool>& flags) {
     Table t(kTasksFile);
     t.open();
     for (int i = 0; i < names.size(); ++i) {
-        t.insert();
-        t.setString(QStringLiteral("Name"), names[i]);
-        t.setBool(QStringLiteral("Flag"), flags[i]);
-        t.setInt(QStringLiteral("VidPeriod"), 0);
-        t.post();
+        test::appendRow(t, {{"Name", names[i]}, {"Flag", flags[i]}, {"VidPeriod", 0}});
     }
     t.close();
 }

@@ -6,7 +6,7 @@
 #include "platform/registryfile.h"
 #include "support/scriptedmessageboxes.h"
 #include "support/tempprogramfolder.h"
-#include "taskrows.h"
+#include "support/tablerows.h"
 
 using namespace kv;
 

@@ -12,7 +12,7 @@
 #include "scheduler/tick.h"
 #include "support/scriptedmessageboxes.h"
 #include "support/tempprogramfolder.h"
-#include "taskrows.h"
+#include "support/tablerows.h"
 
 using namespace kv;
 

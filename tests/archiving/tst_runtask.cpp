@@ -11,7 +11,7 @@
 #include "platform/winexec.h"
 #include "support/scriptedmessageboxes.h"
 #include "support/tempprogramfolder.h"
-#include "taskrows.h"
+#include "support/tablerows.h"
 
 using namespace kv;
 

@@ -4,6 +4,7 @@
 
 #include "platform/datetimetext.h"
 #include "store/layouts.h"
+#include "support/tablerows.h"
 
 namespace kv::test {
 
@@ -48,29 +49,7 @@ void SchedulerFixture::addTask(const QString& name, const QVariantMap& fields) {
     for (auto it = fields.begin(); it != fields.end(); ++it) {
         values.insert(it.key(), it.value());
     }
-    Table& t = state->table1;
-    t.insert();
-    for (const FieldDef& f : tasksLayout()) {
-        if (!values.contains(f.name)) {
-            continue;
-        }
-        const QVariant v = values.value(f.name);
-        switch (f.type) {
-            case FieldType::Boolean:
-                t.setBool(f.name, v.toBool());
-                break;
-            case FieldType::Integer:
-                t.setInt(f.name, v.toInt());
-                break;
-            case FieldType::String:
-                t.setString(f.name, v.toString());
-                break;
-            case FieldType::DateTime:
-                t.setDateTime(f.name, v.toDateTime());
-                break;
-        }
-    }
-    t.post();
+    appendRow(state->table1, values);
     TableToGrid(*state);
 }
 
