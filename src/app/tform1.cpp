@@ -284,13 +284,8 @@ void TForm1::showAtStart() {
                              : QRect(0, 0, 1024, 768);
     move(screen.center() - rect().center());
     if (state.autoStarted) {
-        // Straight into the tray, as the first activation would put it.
-        activatedOnce_ = true;
-        guarded([this] {
-            hideToTray();
-            DBGrid1->setCheckColumnVisible(true);
-            TableToGrid(state);
-        });
+        // The first activation puts the window straight into the tray; it is never shown.
+        guarded([this] { FormActivate(); });
         return;
     }
     show();
