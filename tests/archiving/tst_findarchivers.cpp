@@ -5,8 +5,8 @@
 #include "archiving/findarchivers.h"
 #include "platform/registryfile.h"
 #include "support/scriptedmessageboxes.h"
-#include "support/tempprogramfolder.h"
 #include "support/tablerows.h"
+#include "support/tempprogramfolder.h"
 
 using namespace kv;
 

@@ -11,8 +11,8 @@
 #include "platform/clock.h"
 #include "scheduler/tick.h"
 #include "support/scriptedmessageboxes.h"
-#include "support/tempprogramfolder.h"
 #include "support/tablerows.h"
+#include "support/tempprogramfolder.h"
 
 using namespace kv;
 

@@ -10,8 +10,8 @@
 #include "platform/programfolder.h"
 #include "platform/winexec.h"
 #include "support/scriptedmessageboxes.h"
-#include "support/tempprogramfolder.h"
 #include "support/tablerows.h"
+#include "support/tempprogramfolder.h"
 
 using namespace kv;
 
