@@ -84,10 +84,8 @@ void runCurrentTask(AppState& state, bool powerOff) {
     if (name.isEmpty()) {
         return;
     }
-    if (powerOff) {
-        state.powerOffAfterRun = true;
-    }
     ControlsDisabled suspended(tasks);
+    state.powerOffAfterRun = powerOff;  // for this run only: RunTask takes it
     RunTask(state, false);
     rereadTasks(state, name);
 }

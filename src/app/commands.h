@@ -21,8 +21,8 @@ bool deleteCurrentTask(AppState& state);
 QString listFilePath(const QString& list);
 
 // Runs the current task (recompute false), then rereads tasks.dbf and returns to it. With
-// `powerOff` the power-off switch is set first, for this and every later run. Nothing happens
-// when the current row has no name (an empty table included).
+// `powerOff` the run carries the power-off request; later runs do not. Nothing happens when the
+// current row has no name (an empty table included).
 void runCurrentTask(AppState& state, bool powerOff);
 
 // Runs every task in table order, enabled or not, paused or not; with `markedOnly` only the
