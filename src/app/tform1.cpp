@@ -457,9 +457,10 @@ void TForm1::Timer2Timer() {
 }
 
 void TForm1::Timer3Timer() {
+    // Stopped first: a resume inside a box of the pass starts it again, for a pass of its own.
+    state.timer3.stop();
     StartScheduler();
     Button2->setEnabled(true);
-    state.timer3.stop();
 }
 
 void TForm1::Editt5Click() {
