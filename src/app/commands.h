@@ -12,7 +12,8 @@ class AppState;
 
 // Asks whether to delete the current task; on Yes deletes its list file, its object rows (then
 // packs tasksm.dbf) and its row, rereads both tables, refreshes the check marks and restarts the
-// tick. Returns whether the task was deleted. Nothing happens on an empty table.
+// tick. Returns whether the task was deleted. Nothing happens on an empty table. When tasksm.dbf
+// is not open, raises the table engine's error before it asks or removes anything.
 bool deleteCurrentTask(AppState& state);
 
 // The list file of a task as stored in List, as a path in the program folder, or the empty text
