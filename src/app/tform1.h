@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QIcon>
+#include <QPointer>
 #include <QStringList>
 #include <QWidget>
 #include <functional>
@@ -124,6 +125,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -140,13 +142,17 @@ private:
     // Runs a handler; an error of the table engine or of a file ends it with a message.
     void guarded(const std::function<void()>& handler);
     void focusList();
+    // The window of the program that took the focus from this one; its closing is this
+    // window's activation.
+    void watchWindowTakingFocus(QWidget* next);
+    void stopWatchingWindowTakingFocus();
 
     Options options_;
     QIcon icon_;
     QSystemTrayIcon* trayIcon_ = nullptr;
     ClockWatch clockWatch_;
     bool activatedOnce_ = false;
-    bool focusLeftForOwnWindow_ = false;
+    QPointer<QWidget> focusTakenBy_;
     bool ending_ = false;
 };
 
