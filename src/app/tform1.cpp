@@ -25,6 +25,7 @@
 #include "platform/autostart.h"
 #include "platform/clock.h"
 #include "platform/datetimetext.h"
+#include "platform/instancechannel.h"
 #include "platform/messagebox.h"
 #include "scheduler/tick.h"
 #include "widgets/dbgrid.h"
@@ -718,6 +719,10 @@ void TForm1::onWindowMessage(quint32 message, qint32 wParam, qint32 lParam) {
         activateWindow();
         QApplication::alert(this);
     });
+}
+
+void TForm1::listenForSecondStarts(InstanceChannel& channel) {
+    connect(&channel, &InstanceChannel::messageReceived, this, &TForm1::onWindowMessage);
 }
 
 void TForm1::N1Click() {

@@ -20,6 +20,7 @@ class QSystemTrayIcon;
 namespace kv {
 
 class DBGrid;
+class InstanceChannel;
 
 // The main window: the task list and its commands, the clock, the pause box, the tray icon.
 // Handlers carry the names of the control and event they serve. The work that decides lives in
@@ -75,6 +76,8 @@ public:
     static constexpr int kLeftButtonDoubleClick = 515;
     static constexpr int kRightButtonUp = 517;
     void onWindowMessage(quint32 message, qint32 wParam, qint32 lParam);
+    // A second start of the program reaches this window through `channel`.
+    void listenForSecondStarts(InstanceChannel& channel);
     void trayCallback(int mouseMessage);
 
     // The tray icon: 1 add, 2 remove, 3 change tooltip and icon; anything else nothing.
