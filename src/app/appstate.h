@@ -57,7 +57,7 @@ public:
     bool autoStarted = false;
     bool tasksPaused = false;
     int tickInterval = 1000;
-    bool powerOffAfterRun = false;
+    bool powerOffAfterRun = false;  // set for the next run only; RunTask takes and clears it
     QString currentLanguage = QStringLiteral("Russian");
     bool dictionariesPresent = false;
     bool newTask = false;          // hand-over to the task editor

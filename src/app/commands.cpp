@@ -30,6 +30,12 @@ bool deleteCurrentTask(AppState& state) {
     if (tasks.isEmpty()) {
         return false;
     }
+    // Both tables must be open before the question: nothing may be removed from one while the
+    // other cannot follow.
+    Table& objects = state.table2;
+    if (!objects.isOpen()) {
+        objects.first();  // raises the engine's "is not open" error
+    }
     const QString name = tasks.asString(kName);
     const QString question = state.texts.text(QStringLiteral("cm4")) + QStringLiteral(" \"") +
                              name + QStringLiteral("\" ") + state.texts.text(QStringLiteral("cm5"));
@@ -50,7 +56,6 @@ bool deleteCurrentTask(AppState& state) {
     }
 
     // The object rows, then the task row.
-    Table& objects = state.table2;
     objects.first();
     while (!objects.eof() && !objects.isEmpty()) {
         if (objects.asString(kName) == name) {
@@ -84,10 +89,8 @@ void runCurrentTask(AppState& state, bool powerOff) {
     if (name.isEmpty()) {
         return;
     }
-    if (powerOff) {
-        state.powerOffAfterRun = true;
-    }
     ControlsDisabled suspended(tasks);
+    state.powerOffAfterRun = powerOff;  // for this run only: RunTask takes it
     RunTask(state, false);
     rereadTasks(state, name);
 }

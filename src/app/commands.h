@@ -12,7 +12,8 @@ class AppState;
 
 // Asks whether to delete the current task; on Yes deletes its list file, its object rows (then
 // packs tasksm.dbf) and its row, rereads both tables, refreshes the check marks and restarts the
-// tick. Returns whether the task was deleted. Nothing happens on an empty table.
+// tick. Returns whether the task was deleted. Nothing happens on an empty table. When tasksm.dbf
+// is not open, raises the table engine's error before it asks or removes anything.
 bool deleteCurrentTask(AppState& state);
 
 // The list file of a task as stored in List, as a path in the program folder, or the empty text
@@ -21,8 +22,8 @@ bool deleteCurrentTask(AppState& state);
 QString listFilePath(const QString& list);
 
 // Runs the current task (recompute false), then rereads tasks.dbf and returns to it. With
-// `powerOff` the power-off switch is set first, for this and every later run. Nothing happens
-// when the current row has no name (an empty table included).
+// `powerOff` the run carries the power-off request; later runs do not. Nothing happens when the
+// current row has no name (an empty table included).
 void runCurrentTask(AppState& state, bool powerOff);
 
 // Runs every task in table order, enabled or not, paused or not; with `markedOnly` only the

@@ -96,8 +96,7 @@ int main(int argc, char** argv) {
     int result = 0;
     {
         kv::TForm1 form({arguments, executable});
-        QObject::connect(&channel, &kv::InstanceChannel::messageReceived, &form,
-                         &kv::TForm1::onWindowMessage);
+        form.listenForSecondStarts(channel);
         watchTerminationSignals(form);
         form.showAtStart();
         ExitWhenShown exitWhenShown(form);

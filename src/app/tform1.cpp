@@ -8,6 +8,7 @@
 #include <QCursor>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
@@ -24,6 +25,7 @@
 #include "platform/autostart.h"
 #include "platform/clock.h"
 #include "platform/datetimetext.h"
+#include "platform/instancechannel.h"
 #include "platform/messagebox.h"
 #include "scheduler/tick.h"
 #include "widgets/dbgrid.h"
@@ -295,13 +297,44 @@ bool TForm1::event(QEvent* e) {
     // The window's activation counts when focus comes back from another window of the program
     // (a closed dialog), not when the user returns from another application.
     if (e->type() == QEvent::WindowDeactivate) {
-        QWidget* next = QApplication::activeWindow();
-        focusLeftForOwnWindow_ = next != nullptr && next != this;
-    } else if (e->type() == QEvent::WindowActivate && focusLeftForOwnWindow_) {
-        focusLeftForOwnWindow_ = false;
+        watchWindowTakingFocus(QApplication::activeWindow());
+    } else if (e->type() == QEvent::WindowActivate && focusTakenBy_) {
+        // Back from a window of the program that did not close.
+        stopWatchingWindowTakingFocus();
         guarded([this] { FormActivate(); });
     }
     return QWidget::event(e);
+}
+
+void TForm1::watchWindowTakingFocus(QWidget* next) {
+    stopWatchingWindowTakingFocus();
+    // A message box changes nothing that the list shows: focus coming back from it is no
+    // activation, and the handler that opened it keeps its place in the list.
+    if (next == nullptr || next == this || qobject_cast<QMessageBox*>(next)) {
+        return;
+    }
+    focusTakenBy_ = next;
+    next->installEventFilter(this);
+}
+
+void TForm1::stopWatchingWindowTakingFocus() {
+    if (focusTakenBy_) {
+        focusTakenBy_->removeEventFilter(this);
+    }
+    focusTakenBy_ = nullptr;
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == focusTakenBy_ && e->type() == QEvent::Hide) {
+        // The window manager's activation arrives only after the code that opened the dialog
+        // has gone on. The activation happens here instead, as the dialog closes, so that what
+        // that code then does to the list (going back to a task) stays.
+        stopWatchingWindowTakingFocus();
+        if (isVisible()) {
+            guarded([this] { FormActivate(); });
+        }
+    }
+    return QWidget::eventFilter(watched, e);
 }
 
 void TForm1::showEvent(QShowEvent* e) {
@@ -457,9 +490,10 @@ void TForm1::Timer2Timer() {
 }
 
 void TForm1::Timer3Timer() {
+    // Stopped first: a resume inside a box of the pass starts it again, for a pass of its own.
+    state.timer3.stop();
     StartScheduler();
     Button2->setEnabled(true);
-    state.timer3.stop();
 }
 
 void TForm1::Editt5Click() {
@@ -685,6 +719,10 @@ void TForm1::onWindowMessage(quint32 message, qint32 wParam, qint32 lParam) {
         activateWindow();
         QApplication::alert(this);
     });
+}
+
+void TForm1::listenForSecondStarts(InstanceChannel& channel) {
+    connect(&channel, &InstanceChannel::messageReceived, this, &TForm1::onWindowMessage);
 }
 
 void TForm1::N1Click() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QIcon>
+#include <QPointer>
 #include <QStringList>
 #include <QWidget>
 #include <functional>
@@ -19,6 +20,7 @@ class QSystemTrayIcon;
 namespace kv {
 
 class DBGrid;
+class InstanceChannel;
 
 // The main window: the task list and its commands, the clock, the pause box, the tray icon.
 // Handlers carry the names of the control and event they serve. The work that decides lives in
@@ -74,6 +76,8 @@ public:
     static constexpr int kLeftButtonDoubleClick = 515;
     static constexpr int kRightButtonUp = 517;
     void onWindowMessage(quint32 message, qint32 wParam, qint32 lParam);
+    // A second start of the program reaches this window through `channel`.
+    void listenForSecondStarts(InstanceChannel& channel);
     void trayCallback(int mouseMessage);
 
     // The tray icon: 1 add, 2 remove, 3 change tooltip and icon; anything else nothing.
@@ -124,6 +128,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -140,13 +145,17 @@ private:
     // Runs a handler; an error of the table engine or of a file ends it with a message.
     void guarded(const std::function<void()>& handler);
     void focusList();
+    // The window of the program that took the focus from this one; its closing is this
+    // window's activation.
+    void watchWindowTakingFocus(QWidget* next);
+    void stopWatchingWindowTakingFocus();
 
     Options options_;
     QIcon icon_;
     QSystemTrayIcon* trayIcon_ = nullptr;
     ClockWatch clockWatch_;
     bool activatedOnce_ = false;
-    bool focusLeftForOwnWindow_ = false;
+    QPointer<QWidget> focusTakenBy_;
     bool ending_ = false;
 };
 

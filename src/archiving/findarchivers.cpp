@@ -46,10 +46,16 @@ bool systemRowPresent(Table& t, int tip) {
 
 QString ArchiverPathFromCommand(const QString& command) {
     const qsizetype exe = command.indexOf(QStringLiteral(".exe"), 0, Qt::CaseSensitive);
-    if (exe < 0) {
-        return command.mid(1, 2);
+    if (exe >= 0) {
+        return command.mid(1, exe + 4 - 1);
     }
-    return command.mid(1, exe + 4 - 1);
+    // A native command: the program is the quoted text at its start, or else its first word.
+    if (command.startsWith(u'"')) {
+        const qsizetype close = command.indexOf(u'"', 1);
+        return close < 0 ? command.mid(1) : command.mid(1, close - 1);
+    }
+    const qsizetype blank = command.indexOf(u' ');
+    return blank < 0 ? command : command.left(blank);
 }
 
 void FindArchivers(AppState& state) {

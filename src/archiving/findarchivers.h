@@ -8,7 +8,9 @@ class AppState;
 
 // The archiver's program path in a shell "open" command: the text from its second character (the
 // first is the opening quote of the quoted program path) up to and including the first ".exe"
-// (lower case only). Without ".exe", the command's second and third characters.
+// (lower case only). A command without ".exe" names a native program: the text inside its
+// leading double quotes (up to the end when the closing one is missing), or else the text up to
+// its first blank.
 QString ArchiverPathFromCommand(const QString& command);
 
 // Archiver discovery: for each known shell "open" command key under HKEY_CLASSES_ROOT (read from

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <utility>
 
 #include "app/appstate.h"
 #include "platform/clock.h"
@@ -39,10 +40,13 @@ QString archiveDatePart(int vidNameArh, const QDateTime& now) {
                         .arg(now.time().minute(), 2, 10, QChar(u'0'));
         }
     }
-    // From the first run on, every date and time text of the program uses these.
+    useRunSeparators();
+    return part.isEmpty() ? part : u' ' + part;
+}
+
+void useRunSeparators() {
     setDateSeparator(QStringLiteral("."));
     setTimeSeparator(QStringLiteral(":"));
-    return part.isEmpty() ? part : u' ' + part;
 }
 
 ArchivePaths archivePaths(const QString& nameArh, const QString& path2, const QString& datePart) {
@@ -96,9 +100,38 @@ bool fileExists(const QString& path) {
     return info.exists() && !info.isDir();
 }
 
+// The program's text, as far as the command line tells it, runs straight into a double quote
+// (`/opt/a"b/pack a`): the archiver's path holds a quote, which no command line of this form can
+// carry, so the archiver is never found however it exists.
+bool archiverPathHoldsQuote(const QString& commandLine) {
+    const CommandLineParts parts =
+        splitCommandLine(commandLine, [](const QString&) { return false; });
+    return !parts.quoted && commandLine.mid(parts.program.size(), 1) == u"\"";
+}
+
+// The message key of a failed launch, or the empty text when the archiver started.
+QString launchFailureKey(unsigned result, const QString& commandLine) {
+    switch (result) {
+        case kWinExecOutOfResources:
+            return QStringLiteral("cm1");
+        case kWinExecFileNotFound:
+        case kWinExecPathNotFound:
+            if (archiverPathHoldsQuote(commandLine)) {
+                return QStringLiteral("cm9");
+            }
+            return result == kWinExecFileNotFound ? QStringLiteral("cm2") : QStringLiteral("cm3");
+        case kWinExecBadFormat:
+            return QStringLiteral("cm8");
+        default:
+            return {};
+    }
+}
+
 }  // namespace
 
 void RunTask(AppState& state, bool recompute) {
+    // A power-off request belongs to the one run that the power-off command starts.
+    const bool powerOff = std::exchange(state.powerOffAfterRun, false);
     Table& t = state.table1;
     const QString taskName = t.asString(QStringLiteral("Name"));
     const int vidNameArh = t.asInt(QStringLiteral("VidNameArh"));
@@ -111,23 +144,26 @@ void RunTask(AppState& state, bool recompute) {
     const QString datePart = archiveDatePart(vidNameArh, clock().now());
     const ArchivePaths paths = archivePaths(nameArh, path2, datePart);
     QString refusedPath;
-    const std::optional<QString> commandLine =
-        archiveCommandLine(archiveCommand, state.powerOffAfterRun, paths.archive,
-                           programFolder() + list, &refusedPath);
+    const std::optional<QString> commandLine = archiveCommandLine(
+        archiveCommand, powerOff, paths.archive, programFolder() + list, &refusedPath);
 
     // The previous archive becomes the one backup copy. The older copy goes only when there is
     // an archive to take its place: after a run whose archiver wrote nothing, that copy may be
     // the last archive there is. A refused run touches no archive at all.
+    bool archiveMoved = false;
     if (commandLine && fileExists(paths.archive)) {
         if (fileExists(paths.backup)) {
             QFile::remove(paths.backup);
         }
-        QFile::rename(paths.archive, paths.backup);
+        archiveMoved = QFile::rename(paths.archive, paths.backup);
     }
 
-    t.edit();
-    t.setDateTime(QStringLiteral("WorkTime"), clock().now());
-    t.post();
+    // A refused run never happened: only its next run is written.
+    if (commandLine) {
+        t.edit();
+        t.setDateTime(QStringLiteral("WorkTime"), clock().now());
+        t.post();
+    }
     if (recompute) {
         CalcNextRun(state);
     }
@@ -144,23 +180,19 @@ void RunTask(AppState& state, bool recompute) {
         return;
     }
 
-    switch (WinExec(*commandLine, kSwShow)) {
-        case kWinExecOutOfResources:
-            messageBox(state.texts.text(QStringLiteral("cm1")));
-            break;
-        case kWinExecFileNotFound:
-            messageBox(state.texts.text(QStringLiteral("cm2")));
-            break;
-        case kWinExecPathNotFound:
-            messageBox(state.texts.text(QStringLiteral("cm3")));
-            break;
-        default:
-            break;
+    const QString failure = launchFailureKey(WinExec(*commandLine, kSwShow), *commandLine);
+    if (failure.isEmpty()) {
+        if (!keepBackup && fileExists(paths.backup)) {
+            QFile::remove(paths.backup);
+        }
+        return;
     }
-
-    if (!keepBackup && fileExists(paths.backup)) {
-        QFile::remove(paths.backup);
+    // Nothing will write a new archive: without a kept copy the previous archive is put back
+    // under its own name before the user is told (a copy kept by the task stays as it is).
+    if (!keepBackup && archiveMoved) {
+        QFile::rename(paths.backup, paths.archive);
     }
+    messageBox(state.texts.text(failure));
 }
 
 }  // namespace kv

@@ -15,12 +15,16 @@ class AppState;
 //
 // The previous archive of the same name becomes the .BAK copy; an older copy is deleted only
 // when an archive is there to replace it (after a run whose archiver wrote nothing the copy may
-// be the last archive of the task).
+// be the last archive of the task). A task that keeps no copy loses it once its archiver has
+// started; when the launch fails, the copy goes back under the archive's name.
+//
+// The power-off request (`powerOffAfterRun`) is taken by this run and cleared, so that it
+// applies to no later one.
 //
 // A task whose archive path or list-file path holds a double quote is not started (the quote
 // would end the quoted path early and pass the rest to the archiver as arguments the task never
-// meant): the user is told, no archive is moved or deleted, and WorkTime and, with
-// `recompute`, the next run are written as for a launch that failed.
+// meant): the user is told, no archive is moved or deleted, WorkTime keeps the last real run,
+// and with `recompute` the next run is written as after a launch that failed.
 void RunTask(AppState& state, bool recompute);
 
 // The steps of a run, on their own.
@@ -33,6 +37,10 @@ QString extensionOf(const QString& path);
 // `now`, with a leading blank when not empty: " 08_12_2025", " 08_12_2025 14-05". Sets the
 // program-wide separators to "_" and "-" while it formats and leaves them at "." and ":".
 QString archiveDatePart(int vidNameArh, const QDateTime& now);
+
+// Sets the separators that every date and time text of the program uses from the first run on:
+// "." and ":".
+void useRunSeparators();
 
 struct ArchivePaths {
     QString archive;

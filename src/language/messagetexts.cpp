@@ -44,6 +44,8 @@ MessageTexts mainWindowTexts() {
         {QStringLiteral("cm6"), QStringLiteral("Удаление")},
         {QStringLiteral("cm7"), QStringLiteral("Нет файла справки")},
         {QStringLiteral("cl1"), QStringLiteral("Кельвотрин.lnk")},
+        {QStringLiteral("cm8"), QStringLiteral("Файл архиватора не является программой!")},
+        {QStringLiteral("cm9"), QStringLiteral("Путь к архиватору содержит двойную кавычку!")},
     });
 }
 

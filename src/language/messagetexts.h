@@ -27,7 +27,8 @@ private:
     QList<Entry> entries_;
 };
 
-// The main window's table: cf1..cf4, cm1..cm7, cl1.
+// The main window's table: cf1..cf4, cm1..cm7, cl1, then the launch failures cm8 (the archiver
+// file is no program) and cm9 (its path holds a double quote).
 MessageTexts mainWindowTexts();
 
 }  // namespace kv

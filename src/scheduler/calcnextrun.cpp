@@ -63,18 +63,17 @@ void CalcNextRun(AppState& state) {
     }
 
     if (run) {
-        // The next run is stored before the launch: a tick that runs inside the launch's
-        // error box then finds the task no longer due and does not start it a second time.
-        t.edit();
-        t.setDateTime(QStringLiteral("SledTime"), next);
-        t.post();
-        RunTask(state, false);
+        // The text below is formatted as after the run, which fixes the separators of every
+        // date text from the first run on.
+        useRunSeparators();
     }
 
+    // The next run, its text and the end of the pending check go into one post, before any
+    // launch: a tick that runs inside the launch's error box then finds the task no longer due,
+    // and the program dying during the launch leaves a row that agrees with itself.
     t.edit();
     if (hasNext) {
         t.setDateTime(QStringLiteral("SledTime"), next);
-        // Formatted after the run: the first run fixes the separators of every date text.
         t.setString(QStringLiteral("SledTimeStr"),
                     period == 0   ? state.texts.text(QStringLiteral("cf3"))
                     : period == 1 ? state.texts.text(QStringLiteral("cf4"))
@@ -82,6 +81,10 @@ void CalcNextRun(AppState& state) {
     }
     t.setBool(QStringLiteral("IsPropusk"), false);
     t.post();
+
+    if (run) {
+        RunTask(state, false);
+    }
 }
 
 }  // namespace kv

@@ -1,10 +1,12 @@
 #include "scheduler/tick.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "app/appstate.h"
 #include "archiving/runtask.h"
 #include "platform/clock.h"
+#include "platform/messagebox.h"
 #include "scheduler/calcnextrun.h"
 #include "scheduler/nextrunrules.h"
 #include "scheduler/tickrun.h"
@@ -19,18 +21,38 @@ constexpr int kShortestTickMs = 1000;
 
 void StartScheduler(AppState& state) {
     Table& t = state.table1;
+    // A failure of one task (a full disk, a file that cannot be written) ends only that task's
+    // calculation: the pass goes on with the others and always ends with the tick started, so
+    // that tasks due later still run once the cause is gone. The first failure is reported
+    // once, after the pass. A tasks.dbf that could not be opened at start was reported then.
+    QString failure;
+    auto noteFailure = [&](const std::function<void()>& step) {
+        try {
+            step();
+        } catch (const StoreError& e) {
+            if (t.state() != Table::State::Browse) {
+                t.cancel();
+            }
+            if (failure.isEmpty()) {
+                failure = e.message();
+            }
+        }
+    };
     const QString name = currentTaskName(t);
-    {
+    if (t.isOpen()) {
         ControlsDisabled suspended(t);
         t.first();
         while (!t.eof()) {
-            CalcNextRun(state);
+            noteFailure([&] { CalcNextRun(state); });
             t.next();
         }
-        rereadTasks(state, name);
+        noteFailure([&] { rereadTasks(state, name); });
     }
     state.startingUp = false;
     state.setTimer1Interval(state.pauseBoxChecked ? 0 : state.tickInterval);
+    if (!failure.isEmpty()) {
+        reportError(failure);
+    }
 }
 
 void Timer1Timer(AppState& state) {
@@ -38,13 +60,17 @@ void Timer1Timer(AppState& state) {
     const QDateTime now = clock().now();
     quint64 nearest = kNoTaskDistanceMs;
     const QString name = currentTaskName(t);
-    {
+    // Without tasks.dbf (it could not be opened, which was reported) there is nothing to walk.
+    if (t.isOpen()) {
         ControlsDisabled suspended(t);
         const int flag = t.fieldIndex(QStringLiteral("Flag"));
+        const int period = t.fieldIndex(QStringLiteral("VidPeriod"));
         const int sledTime = t.fieldIndex(QStringLiteral("SledTime"));
         t.first();
         while (!t.eof()) {
-            if (!state.pauseBoxChecked && t.asBool(flag)) {
+            // A period outside the known ones (a damaged or foreign table) has no next run to
+            // move on to: run, it would be due again at every tick.
+            if (!state.pauseBoxChecked && t.asBool(flag) && nextrun::knownPeriod(t.asInt(period))) {
                 const QDateTime next = t.asDateTime(sledTime);
                 nearest = std::min(nearest, quint64(std::abs(now.msecsTo(next))));
                 // The box is asked again: a run's error box may have let the user pause.

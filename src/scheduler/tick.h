@@ -13,16 +13,18 @@ class AppState;
 // The start-up pass, run by Timer3: the next-run calculation of every task in table order
 // (at-every-start tasks run here, missed runs are made up or skipped), the task table reread,
 // the check marks refreshed, the task that was current made current again; then the start-up
-// is over and the tick starts, unless the pause box is checked.
+// is over and the tick starts, unless the pause box is checked. A table error ends only the
+// step it hit: the pass goes on, always ends as described, and then reports the first error.
 void StartScheduler(AppState& state);
 
 // One tick of Timer1: starts every enabled task whose next run has passed (by at least one
-// millisecond), in table order, unless the pause box is checked; rereads the task table,
-// refreshes the check marks and returns to the task that was current. Then sets the next
-// interval to three quarters of the distance to the nearest enabled task's next run (taken
-// before any run of this tick), at least 1000 ms and at most 750000000 ms; a tick that started
-// a task is followed by another one a second later. While the pause box is checked the interval
-// is left alone, except that a running tick never goes below 1000 ms.
+// millisecond), in table order, unless the pause box is checked; a task whose period is none of
+// the known ones is passed over, as if disabled. It rereads the task table, refreshes the
+// check marks and returns to the task that was current. Then it sets the next interval to three
+// quarters of the distance to the nearest enabled task's next run (taken before any run of this
+// tick), at least 1000 ms and at most 750000000 ms; a tick that started a task is followed by
+// another one a second later. While the pause box is checked the interval is left alone, except
+// that a running tick never goes below 1000 ms.
 void Timer1Timer(AppState& state);
 
 // The pause box changed (the window has set `pauseBoxChecked`). Checked: the tick stops.

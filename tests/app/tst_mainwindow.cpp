@@ -5,11 +5,13 @@
 #include <QDialog>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include "app/startup.h"
 #include "app/tform1.h"
@@ -20,6 +22,7 @@
 #include "support/tablerows.h"
 #include "support/tempprogramfolder.h"
 #include "widgets/dbgrid.h"
+#include "widgets/messageboxes.h"
 
 using namespace kv;
 using kv::test::ScriptedMessageBoxes;
@@ -49,6 +52,24 @@ QList<bool> storedFlags() {
         }
     }
     return out;
+}
+
+// Closes the next modal window (a real message box or dialog) once it has the focus, as the
+// user would: a box with its first button.
+void closeWhenActive() {
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, poll, [poll] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal && QApplication::activeWindow() == modal) {
+            poll->deleteLater();
+            if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                box->buttons().constFirst()->click();
+            } else {
+                static_cast<QDialog*>(modal)->accept();
+            }
+        }
+    });
+    poll->start(5);
 }
 
 struct Fixture {
@@ -191,6 +212,40 @@ private Q_SLOTS:
         QApplication::setActiveWindow(form.get());
         QCOMPARE(form->state.table1.recNo(), 0);
         QVERIFY(!form->state.marks.at(1));
+    }
+
+    // A closed message box changes nothing the list shows: the handler that opened it keeps its
+    // task. A closed dialog's activation comes at once, before the code that opened it goes on,
+    // and nothing moves the list afterwards.
+    void closedBoxOrDialogLeavesTheListWhereTheHandlerPutIt() {
+        Fixture fx;
+        makeTasks({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")},
+                  {true, true, true});
+        auto form = fx.form();
+        form->showAtStart();
+        QApplication::setActiveWindow(form.get());
+        QtMessageBoxService realBoxes;
+        setMessageBoxService(&realBoxes);
+        auto activatedByTheWindowManager = [&] {
+            QApplication::setActiveWindow(form.get());
+            QCoreApplication::processEvents();
+        };
+
+        // The task has no archiver: its run shows the launch-error box.
+        form->state.table1.moveTo(2);
+        closeWhenActive();
+        form->BitBtn5->click();
+        activatedByTheWindowManager();
+        QCOMPARE(currentTaskName(form->state.table1), QStringLiteral("c"));
+
+        closeWhenActive();
+        QDialog dialog(form.get());
+        dialog.exec();
+        QCOMPARE(form->state.table1.recNo(), 0);
+        form->state.table1.moveTo(2);
+        activatedByTheWindowManager();
+        QCOMPARE(form->state.table1.recNo(), 2);
+        setMessageBoxService(&fx.boxes);
     }
 
     void exitButtonEndsTheProgram() {

@@ -113,10 +113,46 @@ private Q_SLOTS:
             QVERIFY(!form.state.table1.isOpen());
             QVERIFY(form.state.table2.isOpen());
             QVERIFY(form.state.table3.isOpen());
+            // Told once: the start-up pass and the tick find nothing to walk and say nothing.
+            form.Timer3Timer();
+            form.Timer1Timer();
+            QVERIFY(form.Button2->isEnabled());
+            QCOMPARE(form.state.timer1Interval(), 750000000);
         }
-        QVERIFY(!boxes.shown.isEmpty());
+        QCOMPARE(boxes.shown.size(), 1);
         QVERIFY(boxes.shown.first().text.contains(kTasksFile));
         QCOMPARE(folder.read(kTasksFile), garbage);
+    }
+
+    // The language is set up before the tables are made: a lang.txt that cannot be read is
+    // told before a damaged table.
+    void languageComesBeforeTheTables() {
+        TempProgramFolder folder;
+        ScriptedMessageBoxes boxes;
+        QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("lang.txt")));
+        folder.write(kTasksFile, "not a table");
+        TForm1 form(options());
+        QCOMPARE(boxes.shown.size(), 2);
+        QVERIFY(boxes.shown[0].text.contains(QStringLiteral("lang.txt")));
+        QVERIFY(boxes.shown[1].text.contains(kTasksFile));
+    }
+
+    // Archiver discovery runs at start only for an archers.dbf that had to be created.
+    void discoveryOnlyForANewConfigurationTable() {
+        for (const bool existed : {false, true}) {
+            TempProgramFolder folder;
+            ScriptedMessageBoxes boxes;
+            folder.write(QStringLiteral("registry.reg"),
+                         "REGEDIT4\n[HKEY_CLASSES_ROOT\\WinRAR\\shell\\open\\command]\n"
+                         "@=\"\\\"/usr/bin/rar\\\" \\\"%1\\\"\"\n");
+            if (existed) {
+                Table::create(folder.file(kArchiversFile), archiversLayout());
+            }
+            TForm1 form(options());
+            Table archivers(kArchiversFile);
+            archivers.open();
+            QCOMPARE(archivers.recordCount(), existed ? 0 : 1);
+        }
     }
 
     void autoStartedOnlyByExactlyR() {

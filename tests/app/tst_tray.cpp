@@ -1,13 +1,17 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+#include <memory>
 
 #include "app/tform1.h"
+#include "platform/instancechannel.h"
 #include "support/scriptedmessageboxes.h"
 #include "support/tempprogramfolder.h"
 
@@ -90,11 +94,29 @@ private Q_SLOTS:
         fx.form->showAtStart();
         fx.form->hideToTray();
         QVERIFY(fx.form->inTray());
-        fx.form->onWindowMessage(TForm1::kShowRequest, 1, 1);
+        QTemporaryDir runtime;
+        InstanceChannel channel(QStringLiteral("TForm1"), fx.form->windowTitle(), runtime.path());
+        QCOMPARE(channel.claim(TForm1::kShowRequest, 1, 1), InstanceChannel::Claim::Listening);
+        fx.form->listenForSecondStarts(channel);
+        // The second start waits for its answer, as a separate program would.
+        auto secondStart = [&] {
+            InstanceChannel::Claim claim = InstanceChannel::Claim::Failed;
+            std::unique_ptr<QThread> second(QThread::create([&] {
+                InstanceChannel other(QStringLiteral("TForm1"), fx.form->windowTitle(),
+                                      runtime.path());
+                claim = other.claim(TForm1::kShowRequest, 1, 1);
+            }));
+            second->start();
+            while (!second->wait(10)) {
+                QCoreApplication::processEvents();
+            }
+            return claim;
+        };
+        QCOMPARE(secondStart(), InstanceChannel::Claim::HandedOver);
         QVERIFY(fx.form->isVisible());
         QVERIFY(!fx.form->inTray());
         // Harmless when the window is already shown.
-        fx.form->onWindowMessage(TForm1::kShowRequest, 1, 1);
+        QCOMPARE(secondStart(), InstanceChannel::Claim::HandedOver);
         QVERIFY(fx.form->isVisible());
     }
 
@@ -165,8 +187,13 @@ private Q_SLOTS:
         fx.form->showAtStart();
         QVERIFY(!fx.form->isVisible());
         QVERIFY(fx.form->inTray());
-        // Brought back, the window stays on screen when it is activated again.
+        // Brought back, the window stays on screen at its later activations (a closed dialog).
         fx.form->restoreFromTray();
+        QApplication::setActiveWindow(fx.form.get());
+        QDialog dialog(fx.form.get());
+        dialog.show();
+        QApplication::setActiveWindow(&dialog);
+        dialog.close();
         QApplication::setActiveWindow(fx.form.get());
         QCoreApplication::processEvents();
         QVERIFY(fx.form->isVisible());

@@ -75,9 +75,13 @@ void TestFindArchivers::pathFromCommand() {
     QCOMPARE(ArchiverPathFromCommand("\"C:\\Program Files\\WinRAR\\WinRAR.exe\" \"%1\""),
              QStringLiteral("C:\\Program Files\\WinRAR\\WinRAR.exe"));
     QCOMPARE(ArchiverPathFromCommand("\"/opt/a.exe/b.exe\" x"), QStringLiteral("/opt/a.exe"));
-    QCOMPARE(ArchiverPathFromCommand("\"/usr/bin/7zz\" \"%1\""), QStringLiteral("/u"));
-    QCOMPARE(ArchiverPathFromCommand("\"C:\\WINRAR.EXE\""), QStringLiteral("C:"));
     QCOMPARE(ArchiverPathFromCommand(".exe"), QStringLiteral("exe"));
+    // Without ".exe" a native command: its quoted program, or else its first word.
+    QCOMPARE(ArchiverPathFromCommand("\"/opt/My Rar/rar\" \"%1\""),
+             QStringLiteral("/opt/My Rar/rar"));
+    QCOMPARE(ArchiverPathFromCommand("\"C:\\WINRAR.EXE\""), QStringLiteral("C:\\WINRAR.EXE"));
+    QCOMPARE(ArchiverPathFromCommand("/usr/bin/rar x \"%1\""), QStringLiteral("/usr/bin/rar"));
+    QCOMPARE(ArchiverPathFromCommand("/usr/bin/rar"), QStringLiteral("/usr/bin/rar"));
     QCOMPARE(ArchiverPathFromCommand("\"a"), QStringLiteral("a"));
     QCOMPARE(ArchiverPathFromCommand(""), QString());
 }
@@ -188,8 +192,7 @@ void TestFindArchivers::uselessCommandsStillGiveRows() {
     FindArchivers(*f.state);
     const QList<Row> rows = f.rows();
     QCOMPARE(rows.size(), 2);
-    QCOMPARE(rows[0].nameAr, QStringLiteral("/u"));
-    QCOMPARE(rows[0].arhstr1, QStringLiteral("/u a -ep3"));
+    QCOMPARE(rows[0].arhstr1, QStringLiteral("/usr/bin/7zz a -ep3"));
     QCOMPARE(rows[1].nameAr, QString());
     QCOMPARE(rows[1].arhstr1, QStringLiteral(" a -ep3"));
     QCOMPARE(rows[1].arhstr2, QStringLiteral(" x -ep3"));

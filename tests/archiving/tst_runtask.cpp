@@ -95,9 +95,11 @@ private Q_SLOTS:
     void namesAndFolders();
     void rotationKeepsOneBackup();
     void rotationWithoutBackupLeavesNothing();
-    void powerOffSwitchOnEveryLaterRun();
+    void powerOffSwitchOnlyOnItsOwnRun();
+    void failedLaunchPutsTheOnlyArchiveBack();
     void launchFailuresAreReported();
-    void unrunnableArchiverShowsNothingButRecordsTheRun();
+    void unrunnableArchiverIsReportedAndRecorded();
+    void quoteInArchiverPathIsNamed();
     void quoteInArchivePathIsRefused();
     void refusedTickRunMovesTheNextRunOn();
     void programFolderWithBlanksAndQuotes();
@@ -220,33 +222,48 @@ void TestRunTask::rotationWithoutBackupLeavesNothing() {
     QVERIFY(!QFile::exists(f.folder.file("out/Archive.BAK")));
 }
 
-void TestRunTask::powerOffSwitchOnEveryLaterRun() {
+void TestRunTask::powerOffSwitchOnlyOnItsOwnRun() {
     Fixture f;
     f.addTask("t", {{"Path2", "/b/"}, {"VidNameArh", 0}});
     QVERIFY(!f.run().contains("-IOFF"));
     f.state->powerOffAfterRun = true;
     QCOMPARE(f.run(), "/opt/Archiver/pack a -ep3 -IOFF \"/b/docs.rar\" @" + f.folder.path() +
                           "Lists/48213.txt");
-    QVERIFY(f.run(true).contains(" -IOFF \""));
+    QVERIFY(!f.state->powerOffAfterRun);
+    QVERIFY(!f.run(true).contains("-IOFF"));
+}
+
+// Nothing will write a new archive, so a task that keeps no copy gets its archive back.
+void TestRunTask::failedLaunchPutsTheOnlyArchiveBack() {
+    Fixture f;
+    f.addTask("t", {{"VidNameArh", 0}, {"NameArh", "Archive.7z"}, {"Bak", false}});
+    for (unsigned r :
+         {kWinExecOutOfResources, kWinExecFileNotFound, kWinExecPathNotFound, kWinExecBadFormat}) {
+        f.result = r;
+        f.folder.write("out/Archive.7z", "previous archive");
+        f.run();
+        QCOMPARE(f.folder.read("out/Archive.7z"), QByteArray("previous archive"));
+        QVERIFY(!QFile::exists(f.folder.file("out/Archive.BAK")));
+    }
 }
 
 void TestRunTask::launchFailuresAreReported() {
     Fixture f;
     f.addTask("t");
-    f.state->texts.set("cm1", "out of resources");
-    f.state->texts.set("cm2", "no file");
-    f.state->texts.set("cm3", "no path");
-    for (unsigned r : {0u, 2u, 3u, 33u, 5u, 32u}) {
+    f.state->texts.set("cm8", "not a program");
+    for (unsigned r : {0u, 2u, 3u, 11u, 33u, 5u, 32u}) {
         f.result = r;
         f.run();
     }
-    QCOMPARE(f.boxes.texts(), (QStringList{"out of resources", "no file", "no path"}));
+    QCOMPARE(f.boxes.texts(),
+             (QStringList{"Файл архиватора не найден!", "Файл архиватора не найден!",
+                          "Путь к архиватору не найден!", "not a program"}));
     for (const auto& box : f.boxes.shown) {
         QCOMPARE(box.buttons, MbButtons::Ok);
     }
 }
 
-void TestRunTask::unrunnableArchiverShowsNothingButRecordsTheRun() {
+void TestRunTask::unrunnableArchiverIsReportedAndRecorded() {
     Fixture f;
     f.folder.write("notaprogram", "text");
     f.addTask("t", {{"NameArhivator1", f.folder.file("notaprogram") + " a"}});
@@ -255,7 +272,7 @@ void TestRunTask::unrunnableArchiverShowsNothingButRecordsTheRun() {
         ScopedWinExecHook real({});  // the real launch
         RunTask(*f.state, false);
     }
-    QVERIFY(f.boxes.shown.isEmpty());
+    QCOMPARE(f.boxes.texts(), QStringList{f.state->texts.text("cm8")});
     QCOMPARE(f.state->table1.asDateTime("WorkTime"), at(2025, 12, 8, 14, 6));
 
     // An empty archive command fails as "file not found".
@@ -266,7 +283,19 @@ void TestRunTask::unrunnableArchiverShowsNothingButRecordsTheRun() {
         ScopedWinExecHook real({});
         RunTask(*f.state, false);
     }
-    QCOMPARE(f.boxes.texts(), QStringList{f.state->texts.text("cm2")});
+    QCOMPARE(f.boxes.texts().last(), f.state->texts.text("cm2"));
+}
+
+// No command line can carry a program path with a double quote: the user is told so, not that
+// the archiver file is missing.
+void TestRunTask::quoteInArchiverPathIsNamed() {
+    Fixture f;
+    f.folder.write("odd\"dir/pack", "#!/bin/sh\n");
+    QFile::setPermissions(f.folder.file("odd\"dir/pack"), QFile::ReadOwner | QFile::ExeOwner);
+    f.addTask("t", {{"NameArhivator1", f.folder.file("odd\"dir/pack") + " a"}});
+    ScopedWinExecHook real({});
+    RunTask(*f.state, false);
+    QCOMPARE(f.boxes.texts(), QStringList{f.state->texts.text("cm9")});
 }
 
 void TestRunTask::quoteInArchivePathIsRefused() {
@@ -280,7 +309,7 @@ void TestRunTask::quoteInArchivePathIsRefused() {
     QCOMPARE(f.boxes.shown.size(), 1);
     QVERIFY(f.boxes.shown[0].text.contains("«q»"));
     QVERIFY(f.boxes.shown[0].text.contains("a\" -p\"secret.7z"));
-    QCOMPARE(f.state->table1.asDateTime("WorkTime"), at(2025, 12, 8, 14, 5));
+    QVERIFY(isZeroDateTime(f.state->table1.asDateTime("WorkTime")));  // no run happened
 
     // The same for a quote in the destination folder.
     f.state->table1.edit();

@@ -1,11 +1,14 @@
 // The tick, the start-up pass, pause and resume, enabling single tasks, and catching up after
 // a suspend or a jump of the wall clock.
+#include <QDir>
 #include <QTest>
 
 #include "platform/datetimetext.h"
 #include "scheduler/calcnextrun.h"
 #include "scheduler/tick.h"
 #include "schedulerfixture.h"
+#include "store/fileio.h"
+#include "store/layouts.h"
 
 using namespace kv;
 using namespace kv::test;
@@ -83,13 +86,17 @@ private Q_SLOTS:
         QCOMPARE(f.runsOf("off"), 0);
     }
 
-    void noEnabledTaskGivesTheLongestInterval() {
+    void noRunnableTaskGivesTheLongestInterval() {
         SchedulerFixture f;
         Timer1Timer(*f.state);
         QCOMPARE(f.state->timer1Interval(), 750000000);
         f.addTask(QStringLiteral("off"), {{"Flag", false}, {"SledTime", f.clock.now()}});
+        // A period no calculation knows would never move on: such a task is never started.
+        f.addTask(QStringLiteral("odd"), {{"VidPeriod", 9}, {"SledTime", f.clock.now()}});
+        f.clock.advance(1000);
         Timer1Timer(*f.state);
         QCOMPARE(f.state->timer1Interval(), 750000000);
+        QVERIFY(f.launched.isEmpty());
     }
 
     // Due tasks all start in one tick, in table order, and get their next run; the next tick
@@ -204,6 +211,58 @@ private Q_SLOTS:
                 QCOMPARE(f.field("missed", kSled).toDateTime(), dt(2025, 12, 9, 9, 0));
             }
         }
+    }
+
+    // A failed table write ends only its task's calculation; the error is told once and the
+    // pass always ends with the tick started, so that runs resume once the cause is gone.
+    void startUpPassGoesOnAfterAFailedWrite() {
+        SchedulerFixture f(dt(2025, 12, 8, 12, 0));
+        const QDateTime missed = dt(2025, 12, 7, 9, 0);
+        for (const char* name : {"a", "b"}) {
+            f.addTask(QString::fromLatin1(name), {{"SledTime", missed}, {"Propusk", 1}});
+        }
+        Table& t = f.state->table1;
+        t.close();
+        auto io = std::make_shared<MemoryFileIo>();
+        io->setFile(kTasksFile, f.folder.read(kTasksFile));
+        t.setFileIo(io);
+        t.open();
+        io->failWrite(1);
+        StartScheduler(*f.state);
+        QCOMPARE(f.field("a", kSled).toDateTime(), missed);
+        QCOMPARE(f.field("b", kSled).toDateTime(), dt(2025, 12, 8, 9, 0).addDays(1));
+        QCOMPARE(f.boxes.shown.size(), 1);
+        QVERIFY(!f.state->startingUp);
+        QCOMPARE(f.state->timer1Interval(), 1000);
+
+        // Every write fails (a journal that is a folder): still one box, the tick started.
+        SchedulerFixture g(dt(2025, 12, 8, 12, 0));
+        g.addTask(QStringLiteral("a"), {{"SledTime", missed}});
+        g.addTask(QStringLiteral("b"), {{"SledTime", missed}});
+        QVERIFY(QDir(g.folder.path()).mkdir(kTasksFile + QStringLiteral(".jnl")));
+        StartScheduler(*g.state);
+        QCOMPARE(g.boxes.shown.size(), 1);
+        QVERIFY(g.launched.isEmpty());  // no run without its record
+        QCOMPARE(g.state->timer1Interval(), 1000);
+        QVERIFY(QDir(g.folder.path()).rmdir(kTasksFile + QStringLiteral(".jnl")));
+        Timer1Timer(*g.state);
+        QCOMPARE(g.launched, (QStringList{"a", "b"}));
+    }
+
+    // A launch-error box lets the user pause; the tick asks the box again before each task.
+    void pauseDuringATickStopsItsFurtherRuns() {
+        SchedulerFixture f(dt(2025, 12, 8, 9, 0, 1));
+        f.launchResult = kWinExecFileNotFound;
+        f.addTask(QStringLiteral("A"), {{"SledTime", dt(2025, 12, 8, 9, 0)}});
+        f.addTask(QStringLiteral("B"), {{"SledTime", dt(2025, 12, 8, 9, 0)}});
+        f.boxes.answer([&](const MessageBoxRequest&) {
+            f.state->pauseBoxChecked = true;
+            Editt5Click(*f.state);
+            return MbResult::Ok;
+        });
+        Timer1Timer(*f.state);
+        QCOMPARE(f.launched, QStringList{"A"});
+        QCOMPARE(f.state->timer1Interval(), 0);
     }
 
     // Pausing stops the tick; resuming marks every task and starts Timer3, whose start-up pass
