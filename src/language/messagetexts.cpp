@@ -44,6 +44,10 @@ MessageTexts mainWindowTexts() {
         {QStringLiteral("cm6"), QStringLiteral("Удаление")},
         {QStringLiteral("cm7"), QStringLiteral("Нет файла справки")},
         {QStringLiteral("cl1"), QStringLiteral("Кельвотрин.lnk")},
+        {QStringLiteral("cs1"),
+         QStringLiteral("Программа уже запущена, но открыть её окно не удалось. Вторая копия не "
+                        "будет запущена. Откройте окно программы щелчком по её значку в области "
+                        "уведомлений.")},
     });
 }
 

@@ -27,7 +27,7 @@ private:
     QList<Entry> entries_;
 };
 
-// The main window's table: cf1..cf4, cm1..cm7, cl1.
+// The main window's table: cf1..cf4, cm1..cm7, cl1, cs1.
 MessageTexts mainWindowTexts();
 
 }  // namespace kv

@@ -5,9 +5,11 @@
 #include <QTest>
 #include <QThread>
 
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "platform/instancechannel.h"
@@ -35,6 +37,24 @@ InstanceChannel::Claim claimFromThread(const QString& folder, const QString& cap
 
 QString probePath() {
     return QCoreApplication::applicationDirPath() + QStringLiteral("/instance_probe");
+}
+
+constexpr uid_t kOtherUser = 65534;
+
+sockaddr_un socketAddress(const QByteArray& path) {
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::strncpy(addr.sun_path, path.constData(), sizeof addr.sun_path - 1);
+    return addr;
+}
+
+// The exit status of a forked child, handling this process's events meanwhile.
+int waitForChild(pid_t child) {
+    int status = 0;
+    while (::waitpid(child, &status, WNOHANG) == 0) {
+        QTest::qWait(10);
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 }  // namespace
@@ -84,15 +104,123 @@ private Q_SLOTS:
         const QByteArray path = QFile::encodeName(probe.serverPath());
         // A bound socket file whose owner is gone.
         const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un addr{};
-        addr.sun_family = AF_UNIX;
-        std::strncpy(addr.sun_path, path.constData(), sizeof addr.sun_path - 1);
-        QCOMPARE(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+        const sockaddr_un addr = socketAddress(path);
+        QCOMPARE(::bind(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr), 0);
         ::close(fd);
         QVERIFY(QFile::exists(probe.serverPath()));
 
         QCOMPARE(probe.claim(1026, 1, 1), InstanceChannel::Claim::Listening);
         QCOMPARE(claimFromThread(dir.path(), kCaption), InstanceChannel::Claim::HandedOver);
+    }
+
+    // A folder that others may enter, or that another user made first (say, the fallback folder
+    // under a shared temporary folder), carries no channel.
+    void onlyAPrivateFolderIsUsed() {
+        QTemporaryDir shared;
+        ::chmod(QFile::encodeName(shared.path()).constData(), 01777);
+        InstanceChannel inShared(QStringLiteral("TForm1"), kCaption, shared.path());
+        QCOMPARE(inShared.claim(1026, 1, 1), InstanceChannel::Claim::Failed);
+
+        // A shared runtime folder is passed over for a private one under the temporary folder.
+        const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
+        const QByteArray oldTemp = qgetenv("TMPDIR");
+        QTemporaryDir temp;
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(shared.path()));
+        qputenv("TMPDIR", QFile::encodeName(temp.path()));
+        InstanceChannel fallback(QStringLiteral("TForm1"), kCaption);
+        QCOMPARE(fallback.claim(1026, 1, 1), InstanceChannel::Claim::Listening);
+        QVERIFY(fallback.serverPath().startsWith(temp.path() + u'/'));
+
+        if (::geteuid() == 0) {
+            QTemporaryDir foreign;
+            QCOMPARE(::chown(QFile::encodeName(foreign.path()).constData(), kOtherUser, kOtherUser),
+                     0);
+            InstanceChannel inForeign(QStringLiteral("TForm1"), kCaption, foreign.path());
+            QCOMPARE(inForeign.claim(1026, 1, 1), InstanceChannel::Claim::Failed);
+
+            QTemporaryDir squatted;
+            const QByteArray made = QFile::encodeName(
+                squatted.path() + QStringLiteral("/kelvotrin-%1").arg(::geteuid()));
+            QCOMPARE(::mkdir(made.constData(), 0700), 0);
+            QCOMPARE(::chown(made.constData(), kOtherUser, kOtherUser), 0);
+            qputenv("TMPDIR", QFile::encodeName(squatted.path()));
+            InstanceChannel late(QStringLiteral("TForm1"), kCaption);
+            QCOMPARE(late.claim(1026, 1, 1), InstanceChannel::Claim::Failed);
+        }
+        qputenv("XDG_RUNTIME_DIR", oldRuntime);
+        qputenv("TMPDIR", oldTemp);
+    }
+
+    // Neither end lets a message pass to or from a process of another user.
+    void aPeerOfAnotherUserIsIgnored() {
+        if (::geteuid() != 0) {
+            QSKIP("needs root to act as another user");
+        }
+        // A listener of another user: nothing is handed to it.
+        QTemporaryDir dir;
+        InstanceChannel second(QStringLiteral("TForm1"), kCaption, dir.path());
+        const sockaddr_un addr = socketAddress(QFile::encodeName(second.serverPath()));
+        int ready[2];
+        QCOMPARE(::pipe(ready), 0);
+        pid_t child = ::fork();
+        if (child == 0) {
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            if (::bind(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0 ||
+                ::setuid(kOtherUser) != 0 || ::listen(fd, 4) != 0) {
+                ::_exit(100);
+            }
+            [[maybe_unused]] auto w = ::write(ready[1], "r", 1);
+            pollfd p{fd, POLLIN, 0};
+            const int c = ::poll(&p, 1, 5000) == 1 ? ::accept(fd, nullptr, nullptr) : -1;
+            pollfd q{c, POLLIN, 0};
+            char bytes[16];
+            const ssize_t got = ::poll(&q, 1, 5000) == 1 ? ::read(c, bytes, sizeof bytes) : 0;
+            ::_exit(got > 0 ? int(got) : 0);
+        }
+        ::close(ready[1]);
+        char r;
+        QCOMPARE(::read(ready[0], &r, 1), 1);
+        ::close(ready[0]);
+        QCOMPARE(second.claim(1026, 1, 1), InstanceChannel::Claim::Failed);
+        QCOMPARE(waitForChild(child), 0);  // bytes it received
+
+        // A client of another user reaching the listener: no message, no answer.
+        QTemporaryDir dir2;
+        InstanceChannel first(QStringLiteral("TForm1"), kCaption, dir2.path());
+        QSignalSpy spy(&first, &InstanceChannel::messageReceived);
+        QCOMPARE(first.claim(1026, 1, 1), InstanceChannel::Claim::Listening);
+        const QByteArray path = QFile::encodeName(first.serverPath());
+        ::chmod(QFile::encodeName(dir2.path()).constData(), 0755);
+        ::chmod(path.constData(), 0777);
+        const sockaddr_un addr2 = socketAddress(path);
+        child = ::fork();
+        if (child == 0) {
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            const char packet[12] = {2, 4, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0};
+            if (::setuid(kOtherUser) != 0 ||
+                ::connect(fd, reinterpret_cast<const sockaddr*>(&addr2), sizeof addr2) != 0 ||
+                ::write(fd, packet, sizeof packet) != sizeof packet) {
+                ::_exit(100);
+            }
+            pollfd p{fd, POLLIN, 0};
+            char answer;
+            ::_exit(::poll(&p, 1, 3000) == 1 && ::read(fd, &answer, 1) == 1 ? 1 : 0);
+        }
+        QCOMPARE(waitForChild(child), 0);  // 1: it was answered
+        QCOMPARE(spy.count(), 0);
+    }
+
+    // The program folder lock keeps a second copy off the tables when the channel cannot.
+    void theProgramFolderHasOneHolder() {
+        QTemporaryDir folder;
+        {
+            kv::ProgramFolderLock running(folder.path());
+            QVERIFY(running.acquire(0));
+            kv::ProgramFolderLock second(folder.path());
+            QVERIFY(!second.acquire(100));
+        }
+        kv::ProgramFolderLock next(folder.path());
+        QVERIFY(next.acquire(0));
     }
 
     void simultaneousStartsLeaveExactlyOne() {
