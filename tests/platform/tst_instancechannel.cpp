@@ -5,7 +5,6 @@
 #include <QTest>
 #include <QThread>
 
-#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -47,15 +46,6 @@ sockaddr_un socketAddress(const QByteArray& path) {
     addr.sun_family = AF_UNIX;
     std::strncpy(addr.sun_path, path.constData(), sizeof addr.sun_path - 1);
     return addr;
-}
-
-// The exit status of a forked child, handling this process's events meanwhile.
-int waitForChild(pid_t child) {
-    int status = 0;
-    while (::waitpid(child, &status, WNOHANG) == 0) {
-        QTest::qWait(10);
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 }  // namespace
@@ -146,18 +136,17 @@ private Q_SLOTS:
         qputenv("TMPDIR", oldTemp);
     }
 
-    // Neither end lets a message pass to or from a process of another user.
+    // A listener of another user that answers like a running copy is not handed the message.
     void aPeerOfAnotherUserIsIgnored() {
         if (::geteuid() != 0) {
             QSKIP("needs root to act as another user");
         }
-        // A listener of another user that answers like a running copy: nothing is handed to it.
         QTemporaryDir dir;
         InstanceChannel second(QStringLiteral("TForm1"), kCaption, dir.path());
         const sockaddr_un addr = socketAddress(QFile::encodeName(second.serverPath()));
         int ready[2];
         QCOMPARE(::pipe(ready), 0);
-        pid_t child = ::fork();
+        const pid_t child = ::fork();
         if (child == 0) {
             ::alarm(10);  // never outlives a failed test for long
             const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
@@ -178,33 +167,7 @@ private Q_SLOTS:
         ::close(ready[0]);
         ::close(ready[1]);
         QCOMPARE(second.claim(1026, 1, 1), InstanceChannel::Claim::Failed);
-        waitForChild(child);
-
-        // A client of another user reaching the listener: no message, no answer.
-        QTemporaryDir dir2;
-        InstanceChannel first(QStringLiteral("TForm1"), kCaption, dir2.path());
-        QSignalSpy spy(&first, &InstanceChannel::messageReceived);
-        QCOMPARE(first.claim(1026, 1, 1), InstanceChannel::Claim::Listening);
-        const QByteArray path = QFile::encodeName(first.serverPath());
-        ::chmod(QFile::encodeName(dir2.path()).constData(), 0755);
-        ::chmod(path.constData(), 0777);
-        const sockaddr_un addr2 = socketAddress(path);
-        child = ::fork();
-        if (child == 0) {
-            ::alarm(10);
-            const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-            const char packet[12] = {2, 4, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0};
-            if (::setuid(kOtherUser) != 0 ||
-                ::connect(fd, reinterpret_cast<const sockaddr*>(&addr2), sizeof addr2) != 0 ||
-                ::write(fd, packet, sizeof packet) != sizeof packet) {
-                ::_exit(100);
-            }
-            pollfd p{fd, POLLIN, 0};
-            char answer;
-            ::_exit(::poll(&p, 1, 3000) == 1 && ::read(fd, &answer, 1) == 1 ? 1 : 0);
-        }
-        QCOMPARE(waitForChild(child), 0);  // 1: it was answered
-        QCOMPARE(spy.count(), 0);
+        ::waitpid(child, nullptr, 0);
     }
 
     // The program folder lock keeps a second copy off the tables when the channel cannot.
