@@ -9,8 +9,10 @@
 
 #include "app/startup.h"
 #include "app/tform1.h"
+#include "language/messagetexts.h"
 #include "platform/autostart.h"
 #include "platform/instancechannel.h"
+#include "platform/messagebox.h"
 #include "platform/programfolder.h"
 #include "widgets/messageboxes.h"
 
@@ -79,18 +81,29 @@ int main(int argc, char** argv) {
     const QString language = kv::languageNameAtEntry();
 
     // 3.-4. A running copy is asked to show itself, and this copy ends.
-    kv::InstanceChannel channel(QStringLiteral("TForm1"), kv::mainWindowCaption(language));
+    const QString caption = kv::mainWindowCaption(language);
+    kv::InstanceChannel channel(QStringLiteral("TForm1"), caption);
     const auto claim = channel.claim(kv::TForm1::kShowRequest, 1, 1);
     if (claim == kv::InstanceChannel::Claim::HandedOver) {
         return 0;
+    }
+    kv::QtMessageBoxService boxes;
+    kv::setMessageBoxService(&boxes);
+    // A copy that the channel could not reach (no private runtime folder, or one of its own)
+    // still holds the program folder: two copies must never write the same tables. A copy that
+    // is just ending gets a moment to let go.
+    kv::ProgramFolderLock soleCopy(kv::programFolder());
+    if (!soleCopy.acquire(3000)) {
+        kv::messageBox(kv::mainWindowTexts().text(QStringLiteral("cs1")), caption,
+                       kv::MbButtons::Ok, kv::MbIcon::Warning);
+        kv::setMessageBoxService(nullptr);
+        return 1;
     }
     if (claim == kv::InstanceChannel::Claim::Failed) {
         qWarning("kelvotrin: cannot watch for a second start: %s", qPrintable(channel.errorText()));
     }
 
     // 5. The main window, then the event loop.
-    kv::QtMessageBoxService boxes;
-    kv::setMessageBoxService(&boxes);
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
     int result = 0;
@@ -101,6 +114,7 @@ int main(int argc, char** argv) {
         form.showAtStart();
         ExitWhenShown exitWhenShown(form);
         result = app.exec();
+        channel.stopListening();
     }
     kv::setMessageBoxService(nullptr);
     return result;

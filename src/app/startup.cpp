@@ -50,17 +50,24 @@ QString languageNameAtEntry() {
 
 void writeLanguageFile(const QString& name) {
     const QString path = inProgramFolder(kLanguageFile);
+    const auto failed = [&path](const QSaveFile& file) {
+        return std::runtime_error(QStringLiteral("Cannot write %1: %2")
+                                      .arg(QDir::toNativeSeparators(path), file.errorString())
+                                      .toStdString());
+    };
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        throw std::runtime_error(QStringLiteral("Cannot write %1: %2")
-                                     .arg(QDir::toNativeSeparators(path), file.errorString())
-                                     .toStdString());
+        throw failed(file);
     }
-    file.write(cp1251::encode(name) + "\r\n");
+    const QByteArray bytes = cp1251::encode(name) + "\r\n";
+    // commit() does not notice a failure of the write that it flushes itself (a full disk), and
+    // would put an empty file in place: the write is flushed and checked first. Unless committed,
+    // QSaveFile removes its temporary file and the old lang.txt stays as it was.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        throw failed(file);
+    }
     if (!file.commit()) {
-        throw std::runtime_error(QStringLiteral("Cannot write %1: %2")
-                                     .arg(QDir::toNativeSeparators(path), file.errorString())
-                                     .toStdString());
+        throw failed(file);
     }
 }
 

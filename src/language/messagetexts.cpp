@@ -46,6 +46,10 @@ MessageTexts mainWindowTexts() {
         {QStringLiteral("cl1"), QStringLiteral("Кельвотрин.lnk")},
         {QStringLiteral("cm8"), QStringLiteral("Файл архиватора не является программой!")},
         {QStringLiteral("cm9"), QStringLiteral("Путь к архиватору содержит двойную кавычку!")},
+        {QStringLiteral("cs1"),
+         QStringLiteral("Программа уже запущена, но открыть её окно не удалось. Вторая копия не "
+                        "будет запущена. Откройте окно программы щелчком по её значку в области "
+                        "уведомлений.")},
     });
 }
 

@@ -63,12 +63,28 @@ QString withoutTimeZone(QString format) {
     return out.trimmed();
 }
 
+// Whether dates and times follow the C (or POSIX) locale, decided as the C library chooses the
+// locale of LC_TIME: LC_ALL, else LC_TIME, else LANG, else C.
+bool timeLocaleIsC() {
+    QString name = qEnvironmentVariable("LC_ALL");
+    if (name.isEmpty()) {
+        name = qEnvironmentVariable("LC_TIME");
+    }
+    if (name.isEmpty()) {
+        name = qEnvironmentVariable("LANG");
+    }
+    return name.isEmpty() || QLocale(name).language() == QLocale::C;
+}
+
 void loadLocaleFormats() {
     if (formatsLoaded) {
         return;
     }
     const QLocale locale = QLocale::system();
-    shortDateTemplate = toTemplate(locale.dateFormat(QLocale::ShortFormat), u'/', &localeDateSep);
+    // The C locale's short date spells the month ("9 Dec 2026") and has no separator to replace.
+    const QString shortDate =
+        timeLocaleIsC() ? QStringLiteral("dd/MM/yyyy") : locale.dateFormat(QLocale::ShortFormat);
+    shortDateTemplate = toTemplate(shortDate, u'/', &localeDateSep);
     longTimeTemplate =
         toTemplate(withoutTimeZone(locale.timeFormat(QLocale::LongFormat)), u':', &localeTimeSep);
     formatsLoaded = true;

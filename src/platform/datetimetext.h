@@ -7,7 +7,8 @@ namespace kv {
 
 // Date and time texts of the program: the system locale's short date format and long time
 // format, with the program-wide date and time separators in place of the locale's own.
-// Until a separator is set, the locale's own is used.
+// Until a separator is set, the locale's own is used. Under the C or POSIX locale the short
+// date is "dd/MM/yyyy".
 
 void setDateSeparator(const QString& separator);
 void setTimeSeparator(const QString& separator);

@@ -2,6 +2,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -9,8 +10,10 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
 
 namespace kv {
 namespace {
@@ -23,7 +26,8 @@ constexpr int kAnswerTimeoutMs = 10000;
 class FileLock {
 public:
     explicit FileLock(const QString& path) {
-        fd_ = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        fd_ = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW,
+                     0600);
         if (fd_ >= 0 && ::flock(fd_, LOCK_EX) != 0) {
             ::close(fd_);
             fd_ = -1;
@@ -41,15 +45,19 @@ private:
     int fd_ = -1;
 };
 
-// A folder of our own that only this user can enter.
-bool ensurePrivateFolder(const QString& path) {
-    const QByteArray p = QFile::encodeName(path);
-    if (::mkdir(p.constData(), 0700) != 0 && errno != EEXIST) {
-        return false;
-    }
+// A real folder (not a link to one) of this user alone: owned by the user, mode 0700.
+bool isPrivateFolder(const QString& path) {
     struct stat st {};
-    return ::lstat(p.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
-           (st.st_mode & 077) == 0;
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           st.st_uid == ::geteuid() && (st.st_mode & 0777) == 0700;
+}
+
+// Whether the process at the other end of a connected local socket runs as this user.
+bool peerIsThisUser(qintptr socket) {
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    return socket >= 0 && ::getsockopt(int(socket), SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 &&
+           peer.uid == ::geteuid();
 }
 
 }  // namespace
@@ -59,38 +67,39 @@ InstanceChannel::InstanceChannel(QString windowClass, QString caption, QString r
     : QObject(parent),
       windowClass_(std::move(windowClass)),
       caption_(std::move(caption)),
-      runtimeFolder_(std::move(runtimeFolder)) {}
-
-InstanceChannel::~InstanceChannel() {
-    if (server_) {
-        server_->close();
+      folder_(std::move(runtimeFolder)) {
+    if (folder_.isEmpty()) {
+        folder_ = qEnvironmentVariable("XDG_RUNTIME_DIR");
+        if (folder_.isEmpty() || !isPrivateFolder(folder_)) {
+            folder_ = QDir::tempPath() + QStringLiteral("/kelvotrin-%1").arg(::geteuid());
+            folderIsOurs_ = true;
+        }
     }
 }
 
-QString InstanceChannel::folder() const {
-    if (!runtimeFolder_.isEmpty()) {
-        return runtimeFolder_;
-    }
-    const QString xdg = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!xdg.isEmpty() && QFileInfo(xdg).isDir()) {
-        return xdg;
-    }
-    return QDir::tempPath() + QStringLiteral("/kelvotrin-%1").arg(::getuid());
+InstanceChannel::~InstanceChannel() {
+    stopListening();
 }
 
 QString InstanceChannel::serverPath() const {
     // The caption in a short, file-name-safe form: socket paths are limited to 107 bytes.
     const QByteArray digest =
         QCryptographicHash::hash(caption_.toUtf8(), QCryptographicHash::Sha256).toHex().left(16);
-    return folder() + QStringLiteral("/kelvotrin-") + windowClass_ + u'-' +
+    return folder_ + QStringLiteral("/kelvotrin-") + windowClass_ + u'-' +
            QString::fromLatin1(digest);
 }
 
 InstanceChannel::Claim InstanceChannel::claim(quint32 message, qint32 wParam, qint32 lParam) {
-    const QString dir = folder();
-    if (runtimeFolder_.isEmpty() && dir != qEnvironmentVariable("XDG_RUNTIME_DIR") &&
-        !ensurePrivateFolder(dir)) {
-        error_ = QStringLiteral("Cannot use the folder %1").arg(dir);
+    if (folderIsOurs_) {
+        const QByteArray dir = QFile::encodeName(folder_);
+        if (::mkdir(dir.constData(), 0700) == 0) {
+            ::chmod(dir.constData(), 0700);  // whatever the umask took away
+        }
+    }
+    // A folder made first by someone else, or shared with others, is never used.
+    if (!isPrivateFolder(folder_)) {
+        error_ =
+            QStringLiteral("%1 is not a folder of this user alone (owner, mode 0700)").arg(folder_);
         return Claim::Failed;
     }
     const QString path = serverPath();
@@ -103,6 +112,10 @@ InstanceChannel::Claim InstanceChannel::claim(quint32 message, qint32 wParam, qi
     QLocalSocket socket;
     socket.connectToServer(path);
     if (socket.waitForConnected(kConnectTimeoutMs)) {
+        if (!peerIsThisUser(socket.socketDescriptor())) {
+            error_ = QStringLiteral("%1 is held by a process of another user").arg(path);
+            return Claim::Failed;
+        }
         char packet[kPacketSize];
         qToLittleEndian<quint32>(message, packet);
         qToLittleEndian<qint32>(wParam, packet + 4);
@@ -115,9 +128,16 @@ InstanceChannel::Claim InstanceChannel::claim(quint32 message, qint32 wParam, qi
                 break;
             }
         }
-        return Claim::HandedOver;
+        if (socket.bytesAvailable() > 0) {
+            return Claim::HandedOver;
+        }
+        if (socket.state() == QLocalSocket::ConnectedState) {
+            error_ = QStringLiteral("The copy listening at %1 does not answer").arg(path);
+            return Claim::Failed;
+        }
+        // The copy ended without answering: this one takes its place.
     }
-    // Nobody answers: a socket left by a copy that crashed, or none at all.
+    // Nobody answers: a socket left by a copy that crashed or ended, or none at all.
     QLocalServer::removeServer(path);
     return listen() ? Claim::Listening : Claim::Failed;
 }
@@ -152,9 +172,20 @@ void InstanceChannel::setCaption(const QString& caption) {
     }
 }
 
+void InstanceChannel::stopListening() {
+    if (server_) {
+        server_->close();
+    }
+}
+
 void InstanceChannel::acceptConnections() {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        if (!peerIsThisUser(socket->socketDescriptor())) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
             if (socket->bytesAvailable() < kPacketSize) {
                 return;
@@ -168,6 +199,36 @@ void InstanceChannel::acceptConnections() {
             socket->flush();
             socket->disconnectFromServer();
         });
+    }
+}
+
+ProgramFolderLock::ProgramFolderLock(const QString& folder) {
+    fd_ = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+ProgramFolderLock::~ProgramFolderLock() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+    }
+}
+
+bool ProgramFolderLock::acquire(int waitMs) {
+    if (fd_ < 0) {
+        return true;
+    }
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) {
+            return true;
+        }
+        if (errno != EWOULDBLOCK && errno != EINTR) {
+            return true;  // no locks here: nothing to tell
+        }
+        if (waited.elapsed() >= waitMs) {
+            return false;
+        }
+        ::usleep(50'000);
     }
 }
 

@@ -3,26 +3,38 @@
 namespace kv::dbf {
 namespace {
 
-bool isKnownVersion(unsigned char v) {
+// The versions of the first byte that dBASE-family programs write, with the name a user may know
+// them by; null for an unknown byte.
+const char* versionName(unsigned char v) {
     switch (v) {
-        case 0x03:  // dBASE III and later, no memo
-        case 0x04:  // dBASE level 7
-        case 0x05:  // dBASE level 5
-        case 0x30:  // Visual FoxPro
+        case 0x03:
+            return "dBASE III";
+        case 0x04:
+            return "dBASE level 7";
+        case 0x05:
+            return "dBASE level 5";
+        case 0x30:
         case 0x31:
         case 0x32:
-        case 0x43:  // dBASE IV SQL
+            return "Visual FoxPro";
+        case 0x43:
         case 0x63:
-        case 0x83:  // dBASE III with memo
-        case 0x8B:  // dBASE IV with memo
-        case 0x8C:  // dBASE level 7 with memo
         case 0xCB:
+            return "dBASE IV SQL";
+        case 0x83:
+            return "dBASE III with memo";
+        case 0x8B:
+            return "dBASE IV with memo";
+        case 0x8C:
+            return "dBASE level 7 with memo";
         case 0xE5:
-        case 0xF5:  // FoxPro with memo
+            return "HiPer-Six";
+        case 0xF5:
+            return "FoxPro with memo";
         case 0xFB:
-            return true;
+            return "FoxBASE";
         default:
-            return false;
+            return nullptr;
     }
 }
 
@@ -30,46 +42,15 @@ bool isLevel7(unsigned char v) {
     return v == 0x04 || v == 0x8C;
 }
 
-}  // namespace
-
-QString parseLayout(const char* data, qint64 size, Layout& out) {
-    out = Layout();
+// Reads the field list of a header whose length has been checked against the file; returns what
+// is wrong with it, or an empty text.
+QString parseFields(const char* data, Layout& out) {
     const auto* u = reinterpret_cast<const unsigned char*>(data);
-    if (size <= 0) {
-        out.notATable = true;
-        return QStringLiteral("the file is empty");
-    }
-    if (!isKnownVersion(u[0])) {
-        out.notATable = true;
-        return QStringLiteral("its first byte is 0x%1, not a known dBASE version")
-            .arg(u[0], 2, 16, QLatin1Char('0'));
-    }
-    out.version = u[0];
-    out.level7 = isLevel7(u[0]);
     const int headerSize = out.level7 ? kLevel7HeaderSize : kLevel3HeaderSize;
     const int descriptorSize = out.level7 ? kLevel7DescriptorSize : kLevel3DescriptorSize;
     const int nameSize = out.level7 ? 32 : 11;
     const int typeAt = out.level7 ? 32 : 11;
     const int lengthAt = out.level7 ? 33 : 16;
-    if (size < headerSize) {
-        return QStringLiteral("the file is shorter than a table header (%1 of %2 bytes)")
-            .arg(size)
-            .arg(headerSize);
-    }
-    out.rowCount = le32(data + 4);
-    out.headerLength = int(le16(data + 8));
-    out.recordLength = int(le16(data + 10));
-    if (out.headerLength < headerSize + 1) {
-        return QStringLiteral("its header length %1 is too small").arg(out.headerLength);
-    }
-    if (out.headerLength > size) {
-        return QStringLiteral(
-                   "the file is shorter than its header says (header of %1 bytes, "
-                   "file of %2 bytes)")
-            .arg(out.headerLength)
-            .arg(size);
-    }
-
     int offset = 1;
     for (int at = headerSize;; at += descriptorSize) {
         if (at < out.headerLength && u[at] == kHeaderEnd) {
@@ -132,6 +113,57 @@ QString parseLayout(const char* data, qint64 size, Layout& out) {
         return QStringLiteral("its row length %1 does not match its fields (%2)")
             .arg(out.recordLength)
             .arg(offset);
+    }
+    return {};
+}
+
+}  // namespace
+
+QString parseLayout(const char* data, qint64 size, Layout& out) {
+    out = Layout();
+    const auto* u = reinterpret_cast<const unsigned char*>(data);
+    if (size <= 0) {
+        out.notATable = true;
+        return QStringLiteral("the file is empty");
+    }
+    if (!versionName(u[0])) {
+        out.notATable = true;
+        return QStringLiteral("its first byte is 0x%1, not a known dBASE version")
+            .arg(u[0], 2, 16, QLatin1Char('0'));
+    }
+    out.version = u[0];
+    out.level7 = isLevel7(u[0]);
+    const int headerSize = out.level7 ? kLevel7HeaderSize : kLevel3HeaderSize;
+    if (size < headerSize) {
+        return QStringLiteral("the file is shorter than a table header (%1 of %2 bytes)")
+            .arg(size)
+            .arg(headerSize);
+    }
+    out.rowCount = le32(data + 4);
+    out.headerLength = int(le16(data + 8));
+    out.recordLength = int(le16(data + 10));
+    if (out.headerLength < headerSize + 1) {
+        return QStringLiteral("its header length %1 is too small").arg(out.headerLength);
+    }
+    if (out.headerLength > size) {
+        return QStringLiteral(
+                   "the file is shorter than its header says (header of %1 bytes, "
+                   "file of %2 bytes)")
+            .arg(out.headerLength)
+            .arg(size);
+    }
+
+    const QString problem = parseFields(data, out);
+    if (!problem.isEmpty()) {
+        if (out.level7) {
+            return problem;
+        }
+        // A field list that does not read in the layout of its version is most likely a file of
+        // that version written in a way this program does not know, rather than a damaged one.
+        out.otherVersion = true;
+        return QStringLiteral("is a %1 file (version 0x%2) that this program cannot read")
+            .arg(QLatin1String(versionName(u[0])))
+            .arg(u[0], 2, 16, QLatin1Char('0'));
     }
     if (out.rowCount > kMaxRows || out.dataEnd() > size) {
         return QStringLiteral(

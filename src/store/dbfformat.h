@@ -50,6 +50,9 @@ struct Layout {
     qint64 rowCount = 0;  // rows counted in the header, deleted ones included
     std::vector<FieldLayout> fields;
     bool notATable = false;  // set with the problem when the file is no dBASE table at all
+    // Set when a file of an older version does not read in that version's layout; the problem
+    // then says so in full ("is a ... file ... that this program cannot read").
+    bool otherVersion = false;
 
     qint64 dataEnd() const { return headerLength + rowCount * recordLength; }
 };

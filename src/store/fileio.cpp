@@ -129,7 +129,7 @@ private:
 
 class PosixFileIo final : public FileIo {
 public:
-    std::unique_ptr<FileHandle> open(const QString& path, Mode mode) override {
+    std::unique_ptr<FileHandle> open(const QString& path, Mode mode, Links links) override {
         int flags = O_CLOEXEC;
         switch (mode) {
             case Mode::ReadOnly:
@@ -143,6 +143,15 @@ public:
                 break;
         }
         const QByteArray name = QFile::encodeName(path);
+        if (links == Links::NotFollowed) {
+            flags |= O_NOFOLLOW;
+            struct stat st {};
+            if (mode == Mode::Create && ::lstat(name.constData(), &st) == 0 &&
+                S_ISLNK(st.st_mode) && ::unlink(name.constData()) != 0) {
+                error_ = errnoText(errno);
+                return nullptr;
+            }
+        }
         int fd;
         do {
             fd = ::open(name.constData(), flags, 0666);
@@ -395,7 +404,7 @@ private:
 MemoryFileIo::MemoryFileIo() : s_(std::make_shared<State>()) {}
 MemoryFileIo::~MemoryFileIo() = default;
 
-std::unique_ptr<FileHandle> MemoryFileIo::open(const QString& path, Mode mode) {
+std::unique_ptr<FileHandle> MemoryFileIo::open(const QString& path, Mode mode, Links) {
     auto it = s_->files.find(path);
     if (mode == Mode::Create) {
         bool failed = false;

@@ -51,12 +51,20 @@ public:
         ReadWrite,  // an existing file
         Create,     // created when missing, emptied when present; read and write
     };
+    // What a symbolic link at `path` means. A table may be a link to a file elsewhere; the files
+    // the engine keeps beside it (its journal, the new copy it writes) are its own and never are.
+    enum class Links {
+        Follow,
+        // Refused (the open fails). In Create mode a link found there is removed first, so a
+        // link planted in place of the file is dropped and its target never touched.
+        NotFollowed,
+    };
     // nullptr on failure (errorString() says why).
-    virtual std::unique_ptr<FileHandle> open(const QString& path, Mode mode) = 0;
+    virtual std::unique_ptr<FileHandle> open(const QString& path, Mode mode, Links links) = 0;
     virtual bool exists(const QString& path) = 0;
     // Replaces `to` atomically when it exists.
     virtual bool rename(const QString& from, const QString& to) = 0;
-    // Succeeds when the file does not exist.
+    // Succeeds when the file does not exist. A symbolic link is removed itself, never its target.
     virtual bool remove(const QString& path) = 0;
     // Makes renames and removals in the folder of `path` durable.
     virtual bool syncFolderOf(const QString& path) = 0;
@@ -84,7 +92,7 @@ public:
     MemoryFileIo();
     ~MemoryFileIo() override;
 
-    std::unique_ptr<FileHandle> open(const QString& path, Mode mode) override;
+    std::unique_ptr<FileHandle> open(const QString& path, Mode mode, Links links) override;
     bool exists(const QString& path) override;
     bool rename(const QString& from, const QString& to) override;
     bool remove(const QString& path) override;

@@ -75,6 +75,17 @@ StoreError cannotWrite(const QString& fileName, const QString& why) {
     return tableError(fileName, QStringLiteral("cannot be written: %1").arg(why));
 }
 
+// The journal or the new copy beside a table could not be written: the message names the table,
+// then the file and why.
+StoreError journalError(const QString& table, const QString& why) {
+    return cannotWrite(table,
+                       QStringLiteral("its journal %1: %2").arg(quoted(journalPath(table)), why));
+}
+StoreError newCopyError(const QString& table, const QString& why) {
+    return cannotWrite(table,
+                       QStringLiteral("its new copy %1: %2").arg(quoted(newFilePath(table)), why));
+}
+
 const char* typeName(FieldType type) {
     switch (type) {
         case FieldType::String:
@@ -288,10 +299,9 @@ struct Table::Impl {
     void writeInPlace(int row, const char* bytes);
     void append(const char* rowAndEnd);
     void replaceFile(std::vector<char> newImage);
-    void write(FileHandle& handle, qint64 offset, const char* data, qint64 size,
-               const QString& what) {
+    void write(FileHandle& handle, qint64 offset, const char* data, qint64 size) {
         if (handle.write(offset, data, size) != size) {
-            throw cannotWrite(what, handle.errorString());
+            throw cannotWrite(name(), handle.errorString());
         }
     }
 };
@@ -308,11 +318,11 @@ void Table::Impl::takeImage(std::vector<char> bytes) {
 }
 
 void Table::Impl::open(Access wanted) {
-    auto handle = io->open(name(), FileIo::Mode::ReadWrite);
+    auto handle = io->open(name(), FileIo::Mode::ReadWrite, FileIo::Links::Follow);
     bool canWrite = true;
     if (!handle) {
         const QString why = io->errorString();
-        handle = io->open(name(), FileIo::Mode::ReadOnly);
+        handle = io->open(name(), FileIo::Mode::ReadOnly, FileIo::Links::Follow);
         canWrite = false;
         if (!handle) {
             throw tableError(name(), QStringLiteral("cannot be opened: %1").arg(why));
@@ -343,6 +353,9 @@ void Table::Impl::open(Access wanted) {
     if (!problem.isEmpty()) {
         if (parsed.notATable) {
             throw tableError(name(), QStringLiteral("is not a dBASE table: %1").arg(problem));
+        }
+        if (parsed.otherVersion) {
+            throw tableError(name(), problem);
         }
         throw damaged(name(), problem);
     }
@@ -388,7 +401,7 @@ void Table::Impl::replayJournal() {
     }
     bool valid = false;
     QString failure;
-    if (auto j = io->open(path, FileIo::Mode::ReadOnly)) {
+    if (auto j = io->open(path, FileIo::Mode::ReadOnly, FileIo::Links::NotFollowed)) {
         const qint64 size = j->size();
         const qint64 expected = kJournalHead + layout.recordLength + 8;
         QByteArray bytes(expected, '\0');
@@ -444,7 +457,7 @@ void Table::Impl::stampDate() {
     }
     char head[4] = {};
     putHeaderDate(head, clock().now().date());
-    write(*file, 1, head + 1, 3, name());
+    write(*file, 1, head + 1, 3);
     std::memcpy(image.data() + 1, head + 1, 3);
     dateStamped = true;
 }
@@ -460,9 +473,9 @@ void Table::Impl::writeInPlace(int row, const char* bytes) {
 
     const QString jpath = journalPath(name());
     if (!journal) {
-        journal = io->open(jpath, FileIo::Mode::Create);
+        journal = io->open(jpath, FileIo::Mode::Create, FileIo::Links::NotFollowed);
         if (!journal) {
-            throw cannotWrite(jpath, io->errorString());
+            throw journalError(name(), io->errorString());
         }
     }
     QByteArray record(kJournalHead + length + 8, '\0');
@@ -478,7 +491,7 @@ void Table::Impl::writeInPlace(int row, const char* bytes) {
         const QString why = journal->errorString();
         journal.reset();
         io->remove(jpath);
-        throw cannotWrite(jpath, why);
+        throw journalError(name(), why);
     }
 
     if (file->write(offset, bytes, length) != length) {
@@ -504,7 +517,7 @@ void Table::Impl::append(const char* rowAndEnd) {
     }
     const qint64 offset = layout.dataEnd();
     const qint64 length = layout.recordLength;
-    write(*file, offset, rowAndEnd, length + 1, name());
+    write(*file, offset, rowAndEnd, length + 1);
 
     char head[8];
     std::memcpy(head, image.data(), 8);
@@ -548,23 +561,23 @@ void Table::Impl::replaceFile(std::vector<char> newImage) {
             journal.reset();
         }
         if (!io->remove(journalPath(name()))) {
-            throw cannotWrite(journalPath(name()), io->errorString());
+            throw journalError(name(), io->errorString());
         }
-        auto handle = io->open(tmp, FileIo::Mode::Create);
+        auto handle = io->open(tmp, FileIo::Mode::Create, FileIo::Links::NotFollowed);
         if (!handle) {
-            throw cannotWrite(tmp, io->errorString());
+            throw newCopyError(name(), io->errorString());
         }
         if (!handle->lock(FileHandle::Lock::Exclusive)) {
-            throw inUse(tmp);
+            throw inUse(name());
         }
         char* h = newImage.data();
         putHeaderDate(h, clock().now().date());
         newImage.push_back(char(kFileEnd));
-        write(*handle, 0, newImage.data(), qint64(newImage.size()), tmp);
-        newImage.pop_back();
-        if (!handle->sync()) {
-            throw cannotWrite(tmp, handle->errorString());
+        if (handle->write(0, newImage.data(), qint64(newImage.size())) != qint64(newImage.size()) ||
+            !handle->sync()) {
+            throw newCopyError(name(), handle->errorString());
         }
+        newImage.pop_back();
         if (!io->rename(tmp, name())) {
             throw cannotWrite(name(), io->errorString());
         }
@@ -608,13 +621,13 @@ void Table::create(const QString& fileName, const QList<FieldDef>& fields, FileI
     // Replacing a table that is open elsewhere would pull it from under its users.
     std::unique_ptr<FileHandle> old;
     if (io.exists(fileName)) {
-        old = io.open(fileName, FileIo::Mode::ReadOnly);
+        old = io.open(fileName, FileIo::Mode::ReadOnly, FileIo::Links::Follow);
         if (old && !old->lock(FileHandle::Lock::Exclusive)) {
             throw inUse(fileName);
         }
     }
     const QString tmp = newFilePath(fileName);
-    auto handle = io.open(tmp, FileIo::Mode::Create);
+    auto handle = io.open(tmp, FileIo::Mode::Create, FileIo::Links::NotFollowed);
     if (!handle) {
         throw tableError(fileName, QStringLiteral("cannot be created: %1").arg(io.errorString()));
     }

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/resource.h>
 #include <csignal>
 
 #include "app/startup.h"
@@ -101,6 +102,28 @@ private Q_SLOTS:
             sameLayout(layoutOf(kTasksFile), {{QStringLiteral("Flag"), FieldType::Boolean, 0},
                                               {QStringLiteral("Name"), FieldType::String, 10},
                                               {QStringLiteral("Extra"), FieldType::Integer, 0}}));
+    }
+
+    // A disk that takes no more data (here: no file may grow) fails the language file loudly
+    // and leaves no empty one behind.
+    void aLanguageFileThatCannotBeWrittenIsReported() {
+        TempProgramFolder folder;
+        rlimit old{};
+        ::getrlimit(RLIMIT_FSIZE, &old);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit none = old;
+        none.rlim_cur = 0;
+        ::setrlimit(RLIMIT_FSIZE, &none);
+        bool threw = false;
+        try {
+            readOrCreateLanguageFile();
+        } catch (const std::runtime_error& e) {
+            threw = QString::fromStdString(e.what()).contains(kLanguageFile);
+        }
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+        QVERIFY(threw);
+        QVERIFY(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
     }
 
     void aDamagedTableIsReportedAndKept() {

@@ -8,7 +8,9 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
+#include <csignal>
 
 #include "platform/instancechannel.h"
 
@@ -35,6 +37,15 @@ InstanceChannel::Claim claimFromThread(const QString& folder, const QString& cap
 
 QString probePath() {
     return QCoreApplication::applicationDirPath() + QStringLiteral("/instance_probe");
+}
+
+constexpr uid_t kOtherUser = 65534;
+
+sockaddr_un socketAddress(const QByteArray& path) {
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::strncpy(addr.sun_path, path.constData(), sizeof addr.sun_path - 1);
+    return addr;
 }
 
 }  // namespace
@@ -84,15 +95,92 @@ private Q_SLOTS:
         const QByteArray path = QFile::encodeName(probe.serverPath());
         // A bound socket file whose owner is gone.
         const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un addr{};
-        addr.sun_family = AF_UNIX;
-        std::strncpy(addr.sun_path, path.constData(), sizeof addr.sun_path - 1);
-        QCOMPARE(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+        const sockaddr_un addr = socketAddress(path);
+        QCOMPARE(::bind(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr), 0);
         ::close(fd);
         QVERIFY(QFile::exists(probe.serverPath()));
 
         QCOMPARE(probe.claim(1026, 1, 1), InstanceChannel::Claim::Listening);
         QCOMPARE(claimFromThread(dir.path(), kCaption), InstanceChannel::Claim::HandedOver);
+    }
+
+    // A folder that others may enter, or that another user made first (say, the fallback folder
+    // under a shared temporary folder), carries no channel.
+    void onlyAPrivateFolderIsUsed() {
+        QTemporaryDir shared;
+        ::chmod(QFile::encodeName(shared.path()).constData(), 01777);
+        InstanceChannel inShared(QStringLiteral("TForm1"), kCaption, shared.path());
+        QCOMPARE(inShared.claim(1026, 1, 1), InstanceChannel::Claim::Failed);
+
+        // A shared runtime folder is passed over for a private one under the temporary folder.
+        const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
+        const QByteArray oldTemp = qgetenv("TMPDIR");
+        QTemporaryDir temp;
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(shared.path()));
+        qputenv("TMPDIR", QFile::encodeName(temp.path()));
+        InstanceChannel fallback(QStringLiteral("TForm1"), kCaption);
+        QCOMPARE(fallback.claim(1026, 1, 1), InstanceChannel::Claim::Listening);
+        QVERIFY(fallback.serverPath().startsWith(temp.path() + u'/'));
+
+        if (::geteuid() == 0) {
+            QTemporaryDir squatted;
+            const QByteArray made = QFile::encodeName(
+                squatted.path() + QStringLiteral("/kelvotrin-%1").arg(::geteuid()));
+            QCOMPARE(::mkdir(made.constData(), 0700), 0);
+            QCOMPARE(::chown(made.constData(), kOtherUser, kOtherUser), 0);
+            qputenv("TMPDIR", QFile::encodeName(squatted.path()));
+            InstanceChannel late(QStringLiteral("TForm1"), kCaption);
+            QCOMPARE(late.claim(1026, 1, 1), InstanceChannel::Claim::Failed);
+        }
+        qputenv("XDG_RUNTIME_DIR", oldRuntime);
+        qputenv("TMPDIR", oldTemp);
+    }
+
+    // A listener of another user that answers like a running copy is not handed the message.
+    void aPeerOfAnotherUserIsIgnored() {
+        if (::geteuid() != 0) {
+            QSKIP("needs root to act as another user");
+        }
+        QTemporaryDir dir;
+        InstanceChannel second(QStringLiteral("TForm1"), kCaption, dir.path());
+        const sockaddr_un addr = socketAddress(QFile::encodeName(second.serverPath()));
+        int ready[2];
+        QCOMPARE(::pipe(ready), 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::alarm(10);  // never outlives a failed test for long
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            if (::bind(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0 &&
+                ::setuid(kOtherUser) == 0 && ::listen(fd, 4) == 0) {
+                [[maybe_unused]] auto w = ::write(ready[1], "r", 1);
+                const int c = ::accept(fd, nullptr, nullptr);
+                char packet[12];
+                if (::read(c, packet, sizeof packet) > 0) {
+                    w = ::write(c, "\1", 1);
+                    w = ::read(c, packet, 1);  // until the other end lets go
+                }
+            }
+            ::_exit(0);
+        }
+        char r;
+        QCOMPARE(::read(ready[0], &r, 1), 1);
+        ::close(ready[0]);
+        ::close(ready[1]);
+        QCOMPARE(second.claim(1026, 1, 1), InstanceChannel::Claim::Failed);
+        ::waitpid(child, nullptr, 0);
+    }
+
+    // The program folder lock keeps a second copy off the tables when the channel cannot.
+    void theProgramFolderHasOneHolder() {
+        QTemporaryDir folder;
+        {
+            kv::ProgramFolderLock running(folder.path());
+            QVERIFY(running.acquire(0));
+            kv::ProgramFolderLock second(folder.path());
+            QVERIFY(!second.acquire(100));
+        }
+        kv::ProgramFolderLock next(folder.path());
+        QVERIFY(next.acquire(0));
     }
 
     void simultaneousStartsLeaveExactlyOne() {

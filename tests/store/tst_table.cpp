@@ -538,6 +538,9 @@ private Q_SLOTS:
         QByteArray intWidth = good;
         intWidth[68 + 2 * 48 + 33] = 5;
         QTest::newRow("integer width") << intWidth << "length 5";
+        QByteArray otherVersion = good;
+        otherVersion[0] = 0x03;
+        QTest::newRow("other version") << otherVersion << "is a dBASE III file (version 0x03)";
     }
 
     void damagedFilesAreRefusedUntouched() {
@@ -552,6 +555,27 @@ private Q_SLOTS:
         QVERIFY2(error.contains(message), qPrintable(error));
         QVERIFY(!t.isOpen());
         QCOMPARE(test::snapshot(folder.path()), before);
+    }
+
+    // Links planted where the journal and the new copy go are replaced, their targets untouched.
+    void sideFilesNeverFollowLinks() {
+        test::TempProgramFolder folder;
+        QTemporaryDir outside;
+        Table::create("t.dbf", smallLayout());
+        Table t("t.dbf");
+        t.open();
+        addRow(t, "a", 1);
+        const QString target = outside.filePath("target");
+        QVERIFY(QFile::link(target, folder.file("t.dbf.jnl")));
+        QVERIFY(QFile::link(target, folder.file("t.dbf.new")));
+        t.edit();
+        t.setInt("Num", 2);
+        t.post();
+        t.pack();
+        t.close();
+        QVERIFY(!QFileInfo::exists(target));
+        t.open();
+        QCOMPARE(t.asInt("Num"), 2);
     }
 
     void missingFileGivesMessage() {

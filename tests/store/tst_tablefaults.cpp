@@ -191,7 +191,7 @@ private Q_SLOTS:
                         op.run(t);
                     } catch (const StoreError& e) {
                         threw = true;
-                        QVERIFY2(e.message().contains("tasksm.dbf"), where);
+                        QVERIFY2(e.message().startsWith("Table \"tasksm.dbf\" "), where);
                     }
                     QVERIFY2(t.isOpen(), where);
                     QVERIFY2(t.state() == Table::State::Browse, where);
