@@ -44,6 +44,24 @@ MessageTexts mainWindowTexts() {
         {QStringLiteral("cm6"), QStringLiteral("Удаление")},
         {QStringLiteral("cm7"), QStringLiteral("Нет файла справки")},
         {QStringLiteral("cl1"), QStringLiteral("Кельвотрин.lnk")},
+        // What the end of a run tells: a title, then the task and the reason.
+        {QStringLiteral("cm8"), QStringLiteral("Архивация завершилась с ошибкой")},
+        {QStringLiteral("cm9"), QStringLiteral("Восстановление завершилось с ошибкой")},
+        {QStringLiteral("cm10"), QStringLiteral("Задача «%1»: %2 Подробности — в файле runs.log.")},
+        {QStringLiteral("cm11"), QStringLiteral("архиватор пропустил часть файлов (код 1).")},
+        {QStringLiteral("cm12"), QStringLiteral("неисправимая ошибка архиватора (код 2).")},
+        {QStringLiteral("cm13"), QStringLiteral("ошибка в командной строке архиватора (код 7).")},
+        {QStringLiteral("cm14"), QStringLiteral("архиватору не хватило памяти (код 8).")},
+        {QStringLiteral("cm15"), QStringLiteral("архиватор остановлен пользователем (код 255).")},
+        {QStringLiteral("cm16"), QStringLiteral("архиватор завершился с кодом %1.")},
+        {QStringLiteral("cm17"), QStringLiteral("архиватор прерван сигналом %1.")},
+        {QStringLiteral("cm18"),
+         QStringLiteral("архиватор завершился без ошибок, но архива «%1» нет.")},
+        // The power-off after a run.
+        {QStringLiteral("cm19"), QStringLiteral("Выключение компьютера")},
+        {QStringLiteral("cm20"), QStringLiteral("Компьютер будет выключен через %1 с")},
+        {QStringLiteral("cm21"), QStringLiteral("Отмена")},
+        {QStringLiteral("cm22"), QStringLiteral("Компьютер не выключен: %1")},
     });
 }
 

@@ -27,7 +27,8 @@ private:
     QList<Entry> entries_;
 };
 
-// The main window's table: cf1..cf4, cm1..cm7, cl1.
+// The main window's table: cf1..cf4, cm1..cm7, cl1, then cm8..cm22 (the ends of runs, the
+// power-off).
 MessageTexts mainWindowTexts();
 
 }  // namespace kv

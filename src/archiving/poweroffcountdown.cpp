@@ -1,0 +1,57 @@
+#include "archiving/poweroffcountdown.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "platform/clock.h"
+
+namespace kv {
+
+PowerOffCountdown::PowerOffCountdown(const MessageTexts& texts, QWidget* parent)
+    : QDialog(parent), countText_(texts.text(QStringLiteral("cm20"))) {
+    setObjectName(QStringLiteral("PowerOffCountdown"));
+    setWindowTitle(texts.text(QStringLiteral("cm19")));
+    setWindowFlags(windowFlags() | Qt::WindowStaysOnTopHint);
+    Label1 = new QLabel(this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    BitBtn1 = new QPushButton(texts.text(QStringLiteral("cm21")), this);
+    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    BitBtn1->setDefault(true);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Label1);
+    layout->addWidget(BitBtn1, 0, Qt::AlignHCenter);
+    connect(BitBtn1, &QPushButton::clicked, this, &QDialog::reject);
+    connect(this, &QDialog::finished, &timer_, &QTimer::stop);
+    timer_.setInterval(1000);
+    connect(&timer_, &QTimer::timeout, this, &PowerOffCountdown::tick);
+}
+
+void PowerOffCountdown::start() {
+    deadlineMs_ = clock().monotonicMs() + kSeconds * 1000;
+    Label1->setText(countText_.arg(kSeconds));
+    timer_.start();
+    show();
+    raise();
+    activateWindow();
+}
+
+int PowerOffCountdown::secondsLeft() const {
+    const qint64 left = deadlineMs_ - clock().monotonicMs();
+    return left <= 0 ? 0 : int((left + 999) / 1000);
+}
+
+void PowerOffCountdown::tick() {
+    if (!timer_.isActive()) {
+        return;  // cancelled, or already expired
+    }
+    const int left = secondsLeft();
+    Label1->setText(countText_.arg(left));
+    if (left == 0) {
+        timer_.stop();
+        accept();
+        Q_EMIT expired();
+    }
+}
+
+}  // namespace kv
