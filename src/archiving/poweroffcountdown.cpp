@@ -15,10 +15,15 @@ PowerOffCountdown::PowerOffCountdown(const MessageTexts& texts, QWidget* parent)
     setWindowFlags(windowFlags() | Qt::WindowStaysOnTopHint);
     Label1 = new QLabel(this);
     Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setAlignment(Qt::AlignCenter);
+    // Wide enough for any count, so that the window keeps its size while it counts.
+    Label1->setMinimumWidth(Label1->fontMetrics().horizontalAdvance(countText_.arg(88)) + 24);
     BitBtn1 = new QPushButton(texts.text(QStringLiteral("cm21")), this);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn1->setDefault(true);
+    setMinimumWidth(320);
     auto* layout = new QVBoxLayout(this);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(Label1);
     layout->addWidget(BitBtn1, 0, Qt::AlignHCenter);
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::reject);

@@ -39,7 +39,9 @@ void finishRun(const RunFacts& facts, const ProgramEnd& end) {
     // Status 1 is a warning: the archive was written without the files that could not be read.
     // Keeping the older copy for ever would not bring those back, and the user is told.
     const bool archiveWritten = !end.signalled && (end.code == 0 || end.code == 1) && archiveExists;
-    if (backup && !facts.keepBackup && archiveWritten && !facts.backupPath.isEmpty()) {
+    // An archive named *.BAK is its own backup path: that file is the new archive.
+    if (backup && !facts.keepBackup && archiveWritten && !facts.backupPath.isEmpty() &&
+        facts.backupPath != facts.archivePath) {
         QFile::remove(facts.backupPath);
     }
 

@@ -141,6 +141,11 @@ void closeOnExecFrom3(int limit) {
         ::dup2(out, 1);
         ::dup2(out, 2);
     }
+    // dup2 onto itself keeps close-on-exec (a descriptor may have landed on 0..2 when this
+    // program runs without them): these three stay open in any case.
+    for (int fd = 0; fd < 3; ++fd) {
+        ::fcntl(fd, F_SETFD, 0);
+    }
     closeOnExecFrom3(fdLimit);
     ::execve(path, argv, environ);
     writeReport(reportFd, errno);

@@ -125,6 +125,7 @@ private Q_SLOTS:
     void twoRunsAtOnceDecideTheirOwnBackup();
     void skippedFileStillReplacesBackupAndNotifies();
     void signalOrMissingArchiveKeepsBackup();
+    void archiveNamedBakIsNotItsOwnBackup();
     void restoreIsLoggedAsRestore();
     void logMovesAsideBeforeItPassesOneMiB();
     void programEndingFirstLeavesArchiverAndBackup();
@@ -209,6 +210,20 @@ void TestRunFollower::signalOrMissingArchiveKeepsBackup() {
                               t.text("cm10").arg("none", t.text("cm18").arg(none.archivePath)),
                           t.text("cm8") + " | " +
                               t.text("cm10").arg("killed", t.text("cm17").arg(SIGKILL))}));
+}
+
+void TestRunFollower::archiveNamedBakIsNotItsOwnBackup() {
+    Fixture f;
+    RecordingObserver observer;
+    ScopedWinExecHook hook([](const QString&, int) { return kWinExecStarted; });
+    RunFacts run;
+    run.taskName = "bak";
+    run.archivePath = run.backupPath = f.folder.file("out/docs.BAK");
+    run.keepBackup = false;
+    f.folder.write("out/docs.BAK", "the new archive");
+    WinExec("x", kSwShow, followRun(run));
+    hook.endLaunch(ProgramEnd{});
+    QCOMPARE(f.folder.read("out/docs.BAK"), QByteArray("the new archive"));
 }
 
 void TestRunFollower::restoreIsLoggedAsRestore() {
