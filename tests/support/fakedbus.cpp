@@ -31,16 +31,24 @@ void PrivateBus::standInForSessionAndSystemBus() const {
     qputenv("DBUS_SYSTEM_BUS_ADDRESS", address_.toUtf8());
 }
 
-FakeLogind::FakeLogind(const QString& busAddress)
-    : bus_(QDBusConnection::connectToBus(busAddress, QStringLiteral("fake-logind"))) {
-    registered_ = bus_.registerObject(QStringLiteral("/org/freedesktop/login1"), this,
-                                      QDBusConnection::ExportAllSlots) &&
-                  bus_.registerService(QStringLiteral("org.freedesktop.login1"));
+FakeService::FakeService(const QString& busAddress, const QString& connectionName)
+    : connectionName_(connectionName),
+      bus_(QDBusConnection::connectToBus(busAddress, connectionName)) {}
+
+void FakeService::publish(const QString& service, const QString& path) {
+    path_ = path;
+    registered_ = bus_.registerObject(path, this, QDBusConnection::ExportAllSlots) &&
+                  bus_.registerService(service);
 }
 
-FakeLogind::~FakeLogind() {
-    bus_.unregisterObject(QStringLiteral("/org/freedesktop/login1"));
-    QDBusConnection::disconnectFromBus(QStringLiteral("fake-logind"));
+FakeService::~FakeService() {
+    bus_.unregisterObject(path_);
+    QDBusConnection::disconnectFromBus(connectionName_);
+}
+
+FakeLogind::FakeLogind(const QString& busAddress)
+    : FakeService(busAddress, QStringLiteral("fake-logind")) {
+    publish(QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"));
 }
 
 void FakeLogind::PowerOff(bool interactive) {
@@ -51,15 +59,9 @@ void FakeLogind::PowerOff(bool interactive) {
 }
 
 FakeNotifications::FakeNotifications(const QString& busAddress)
-    : bus_(QDBusConnection::connectToBus(busAddress, QStringLiteral("fake-notifications"))) {
-    registered_ = bus_.registerObject(QStringLiteral("/org/freedesktop/Notifications"), this,
-                                      QDBusConnection::ExportAllSlots) &&
-                  bus_.registerService(QStringLiteral("org.freedesktop.Notifications"));
-}
-
-FakeNotifications::~FakeNotifications() {
-    bus_.unregisterObject(QStringLiteral("/org/freedesktop/Notifications"));
-    QDBusConnection::disconnectFromBus(QStringLiteral("fake-notifications"));
+    : FakeService(busAddress, QStringLiteral("fake-notifications")) {
+    publish(QStringLiteral("org.freedesktop.Notifications"),
+            QStringLiteral("/org/freedesktop/Notifications"));
 }
 
 uint FakeNotifications::Notify(const QString& application, uint, const QString&,

@@ -30,36 +30,47 @@ private:
     QString address_;
 };
 
-// logind's manager on a private bus: records PowerOff calls, refuses them when told to. Never
-// powers anything off.
-class FakeLogind final : public QObject, protected QDBusContext {
+// A service of the desktop stood in for on a private bus: its object on a connection of its own,
+// under the service's well-known name.
+class FakeService : public QObject {
+public:
+    ~FakeService() override;
+    bool registered() const { return registered_; }
+    QString uniqueName() const { return bus_.baseService(); }
+
+protected:
+    FakeService(const QString& busAddress, const QString& connectionName);
+    // From the derived constructor, once the object's slots are there to export.
+    void publish(const QString& service, const QString& path);
+
+private:
+    QString connectionName_;
+    QString path_;
+    QDBusConnection bus_;
+    bool registered_ = false;
+};
+
+// logind's manager: records PowerOff calls, refuses them when told to. Never powers anything
+// off.
+class FakeLogind final : public FakeService, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.login1.Manager")
 public:
     explicit FakeLogind(const QString& busAddress);
-    ~FakeLogind() override;
-    bool registered() const { return registered_; }
-    QString uniqueName() const { return bus_.baseService(); }
 
     QList<bool> powerOffCalls;  // the interactive argument of each call
     QString refusal;            // when not empty, calls are answered with this error
 
 public Q_SLOTS:
     void PowerOff(bool interactive);
-
-private:
-    QDBusConnection bus_;
-    bool registered_ = false;
 };
 
-// The desktop's notification service on a private bus: records every notification.
-class FakeNotifications final : public QObject {
+// The desktop's notification service: records every notification.
+class FakeNotifications final : public FakeService {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 public:
     explicit FakeNotifications(const QString& busAddress);
-    ~FakeNotifications() override;
-    bool registered() const { return registered_; }
 
     struct Notice {
         QString application;
@@ -73,10 +84,6 @@ public Q_SLOTS:
     uint Notify(const QString& application, uint replacesId, const QString& icon,
                 const QString& title, const QString& text, const QStringList& actions,
                 const QVariantMap& hints, int timeout);
-
-private:
-    QDBusConnection bus_;
-    bool registered_ = false;
 };
 
 }  // namespace kv::test
