@@ -21,7 +21,8 @@ DesktopRunObserver::~DesktopRunObserver() {
 }
 
 void DesktopRunObserver::runFailed(const QString& title, const QString& text) {
-    if (QSystemTrayIcon* tray = shownTray_ ? shownTray_() : nullptr) {
+    QSystemTrayIcon* tray = shownTray_ ? shownTray_() : nullptr;
+    if (tray && QSystemTrayIcon::supportsMessages()) {
         tray->showMessage(title, text, QSystemTrayIcon::Warning);
         return;
     }

@@ -12,8 +12,9 @@ class QSystemTrayIcon;
 namespace kv {
 
 // How the desktop hears of the ends of runs; installed as the run observer while it lives.
-// - A failed run: the tray icon's message while the icon is shown, else a desktop notification;
-//   without a session bus either, only runs.log has it.
+// - A failed run: the tray icon's message while the icon is shown (and the tray shows
+//   messages), else a desktop notification; without a session bus either, only runs.log and
+//   the session's log have it.
 // - The power-off: the countdown window (one at a time), then logind. Should an archiver have
 //   been started meanwhile, the power-off waits for its end and counts down again. When logind
 //   refuses, a message box says so with its reason, and the computer stays on.
