@@ -48,7 +48,7 @@ void DesktopRunObserver::countdownExpired() {
         powerOffWhenRunsEnd();
         return;
     }
-    const QString refused = texts_->text(QStringLiteral("cm22"));
+    const QString refused = texts_->text(QStringLiteral("cm24"));
     requestPowerOff([refused](const QString& reason) {
         messageBox(refused.arg(reason), QString(), MbButtons::Ok, MbIcon::Warning);
     });

@@ -60,8 +60,8 @@ void finishRun(const RunFacts& facts, const ProgramEnd& end) {
 
     if (failed) {
         const MessageTexts& t = texts();
-        const QString title = t.text(backup ? QStringLiteral("cm8") : QStringLiteral("cm9"));
-        const QString text = t.text(QStringLiteral("cm10"))
+        const QString title = t.text(backup ? QStringLiteral("cm10") : QStringLiteral("cm11"));
+        const QString text = t.text(QStringLiteral("cm12"))
                                  .arg(facts.taskName, failureReason(end, backup && !archiveExists,
                                                                     facts.archivePath, t));
         if (observer) {
@@ -90,23 +90,23 @@ RunObserver* runObserver() {
 QString failureReason(const ProgramEnd& end, bool archiveMissing, const QString& archivePath,
                       const MessageTexts& t) {
     if (end.signalled) {
-        return t.text(QStringLiteral("cm17")).arg(end.code);
+        return t.text(QStringLiteral("cm19")).arg(end.code);
     }
     switch (end.code) {
         case 0:
-            return archiveMissing ? t.text(QStringLiteral("cm18")).arg(archivePath) : QString();
+            return archiveMissing ? t.text(QStringLiteral("cm20")).arg(archivePath) : QString();
         case 1:
-            return t.text(QStringLiteral("cm11"));
-        case 2:
-            return t.text(QStringLiteral("cm12"));
-        case 7:
             return t.text(QStringLiteral("cm13"));
-        case 8:
+        case 2:
             return t.text(QStringLiteral("cm14"));
-        case 255:
+        case 7:
             return t.text(QStringLiteral("cm15"));
+        case 8:
+            return t.text(QStringLiteral("cm16"));
+        case 255:
+            return t.text(QStringLiteral("cm17"));
         default:
-            return t.text(QStringLiteral("cm16")).arg(end.code);
+            return t.text(QStringLiteral("cm18")).arg(end.code);
     }
 }
 

@@ -27,7 +27,7 @@ private:
     QList<Entry> entries_;
 };
 
-// The main window's table: cf1..cf4, cm1..cm7, cl1, then cm8..cm22 (the ends of runs, the
+// The main window's table: cf1..cf4, cm1..cm7, cl1, then cm10..cm24 (the ends of runs, the
 // power-off).
 MessageTexts mainWindowTexts();
 

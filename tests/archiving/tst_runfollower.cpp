@@ -166,7 +166,7 @@ void TestRunFollower::twoRunsAtOnceDecideTheirOwnBackup() {
     QVERIFY(f.log().contains(QRegularExpression("\n    \\| Command Line Error")));
     const MessageTexts& t = observer.texts;
     QCOMPARE(observer.failures,
-             QStringList{t.text("cm8") + " | " + t.text("cm10").arg("bad", t.text("cm13"))});
+             QStringList{t.text("cm10") + " | " + t.text("cm12").arg("bad", t.text("cm15"))});
     QCOMPARE(observer.powerOffs, 0);
 }
 
@@ -182,7 +182,7 @@ void TestRunFollower::skippedFileStillReplacesBackupAndNotifies() {
     QCOMPARE(f.entry("docs").mid(5), (QStringList{"exit 1", sizeOf(run.archivePath)}));
     QVERIFY(f.log().contains(QRegularExpression("\n    \\| .*gone.txt")));
     QCOMPARE(observer.failures.size(), 1);
-    QVERIFY(observer.failures[0].contains(observer.texts.text("cm11")));
+    QVERIFY(observer.failures[0].contains(observer.texts.text("cm13")));
 }
 
 void TestRunFollower::signalOrMissingArchiveKeepsBackup() {
@@ -206,10 +206,10 @@ void TestRunFollower::signalOrMissingArchiveKeepsBackup() {
     QCOMPARE(f.entry("killed").mid(5), (QStringList{"signal 9", "7"}));
     const MessageTexts& t = observer.texts;
     QCOMPARE(observer.failures,
-             (QStringList{t.text("cm8") + " | " +
-                              t.text("cm10").arg("none", t.text("cm18").arg(none.archivePath)),
-                          t.text("cm8") + " | " +
-                              t.text("cm10").arg("killed", t.text("cm17").arg(SIGKILL))}));
+             (QStringList{t.text("cm10") + " | " +
+                              t.text("cm12").arg("none", t.text("cm20").arg(none.archivePath)),
+                          t.text("cm10") + " | " +
+                              t.text("cm12").arg("killed", t.text("cm19").arg(SIGKILL))}));
 }
 
 void TestRunFollower::archiveNamedBakIsNotItsOwnBackup() {
@@ -243,7 +243,7 @@ void TestRunFollower::restoreIsLoggedAsRestore() {
     QCOMPARE(f.entry("docs").mid(2),
              (QStringList{"restore", "docs", restore.archivePath, "exit 2", "7"}));
     QCOMPARE(observer.failures.size(), 1);
-    QVERIFY(observer.failures[0].startsWith(observer.texts.text("cm9") + " | "));
+    QVERIFY(observer.failures[0].startsWith(observer.texts.text("cm11") + " | "));
     QVERIFY(QFile::exists(restore.archivePath));
 }
 
@@ -315,7 +315,7 @@ void TestRunFollower::powerOffRunNotifiesThenCountsDownToLogind() {
     QTRY_VERIFY_WITH_TIMEOUT(observer.countdown(), 60000);
     QCOMPARE(f.entry("night").at(5), QString("exit 7"));
     QTRY_COMPARE(notifications.received.size(), 1);
-    QCOMPARE(notifications.received[0].title, texts.text("cm8"));
+    QCOMPARE(notifications.received[0].title, texts.text("cm10"));
     QVERIFY(notifications.received[0].text.contains("«night»"));
 
     PowerOffCountdown* countdown = observer.countdown();
@@ -352,7 +352,7 @@ void TestRunFollower::cancelOrRefusalLeavesComputerOn() {
     powerOffWhenRunsEnd();
     clock.advance(60'000);
     observer.countdown()->tick();
-    QTRY_COMPARE(boxes.texts(), QStringList{texts.text("cm22").arg(logind.refusal)});
+    QTRY_COMPARE(boxes.texts(), QStringList{texts.text("cm24").arg(logind.refusal)});
     QCOMPARE(logind.powerOffCalls.size(), 1);
 }
 
