@@ -50,6 +50,24 @@ MessageTexts mainWindowTexts() {
          QStringLiteral("Программа уже запущена, но открыть её окно не удалось. Вторая копия не "
                         "будет запущена. Откройте окно программы щелчком по её значку в области "
                         "уведомлений.")},
+        // What the end of a run tells: a title, then the task and the reason.
+        {QStringLiteral("cm10"), QStringLiteral("Архивация завершилась с ошибкой")},
+        {QStringLiteral("cm11"), QStringLiteral("Восстановление завершилось с ошибкой")},
+        {QStringLiteral("cm12"), QStringLiteral("Задача «%1»: %2 Подробности — в файле runs.log.")},
+        {QStringLiteral("cm13"), QStringLiteral("архиватор пропустил часть файлов (код 1).")},
+        {QStringLiteral("cm14"), QStringLiteral("неисправимая ошибка архиватора (код 2).")},
+        {QStringLiteral("cm15"), QStringLiteral("ошибка в командной строке архиватора (код 7).")},
+        {QStringLiteral("cm16"), QStringLiteral("архиватору не хватило памяти (код 8).")},
+        {QStringLiteral("cm17"), QStringLiteral("архиватор остановлен пользователем (код 255).")},
+        {QStringLiteral("cm18"), QStringLiteral("архиватор завершился с кодом %1.")},
+        {QStringLiteral("cm19"), QStringLiteral("архиватор прерван сигналом %1.")},
+        {QStringLiteral("cm20"),
+         QStringLiteral("архиватор завершился без ошибок, но архива «%1» нет.")},
+        // The power-off after a run.
+        {QStringLiteral("cm21"), QStringLiteral("Выключение компьютера")},
+        {QStringLiteral("cm22"), QStringLiteral("Компьютер будет выключен через %1 с")},
+        {QStringLiteral("cm23"), QStringLiteral("Отмена")},
+        {QStringLiteral("cm24"), QStringLiteral("Компьютер не выключен: %1")},
     });
 }
 

@@ -29,7 +29,8 @@ private:
 
 // The main window's table: cf1..cf4, cm1..cm7, cl1, then the launch failures cm8 (the archiver
 // file is no program) and cm9 (its path holds a double quote), cs1 (a
-// running copy could not be reached and this one stays closed).
+// running copy could not be reached and this one stays closed), then cm10..cm24
+// (the ends of runs, the power-off).
 MessageTexts mainWindowTexts();
 
 }  // namespace kv

@@ -6,12 +6,15 @@
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <QDir>
 #include <QFile>
 #include <QList>
 #include <cerrno>
 #include <csignal>
 #include <vector>
 
+#include "platform/childwatch.h"
+#include "platform/clock.h"
 #include "platform/programfolder.h"
 
 extern char** environ;
@@ -23,6 +26,8 @@ WinExecHook& hook() {
     static WinExecHook h;
     return h;
 }
+
+ScopedWinExecHook* currentScope = nullptr;  // the innermost scoped hook
 
 bool isBlank(QChar c) {
     return c == u' ' || c == u'\t';
@@ -69,14 +74,13 @@ QString folderOf(const QString& path) {
     return path.left(path.lastIndexOf(u'/') + 1);
 }
 
-// What the intermediate and the child report through the pipe when something fails.
+// What the child reports through the pipe when exec fails.
 struct Report {
-    int stage;  // 1: the child could not be made; 2: exec failed
     int error;  // errno
 };
 
-void writeReport(int fd, int stage, int error) {
-    const Report r{stage, error};
+void writeReport(int fd, int error) {
+    const Report r{error};
     const char* p = reinterpret_cast<const char*>(&r);
     size_t left = sizeof r;
     while (left > 0) {
@@ -110,7 +114,7 @@ void closeOnExecFrom3(int limit) {
 
 // Runs in the child between fork and exec: only async-signal-safe calls.
 [[noreturn]] void becomeProgram(const char* path, char* const* argv, const char* folder,
-                                int reportFd, int fdLimit) {
+                                int outputFd, int reportFd, int fdLimit) {
     ::setsid();
     struct sigaction dfl {};
     dfl.sa_handler = SIG_DFL;
@@ -126,15 +130,45 @@ void closeOnExecFrom3(int limit) {
     if (::chdir(folder) != 0) {
         // Started in the folder this program is in; the archiver gets absolute paths anyway.
     }
-    const int nul = ::open("/dev/null", O_RDONLY);
-    if (nul > 0) {
-        ::dup2(nul, 0);
-        ::close(nul);
+    const int in = ::open("/dev/null", O_RDONLY);
+    if (in >= 0 && in != 0) {
+        ::dup2(in, 0);
+        ::close(in);
+    }
+    // Output goes to the file that we read its tail from; without one, nowhere.
+    const int out = outputFd >= 0 ? outputFd : ::open("/dev/null", O_WRONLY);
+    if (out >= 0) {
+        ::dup2(out, 1);
+        ::dup2(out, 2);
+    }
+    // dup2 onto itself keeps close-on-exec (a descriptor may have landed on 0..2 when this
+    // program runs without them): these three stay open in any case.
+    for (int fd = 0; fd < 3; ++fd) {
+        ::fcntl(fd, F_SETFD, 0);
     }
     closeOnExecFrom3(fdLimit);
     ::execve(path, argv, environ);
-    writeReport(reportFd, 2, errno);
+    writeReport(reportFd, errno);
     ::_exit(127);
+}
+
+// An unlinked temporary file for the child's output: nothing is left behind whoever ends first,
+// and unlike a pipe it never stops the child (a pipe would kill it with SIGPIPE once we are
+// gone). -1 when none can be made.
+int makeOutputFile() {
+    const QByteArray dir = QFile::encodeName(QDir::tempPath());
+#if defined(O_TMPFILE)
+    const int fd = ::open(dir.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+        return fd;
+    }
+#endif
+    QByteArray name = dir + "/kelvotrin-output-XXXXXX";
+    const int named = ::mkostemp(name.data(), O_CLOEXEC);
+    if (named >= 0) {
+        ::unlink(name.constData());
+    }
+    return named;
 }
 
 unsigned resultOfExecError(int error, const QString& path) {
@@ -155,8 +189,8 @@ unsigned resultOfExecError(int error, const QString& path) {
     }
 }
 
-unsigned launch(const QString& path, const CommandLineParts& parts) {
-    // Everything the children need is prepared here: after fork only async-signal-safe calls.
+unsigned launch(const QString& path, const CommandLineParts& parts, ProgramEndHandler onEnd) {
+    // Everything the child needs is prepared here: after fork only async-signal-safe calls.
     const QByteArray pathBytes = QFile::encodeName(path);
     const QByteArray folderBytes = QFile::encodeName(programFolder());
     QList<QByteArray> argBytes;
@@ -180,34 +214,26 @@ unsigned launch(const QString& path, const CommandLineParts& parts) {
     if (::pipe2(fds, O_CLOEXEC) != 0) {
         return kWinExecOutOfResources;
     }
-    const pid_t middle = ::fork();
-    if (middle < 0) {
+    const int outputFd = makeOutputFile();
+    const QDateTime started = clock().now();
+    const pid_t child = ::fork();
+    if (child < 0) {
         ::close(fds[0]);
         ::close(fds[1]);
+        if (outputFd >= 0) {
+            ::close(outputFd);
+        }
         return kWinExecOutOfResources;
     }
-    if (middle == 0) {
-        // The intermediate: makes the child and ends at once, so that the child is adopted
-        // by init (or the session's subreaper) and never waits for us to reap it.
+    if (child == 0) {
         ::close(fds[0]);
-        const pid_t child = ::fork();
-        if (child < 0) {
-            writeReport(fds[1], 1, errno);
-            ::_exit(1);
-        }
-        if (child == 0) {
-            becomeProgram(pathBytes.constData(), argv.data(), folderBytes.constData(), fds[1],
-                          fdLimit);
-        }
-        ::_exit(0);
+        becomeProgram(pathBytes.constData(), argv.data(), folderBytes.constData(), outputFd, fds[1],
+                      fdLimit);
     }
     ::close(fds[1]);
-    int status = 0;
-    while (::waitpid(middle, &status, 0) < 0 && errno == EINTR) {
-    }
     // The write end closes when the child has exec'd (close-on-exec) or ended: end of file
     // means started.
-    Report report{0, 0};
+    Report report{0};
     char* p = reinterpret_cast<char*>(&report);
     size_t got = 0;
     while (got < sizeof report) {
@@ -222,9 +248,17 @@ unsigned launch(const QString& path, const CommandLineParts& parts) {
     }
     ::close(fds[0]);
     if (got == 0) {
+        followChild(child, outputFd, started, std::move(onEnd));
         return kWinExecStarted;
     }
-    if (got < sizeof report || report.stage == 1) {
+    // Exec failed: the child ends at once; reap it here.
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (outputFd >= 0) {
+        ::close(outputFd);
+    }
+    if (got < sizeof report) {
         return kWinExecOutOfResources;
     }
     return resultOfExecError(report.error, path);
@@ -315,8 +349,16 @@ CommandLineParts splitCommandLine(const QString& line,
 }
 
 unsigned WinExec(const QString& commandLine, int show) {
+    return WinExec(commandLine, show, {});
+}
+
+unsigned WinExec(const QString& commandLine, int show, ProgramEndHandler onEnd) {
     if (hook()) {
-        return hook()(commandLine, show);
+        const unsigned result = hook()(commandLine, show);
+        if (result > 31 && onEnd && currentScope) {
+            currentScope->waiting_.emplace_back(clock().now(), std::move(onEnd));
+        }
+        return result;
     }
     const CommandLineParts parts = splitCommandLine(commandLine, [](const QString& program) {
         return kindOf(resolveProgram(program)) == Kind::File;
@@ -330,7 +372,7 @@ unsigned WinExec(const QString& commandLine, int show) {
             if (::access(QFile::encodeName(path).constData(), X_OK) != 0) {
                 return kWinExecBadFormat;
             }
-            return launch(path, parts);
+            return launch(path, parts, std::move(onEnd));
         case Kind::Folder:
         case Kind::Other:
             return kWinExecBadFormat;
@@ -344,12 +386,38 @@ void setWinExecHook(WinExecHook h) {
     hook() = std::move(h);
 }
 
-ScopedWinExecHook::ScopedWinExecHook(WinExecHook h) : previous_(hook()) {
+qsizetype programsRunning() {
+    qsizetype waiting = 0;
+    for (const ScopedWinExecHook* s = currentScope; s; s = s->outer_) {
+        waiting += s->launchesWaiting();
+    }
+    return childrenFollowed() + waiting;
+}
+
+ScopedWinExecHook::ScopedWinExecHook(WinExecHook h) : previous_(hook()), outer_(currentScope) {
     hook() = std::move(h);
+    currentScope = this;
 }
 
 ScopedWinExecHook::~ScopedWinExecHook() {
     hook() = std::move(previous_);
+    currentScope = outer_;
+}
+
+qsizetype ScopedWinExecHook::launchesWaiting() const {
+    return qsizetype(waiting_.size());
+}
+
+void ScopedWinExecHook::endLaunch(ProgramEnd end, qsizetype index) {
+    Q_ASSERT(index >= 0 && index < launchesWaiting());
+    auto it = waiting_.begin() + index;
+    end.started = it->first;
+    if (!end.ended.isValid()) {
+        end.ended = clock().now();
+    }
+    const ProgramEndHandler onEnd = std::move(it->second);
+    waiting_.erase(it);
+    onEnd(end);
 }
 
 }  // namespace kv

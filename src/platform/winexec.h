@@ -1,8 +1,12 @@
 #pragma once
 
+#include <QByteArray>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <utility>
+#include <vector>
 
 namespace kv {
 
@@ -17,12 +21,35 @@ inline constexpr unsigned kWinExecStarted = 33;        // any value above 31: st
 
 inline constexpr int kSwShow = 5;  // the show value callers pass; a desktop program shows itself
 
+// How a followed program ended.
+struct ProgramEnd {
+    bool signalled = false;  // ended by a signal; `code` is then the signal's number
+    int code = 0;            // its exit status, or the signal
+    QDateTime started;       // clock().now() at the launch
+    QDateTime ended;         // clock().now() when its end was noticed
+    QByteArray outputTail;   // the last kOutputTailBytes of what it wrote to stdout and stderr
+    bool outputCut = false;  // it wrote more than that: the tail starts inside its output
+};
+inline constexpr qsizetype kOutputTailBytes = 4096;
+using ProgramEndHandler = std::function<void(const ProgramEnd&)>;
+
 // The program is found as splitCommandLine() describes: relative paths are taken from the
-// program folder, a bare name is looked for in the program folder and then along PATH. The
-// child starts in the program folder with standard input from /dev/null, in a session of its
-// own; it is not waited for, outlives this program and is never left as a zombie (it is started
-// through a short-lived intermediate process that is reaped at once).
+// program folder, a bare name is looked for in the program folder and then along PATH. It is
+// started directly (never through a shell) as a child of this program, in the program folder,
+// in a session of its own, with standard input from /dev/null and standard output and error
+// into an unlinked temporary file.
+//
+// WinExec returns as soon as the program has been exec'd, and the child is followed from then
+// on without blocking and without polling: the event loop notices its end (through a pidfd, or
+// a SIGCHLD pipe where the kernel has no pidfd), reaps it at once and runs `onEnd` with its exit
+// status and the tail of its output. Nothing wakes up while children run. When this program
+// ends first, the child runs on undisturbed and `onEnd` never runs. Needs a QCoreApplication.
+unsigned WinExec(const QString& commandLine, int show, ProgramEndHandler onEnd);
+// The same without an end handler: the child is still reaped when it ends.
 unsigned WinExec(const QString& commandLine, int show);
+
+// Started programs that have not ended yet, launches waiting in a hook included.
+qsizetype programsRunning();
 
 // Tests replace the launch: while a hook is installed, WinExec() only calls it. An empty
 // function restores the real launch.
@@ -30,6 +57,8 @@ using WinExecHook = std::function<unsigned(const QString& commandLine, int show)
 void setWinExecHook(WinExecHook hook);
 
 // Installs a hook for the lifetime of the object and puts the previous one back afterwards.
+// Launches with an end handler that the hook reports as started (a result above 31) wait here,
+// oldest first, until the test ends them; the object drops those still waiting.
 class ScopedWinExecHook {
 public:
     explicit ScopedWinExecHook(WinExecHook hook);
@@ -37,8 +66,17 @@ public:
     ScopedWinExecHook(const ScopedWinExecHook&) = delete;
     ScopedWinExecHook& operator=(const ScopedWinExecHook&) = delete;
 
+    qsizetype launchesWaiting() const;
+    // Ends the waiting launch at `index` as if its program had ended as `end` says (the start
+    // time is the launch's; an invalid end time becomes now): its end handler runs at once.
+    void endLaunch(ProgramEnd end, qsizetype index = 0);
+
 private:
+    friend unsigned WinExec(const QString&, int, ProgramEndHandler);
+    friend qsizetype programsRunning();
     WinExecHook previous_;
+    ScopedWinExecHook* outer_;
+    std::vector<std::pair<QDateTime, ProgramEndHandler>> waiting_;  // start time, handler
 };
 
 // How a command line falls apart into the program and its arguments.

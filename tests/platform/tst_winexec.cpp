@@ -3,11 +3,15 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMap>
+#include <QScopeGuard>
 #include <QSet>
 #include <QTest>
 #include <QThread>
 #include <cerrno>
+#include <csignal>
 
+#include "platform/childwatch.h"
 #include "platform/winexec.h"
 #include "support/tempprogramfolder.h"
 
@@ -64,6 +68,8 @@ private Q_SLOTS:
     void notRunnableIs11();
     void startsProgramWithArgumentsInProgramFolder();
     void startsUnquotedPathWithBlanksAndBareNameFromPath();
+    void followsEveryChildToItsEnd_data();
+    void followsEveryChildToItsEnd();
     void hookReplacesLaunch();
 };
 
@@ -201,13 +207,14 @@ void TestWinExec::startsProgramWithArgumentsInProgramFolder() {
     const QList<QByteArray> lines = out.split('\n');
     QCOMPARE(QDir(QString::fromUtf8(lines[0])).canonicalPath(),
              QDir(folder.path()).canonicalPath());
-    QVERIFY(lines[1] != "ppid=" + QByteArray::number(::getpid()));
+    // Our own child, followed to its end.
+    QCOMPARE(lines[1], "ppid=" + QByteArray::number(::getpid()));
     QCOMPARE(lines[2], QByteArray("[a]"));
     QCOMPARE(lines[3], QByteArray("[-ep3]"));
     QCOMPARE(lines[4], (QStringLiteral("[") + folder.path() + "docs 08_12_2025.rar]").toUtf8());
     QCOMPARE(lines[5], QByteArray("[@/p/L/1.txt]"));
-    // The intermediate process is reaped and the program was adopted elsewhere: no child of
-    // ours is left, running or zombie.
+    // Reaped once it ended: no child of ours is left, running or zombie.
+    QTRY_COMPARE_WITH_TIMEOUT(kv::programsRunning(), 0, 10000);
     QCOMPARE(::waitpid(-1, nullptr, WNOHANG), -1);
     QCOMPARE(errno, ECHILD);
 }
@@ -226,7 +233,53 @@ void TestWinExec::startsUnquotedPathWithBlanksAndBareNameFromPath() {
     QVERIFY(!waitForFile(folder.file("two")).isEmpty());
     // A bare name along PATH.
     QVERIFY(WinExec(QStringLiteral("true"), kv::kSwShow) > 31);
+    QTRY_COMPARE_WITH_TIMEOUT(kv::programsRunning(), 0, 10000);
     QCOMPARE(::waitpid(-1, nullptr, WNOHANG), -1);
+}
+
+void TestWinExec::followsEveryChildToItsEnd_data() {
+    QTest::addColumn<bool>("signalPipe");
+    QTest::newRow("pidfd") << false;
+    QTest::newRow("SIGCHLD pipe") << true;
+}
+
+void TestWinExec::followsEveryChildToItsEnd() {
+    QFETCH(bool, signalPipe);
+    kv::followThroughSignalPipe(signalPipe);
+    auto restore = qScopeGuard([] { kv::followThroughSignalPipe(false); });
+    kv::test::TempProgramFolder folder;
+    // Each lives for a moment, so that all three run at once.
+    makeExecutable(folder.file("chatty"),
+                   "#!/bin/sh\nsleep 0.2\nhead -c 5000 /dev/zero | tr '\\0' x\n"
+                   "echo; echo last >&2\nexit 3\n");
+    makeExecutable(folder.file("killed"), "#!/bin/sh\nsleep 0.2\nkill -TERM $$\n");
+    makeExecutable(folder.file("quiet"), "#!/bin/sh\nsleep 0.2\n");
+    QMap<QString, kv::ProgramEnd> ends;
+    for (const char* name : {"chatty", "killed", "quiet"}) {
+        QVERIFY(WinExec(folder.file(name), kv::kSwShow,
+                        [&ends, name](const kv::ProgramEnd& e) { ends.insert(name, e); }) > 31);
+    }
+    QCOMPARE(kv::programsRunning(), 3);
+    QTRY_COMPARE_WITH_TIMEOUT(ends.size(), 3, 10000);
+
+    const kv::ProgramEnd chatty = ends["chatty"];
+    QVERIFY(!chatty.signalled);
+    QCOMPARE(chatty.code, 3);
+    // Standard output and error in the order written, cut to the last bytes.
+    QVERIFY(chatty.outputCut);
+    QCOMPARE(chatty.outputTail.size(), kv::kOutputTailBytes);
+    QVERIFY(chatty.outputTail.endsWith("xxx\nlast\n"));
+    QVERIFY(chatty.started.isValid() && chatty.ended >= chatty.started);
+
+    QVERIFY(ends["killed"].signalled);
+    QCOMPARE(ends["killed"].code, SIGTERM);
+
+    QCOMPARE(ends["quiet"].code, 0);
+    QVERIFY(ends["quiet"].outputTail.isEmpty() && !ends["quiet"].outputCut);
+
+    QCOMPARE(kv::programsRunning(), 0);
+    QCOMPARE(::waitpid(-1, nullptr, WNOHANG), -1);
+    QCOMPARE(errno, ECHILD);
 }
 
 void TestWinExec::hookReplacesLaunch() {
@@ -234,11 +287,23 @@ void TestWinExec::hookReplacesLaunch() {
     {
         kv::ScopedWinExecHook hook([&](const QString& line, int show) {
             seen << line + "|" + QString::number(show);
-            return 3u;
+            return seen.size() == 1 ? 3u : kv::kWinExecStarted;
         });
         QCOMPARE(WinExec(QStringLiteral("/usr/bin/7zz a x"), kv::kSwShow), 3u);
+        // A launch the hook lets start waits until the test ends it.
+        kv::ProgramEnd got;
+        QVERIFY(WinExec(QStringLiteral("/usr/bin/7zz a y"), kv::kSwShow,
+                        [&](const kv::ProgramEnd& e) { got = e; }) > 31);
+        QCOMPARE(hook.launchesWaiting(), 1);
+        QCOMPARE(kv::programsRunning(), 1);
+        kv::ProgramEnd end;
+        end.code = 7;
+        hook.endLaunch(end);
+        QCOMPARE(got.code, 7);
+        QVERIFY(got.started.isValid() && got.ended.isValid());
+        QCOMPARE(kv::programsRunning(), 0);
     }
-    QCOMPARE(seen, QStringList{"/usr/bin/7zz a x|5"});
+    QCOMPARE(seen, (QStringList{"/usr/bin/7zz a x|5", "/usr/bin/7zz a y|5"}));
     // Gone with the scope: the real launch answers again.
     QCOMPARE(WinExec(QStringLiteral("/nonexistent-dir/x"), kv::kSwShow), kv::kWinExecPathNotFound);
 }

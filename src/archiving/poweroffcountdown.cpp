@@ -1,0 +1,62 @@
+#include "archiving/poweroffcountdown.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "platform/clock.h"
+
+namespace kv {
+
+PowerOffCountdown::PowerOffCountdown(const MessageTexts& texts, QWidget* parent)
+    : QDialog(parent), countText_(texts.text(QStringLiteral("cm22"))) {
+    setObjectName(QStringLiteral("PowerOffCountdown"));
+    setWindowTitle(texts.text(QStringLiteral("cm21")));
+    setWindowFlags(windowFlags() | Qt::WindowStaysOnTopHint);
+    Label1 = new QLabel(this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setAlignment(Qt::AlignCenter);
+    // Wide enough for any count, so that the window keeps its size while it counts.
+    Label1->setMinimumWidth(Label1->fontMetrics().horizontalAdvance(countText_.arg(88)) + 24);
+    BitBtn1 = new QPushButton(texts.text(QStringLiteral("cm23")), this);
+    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    BitBtn1->setDefault(true);
+    setMinimumWidth(320);
+    auto* layout = new QVBoxLayout(this);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->addWidget(Label1);
+    layout->addWidget(BitBtn1, 0, Qt::AlignHCenter);
+    connect(BitBtn1, &QPushButton::clicked, this, &QDialog::reject);
+    connect(this, &QDialog::finished, &timer_, &QTimer::stop);
+    timer_.setInterval(1000);
+    connect(&timer_, &QTimer::timeout, this, &PowerOffCountdown::tick);
+}
+
+void PowerOffCountdown::start() {
+    deadlineMs_ = clock().monotonicMs() + kSeconds * 1000;
+    Label1->setText(countText_.arg(kSeconds));
+    timer_.start();
+    show();
+    raise();
+    activateWindow();
+}
+
+int PowerOffCountdown::secondsLeft() const {
+    const qint64 left = deadlineMs_ - clock().monotonicMs();
+    return left <= 0 ? 0 : int((left + 999) / 1000);
+}
+
+void PowerOffCountdown::tick() {
+    if (!timer_.isActive()) {
+        return;  // cancelled, or already expired
+    }
+    const int left = secondsLeft();
+    Label1->setText(countText_.arg(left));
+    if (left == 0) {
+        timer_.stop();
+        accept();
+        Q_EMIT expired();
+    }
+}
+
+}  // namespace kv

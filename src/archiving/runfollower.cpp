@@ -1,0 +1,122 @@
+#include "archiving/runfollower.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QtDebug>
+#include <cstdio>
+
+#include "store/storeerror.h"
+
+namespace kv {
+namespace {
+
+RunObserver* observer = nullptr;
+bool powerOffPending = false;
+
+const MessageTexts& texts() {
+    static const MessageTexts builtIn = mainWindowTexts();
+    return observer ? observer->messageTexts() : builtIn;
+}
+
+void powerOffIfIdle() {
+    if (!powerOffPending || programsRunning() > 0) {
+        return;
+    }
+    powerOffPending = false;
+    if (observer) {
+        observer->powerOffRequested();
+    } else {
+        qWarning("kelvotrin: nobody to ask for the power-off");
+    }
+}
+
+void finishRun(const RunFacts& facts, const ProgramEnd& end) {
+    const QFileInfo archive(facts.archivePath);
+    const bool archiveExists = archive.exists() && archive.isFile();
+    const bool backup = facts.kind == RunKind::Backup;
+    const bool failed = end.signalled || end.code != 0 || (backup && !archiveExists);
+
+    // Status 1 is a warning: the archive was written without the files that could not be read.
+    // Keeping the older copy for ever would not bring those back, and the user is told.
+    const bool archiveWritten = !end.signalled && (end.code == 0 || end.code == 1) && archiveExists;
+    // An archive named *.BAK is its own backup path: that file is the new archive.
+    if (backup && !facts.keepBackup && archiveWritten && !facts.backupPath.isEmpty() &&
+        facts.backupPath != facts.archivePath) {
+        QFile::remove(facts.backupPath);
+    }
+
+    RunLogEntry entry;
+    entry.kind = facts.kind;
+    entry.taskName = facts.taskName;
+    entry.archivePath = facts.archivePath;
+    entry.end = end;
+    entry.archiveSize = archiveExists ? archive.size() : -1;
+    entry.failed = failed;
+    try {
+        appendRunLog(entry);
+    } catch (const StoreError& e) {
+        qWarning("kelvotrin: %s", qPrintable(e.message()));
+    }
+
+    if (failed) {
+        const MessageTexts& t = texts();
+        const QString title = t.text(backup ? QStringLiteral("cm10") : QStringLiteral("cm11"));
+        const QString text = t.text(QStringLiteral("cm12"))
+                                 .arg(facts.taskName, failureReason(end, backup && !archiveExists,
+                                                                    facts.archivePath, t));
+        if (observer) {
+            observer->runFailed(title, text);
+        } else {
+            std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
+        }
+    }
+
+    if (facts.powerOff) {
+        powerOffPending = true;
+    }
+    powerOffIfIdle();
+}
+
+}  // namespace
+
+void setRunObserver(RunObserver* o) {
+    observer = o;
+}
+
+RunObserver* runObserver() {
+    return observer;
+}
+
+QString failureReason(const ProgramEnd& end, bool archiveMissing, const QString& archivePath,
+                      const MessageTexts& t) {
+    if (end.signalled) {
+        return t.text(QStringLiteral("cm19")).arg(end.code);
+    }
+    switch (end.code) {
+        case 0:
+            return archiveMissing ? t.text(QStringLiteral("cm20")).arg(archivePath) : QString();
+        case 1:
+            return t.text(QStringLiteral("cm13"));
+        case 2:
+            return t.text(QStringLiteral("cm14"));
+        case 7:
+            return t.text(QStringLiteral("cm15"));
+        case 8:
+            return t.text(QStringLiteral("cm16"));
+        case 255:
+            return t.text(QStringLiteral("cm17"));
+        default:
+            return t.text(QStringLiteral("cm18")).arg(end.code);
+    }
+}
+
+ProgramEndHandler followRun(RunFacts facts) {
+    return [facts = std::move(facts)](const ProgramEnd& end) { finishRun(facts, end); };
+}
+
+void powerOffWhenRunsEnd() {
+    powerOffPending = true;
+    powerOffIfIdle();
+}
+
+}  // namespace kv

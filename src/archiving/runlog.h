@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include "platform/winexec.h"
+
+namespace kv {
+
+enum class RunKind { Backup, Restore };
+
+// One finished run of an archiver, as runs.log records it.
+struct RunLogEntry {
+    RunKind kind = RunKind::Backup;
+    QString taskName;
+    QString archivePath;      // the archive written (backup) or read (restore)
+    ProgramEnd end;           // times, status, output
+    qint64 archiveSize = -1;  // after the run; -1: no archive file
+    bool failed = false;      // the output tail goes under the line
+};
+
+inline constexpr char kRunLogFile[] = "runs.log";
+inline constexpr char kOldRunLogFile[] = "runs.log.1";
+// runs.log never grows past this: an entry that would make it longer first moves the log to
+// runs.log.1, replacing the older one.
+inline constexpr qint64 kRunLogLimit = 1024 * 1024;
+
+// The entry as runs.log holds it, in UTF-8: one line of tab-separated fields (start, end, kind,
+// task, archive, "exit N" or "signal N", size in bytes or "-"), and for a failed run the tail of
+// the archiver's output under it, each line indented and marked with "| ".
+QByteArray runLogText(const RunLogEntry& entry);
+
+// Appends the entry to runs.log in the program folder, in one write. Raises StoreError when the
+// log cannot be written.
+void appendRunLog(const RunLogEntry& entry);
+
+}  // namespace kv

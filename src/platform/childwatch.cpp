@@ -1,0 +1,268 @@
+#include "platform/childwatch.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <QtDebug>
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <exception>
+#include <memory>
+#include <vector>
+
+#include "platform/clock.h"
+
+namespace kv {
+namespace {
+
+// The SIGCHLD pipe: made once, the first time a child is followed through it, and never closed,
+// since the handler may run at any time afterwards. The handler chains to the one it replaced
+// (Qt's process code may have installed one).
+int sigchldPipe[2] = {-1, -1};
+struct sigaction previousSigchld {};
+
+void onSigchld(int signal, siginfo_t* info, void* context) {
+    const int savedErrno = errno;
+    const char byte = 0;
+    // Non-blocking: a full pipe already holds a wake-up.
+    [[maybe_unused]] const ssize_t n = ::write(sigchldPipe[1], &byte, 1);
+    errno = savedErrno;
+    if (previousSigchld.sa_flags & SA_SIGINFO) {
+        if (previousSigchld.sa_sigaction) {
+            previousSigchld.sa_sigaction(signal, info, context);
+        }
+    } else if (previousSigchld.sa_handler != SIG_DFL && previousSigchld.sa_handler != SIG_IGN) {
+        previousSigchld.sa_handler(signal);
+    }
+}
+
+bool installSigchldPipe() {
+    if (sigchldPipe[0] >= 0) {
+        return true;
+    }
+    if (::pipe2(sigchldPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        sigchldPipe[0] = sigchldPipe[1] = -1;
+        return false;
+    }
+    struct sigaction sa {};
+    sa.sa_sigaction = onSigchld;
+    sa.sa_flags = SA_SIGINFO | SA_RESTART | SA_NOCLDSTOP;
+    sigemptyset(&sa.sa_mask);
+    ::sigaction(SIGCHLD, &sa, &previousSigchld);
+    return true;
+}
+
+int openPidfd(pid_t pid) {
+#if defined(SYS_pidfd_open)
+    return int(::syscall(SYS_pidfd_open, pid, 0));  // always close-on-exec
+#else
+    errno = ENOSYS;
+    return -1;
+#endif
+}
+
+bool forceSignalPipe = false;
+
+struct Child {
+    pid_t pid = 0;
+    int pidfd = -1;  // -1: followed through the SIGCHLD pipe
+    int outputFd = -1;
+    QDateTime started;
+    ProgramEndHandler onEnd;
+    QSocketNotifier* notifier = nullptr;
+};
+
+class ChildWatch final : public QObject {
+public:
+    static ChildWatch* instance();
+
+    void add(std::unique_ptr<Child> child);
+    qsizetype size() const { return qsizetype(children_.size()); }
+
+    ~ChildWatch() override {
+        // The application ends first: the children run on; only our ends of them are closed.
+        for (const auto& c : children_) {
+            delete c->notifier;
+            closeFds(*c);
+        }
+    }
+
+private:
+    static void closeFds(Child& c) {
+        if (c.pidfd >= 0) {
+            ::close(c.pidfd);
+            c.pidfd = -1;
+        }
+        if (c.outputFd >= 0) {
+            ::close(c.outputFd);
+            c.outputFd = -1;
+        }
+    }
+
+    // Reaps `pid` if it has ended; then ends its follow-up.
+    void check(pid_t pid);
+    void drainSignalPipe();
+
+    std::vector<std::unique_ptr<Child>> children_;
+    QSocketNotifier* pipeNotifier_ = nullptr;
+};
+
+ChildWatch* watch = nullptr;
+
+ChildWatch* ChildWatch::instance() {
+    if (!watch) {
+        watch = new ChildWatch;
+        // Destroyed while the event dispatcher still exists, before the application object.
+        qAddPostRoutine([] {
+            delete watch;
+            watch = nullptr;
+        });
+    }
+    return watch;
+}
+
+void ChildWatch::add(std::unique_ptr<Child> child) {
+    const pid_t pid = child->pid;
+    if (!forceSignalPipe) {
+        child->pidfd = openPidfd(pid);
+    }
+    if (child->pidfd >= 0) {
+        child->notifier = new QSocketNotifier(child->pidfd, QSocketNotifier::Read, this);
+        connect(child->notifier, &QSocketNotifier::activated, this, [this, pid] { check(pid); });
+        children_.push_back(std::move(child));
+        return;
+    }
+    if (!installSigchldPipe()) {
+        qWarning("kelvotrin: cannot follow process %d", int(pid));
+        closeFds(*child);
+        return;
+    }
+    if (!pipeNotifier_) {
+        pipeNotifier_ = new QSocketNotifier(sigchldPipe[0], QSocketNotifier::Read, this);
+        connect(pipeNotifier_, &QSocketNotifier::activated, this, [this] { drainSignalPipe(); });
+    }
+    children_.push_back(std::move(child));
+    // It may have ended before the handler was there to tell: look once in any case.
+    const char byte = 0;
+    [[maybe_unused]] const ssize_t n = ::write(sigchldPipe[1], &byte, 1);
+}
+
+void ChildWatch::drainSignalPipe() {
+    char buffer[64];
+    while (::read(sigchldPipe[0], buffer, sizeof buffer) > 0) {
+    }
+    std::vector<pid_t> piped;
+    for (const auto& c : children_) {
+        if (c->pidfd < 0) {
+            piped.push_back(c->pid);
+        }
+    }
+    for (pid_t pid : piped) {
+        check(pid);
+    }
+}
+
+void ChildWatch::check(pid_t pid) {
+    auto it = std::find_if(children_.begin(), children_.end(),
+                           [pid](const auto& c) { return c->pid == pid; });
+    if (it == children_.end()) {
+        return;
+    }
+    int status = 0;
+    pid_t got;
+    do {
+        got = ::waitpid(pid, &status, WNOHANG);
+    } while (got < 0 && errno == EINTR);
+    if (got == 0) {
+        return;  // still running (a SIGCHLD of another child)
+    }
+    std::unique_ptr<Child> child = std::move(*it);
+    children_.erase(it);
+    if (child->notifier) {
+        // We may be inside its activation: let it go once the event is done.
+        child->notifier->setEnabled(false);
+        child->notifier->deleteLater();
+    }
+    ProgramEnd end;
+    end.started = child->started;
+    end.ended = clock().now();
+    if (got < 0) {
+        // Reaped elsewhere; its status is lost.
+        end.signalled = false;
+        end.code = -1;
+    } else if (WIFSIGNALED(status)) {
+        end.signalled = true;
+        end.code = WTERMSIG(status);
+    } else {
+        end.code = WEXITSTATUS(status);
+    }
+    if (child->outputFd >= 0) {
+        end.outputTail = tailOf(child->outputFd, &end.outputCut);
+    }
+    closeFds(*child);
+    if (child->onEnd) {
+        // The handler runs from the event loop: nothing may escape into it.
+        try {
+            child->onEnd(end);
+        } catch (const std::exception& e) {
+            qWarning("kelvotrin: following process %d: %s", int(pid), e.what());
+        }
+    }
+}
+
+}  // namespace
+
+QByteArray tailOf(int fd, bool* cut) {
+    struct stat st {};
+    *cut = false;
+    if (::fstat(fd, &st) != 0 || st.st_size <= 0) {
+        return {};
+    }
+    const off_t from = st.st_size > kOutputTailBytes ? st.st_size - kOutputTailBytes : 0;
+    *cut = from > 0;
+    QByteArray out(qsizetype(st.st_size - from), Qt::Uninitialized);
+    qsizetype got = 0;
+    while (got < out.size()) {
+        const ssize_t n = ::pread(fd, out.data() + got, size_t(out.size() - got), from + got);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            break;
+        }
+        got += n;
+    }
+    out.truncate(got);
+    return out;
+}
+
+void followChild(pid_t pid, int outputFd, QDateTime started, ProgramEndHandler onEnd) {
+    auto child = std::make_unique<Child>();
+    child->pid = pid;
+    child->outputFd = outputFd;
+    child->started = std::move(started);
+    child->onEnd = std::move(onEnd);
+    if (!QCoreApplication::instance()) {
+        qWarning("kelvotrin: no application object; process %d is not followed", int(pid));
+        if (outputFd >= 0) {
+            ::close(outputFd);
+        }
+        return;
+    }
+    ChildWatch::instance()->add(std::move(child));
+}
+
+qsizetype childrenFollowed() {
+    return watch ? watch->size() : 0;
+}
+
+void followThroughSignalPipe(bool on) {
+    forceSignalPipe = on;
+}
+
+}  // namespace kv

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QDBusContext>
+#include <QList>
+#include <QObject>
+#include <QProcess>
+#include <QString>
+#include <QVariantMap>
+
+namespace kv::test {
+
+// A message bus of the test's own: a dbus-daemon with the session configuration, started by the
+// constructor and stopped by the destructor. address() is empty when it could not be started
+// (the package dbus-daemon is missing).
+class PrivateBus {
+public:
+    PrivateBus();
+    ~PrivateBus();
+    PrivateBus(const PrivateBus&) = delete;
+    PrivateBus& operator=(const PrivateBus&) = delete;
+
+    QString address() const { return address_; }
+    // Makes it the session bus and the system bus of this process. Only before the process
+    // first uses either: Qt keeps the connections it made.
+    void standInForSessionAndSystemBus() const;
+
+private:
+    QProcess daemon_;
+    QString address_;
+};
+
+// A service of the desktop stood in for on a private bus: its object on a connection of its own,
+// under the service's well-known name.
+class FakeService : public QObject {
+public:
+    ~FakeService() override;
+    bool registered() const { return registered_; }
+    QString uniqueName() const { return bus_.baseService(); }
+
+protected:
+    FakeService(const QString& busAddress, const QString& connectionName);
+    // From the derived constructor, once the object's slots are there to export.
+    void publish(const QString& service, const QString& path);
+
+private:
+    QString connectionName_;
+    QString path_;
+    QDBusConnection bus_;
+    bool registered_ = false;
+};
+
+// logind's manager: records PowerOff calls, refuses them when told to. Never powers anything
+// off.
+class FakeLogind final : public FakeService, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.login1.Manager")
+public:
+    explicit FakeLogind(const QString& busAddress);
+
+    QList<bool> powerOffCalls;  // the interactive argument of each call
+    QString refusal;            // when not empty, calls are answered with this error
+
+public Q_SLOTS:
+    void PowerOff(bool interactive);
+};
+
+// The desktop's notification service: records every notification.
+class FakeNotifications final : public FakeService {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    explicit FakeNotifications(const QString& busAddress);
+
+    struct Notice {
+        QString application;
+        QString title;
+        QString text;
+        QVariantMap hints;
+    };
+    QList<Notice> received;
+
+public Q_SLOTS:
+    uint Notify(const QString& application, uint replacesId, const QString& icon,
+                const QString& title, const QString& text, const QStringList& actions,
+                const QVariantMap& hints, int timeout);
+};
+
+}  // namespace kv::test
