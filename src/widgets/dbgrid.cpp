@@ -22,7 +22,17 @@ public:
         beginResetModel();
         const Table* t = grid_->table_;
         rows_ = t && t->isOpen() ? t->recordCount() : 0;
+        mapFields();
         endResetModel();
+    }
+
+    // Looks up the columns' fields in the table as it is open now.
+    void mapFields() {
+        const Table* t = grid_->table_;
+        fields_.clear();
+        for (const DBGrid::Column& column : grid_->columns_) {
+            fields_ << (t && !column.field.isEmpty() ? t->fieldIndex(column.field) : -1);
+        }
     }
 
     int rowCount(const QModelIndex& parent = {}) const override {
@@ -76,12 +86,8 @@ public:
         if (!t || !t->isOpen() || row < 0 || row >= t->recordCount()) {
             return {};
         }
-        const QString& field = grid_->columns_[column].field;
-        if (field.isEmpty()) {
-            return {};
-        }
-        const int index = t->fieldIndex(field);
-        if (index < 0) {
+        const int index = column < fields_.size() ? fields_[column] : -1;
+        if (index < 0 || index >= t->fields().size()) {
             return {};
         }
         switch (t->fields()[index].type) {
@@ -112,6 +118,7 @@ public:
 private:
     DBGrid* grid_;
     int rows_ = 0;
+    QList<int> fields_;  // per column; -1 for none
 };
 
 DBGrid::DBGrid(QWidget* parent) : QTableView(parent), model_(new Model(this)) {
@@ -177,6 +184,7 @@ void DBGrid::onTableReset() {
     if (rows != model_->rowCount()) {
         reload();
     } else {
+        model_->mapFields();
         repaintChangedCells(0, rows - 1);
     }
     if (rows > 0) {
