@@ -1,5 +1,7 @@
 #include "app/appstate.h"
 
+#include <algorithm>
+
 namespace kv {
 
 void CheckMarks::set(int row, bool checked) {
@@ -11,14 +13,33 @@ void CheckMarks::set(int row, bool checked) {
     }
     if (marks_[row] != checked) {
         marks_[row] = checked;
-        Q_EMIT changed();
+        Q_EMIT changed(row, row);
     }
 }
 
 void CheckMarks::resize(int rows) {
-    if (rows != marks_.size()) {
+    const int before = marks_.size();
+    if (rows != before) {
         marks_.resize(rows, false);
-        Q_EMIT changed();
+        Q_EMIT changed(std::min(rows, before), std::max(rows, before) - 1);
+    }
+}
+
+void CheckMarks::assign(QList<bool> marks) {
+    const int common = std::min(marks.size(), marks_.size());
+    int first = 0;
+    while (first < common && marks[first] == marks_[first]) {
+        ++first;
+    }
+    int last = std::max(marks.size(), marks_.size()) - 1;
+    if (marks.size() == marks_.size()) {
+        while (last >= first && marks[last] == marks_[last]) {
+            --last;
+        }
+    }
+    marks_ = std::move(marks);
+    if (first <= last) {
+        Q_EMIT changed(first, last);
     }
 }
 
@@ -47,22 +68,24 @@ int AppState::timer1Interval() const {
 
 void TableToGrid(AppState& state) {
     Table& t = state.table1;
-    state.marks.resize(t.recordCount());
+    ControlsDisabled suspended(t);
     const int flag = t.fieldIndex(QStringLiteral("Flag"));
-    t.first();
-    for (int row = 0; !t.eof() && row < t.recordCount(); ++row) {
-        state.marks.set(row, t.asBool(flag));
-        t.next();
+    QList<bool> marks(t.recordCount());
+    for (int row = 0; row < marks.size(); ++row) {
+        marks[row] = t.peekBool(row, flag);
     }
+    state.marks.assign(std::move(marks));
     t.first();
 }
 
 void GridToTable(AppState& state) {
     Table& t = state.table1;
+    ControlsDisabled suspended(t);
+    const int flag = t.fieldIndex(QStringLiteral("Flag"));
     t.first();
     for (int row = 0; !t.eof() && row < t.recordCount(); ++row) {
         t.edit();
-        t.setBool(QStringLiteral("Flag"), state.marks.at(row));
+        t.setBool(flag, state.marks.at(row));
         t.post();
         t.next();
     }
@@ -74,13 +97,23 @@ QString currentTaskName(const Table& tasks) {
 }
 
 void returnToTask(Table& tasks, const QString& name) {
-    tasks.first();
-    while (!tasks.eof() && tasks.asString(QStringLiteral("Name")) != name) {
+    ControlsDisabled suspended(tasks);
+    // Ends where a walk from the first row would: on the first match (the first row as first()
+    // leaves it), else on the end of the table.
+    if (tasks.locate({QStringLiteral("Name")}, {name})) {
+        if (tasks.recNo() == 0) {
+            tasks.first();
+        }
+    } else if (tasks.isEmpty()) {
+        tasks.first();
+    } else {
+        tasks.moveTo(tasks.recordCount() - 1);
         tasks.next();
     }
 }
 
 void rereadTasks(AppState& state, const QString& name) {
+    ControlsDisabled suspended(state.table1);
     state.table1.close();
     state.table1.open();
     TableToGrid(state);

@@ -22,9 +22,12 @@ public:
     void set(int row, bool checked);
     void toggle(int row) { set(row, !at(row)); }
     void resize(int rows);
+    // Replaces every mark at once.
+    void assign(QList<bool> marks);
 
 Q_SIGNALS:
-    void changed();
+    // The marks of rows first..last (inclusive) changed, or those rows came or went.
+    void changed(int first, int last);
 
 private:
     QList<bool> marks_;
@@ -71,6 +74,9 @@ public:
     void setTimer1Interval(int ms);
     int timer1Interval() const;
 };
+
+// Each walk below runs with the task list's updates suspended, so that the list does not follow
+// the cursor row by row.
 
 // Copies every task's Flag into the check marks; leaves the first task current.
 void TableToGrid(AppState& state);

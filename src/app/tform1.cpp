@@ -19,6 +19,7 @@
 #include <stdexcept>
 
 #include "app/aboutbox.h"
+#include "app/buttonglyphs.h"
 #include "app/commands.h"
 #include "app/startup.h"
 #include "archiving/findarchivers.h"
@@ -45,7 +46,7 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
         b->setToolTip(hint);
     }
     if (glyph != QStyle::SP_CustomBase) {
-        b->setIcon(parent->style()->standardIcon(glyph));
+        b->setIcon(buttonGlyph(glyph));
     }
     b->setFocusPolicy(Qt::StrongFocus);
     return b;

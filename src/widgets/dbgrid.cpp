@@ -3,6 +3,8 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
+#include <algorithm>
 
 #include "app/appstate.h"
 #include "platform/datetimetext.h"
@@ -14,14 +16,27 @@ class DBGrid::Model : public QAbstractTableModel {
 public:
     explicit Model(DBGrid* grid) : QAbstractTableModel(grid), grid_(grid) {}
 
+    // Takes the table's number of rows; the view learns of it only here, so that the model
+    // never changes its size behind the view's back.
     void reload() {
         beginResetModel();
+        const Table* t = grid_->table_;
+        rows_ = t && t->isOpen() ? t->recordCount() : 0;
+        mapFields();
         endResetModel();
     }
 
-    int rowCount(const QModelIndex& parent = {}) const override {
+    // Looks up the columns' fields in the table as it is open now.
+    void mapFields() {
         const Table* t = grid_->table_;
-        return parent.isValid() || !t || !t->isOpen() ? 0 : t->recordCount();
+        fields_.clear();
+        for (const DBGrid::Column& column : grid_->columns_) {
+            fields_ << (t && !column.field.isEmpty() ? t->fieldIndex(column.field) : -1);
+        }
+    }
+
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : rows_;
     }
 
     int columnCount(const QModelIndex& parent = {}) const override {
@@ -39,7 +54,8 @@ public:
             }
             return {};
         }
-        if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
+        // No tool tip of its own: a cell shows the grid's hint.
+        if (role == Qt::DisplayRole) {
             return text(index.row(), index.column());
         }
         return {};
@@ -70,12 +86,8 @@ public:
         if (!t || !t->isOpen() || row < 0 || row >= t->recordCount()) {
             return {};
         }
-        const QString& field = grid_->columns_[column].field;
-        if (field.isEmpty()) {
-            return {};
-        }
-        const int index = t->fieldIndex(field);
-        if (index < 0) {
+        const int index = column < fields_.size() ? fields_[column] : -1;
+        if (index < 0 || index >= t->fields().size()) {
             return {};
         }
         switch (t->fields()[index].type) {
@@ -91,16 +103,22 @@ public:
         return {};
     }
 
-    void rowChanged(int row) { Q_EMIT dataChanged(index(row, 0), index(row, columnCount() - 1)); }
+    void cellChanged(int row, int column) {
+        const QModelIndex cell = index(row, column);
+        Q_EMIT dataChanged(cell, cell, {Qt::DisplayRole});
+    }
 
-    void marksChanged() {
-        if (rowCount() > 0) {
-            Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::CheckStateRole});
+    void marksChanged(int first, int last) {
+        last = std::min(last, rows_ - 1);
+        if (first <= last) {
+            Q_EMIT dataChanged(index(first, 0), index(last, 0), {Qt::CheckStateRole});
         }
     }
 
 private:
     DBGrid* grid_;
+    int rows_ = 0;
+    QList<int> fields_;  // per column; -1 for none
 };
 
 DBGrid::DBGrid(QWidget* parent) : QTableView(parent), model_(new Model(this)) {
@@ -136,22 +154,94 @@ void DBGrid::bind(Table* table, CheckMarks* marks, const QList<Column>& columns)
     table_ = table;
     marks_ = marks;
     columns_ = columns;
-    model_->reload();
+    reload();
     for (int i = 0; i < columns_.size(); ++i) {
         setColumnWidth(i, columns_[i].width);
     }
     if (table_) {
-        connect(table_, &Table::reset, this, [this] {
-            model_->reload();
-            if (table_->isOpen() && !table_->isEmpty()) {
-                followCursor(table_->recNo());
-            }
-        });
-        connect(table_, &Table::rowChanged, this, [this](int row) { model_->rowChanged(row); });
-        connect(table_, &Table::cursorMoved, this, [this](int row) { followCursor(row); });
+        connect(table_, &Table::reset, this, &DBGrid::onTableReset);
+        connect(table_, &Table::rowChanged, this,
+                [this](int row) { repaintChangedCells(row, row); });
+        connect(table_, &Table::cursorMoved, this, &DBGrid::followCursor);
+        // The pointer is already null when this arrives.
+        connect(table_, &QObject::destroyed, this, &DBGrid::reload);
     }
     if (marks_) {
-        connect(marks_, &CheckMarks::changed, this, [this] { model_->marksChanged(); });
+        connect(marks_, &CheckMarks::changed, this,
+                [this](int first, int last) { model_->marksChanged(first, last); });
+        connect(marks_, &QObject::destroyed, this,
+                [this] { model_->marksChanged(0, model_->rowCount() - 1); });
+    }
+}
+
+void DBGrid::reload() {
+    model_->reload();
+    shown_.clear();
+}
+
+void DBGrid::onTableReset() {
+    const int rows = table_ && table_->isOpen() ? table_->recordCount() : 0;
+    if (rows != model_->rowCount()) {
+        reload();
+    } else {
+        model_->mapFields();
+        repaintChangedCells(0, rows - 1);
+    }
+    if (rows > 0) {
+        followCursor(table_->recNo());
+    }
+}
+
+QStringList DBGrid::rowTexts(int row) const {
+    QStringList texts;
+    texts.reserve(columns_.size());
+    for (int column = 0; column < columns_.size(); ++column) {
+        texts << model_->text(row, column);
+    }
+    return texts;
+}
+
+std::pair<int, int> DBGrid::rowsOnScreen() const {
+    const int rows = model_->rowCount();
+    if (rows == 0 || !isVisible() || viewport()->height() <= 0) {
+        return {0, -1};
+    }
+    const int bottom = rowAt(viewport()->height() - 1);
+    return {std::max(rowAt(0), 0), bottom >= 0 ? bottom : rows - 1};
+}
+
+void DBGrid::repaintChangedCells(int first, int last) {
+    const auto [top, bottom] = rowsOnScreen();
+    QHash<int, QStringList> now;
+    for (int row = top; row <= bottom; ++row) {
+        const auto before = shown_.constFind(row);
+        const bool known = before != shown_.cend();
+        if (known && (row < first || row > last)) {
+            now.insert(row, *before);
+            continue;
+        }
+        QStringList texts = rowTexts(row);
+        for (int column = 0; column < texts.size(); ++column) {
+            if (!columns_[column].field.isEmpty() &&
+                (!known || (*before)[column] != texts[column])) {
+                model_->cellChanged(row, column);
+            }
+        }
+        now.insert(row, std::move(texts));
+    }
+    // Rows off screen are read afresh when they scroll in.
+    shown_ = std::move(now);
+}
+
+void DBGrid::paintEvent(QPaintEvent* event) {
+    QTableView::paintEvent(event);
+    // Remember what the rows painted whole now show.
+    const auto [top, bottom] = rowsOnScreen();
+    for (int row = top; row <= bottom; ++row) {
+        const QRect line(0, rowViewportPosition(row), viewport()->width(), rowHeight(row));
+        if (QRegion(line).subtracted(event->region()).isEmpty()) {
+            shown_.insert(row, rowTexts(row));
+        }
     }
 }
 
@@ -191,8 +281,12 @@ void DBGrid::followCursor(int position) {
     if (position < 0 || position >= model_->rowCount()) {
         return;
     }
-    following_ = true;
     const QModelIndex current = currentIndex();
+    if (current.isValid() && current.row() == position &&
+        selectionModel()->isRowSelected(position, {})) {
+        return;
+    }
+    following_ = true;
     const int column = current.isValid() ? current.column() : (columns_.size() > 1 ? 1 : 0);
     setCurrentIndex(model_->index(position, column));
     following_ = false;

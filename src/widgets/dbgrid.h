@@ -1,9 +1,13 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QList>
+#include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QTableView>
+#include <utility>
 
 namespace kv {
 
@@ -13,6 +17,10 @@ class CheckMarks;
 // A data grid bound to a table cursor: one row per live row of the table, the selected row is
 // the table's current row. An optional first column of check boxes is not bound to any field:
 // its marks live in a CheckMarks object and a click toggles them.
+//
+// The grid does not own the table or the marks: it holds them weakly, so it may outlive either.
+// When the table resumes its views with as many rows as before, the grid repaints only the cells
+// on screen whose text changed; rows out of view are read from the table when they scroll in.
 class DBGrid : public QTableView {
     Q_OBJECT
 public:
@@ -24,7 +32,8 @@ public:
 
     explicit DBGrid(QWidget* parent = nullptr);
 
-    // Binds the grid. `marks` may be null when there is no check column.
+    // Binds the grid. `marks` may be null when there is no check column; a null `table` leaves
+    // the grid empty.
     void bind(Table* table, CheckMarks* marks, const QList<Column>& columns);
 
     Table* table() const { return table_; }
@@ -48,17 +57,30 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     class Model;
     void followCursor(int position);
     void onCurrentRowChanged(const QModelIndex& current);
+    // Rows came or went, or the table was reopened: a full reload when the number of rows
+    // changed, else only the changed cells on screen.
+    void onTableReset();
+    void reload();
+    // Compares the texts of the rows on screen within [first, last] with those last shown and
+    // repaints the cells that differ.
+    void repaintChangedCells(int first, int last);
+    QStringList rowTexts(int row) const;
+    // The rows on screen, or first > last when none.
+    std::pair<int, int> rowsOnScreen() const;
 
     Model* model_ = nullptr;
-    Table* table_ = nullptr;
-    CheckMarks* marks_ = nullptr;
+    QPointer<Table> table_;
+    QPointer<CheckMarks> marks_;
     QList<Column> columns_;
     bool following_ = false;
+    // The texts of rows on screen as last painted, or as last told to the view.
+    QHash<int, QStringList> shown_;
 };
 
 }  // namespace kv

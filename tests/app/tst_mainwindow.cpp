@@ -248,6 +248,21 @@ private Q_SLOTS:
         setMessageBoxService(&fx.boxes);
     }
 
+    // A walk over the task table moves the list once, to where the walk ends, not row by row.
+    void walksMoveTheListOnce() {
+        Fixture fx;
+        makeTasks({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")},
+                  {true, false, true});
+        auto form = fx.form();
+        form->showAtStart();
+        form->state.table1.moveTo(2);
+        QSignalSpy moves(form->DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged);
+        TableToGrid(form->state);
+        rereadTasks(form->state, QStringLiteral("c"));
+        GridToTable(form->state);
+        QCOMPARE(moves.count(), 3);
+    }
+
     void exitButtonEndsTheProgram() {
         Fixture fx;
         auto form = fx.form();
