@@ -1,5 +1,3 @@
-#include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -10,7 +8,6 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStyle>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include "language/translateform.h"
@@ -18,6 +15,7 @@
 #include "platform/inifile.h"
 #include "platform/opendialog.h"
 #include "support/scriptedmessageboxes.h"
+#include "support/tempprogramfolder.h"
 #include "widgets/dbgrid.h"
 #include "widgets/labelededit.h"
 #include "widgets/radiogroup.h"
@@ -78,17 +76,6 @@ QByteArray lines(const QStringList& lines) {
     return kv::cp1251::encode(lines.join("\r\n") + "\r\n");
 }
 
-QByteArray fileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeBytes(const QString& path, const QByteArray& content) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(content);
-}
-
 }  // namespace
 
 class TestTranslateForm : public QObject {
@@ -100,9 +87,9 @@ private Q_SLOTS:
 };
 
 void TestTranslateForm::firstPassWritesTheSectionInOrder() {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("English.dic");
-    writeBytes(path, {});
+    kv::test::TempProgramFolder dir;
+    const QString path = dir.file("English.dic");
+    dir.write("English.dic", {});
     Form9 form;
     kv::TranslateForm(&form, "Form9", path, true);
 
@@ -135,28 +122,28 @@ void TestTranslateForm::firstPassWritesTheSectionInOrder() {
         "DBGrid1--Title-1=Задача",
         "DBGrid1--Title-2=Opis",
     });
-    QCOMPARE(fileBytes(path), expected);
+    QCOMPARE(dir.read("English.dic"), expected);
 
     // A second pass finds every key and changes nothing.
     kv::TranslateForm(&form, "Form9", path, true);
-    QCOMPARE(fileBytes(path), expected);
+    QCOMPARE(dir.read("English.dic"), expected);
 }
 
 void TestTranslateForm::translatesFromEntriesOfAnyCase() {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("English.dic");
-    writeBytes(path, lines({
-                         "[FORM9]",
-                         "form9--caption=Window",
-                         "LABEL1--CAPTION=\"  Tag  \"",
-                         "BitBtn1--Caption=Button",
-                         "BitBtn1--Hint=",
-                         "RadioGroup1--1=two",
-                         "Menu-N1--Caption=Item",
-                         "OpenDialog1--Title=Open",
-                         "DBGrid1--Title-1=Task",
-                         "ComboBox1--Hint=Язык",
-                     }));
+    kv::test::TempProgramFolder dir;
+    const QString path = dir.file("English.dic");
+    dir.write("English.dic", lines({
+                                 "[FORM9]",
+                                 "form9--caption=Window",
+                                 "LABEL1--CAPTION=\"  Tag  \"",
+                                 "BitBtn1--Caption=Button",
+                                 "BitBtn1--Hint=",
+                                 "RadioGroup1--1=two",
+                                 "Menu-N1--Caption=Item",
+                                 "OpenDialog1--Title=Open",
+                                 "DBGrid1--Title-1=Task",
+                                 "ComboBox1--Hint=Язык",
+                             }));
     Form9 form;
     kv::TranslateForm(&form, "Form9", path, true);
 
@@ -177,8 +164,8 @@ void TestTranslateForm::translatesFromEntriesOfAnyCase() {
 
 void TestTranslateForm::missingDictionaryAndFailedWriteBack() {
     kv::test::ScriptedMessageBoxes boxes;
-    QTemporaryDir dir;
-    const QString path = dir.filePath("English.dic");
+    kv::test::TempProgramFolder dir;
+    const QString path = dir.file("English.dic");
     Form9 form;
     kv::TranslateForm(&form, "Form9", path, true);
     QCOMPARE(boxes.texts(), QStringList{"No exists " + path});
@@ -188,14 +175,14 @@ void TestTranslateForm::missingDictionaryAndFailedWriteBack() {
     // A read-only dictionary: the caption is translated, the first write-back fails and ends
     // the pass.
     const QByteArray content = lines({"[Form9]", "Form9--Caption=Window", "BitBtn1--Caption=B"});
-    writeBytes(path, content);
+    dir.write("English.dic", content);
     QVERIFY(QFile::setPermissions(path, QFile::ReadOwner));
     boxes.shown.clear();
     kv::TranslateForm(&form, "Form9", path, true);
     QCOMPARE(boxes.texts(), QStringList{"Unable to write to " + path});
     QCOMPARE(form.windowTitle(), QString("Window"));
     QCOMPARE(form.BitBtn1->text(), QString("Кнопка"));
-    QCOMPARE(fileBytes(path), content);
+    QCOMPARE(dir.read("English.dic"), content);
 }
 
 QTEST_MAIN(TestTranslateForm)

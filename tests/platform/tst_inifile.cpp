@@ -1,9 +1,10 @@
+#include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include "platform/codepage1251.h"
 #include "platform/inifile.h"
+#include "support/tempprogramfolder.h"
 
 using kv::IniFile;
 namespace cp1251 = kv::cp1251;
@@ -12,17 +13,6 @@ namespace {
 
 QByteArray bytes(const QString& text) {
     return cp1251::encode(text);
-}
-
-QByteArray fileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeBytes(const QString& path, const QByteArray& content) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(content), content.size());
 }
 
 }  // namespace
@@ -105,9 +95,8 @@ void TestIniFile::readingRules() {
 }
 
 void TestIniFile::writeReplacesAppendsAndCreates() {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("English.dic");
-    IniFile ini(path);
+    kv::test::TempProgramFolder dir;
+    IniFile ini(dir.file("English.dic"));
 
     // File and section are created; every write is found by the next read.
     QVERIFY(ini.writeString("Form1", "Form1--Caption", "  Kelvotrin "));
@@ -115,19 +104,21 @@ void TestIniFile::writeReplacesAppendsAndCreates() {
     QVERIFY(ini.writeString("Form2", "ct1", "New task"));
 
     // A hand-edited file: LF lines, comments, a blank line between sections.
-    writeBytes(path, bytes("; translated\n[Form1]\nform1--caption=\nLabel1--Caption=Tasks\n\n"
-                           "[Form2]\nct1=New task\n"));
+    dir.write("English.dic",
+              bytes("; translated\n[Form1]\nform1--caption=\nLabel1--Caption=Tasks\n\n"
+                    "[Form2]\nct1=New task\n"));
     QVERIFY(ini.writeString("FORM1", "Form1--Caption", "Kelvotrin"));  // keeps the key's case
     QVERIFY(ini.writeString("Form1", "Label1--Hint", ""));             // after the last entry
     QVERIFY(ini.writeString("Form3", "cm1", "Attention!"));            // a new section
-    QCOMPARE(fileBytes(path), bytes("; translated\r\n[Form1]\r\nform1--caption=Kelvotrin\r\n"
-                                    "Label1--Caption=Tasks\r\nLabel1--Hint=\r\n\r\n"
-                                    "[Form2]\r\nct1=New task\r\n[Form3]\r\ncm1=Attention!\r\n"));
+    QCOMPARE(dir.read("English.dic"),
+             bytes("; translated\r\n[Form1]\r\nform1--caption=Kelvotrin\r\n"
+                   "Label1--Caption=Tasks\r\nLabel1--Hint=\r\n\r\n"
+                   "[Form2]\r\nct1=New task\r\n[Form3]\r\ncm1=Attention!\r\n"));
 
     // Setting what is there already leaves the bytes alone, line ends included.
-    writeBytes(path, "[S]\nK=v\n");
+    dir.write("English.dic", "[S]\nK=v\n");
     QVERIFY(ini.writeString("S", "K", "v"));
-    QCOMPARE(fileBytes(path), QByteArray("[S]\nK=v\n"));
+    QCOMPARE(dir.read("English.dic"), QByteArray("[S]\nK=v\n"));
 }
 
 void TestIniFile::lineBreaksInTextCannotOpenSectionsOrSetKeys() {
@@ -158,21 +149,20 @@ void TestIniFile::charactersMissingFromTheCodePage() {
 }
 
 void TestIniFile::failedWriteLeavesTheFileAsItWas() {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("English.dic");
+    kv::test::TempProgramFolder dir;
     const QByteArray content("[Form1]\r\nA=1\r\nB=\r\n");
-    writeBytes(path, content);
-    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
-    IniFile ini(path);
+    dir.write("English.dic", content);
+    QVERIFY(QFile::setPermissions(dir.file("English.dic"), QFile::ReadOwner | QFile::ReadOther));
+    IniFile ini(dir.file("English.dic"));
     QVERIFY(!ini.writeString("Form1", "C", "3"));
     QVERIFY(!ini.writeString("Form1", "A", "2"));
     QVERIFY(ini.writeString("Form1", "B", ""));  // nothing to change: no write needed
-    QCOMPARE(fileBytes(path), content);
+    QCOMPARE(dir.read("English.dic"), content);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"English.dic"});
 
     QVERIFY(QDir(dir.path()).mkdir("Folder.dic"));
-    QVERIFY(!IniFile(dir.filePath("Folder.dic")).writeString("S", "K", "v"));
-    QVERIFY(!IniFile(dir.filePath("missing/x.dic")).writeString("S", "K", "v"));
+    QVERIFY(!IniFile(dir.file("Folder.dic")).writeString("S", "K", "v"));
+    QVERIFY(!IniFile(dir.file("missing/x.dic")).writeString("S", "K", "v"));
 }
 
 void TestIniFile::brokenFilesLoseNoKey() {
