@@ -4,16 +4,18 @@
 #include <QString>
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
 
 #include "platform/codepage1251.h"
 #include "platform/inifile.h"
 
 namespace {
 
-const QString kSections[] = {QStringLiteral("S"), QStringLiteral("form1"), QStringLiteral(""),
-                             QStringLiteral("Ж")};
-const QString kKeys[] = {QStringLiteral("k"), QStringLiteral("K"), QStringLiteral("Form1--Caption"),
-                         QStringLiteral("a b"), QStringLiteral("ж")};
+const QString kSections[] = {QStringLiteral("S"), QStringLiteral(""), QStringLiteral("Ж")};
+const QString kKeys[] = {QStringLiteral("k"), QStringLiteral("K"), QStringLiteral("ж")};
+
+constexpr int kS = int(std::size(kSections));
+constexpr int kK = int(std::size(kKeys));
 
 bool same(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
@@ -26,14 +28,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     // Byte 0 picks the entry to set, byte 1 how many bytes at the end of the file are its text.
-    const QString& section = kSections[data[0] % 4];
-    const QString& key = kKeys[(data[0] / 4) % 5];
+    const QString& section = kSections[data[0] % kS];
+    const QString& key = kKeys[(data[0] / kS) % kK];
     const QByteArray file(reinterpret_cast<const char*>(data + 2), qsizetype(size - 2));
     const QString text = kv::cp1251::decode(file.right(data[1]));
 
-    QString before[4][5];
-    for (int s = 0; s < 4; ++s) {
-        for (int k = 0; k < 5; ++k) {
+    QString before[kS][kK];
+    for (int s = 0; s < kS; ++s) {
+        for (int k = 0; k < kK; ++k) {
             before[s][k] = kv::ini::lookup(file, kSections[s], kKeys[k]);
         }
     }
@@ -43,8 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort();
     }
     const QString expected = kv::ini::lookup(*alone, section, key);
-    for (int s = 0; s < 4; ++s) {
-        for (int k = 0; k < 5; ++k) {
+    for (int s = 0; s < kS; ++s) {
+        for (int k = 0; k < kK; ++k) {
             const QString after = kv::ini::lookup(*written, kSections[s], kKeys[k]);
             const bool target = same(kSections[s], section) && same(kKeys[k], key);
             if (after != (target ? expected : before[s][k])) {
