@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+namespace kv {
+
+// INI files of 8-bit text in code page 1251: the dictionaries. No caching: every read opens and
+// parses the file, every write goes to disk at once, so a text written is found by the next read.
+//
+// Reading:
+// - Lines end with CR LF, LF or a lone CR.
+// - Leading blanks (space, tab) of a line are ignored. A line whose first character is ';' is a
+//   comment. A line whose first character is '[' opens a section; its name runs to the last ']'
+//   of the line (or to the line's end without one), blanks around it stripped. A line holding
+//   '=' is an entry: the key is the part before the first '=', the text the part after it, each
+//   without surrounding blanks. Other lines, and entries before the first section, are ignored.
+// - Section and key names match without regard to letter case. A section that appears more than
+//   once is read as one: its parts in file order. Of two entries with the same key in a section,
+//   the first counts.
+// - A text is cut at a NUL byte, stripped of leading and trailing blanks, then of one pair of
+//   enclosing double or single quotes, and cut to kMaxTextLength characters. An empty text
+//   reads the same as a missing entry.
+//
+// Writing sets one entry: it replaces the text of the entry that a read would find, or appends
+// the key after the last non-blank line of the section's last part, or appends the section at
+// the end of the file, creating the file. The text is written as it stands, blanks included;
+// each line break in it starts a new line, so a later read returns its first line only. A
+// continuation line that would read as a section or an entry is written behind ';', so that a
+// text can never open a section or set a key. Characters that 1251 lacks are written as '?',
+// and names are matched as they are stored, so a key holding such a character finds its entry
+// again. Every other line of the file keeps its bytes; all lines end with CR LF once written.
+//
+// A write builds the whole new file beside the old one and renames it over it: a failure (a
+// read-only file or folder, a full disk) leaves the old file as it was. A file that exists but
+// cannot be read is never replaced. A file whose permission bits allow no writing is not
+// written, even by the superuser.
+class IniFile {
+public:
+    static constexpr int kMaxTextLength = 2047;
+
+    explicit IniFile(QString path) : path_(std::move(path)) {}
+
+    const QString& path() const { return path_; }
+    // True when a regular file (not a folder) is at the path.
+    bool exists() const;
+
+    // The text of the entry, or the empty text when it is missing, empty, or the file cannot be
+    // read.
+    QString readString(const QString& section, const QString& key) const;
+
+    // False when nothing could be written; the file is then unchanged. Also false for a name
+    // that cannot be stored (an empty key; a key holding '=' or beginning with ';' or '['; a
+    // name holding a line break).
+    bool writeString(const QString& section, const QString& key, const QString& text);
+
+private:
+    QString path_;
+};
+
+// The rules above on the bytes of a file.
+namespace ini {
+
+QString lookup(const QByteArray& file, const QString& section, const QString& key);
+
+// The file with the entry set; the bytes themselves when nothing changes. No value for a name
+// that cannot be stored.
+std::optional<QByteArray> withEntry(const QByteArray& file, const QString& section,
+                                    const QString& key, const QString& text);
+
+}  // namespace ini
+
+}  // namespace kv
