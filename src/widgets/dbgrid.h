@@ -9,9 +9,10 @@
 #include <QTableView>
 #include <utility>
 
+#include "store/table.h"
+
 namespace kv {
 
-class Table;
 class CheckMarks;
 
 // A data grid bound to a table cursor: one row per live row of the table, the selected row is
