@@ -83,8 +83,9 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(kv::applicationTitle(executable));
     QApplication::setQuitOnLastWindowClosed(false);
 
-    // 1. The program's folder is the current folder; 2. the language name.
-    kv::setProgramFolder(QCoreApplication::applicationDirPath());
+    // 1. The program's folder (beside the executable, or the user's one for an installed
+    // program) is the current folder; 2. the language name.
+    kv::setUpProgramFolder(QCoreApplication::applicationDirPath(), QStringLiteral(KV_SHIPPED_DATA));
     QDir::setCurrent(kv::programFolder());
     const QString language = kv::languageNameAtEntry();
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace kv {
 
@@ -12,5 +13,21 @@ void setProgramFolder(const QString& folder);  // adds the closing '/' when miss
 
 // programFolder() + relative
 QString inProgramFolder(const QString& relative);
+
+// The program folder of an installed program: "kelvotrin/" in the user's data folder
+// ($XDG_DATA_HOME, by default ~/.local/share), with a closing '/'.
+QString userProgramFolder();
+
+// Copies the dictionaries (*.dic) and help documents (*.doc) of `shippedFolder` that `folder`
+// lacks into it. A file already in `folder` is never replaced: the program writes missing keys
+// back into its dictionaries, and the user may have edited them. Returns the names it could
+// not copy.
+QStringList copyMissingShippedFiles(const QString& shippedFolder, const QString& folder);
+
+// Sets the program folder at start. A portable program (empty `shippedData`) keeps it beside
+// its executable. An installed one uses userProgramFolder(), created when missing, and copies
+// into it the shipped files it lacks from `shippedData` (relative to `executableFolder`, or
+// absolute).
+void setUpProgramFolder(const QString& executableFolder, const QString& shippedData);
 
 }  // namespace kv
