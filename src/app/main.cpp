@@ -96,7 +96,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     kv::QtMessageBoxService boxes;
-    kv::setMessageBoxService(&boxes);
+    const kv::ScopedMessageBoxService showBoxes(boxes);
     // A copy that the channel could not reach (no private runtime folder, or one of its own)
     // still holds the program folder: two copies must never write the same tables. A copy that
     // is just ending gets a moment to let go.
@@ -104,7 +104,6 @@ int main(int argc, char** argv) {
     if (!soleCopy.acquire(3000)) {
         kv::messageBox(kv::mainWindowTexts().text(QStringLiteral("cs1")), caption,
                        kv::MbButtons::Ok, kv::MbIcon::Warning);
-        kv::setMessageBoxService(nullptr);
         return 1;
     }
     if (claim == kv::InstanceChannel::Claim::Failed) {
@@ -124,6 +123,5 @@ int main(int argc, char** argv) {
         result = app.exec();
         channel.stopListening();
     }
-    kv::setMessageBoxService(nullptr);
     return result;
 }

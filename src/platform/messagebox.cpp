@@ -7,12 +7,12 @@ namespace {
 MessageBoxService* service = nullptr;
 }
 
-void setMessageBoxService(MessageBoxService* s) {
-    service = s;
+ScopedMessageBoxService::ScopedMessageBoxService(MessageBoxService& s) : previous_(service) {
+    service = &s;
 }
 
-MessageBoxService* messageBoxService() {
-    return service;
+ScopedMessageBoxService::~ScopedMessageBoxService() {
+    service = previous_;
 }
 
 MbResult cancellingAnswer(MbButtons buttons) {

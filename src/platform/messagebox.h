@@ -5,8 +5,8 @@
 namespace kv {
 
 // Every question and every report reaches the user through messageBox(). The program installs a
-// service that shows real boxes; tests install a scripted one (tests/support) that records each
-// box and answers from a queue, so no test ever blocks on a modal window.
+// service that shows real boxes; tests put a scripted one in its place (tests/support) that
+// records each box and answers from a queue, so no test ever blocks on a modal window.
 
 enum class MbButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MbIcon { None, Information, Warning, Question, Critical };
@@ -25,10 +25,19 @@ public:
     virtual MbResult show(const MessageBoxRequest& request) = 0;
 };
 
-// Not owned. Without a service, boxes are written to stderr and answered with the cancelling
-// choice (Ok for a box that has only Ok), so that nothing destructive happens unasked.
-void setMessageBoxService(MessageBoxService* service);
-MessageBoxService* messageBoxService();
+// Puts `service` in place while the object lives, and the one before it back afterwards. Not
+// owned. Without a service, boxes are written to stderr and answered with the cancelling choice
+// (Ok for a box that has only Ok), so that nothing destructive happens unasked.
+class ScopedMessageBoxService {
+public:
+    explicit ScopedMessageBoxService(MessageBoxService& service);
+    ~ScopedMessageBoxService();
+    ScopedMessageBoxService(const ScopedMessageBoxService&) = delete;
+    ScopedMessageBoxService& operator=(const ScopedMessageBoxService&) = delete;
+
+private:
+    MessageBoxService* previous_;
+};
 
 MbResult messageBox(const QString& text, const QString& caption = {},
                     MbButtons buttons = MbButtons::Ok, MbIcon icon = MbIcon::None);

@@ -12,6 +12,8 @@
 #include "platform/programfolder.h"
 #include "platform/winexec.h"
 #include "store/layouts.h"
+#include "support/launchrecorder.h"
+#include "support/manualclock.h"
 #include "support/scriptedmessageboxes.h"
 #include "support/tablerows.h"
 #include "support/tempprogramfolder.h"
@@ -65,17 +67,12 @@ struct Fixture {
     QTemporaryDir config;
     TempProgramFolder folder;
     ScriptedMessageBoxes boxes;
-    ManualClock clock{naiveDateTime(QDate(2025, 12, 8), QTime(14, 5))};
-    QStringList launched;
-    ScopedWinExecHook hook{[this](const QString& line, int) {
-        launched << line;
-        return kWinExecStarted;
-    }};
+    test::ManualClock clock{naiveDateTime(QDate(2025, 12, 8), QTime(14, 5))};
+    test::LaunchRecorder launches;
     std::unique_ptr<TForm1> form;
 
     explicit Fixture(const QList<Task>& tasks) {
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
-        setClock(&clock);
         Table::create(kTasksFile, tasksLayout());
         Table::create(kObjectsFile, objectsLayout());
         addTasks(tasks);
@@ -83,10 +80,7 @@ struct Fixture {
         form->terminate = [] {};
         form->showAtStart();
     }
-    ~Fixture() {
-        form.reset();
-        setClock(nullptr);
-    }
+    ~Fixture() { form.reset(); }
     AppState& state() { return form->state; }
     void select(const QString& name) { returnToTask(state().table1, name); }
 };
@@ -184,7 +178,7 @@ private Q_SLOTS:
         fx.form->BitBtn4->click();
         fx.form->BitBtn7->click();
         QVERIFY(fx.boxes.shown.isEmpty());
-        QVERIFY(fx.launched.isEmpty());
+        QVERIFY(fx.launches.lines.isEmpty());
         QVERIFY(!fx.state().powerOffAfterRun);
     }
 
@@ -192,25 +186,25 @@ private Q_SLOTS:
         Fixture fx({{QStringLiteral("docs")}, {QStringLiteral("mail")}});
         fx.select(QStringLiteral("mail"));
         fx.form->BitBtn5->click();
-        QCOMPARE(fx.launched.size(), 1);
-        QCOMPARE(fx.launched[0], QStringLiteral("/usr/bin/pack a \"") + fx.folder.path() +
-                                     QStringLiteral("Arch/mail.7z\" @") + fx.folder.path());
+        QCOMPARE(fx.launches.lines.size(), 1);
+        QCOMPARE(fx.launches.lines[0], QStringLiteral("/usr/bin/pack a \"") + fx.folder.path() +
+                                           QStringLiteral("Arch/mail.7z\" @") + fx.folder.path());
         QCOMPARE(currentTaskName(fx.state().table1), QStringLiteral("mail"));
         Table& t = fx.state().table1;
         QCOMPARE(t.asDateTime(QStringLiteral("WorkTime")), fx.clock.now());
         QCOMPARE(t.asDateTime(QStringLiteral("SledTime")),
                  naiveDateTime(QDate(2030, 1, 1), QTime(9, 0)));
-        QVERIFY(!fx.launched[0].contains(QStringLiteral("-IOFF")));
+        QVERIFY(!fx.launches.lines[0].contains(QStringLiteral("-IOFF")));
     }
 
     void powerOffOnlyForTheRunItStarts() {
         Fixture fx({{QStringLiteral("docs")}, {QStringLiteral("mail"), false}});
         fx.form->BitBtn11->click();
         fx.form->BitBtn4->click();
-        QCOMPARE(fx.launched.size(), 3);
-        QVERIFY(fx.launched[0].startsWith(QStringLiteral("/usr/bin/pack a -IOFF \"")));
-        QVERIFY(!fx.launched[1].contains(QStringLiteral("-IOFF")));
-        QVERIFY(!fx.launched[2].contains(QStringLiteral("-IOFF")));
+        QCOMPARE(fx.launches.lines.size(), 3);
+        QVERIFY(fx.launches.lines[0].startsWith(QStringLiteral("/usr/bin/pack a -IOFF \"")));
+        QVERIFY(!fx.launches.lines[1].contains(QStringLiteral("-IOFF")));
+        QVERIFY(!fx.launches.lines[2].contains(QStringLiteral("-IOFF")));
     }
 
     void runAllAndRunMarkedIgnoreThePause() {
@@ -221,17 +215,17 @@ private Q_SLOTS:
         fx.select(QStringLiteral("b"));
 
         fx.form->BitBtn4->click();
-        QCOMPARE(fx.launched.size(), 3);
-        QVERIFY(fx.launched[0].contains(QStringLiteral("/a.7z")));
-        QVERIFY(fx.launched[1].contains(QStringLiteral("/b.7z")));
-        QVERIFY(fx.launched[2].contains(QStringLiteral("/c.7z")));
+        QCOMPARE(fx.launches.lines.size(), 3);
+        QVERIFY(fx.launches.lines[0].contains(QStringLiteral("/a.7z")));
+        QVERIFY(fx.launches.lines[1].contains(QStringLiteral("/b.7z")));
+        QVERIFY(fx.launches.lines[2].contains(QStringLiteral("/c.7z")));
         QCOMPARE(currentTaskName(fx.state().table1), QStringLiteral("b"));
 
-        fx.launched.clear();
+        fx.launches.lines.clear();
         fx.form->BitBtn7->click();
-        QCOMPARE(fx.launched.size(), 2);
-        QVERIFY(fx.launched[0].contains(QStringLiteral("/a.7z")));
-        QVERIFY(fx.launched[1].contains(QStringLiteral("/c.7z")));
+        QCOMPARE(fx.launches.lines.size(), 2);
+        QVERIFY(fx.launches.lines[0].contains(QStringLiteral("/a.7z")));
+        QVERIFY(fx.launches.lines[1].contains(QStringLiteral("/c.7z")));
         QCOMPARE(currentTaskName(fx.state().table1), QStringLiteral("b"));
         QVERIFY(fx.boxes.shown.isEmpty());
     }

@@ -12,12 +12,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <optional>
 
 #include "app/startup.h"
 #include "app/tform1.h"
 #include "platform/clock.h"
 #include "platform/datetimetext.h"
 #include "store/layouts.h"
+#include "support/manualclock.h"
 #include "support/scriptedmessageboxes.h"
 #include "support/tablerows.h"
 #include "support/tempprogramfolder.h"
@@ -76,15 +78,11 @@ struct Fixture {
     QTemporaryDir config;
     TempProgramFolder folder;
     ScriptedMessageBoxes boxes;
-    ManualClock clock{naiveDateTime(QDate(2025, 12, 8), QTime(9, 0, 5))};
+    test::ManualClock clock{naiveDateTime(QDate(2025, 12, 8), QTime(9, 0, 5))};
     int terminated = 0;
     bool tray = true;
 
-    Fixture() {
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
-        setClock(&clock);
-    }
-    ~Fixture() { setClock(nullptr); }
+    Fixture() { qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path())); }
 
     std::unique_ptr<TForm1> form(QStringList args = {}) {
         auto f = std::make_unique<TForm1>(
@@ -225,7 +223,7 @@ private Q_SLOTS:
         form->showAtStart();
         QApplication::setActiveWindow(form.get());
         QtMessageBoxService realBoxes;
-        setMessageBoxService(&realBoxes);
+        std::optional<ScopedMessageBoxService> showRealBoxes(std::in_place, realBoxes);
         auto activatedByTheWindowManager = [&] {
             QApplication::setActiveWindow(form.get());
             QCoreApplication::processEvents();
@@ -245,7 +243,7 @@ private Q_SLOTS:
         form->state.table1.moveTo(2);
         activatedByTheWindowManager();
         QCOMPARE(form->state.table1.recNo(), 2);
-        setMessageBoxService(&fx.boxes);
+        showRealBoxes.reset();
     }
 
     // A walk over the task table moves the list once, to where the walk ends, not row by row.

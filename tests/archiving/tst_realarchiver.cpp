@@ -10,6 +10,7 @@
 #include "app/appstate.h"
 #include "platform/clock.h"
 #include "scheduler/tick.h"
+#include "support/manualclock.h"
 #include "support/scriptedmessageboxes.h"
 #include "support/tablerows.h"
 #include "support/tempprogramfolder.h"
@@ -69,9 +70,7 @@ void TestRealArchiver::tickRunsSevenZipOnTheListFile() {
     QVERIFY2(QFileInfo(k7zz).isExecutable(), "7-Zip (Debian package 7zip) is needed");
     test::TempProgramFolder folder;
     test::ScriptedMessageBoxes boxes;
-    ManualClock clock(at(14, 5));
-    setClock(&clock);
-    auto restoreClock = qScopeGuard([] { setClock(nullptr); });
+    test::ManualClock clock(at(14, 5));
 
     // The objects: a file, a folder with a sub-folder, and a file in a Cyrillic folder.
     const QString data = folder.path() + "data/";

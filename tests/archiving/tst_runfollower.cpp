@@ -20,6 +20,7 @@
 #include "archiving/runfollower.h"
 #include "platform/clock.h"
 #include "support/fakedbus.h"
+#include "support/manualclock.h"
 #include "support/scriptedmessageboxes.h"
 #include "support/tempprogramfolder.h"
 
@@ -295,9 +296,7 @@ void TestRunFollower::programEndingFirstLeavesArchiverAndBackup() {
 
 void TestRunFollower::powerOffRunNotifiesThenCountsDownToLogind() {
     Fixture f;
-    ManualClock clock;
-    setClock(&clock);
-    auto restoreClock = qScopeGuard([] { setClock(nullptr); });
+    test::ManualClock clock;
     test::FakeLogind logind(bus_->address());
     test::FakeNotifications notifications(bus_->address());
     QVERIFY(logind.registered() && notifications.registered());
@@ -331,9 +330,7 @@ void TestRunFollower::powerOffRunNotifiesThenCountsDownToLogind() {
 }
 
 void TestRunFollower::cancelOrRefusalLeavesComputerOn() {
-    ManualClock clock;
-    setClock(&clock);
-    auto restoreClock = qScopeGuard([] { setClock(nullptr); });
+    test::ManualClock clock;
     test::ScriptedMessageBoxes boxes;
     test::FakeLogind logind(bus_->address());
     QVERIFY(logind.registered());
@@ -357,9 +354,7 @@ void TestRunFollower::cancelOrRefusalLeavesComputerOn() {
 }
 
 void TestRunFollower::powerOffWaitsForArchiversStillRunning() {
-    ManualClock clock;
-    setClock(&clock);
-    auto restoreClock = qScopeGuard([] { setClock(nullptr); });
+    test::ManualClock clock;
     test::FakeLogind logind(bus_->address());
     QVERIFY(logind.registered());
     const MessageTexts texts = mainWindowTexts();

@@ -9,6 +9,8 @@
 #include "platform/datetimetext.h"
 #include "platform/programfolder.h"
 #include "platform/winexec.h"
+#include "support/launchrecorder.h"
+#include "support/manualclock.h"
 #include "support/scriptedmessageboxes.h"
 #include "support/tablerows.h"
 #include "support/tempprogramfolder.h"
@@ -24,16 +26,12 @@ QDateTime at(int y, int mo, int d, int h, int mi) {
 // A program folder with tasks.dbf open, the clock at 08 December 2025 14:05, scripted message
 // boxes and a launcher that records the command lines and answers `result`.
 struct Fixture {
-    Fixture() : clock(at(2025, 12, 8, 14, 5)) {
-        setClock(&clock);
+    Fixture() {
         Table::create(kTasksFile, tasksLayout());
         state = std::make_unique<AppState>();
         state->table1.open();
     }
-    ~Fixture() {
-        state.reset();
-        setClock(nullptr);
-    }
+    ~Fixture() { state.reset(); }
 
     // A task that runs at once: the archiver "/opt/Archiver/pack a -ep3", destination in the
     // program folder, date in the name; `fields` overrides.
@@ -56,25 +54,16 @@ struct Fixture {
     }
 
     QString run(bool recompute = false) {
-        launched.clear();
+        launches.lines.clear();
         RunTask(*state, recompute);
-        return launched.isEmpty() ? QString() : launched.last();
+        return launches.lines.isEmpty() ? QString() : launches.lines.last();
     }
 
     test::TempProgramFolder folder;
-    ManualClock clock;
+    test::ManualClock clock{at(2025, 12, 8, 14, 5)};
     test::ScriptedMessageBoxes boxes;
     std::unique_ptr<AppState> state;
-    QStringList launched;
-    unsigned result = kWinExecStarted;
-    std::function<void()> onLaunch;  // runs while the archiver "starts"
-    ScopedWinExecHook hook{[this](const QString& line, int show) {
-        launched << line;
-        if (onLaunch) {
-            onLaunch();
-        }
-        return show == kSwShow ? result : 0u;
-    }};
+    test::LaunchRecorder launches;
 };
 
 }  // namespace
@@ -212,7 +201,7 @@ void TestRunTask::rotationWithoutBackupLeavesNothing() {
     f.folder.write("out/Archive.7z", "previous archive");
     f.folder.write("out/Archive.BAK", "older backup");
     bool seenAtLaunch = false;
-    f.onLaunch = [&] {
+    f.launches.onLaunch = [&] {
         // At the launch the previous archive is still there, as the backup.
         seenAtLaunch = f.folder.read("out/Archive.BAK") == "previous archive";
     };
@@ -239,7 +228,7 @@ void TestRunTask::failedLaunchPutsTheOnlyArchiveBack() {
     f.addTask("t", {{"VidNameArh", 0}, {"NameArh", "Archive.7z"}, {"Bak", false}});
     for (unsigned r :
          {kWinExecOutOfResources, kWinExecFileNotFound, kWinExecPathNotFound, kWinExecBadFormat}) {
-        f.result = r;
+        f.launches.result = r;
         f.folder.write("out/Archive.7z", "previous archive");
         f.run();
         QCOMPARE(f.folder.read("out/Archive.7z"), QByteArray("previous archive"));
@@ -252,7 +241,7 @@ void TestRunTask::launchFailuresAreReported() {
     f.addTask("t");
     f.state->texts.set("cm8", "not a program");
     for (unsigned r : {0u, 2u, 3u, 11u, 33u, 5u, 32u}) {
-        f.result = r;
+        f.launches.result = r;
         f.run();
     }
     QCOMPARE(f.boxes.texts(),
@@ -327,7 +316,7 @@ void TestRunTask::refusedTickRunMovesTheNextRunOn() {
                     {"DayTime", naiveDateTime(QDate(1899, 12, 30), QTime(14, 0))},
                     {"SledTime", at(2025, 12, 8, 14, 0)}});
     f.run(true);
-    QVERIFY(f.launched.isEmpty());
+    QVERIFY(f.launches.lines.isEmpty());
     QCOMPARE(f.state->table1.asDateTime("SledTime"), at(2025, 12, 9, 14, 0));
 }
 

@@ -8,14 +8,7 @@
 
 namespace kv::test {
 
-SchedulerFixture::SchedulerFixture(QDateTime start)
-    : clock(std::move(start)), hook_([this](const QString& line, int) {
-          // "run-<name> a "...: the task's name is the program's name without "run-".
-          launched << line.section(u' ', 0, 0).mid(4);
-          launchedAt << kv::clock().now();
-          return launchResult;
-      }) {
-    setClock(&clock);
+SchedulerFixture::SchedulerFixture(QDateTime start) : clock(std::move(start)) {
     setLocaleFormats(QStringLiteral("dd/MM/yyyy"), QStringLiteral("HH:mm:ss"));
     setDateSeparator(QStringLiteral("."));
     setTimeSeparator(QStringLiteral(":"));
@@ -28,8 +21,16 @@ SchedulerFixture::SchedulerFixture(QDateTime start)
 
 SchedulerFixture::~SchedulerFixture() {
     state.reset();
-    setClock(nullptr);
     resetLocaleFormats();
+}
+
+QStringList SchedulerFixture::launched() const {
+    // "run-<name> a "...: the task's name is the program's name without "run-".
+    QStringList names;
+    for (const QString& line : launches.lines) {
+        names << line.section(u' ', 0, 0).mid(4);
+    }
+    return names;
 }
 
 void SchedulerFixture::addTask(const QString& name, const QVariantMap& fields) {

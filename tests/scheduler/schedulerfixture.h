@@ -8,6 +8,8 @@
 #include "app/appstate.h"
 #include "platform/clock.h"
 #include "platform/winexec.h"
+#include "support/launchrecorder.h"
+#include "support/manualclock.h"
 #include "support/scriptedmessageboxes.h"
 #include "support/tempprogramfolder.h"
 
@@ -40,19 +42,15 @@ public:
     void select(const QString& name);
 
     QVariant field(const QString& task, const QString& field);  // read without moving
-    int runsOf(const QString& task) const { return int(launched.count(task)); }
+    // "<name>" per launch, in order.
+    QStringList launched() const;
+    int runsOf(const QString& task) const { return int(launched().count(task)); }
 
     TempProgramFolder folder;
     ManualClock clock;
     ScriptedMessageBoxes boxes;
     std::unique_ptr<AppState> state;
-
-    QStringList launched;         // "<name>" per launch, in order
-    QList<QDateTime> launchedAt;  // clock reading at each launch
-    unsigned launchResult = kWinExecStarted;
-
-private:
-    ScopedWinExecHook hook_;
+    LaunchRecorder launches;
 };
 
 }  // namespace kv::test

@@ -51,7 +51,7 @@ private Q_SLOTS:
         // A period outside 0..5 only ends the pending check.
         QCOMPARE(f.field("odd", kSled).toDateTime(), oddBefore);
         QCOMPARE(f.field("odd", kPending).toBool(), false);
-        QVERIFY(f.launched.isEmpty());  // nothing was due and the start-up pass is over
+        QVERIFY(f.launched().isEmpty());  // nothing was due and the start-up pass is over
     }
 
     // The two fixed texts come from the main window's message texts, in the current language.
@@ -75,7 +75,7 @@ private Q_SLOTS:
             const QByteArray before = f.folder.read(QStringLiteral("tasks.dbf"));
             CalcNextRun(*f.state);
             QCOMPARE(f.folder.read(QStringLiteral("tasks.dbf")), before);
-            QVERIFY(f.launched.isEmpty());
+            QVERIFY(f.launched().isEmpty());
             QCOMPARE(f.state->table1.state(), Table::State::Browse);
         }
     }
@@ -162,7 +162,7 @@ private Q_SLOTS:
     // open must not start the same task again, but starts other due tasks once.
     void tickInsideTheErrorBoxOfAMissedRun() {
         SchedulerFixture f(dt(2025, 12, 8, 12, 0));
-        f.launchResult = kWinExecFileNotFound;
+        f.launches.result = kWinExecFileNotFound;
         f.addTask(QStringLiteral("A"), {{"SledTime", f.clock.now().addDays(-1)}});
         f.addTask(QStringLiteral("B"), {{"SledTime", f.clock.now().addSecs(-5)}});
         f.state->setTimer1Interval(1000);  // a command restarted the tick before the pass
@@ -176,7 +176,7 @@ private Q_SLOTS:
         f.select(QStringLiteral("A"));
         CalcNextRun(*f.state);
         QCOMPARE(nested, 1);
-        QCOMPARE(f.launched, (QStringList{"A", "B"}));
+        QCOMPARE(f.launched(), (QStringList{"A", "B"}));
         QCOMPARE(currentTaskName(f.state->table1), QStringLiteral("A"));
         QCOMPARE(f.field("A", kSled).toDateTime(), dt(2025, 12, 9, 9, 0));
         QCOMPARE(f.field("A", kSledStr).toString(), QStringLiteral("09.12.2025 09:00:00"));

@@ -7,8 +7,8 @@
 #include "scheduler/calcnextrun.h"
 #include "scheduler/tick.h"
 #include "schedulerfixture.h"
-#include "store/fileio.h"
 #include "store/layouts.h"
+#include "support/memoryfileio.h"
 
 using namespace kv;
 using namespace kv::test;
@@ -96,7 +96,7 @@ private Q_SLOTS:
         f.clock.advance(1000);
         Timer1Timer(*f.state);
         QCOMPARE(f.state->timer1Interval(), 750000000);
-        QVERIFY(f.launched.isEmpty());
+        QVERIFY(f.launched().isEmpty());
     }
 
     // Due tasks all start in one tick, in table order, and get their next run; the next tick
@@ -109,7 +109,7 @@ private Q_SLOTS:
         f.addTask(QStringLiteral("second"), {{"SledTime", due}, {"VidPeriod", 2}, {"Minuta", 30}});
         f.select(QStringLiteral("current"));
         Timer1Timer(*f.state);
-        QCOMPARE(f.launched, (QStringList{"first", "second"}));
+        QCOMPARE(f.launched(), (QStringList{"first", "second"}));
         QCOMPARE(f.field("first", kSled).toDateTime(), dt(2025, 12, 9, 9, 0, 0, 400));
         QCOMPARE(f.field("second", kSled).toDateTime(), dt(2025, 12, 8, 9, 30, 0, 400));
         QVERIFY(!isZeroDateTime(f.field("first", "WorkTime").toDateTime()));
@@ -118,7 +118,7 @@ private Q_SLOTS:
         QCOMPARE(f.state->table1.state(), Table::State::Browse);
         f.clock.advance(1000);
         Timer1Timer(*f.state);
-        QCOMPARE(f.launched.size(), 2);
+        QCOMPARE(f.launched().size(), 2);
         QCOMPARE(f.state->timer1Interval(), (30 * 60 * 1000 - 1000) / 4 * 3);
     }
 
@@ -142,7 +142,7 @@ private Q_SLOTS:
         f.state->setTimer1Interval(1000);  // paused, ticking (a check mark was changed)
         const QByteArray before = f.folder.read(QStringLiteral("tasks.dbf"));
         Timer1Timer(*f.state);
-        QVERIFY(f.launched.isEmpty());
+        QVERIFY(f.launched().isEmpty());
         QCOMPARE(f.folder.read(QStringLiteral("tasks.dbf")), before);
         QCOMPARE(f.state->timer1Interval(), 1000);
         // A tick that finds the tick stopped by the pause leaves it stopped.
@@ -171,7 +171,7 @@ private Q_SLOTS:
     // running task; the outer tick then goes on without starting either again.
     void nestedTickInsideALaunchErrorBox() {
         SchedulerFixture f(dt(2025, 12, 8, 9, 0, 1));
-        f.launchResult = kWinExecPathNotFound;
+        f.launches.result = kWinExecPathNotFound;
         f.addTask(QStringLiteral("A"), {{"SledTime", dt(2025, 12, 8, 9, 0)}});
         f.addTask(QStringLiteral("B"), {{"SledTime", dt(2025, 12, 8, 9, 0, 2)}});
         f.addTask(QStringLiteral("C"), {{"SledTime", dt(2025, 12, 8, 9, 0)}, {"Flag", false}});
@@ -183,7 +183,7 @@ private Q_SLOTS:
             return MbResult::Ok;
         });
         Timer1Timer(*f.state);
-        QCOMPARE(f.launched, (QStringList{"A", "B"}));
+        QCOMPARE(f.launched(), (QStringList{"A", "B"}));
         QCOMPARE(currentInsideBox, QStringList{"A"});
         QCOMPARE(f.boxes.shown.size(), 2);  // one error box per failed launch
         QCOMPARE(f.field("A", kSled).toDateTime(), dt(2025, 12, 9, 9, 0, 0));
@@ -200,7 +200,7 @@ private Q_SLOTS:
             f.state->pauseBoxChecked = paused;
             f.state->tickInterval = 1000;
             StartScheduler(*f.state);
-            QCOMPARE(f.launched,
+            QCOMPARE(f.launched(),
                      paused ? QStringList{} : (QStringList{"start1", "missed", "start2"}));
             QCOMPARE(f.state->startingUp, false);
             QCOMPARE(f.state->timer1Interval(), paused ? 0 : 1000);
@@ -242,17 +242,17 @@ private Q_SLOTS:
         QVERIFY(QDir(g.folder.path()).mkdir(kTasksFile + QStringLiteral(".jnl")));
         StartScheduler(*g.state);
         QCOMPARE(g.boxes.shown.size(), 1);
-        QVERIFY(g.launched.isEmpty());  // no run without its record
+        QVERIFY(g.launched().isEmpty());  // no run without its record
         QCOMPARE(g.state->timer1Interval(), 1000);
         QVERIFY(QDir(g.folder.path()).rmdir(kTasksFile + QStringLiteral(".jnl")));
         Timer1Timer(*g.state);
-        QCOMPARE(g.launched, (QStringList{"a", "b"}));
+        QCOMPARE(g.launched(), (QStringList{"a", "b"}));
     }
 
     // A launch-error box lets the user pause; the tick asks the box again before each task.
     void pauseDuringATickStopsItsFurtherRuns() {
         SchedulerFixture f(dt(2025, 12, 8, 9, 0, 1));
-        f.launchResult = kWinExecFileNotFound;
+        f.launches.result = kWinExecFileNotFound;
         f.addTask(QStringLiteral("A"), {{"SledTime", dt(2025, 12, 8, 9, 0)}});
         f.addTask(QStringLiteral("B"), {{"SledTime", dt(2025, 12, 8, 9, 0)}});
         f.boxes.answer([&](const MessageBoxRequest&) {
@@ -261,7 +261,7 @@ private Q_SLOTS:
             return MbResult::Ok;
         });
         Timer1Timer(*f.state);
-        QCOMPARE(f.launched, QStringList{"A"});
+        QCOMPARE(f.launched(), QStringList{"A"});
         QCOMPARE(f.state->timer1Interval(), 0);
     }
 
@@ -295,13 +295,13 @@ private Q_SLOTS:
 
         f.clock.advance(3000);
         StartScheduler(*f.state);  // what Timer3 does
-        QCOMPARE(f.launched, QStringList{"makeUp"});
+        QCOMPARE(f.launched(), QStringList{"makeUp"});
         QCOMPARE(f.field("skip", kSled).toDateTime(), dt(2025, 12, 9, 9, 0));
         QCOMPARE(f.field("skip", kPending).toBool(), false);
         QCOMPARE(f.field("off", kPending).toBool(), true);  // kept until its next calculation
         QCOMPARE(f.state->timer1Interval(), 1000);
         Timer1Timer(*f.state);
-        QCOMPARE(f.launched.size(), 1);
+        QCOMPARE(f.launched().size(), 1);
     }
 
     void trayItemTogglesThePause() {
@@ -333,7 +333,7 @@ private Q_SLOTS:
         QCOMPARE(f.state->timer1Interval(), 1000);
         f.state->pauseBoxChecked = false;
         Timer1Timer(*f.state);
-        QVERIFY(f.launched.isEmpty());
+        QVERIFY(f.launched().isEmpty());
 
         f.state->setTimer1Interval(0);
         f.state->marks.toggle(1);
@@ -360,7 +360,6 @@ private Q_SLOTS:
 
     void clockWatchSeesJumpsOnly() {
         ManualClock clock;
-        setClock(&clock);
         ClockWatch watch;
         QVERIFY(!watch.jumped());  // priming
         clock.advance(1000);
@@ -374,7 +373,6 @@ private Q_SLOTS:
         clock.setNow(clock.now().addSecs(-3600));
         QVERIFY(watch.jumped());
         QVERIFY(!watch.jumped());
-        setClock(nullptr);
     }
 
     // A task that came due while the machine slept starts right after the resume, not when the
@@ -388,7 +386,7 @@ private Q_SLOTS:
         d.runUntil(dt(2025, 12, 8, 10, 10));
         d.jump(2 * 3600 * 1000);  // asleep until 12:10
         QVERIFY(d.second());
-        QCOMPARE(f.launchedAt, QList<QDateTime>{dt(2025, 12, 8, 12, 10, 1)});
+        QCOMPARE(f.launches.times, QList<QDateTime>{dt(2025, 12, 8, 12, 10, 1)});
     }
 
     void noCatchUpWhileTheTickIsStopped() {
@@ -397,7 +395,7 @@ private Q_SLOTS:
         TimerDriver d(f);
         d.jump(2 * 3600 * 1000);
         QVERIFY(!d.second());
-        QVERIFY(f.launched.isEmpty());
+        QVERIFY(f.launched().isEmpty());
     }
 
     // 30 March 2025, 02:00 -> 03:00. A daily task at 02:30 runs once, as soon as the clock shows
@@ -413,7 +411,7 @@ private Q_SLOTS:
         d.runUntil(dt(2025, 3, 30, 2, 0));
         d.jump(3600 * 1000);
         d.second();
-        QCOMPARE(f.launchedAt, QList<QDateTime>{dt(2025, 3, 30, 3, 0, 1)});
+        QCOMPARE(f.launches.times, QList<QDateTime>{dt(2025, 3, 30, 3, 0, 1)});
         d.runUntil(dt(2025, 3, 30, 6, 0));
         QCOMPARE(f.runsOf("t"), 1);
         QCOMPARE(f.field("t", kSled).toDateTime(), dt(2025, 3, 31, 2, 30));
@@ -430,7 +428,7 @@ private Q_SLOTS:
         d.tickNow();
         d.runUntil(dt(2025, 10, 26, 3, 0));
         QCOMPARE(f.runsOf("t"), 1);
-        QVERIFY(f.launchedAt.first() <= dt(2025, 10, 26, 2, 30, 1));
+        QVERIFY(f.launches.times.first() <= dt(2025, 10, 26, 2, 30, 1));
         d.jump(-3600 * 1000);
         QVERIFY(d.second());  // the jump is noticed and the interval measured anew
         d.runUntil(dt(2025, 10, 26, 5, 0));
