@@ -5,7 +5,7 @@
 #include <QString>
 #include <QTimer>
 
-#include "language/messagetexts.h"
+#include "language/mainwindowtexts.h"
 #include "store/layouts.h"
 #include "store/table.h"
 
@@ -67,7 +67,7 @@ public:
     QString editedTaskName;        //
     bool pauseBoxChecked = false;  // Editt5: all tasks paused
 
-    MessageTexts texts = mainWindowTexts();  // the main window's message texts
+    MainWindowTexts texts = mainWindowTexts();  // the main window's message texts
 
     // Timer1's interval: setting 0 stops the tick; any other value (re)starts it with that
     // interval, counting from now.

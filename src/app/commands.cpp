@@ -37,9 +37,9 @@ bool deleteCurrentTask(AppState& state) {
         objects.first();  // raises the engine's "is not open" error
     }
     const QString name = tasks.asString(kName);
-    const QString question = state.texts.text(QStringLiteral("cm4")) + QStringLiteral(" \"") +
-                             name + QStringLiteral("\" ") + state.texts.text(QStringLiteral("cm5"));
-    if (messageBox(question, state.texts.text(QStringLiteral("cm6")), MbButtons::YesNo,
+    const QString question = state.texts.text(Form1Text::cm4) + QStringLiteral(" \"") + name +
+                             QStringLiteral("\" ") + state.texts.text(Form1Text::cm5);
+    if (messageBox(question, state.texts.text(Form1Text::cm6), MbButtons::YesNo,
                    MbIcon::Question) != MbResult::Yes) {
         return false;
     }

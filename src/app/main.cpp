@@ -11,7 +11,7 @@
 
 #include "app/startup.h"
 #include "app/tform1.h"
-#include "language/messagetexts.h"
+#include "language/mainwindowtexts.h"
 #include "platform/autostart.h"
 #include "platform/instancechannel.h"
 #include "platform/messagebox.h"
@@ -102,8 +102,8 @@ int main(int argc, char** argv) {
     // is just ending gets a moment to let go.
     kv::ProgramFolderLock soleCopy(kv::programFolder());
     if (!soleCopy.acquire(3000)) {
-        kv::messageBox(kv::mainWindowTexts().text(QStringLiteral("cs1")), caption,
-                       kv::MbButtons::Ok, kv::MbIcon::Warning);
+        kv::messageBox(kv::mainWindowTexts().text(kv::Form1Text::cs1), caption, kv::MbButtons::Ok,
+                       kv::MbIcon::Warning);
         return 1;
     }
     if (claim == kv::InstanceChannel::Claim::Failed) {

@@ -5,12 +5,13 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <algorithm>
-#include <stdexcept>
 
 #include "app/appstate.h"
 #include "archiving/findarchivers.h"
 #include "platform/codepage1251.h"
+#include "platform/error.h"
 #include "platform/messagebox.h"
+#include "platform/platformtexts.h"
 #include "platform/programfolder.h"
 
 namespace kv {
@@ -51,9 +52,8 @@ QString languageNameAtEntry() {
 void writeLanguageFile(const QString& name) {
     const QString path = inProgramFolder(kLanguageFile);
     const auto failed = [&path](const QSaveFile& file) {
-        return std::runtime_error(QStringLiteral("Cannot write %1: %2")
-                                      .arg(QDir::toNativeSeparators(path), file.errorString())
-                                      .toStdString());
+        return Error(platformText(PlatformText::CannotWrite)
+                         .arg(QDir::toNativeSeparators(path), file.errorString()));
     };
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
@@ -77,8 +77,7 @@ QString readOrCreateLanguageFile() {
         bool readable = false;
         const QString name = firstLine(path, &readable);
         if (!readable) {
-            throw std::runtime_error(
-                QStringLiteral("Cannot read %1").arg(QDir::toNativeSeparators(path)).toStdString());
+            throw Error(platformText(PlatformText::CannotRead).arg(QDir::toNativeSeparators(path)));
         }
         return name;
     }
@@ -119,7 +118,7 @@ template <typename Step>
 void reported(Step step) {
     try {
         step();
-    } catch (const StoreError& e) {
+    } catch (const Error& e) {
         reportError(e.message());
     }
 }

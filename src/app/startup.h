@@ -18,10 +18,11 @@ QString mainWindowCaption(const QString& languageName);
 // The language name at program entry: "Russian", or the first line of lang.txt when it exists.
 QString languageNameAtEntry();
 
-// Reads lang.txt again, creating it with "Russian" when it is missing. Raises std::runtime_error
-// with a message naming the file when it can neither be read nor created.
+// Reads lang.txt again, creating it with "Russian" when it is missing. Raises Error with a
+// message naming the file when it can neither be read nor created.
 QString readOrCreateLanguageFile();
-// Rewrites lang.txt with `name` (1251 text, CR LF).
+// Rewrites lang.txt with `name` (1251 text, CR LF). Raises Error when it cannot be written; the
+// old lang.txt then stays as it was.
 void writeLanguageFile(const QString& name);
 
 // The languages of the dictionary files in the program folder: every entry named "*.dic"

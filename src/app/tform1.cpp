@@ -16,7 +16,6 @@
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QSystemTrayIcon>
-#include <stdexcept>
 
 #include "app/aboutbox.h"
 #include "app/buttonglyphs.h"
@@ -260,9 +259,9 @@ void TForm1::FormCreate() {
     ComboBox1->addItems(languages);
     try {
         state.currentLanguage = readOrCreateLanguageFile();
-    } catch (const std::runtime_error& e) {
+    } catch (const Error& e) {
         state.currentLanguage = kRussian;
-        reportError(QString::fromStdString(e.what()));
+        reportError(e.message());
     }
     ComboBox1->setCurrentIndex(ComboBox1->findText(state.currentLanguage, Qt::MatchFixedString));
 
@@ -462,10 +461,8 @@ void TForm1::updateMinimumSize() {
 void TForm1::guarded(const std::function<void()>& handler) {
     try {
         handler();
-    } catch (const StoreError& e) {
+    } catch (const Error& e) {
         reportError(e.message());
-    } catch (const std::exception& e) {
-        reportError(QString::fromStdString(e.what()));
     }
 }
 
@@ -592,11 +589,7 @@ void TForm1::BitBtn9Click() {
 
 void TForm1::CheckBox2Click() {
     if (CheckBox2->isChecked()) {
-        QString error;
-        if (!writeAutostartEntry(options_.executablePath, &error)) {
-            messageBox(QStringLiteral("Failed to set data for '%1'")
-                           .arg(applicationTitle(options_.executablePath)));
-        }
+        writeAutostartEntry(options_.executablePath);
     } else {
         removeAutostartEntry(options_.executablePath);
     }

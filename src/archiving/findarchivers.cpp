@@ -9,15 +9,15 @@ namespace {
 struct KnownKey {
     const char16_t* key;
     int tip;  // 2 WinZip, 1 WinRAR
-    const char16_t* nameText;
+    Form1Text name;
 };
 
 // In the order they are tried; the two keys of one kind stand in for each other.
 constexpr KnownKey kKnownKeys[] = {
-    {u"Applications\\WinZip.exe\\shell\\open\\command", 2, u"cf1"},
-    {u"WinZip\\shell\\open\\command", 2, u"cf1"},
-    {u"Applications\\WinRAR.exe\\shell\\open\\command", 1, u"cf2"},
-    {u"WinRAR\\shell\\open\\command", 1, u"cf2"},
+    {u"Applications\\WinZip.exe\\shell\\open\\command", 2, Form1Text::cf1},
+    {u"WinZip\\shell\\open\\command", 2, Form1Text::cf1},
+    {u"Applications\\WinRAR.exe\\shell\\open\\command", 1, Form1Text::cf2},
+    {u"WinRAR\\shell\\open\\command", 1, Form1Text::cf2},
 };
 
 // Closes the table however the pass ends.
@@ -76,7 +76,7 @@ void FindArchivers(AppState& state) {
         }
         t.insert();
         t.setBool(QStringLiteral("Flag"), !insertedInThisPass);
-        t.setString(QStringLiteral("Name"), state.texts.text(QString::fromUtf16(known.nameText)));
+        t.setString(QStringLiteral("Name"), state.texts.text(known.name));
         t.setString(QStringLiteral("NameAr"), path);
         t.setString(QStringLiteral("Param1"), QStringLiteral("a"));
         t.setString(QStringLiteral("Keys1"), QStringLiteral("-ep3"));

@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <QTimer>
 
-#include "language/messagetexts.h"
+#include "language/mainwindowtexts.h"
 
 class QLabel;
 class QPushButton;
@@ -19,7 +19,7 @@ public:
     static constexpr int kSeconds = 60;
 
     // Texts from the main window's table (cm19 caption, cm20 countdown, cm21 Cancel).
-    explicit PowerOffCountdown(const MessageTexts& texts, QWidget* parent = nullptr);
+    explicit PowerOffCountdown(const MainWindowTexts& texts, QWidget* parent = nullptr);
 
     // Starts the count and shows the window.
     void start();

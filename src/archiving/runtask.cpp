@@ -109,21 +109,21 @@ bool archiverPathHoldsQuote(const QString& commandLine) {
     return !parts.quoted && commandLine.mid(parts.program.size(), 1) == u"\"";
 }
 
-// The message key of a failed launch, or the empty text when the archiver started.
-QString launchFailureKey(unsigned result, const QString& commandLine) {
+// The message of a failed launch; none when the archiver started.
+std::optional<Form1Text> launchFailure(unsigned result, const QString& commandLine) {
     switch (result) {
         case kWinExecOutOfResources:
-            return QStringLiteral("cm1");
+            return Form1Text::cm1;
         case kWinExecFileNotFound:
         case kWinExecPathNotFound:
             if (archiverPathHoldsQuote(commandLine)) {
-                return QStringLiteral("cm9");
+                return Form1Text::cm9;
             }
-            return result == kWinExecFileNotFound ? QStringLiteral("cm2") : QStringLiteral("cm3");
+            return result == kWinExecFileNotFound ? Form1Text::cm2 : Form1Text::cm3;
         case kWinExecBadFormat:
-            return QStringLiteral("cm8");
+            return Form1Text::cm8;
         default:
-            return {};
+            return std::nullopt;
     }
 }
 
@@ -169,19 +169,16 @@ void RunTask(AppState& state, bool recompute) {
     }
 
     if (!commandLine) {
-        const QString advice =
-            refusedPath == paths.archive
-                ? QStringLiteral("Измените папку или имя архива в задаче.")
-                : QStringLiteral("Перенесите программу в папку без кавычек в пути.");
-        messageBox(QStringLiteral("Задача «%1» не запущена: путь «%2» содержит двойную кавычку "
-                                  "(\"), и архиватор получил бы его искажённым. %3")
-                       .arg(taskName, refusedPath, advice),
-                   QString(), MbButtons::Ok, MbIcon::Warning);
+        const QString& advice =
+            state.texts.text(refusedPath == paths.archive ? Form1Text::cm26 : Form1Text::cm27);
+        messageBox(state.texts.text(Form1Text::cm25).arg(taskName, refusedPath, advice), QString(),
+                   MbButtons::Ok, MbIcon::Warning);
         return;
     }
 
-    const QString failure = launchFailureKey(WinExec(*commandLine, kSwShow), *commandLine);
-    if (failure.isEmpty()) {
+    const std::optional<Form1Text> failure =
+        launchFailure(WinExec(*commandLine, kSwShow), *commandLine);
+    if (!failure) {
         if (!keepBackup && fileExists(paths.backup)) {
             QFile::remove(paths.backup);
         }
@@ -192,7 +189,7 @@ void RunTask(AppState& state, bool recompute) {
     if (!keepBackup && archiveMoved) {
         QFile::rename(paths.backup, paths.archive);
     }
-    messageBox(state.texts.text(failure));
+    messageBox(state.texts.text(*failure));
 }
 
 }  // namespace kv

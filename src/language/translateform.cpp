@@ -13,10 +13,10 @@
 #include <QToolButton>
 
 #include "language/dictionary.h"
+#include "platform/error.h"
 #include "platform/inifile.h"
 #include "platform/messagebox.h"
 #include "platform/opendialog.h"
-#include "store/storeerror.h"
 #include "widgets/dbgrid.h"
 #include "widgets/labelededit.h"
 #include "widgets/radiogroup.h"
@@ -137,7 +137,7 @@ void TranslateForm(QWidget* window, const QString& section, const QString& dicti
                    bool writeBack) {
     IniFile dictionary(dictionaryPath);
     if (!dictionary.exists()) {
-        messageBox(dictionaryTexts().text(QStringLiteral("cd1")) + dictionaryPath);
+        messageBox(dictionaryTexts().text(DictionaryText::NoDictionary) + dictionaryPath);
         return;
     }
     Translation t(section, dictionary, writeBack);
@@ -145,7 +145,7 @@ void TranslateForm(QWidget* window, const QString& section, const QString& dicti
         window->setWindowTitle(
             t.read(window->objectName() + QLatin1String("--Caption"), window->windowTitle()));
         walk(window, t);
-    } catch (const StoreError& e) {
+    } catch (const Error& e) {
         reportError(e.message());
     }
 }

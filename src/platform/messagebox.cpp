@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/platformtexts.h"
+
 namespace kv {
 namespace {
 MessageBoxService* service = nullptr;
@@ -37,7 +39,7 @@ MbResult messageBox(const QString& text, const QString& caption, MbButtons butto
 }
 
 void reportError(const QString& text) {
-    messageBox(text, QStringLiteral("Kelvotrin"), MbButtons::Ok, MbIcon::Critical);
+    messageBox(text, platformText(PlatformText::ErrorCaption), MbButtons::Ok, MbIcon::Critical);
 }
 
 }  // namespace kv

@@ -45,7 +45,8 @@ MbResult messageBox(const QString& text, const QString& caption = {},
 // The answer given when nobody can be asked: Ok for an OK box, otherwise Cancel or No.
 MbResult cancellingAnswer(MbButtons buttons);
 
-// The program's general error report: an operation failed and ended; the text says why.
+// The program's general error report: an operation failed and ended; the text says why (the
+// message of an Error).
 void reportError(const QString& text);
 
 }  // namespace kv

@@ -74,10 +74,9 @@ void CalcNextRun(AppState& state) {
     t.edit();
     if (hasNext) {
         t.setDateTime(QStringLiteral("SledTime"), next);
-        t.setString(QStringLiteral("SledTimeStr"),
-                    period == 0   ? state.texts.text(QStringLiteral("cf3"))
-                    : period == 1 ? state.texts.text(QStringLiteral("cf4"))
-                                  : dateTimeText(next));
+        t.setString(QStringLiteral("SledTimeStr"), period == 0   ? state.texts.text(Form1Text::cf3)
+                                                   : period == 1 ? state.texts.text(Form1Text::cf4)
+                                                                 : dateTimeText(next));
     }
     t.setBool(QStringLiteral("IsPropusk"), false);
     t.post();

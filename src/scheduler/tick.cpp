@@ -29,7 +29,7 @@ void StartScheduler(AppState& state) {
     auto noteFailure = [&](const std::function<void()>& step) {
         try {
             step();
-        } catch (const StoreError& e) {
+        } catch (const Error& e) {
             if (t.state() != Table::State::Browse) {
                 t.cancel();
             }

@@ -125,7 +125,7 @@ void TestFindArchivers::firstStartWithBothArchivers() {
 void TestFindArchivers::secondKeyStandsInForTheFirst() {
     Fixture f;
     // Only WinRAR, under its second key; names in the language in use.
-    f.state->texts.set("cf2", "Default WinRar configuration");
+    f.state->texts.set(Form1Text::cf2, "Default WinRar configuration");
     f.registry(section("winrar\\Shell\\Open\\Command", kRarCommand));
     FindArchivers(*f.state);
     QList<Row> rows = f.rows();

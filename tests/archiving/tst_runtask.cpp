@@ -239,7 +239,7 @@ void TestRunTask::failedLaunchPutsTheOnlyArchiveBack() {
 void TestRunTask::launchFailuresAreReported() {
     Fixture f;
     f.addTask("t");
-    f.state->texts.set("cm8", "not a program");
+    f.state->texts.set(Form1Text::cm8, "not a program");
     for (unsigned r : {0u, 2u, 3u, 11u, 33u, 5u, 32u}) {
         f.launches.result = r;
         f.run();
@@ -261,7 +261,7 @@ void TestRunTask::unrunnableArchiverIsReportedAndRecorded() {
         ScopedWinExecHook real({});  // the real launch
         RunTask(*f.state, false);
     }
-    QCOMPARE(f.boxes.texts(), QStringList{f.state->texts.text("cm8")});
+    QCOMPARE(f.boxes.texts(), QStringList{f.state->texts.text(Form1Text::cm8)});
     QCOMPARE(f.state->table1.asDateTime("WorkTime"), at(2025, 12, 8, 14, 6));
 
     // An empty archive command fails as "file not found".
@@ -272,7 +272,7 @@ void TestRunTask::unrunnableArchiverIsReportedAndRecorded() {
         ScopedWinExecHook real({});
         RunTask(*f.state, false);
     }
-    QCOMPARE(f.boxes.texts().last(), f.state->texts.text("cm2"));
+    QCOMPARE(f.boxes.texts().last(), f.state->texts.text(Form1Text::cm2));
 }
 
 // No command line can carry a program path with a double quote: the user is told so, not that
@@ -284,7 +284,7 @@ void TestRunTask::quoteInArchiverPathIsNamed() {
     f.addTask("t", {{"NameArhivator1", f.folder.file("odd\"dir/pack") + " a"}});
     ScopedWinExecHook real({});
     RunTask(*f.state, false);
-    QCOMPARE(f.boxes.texts(), QStringList{f.state->texts.text("cm9")});
+    QCOMPARE(f.boxes.texts(), QStringList{f.state->texts.text(Form1Text::cm9)});
 }
 
 void TestRunTask::quoteInArchivePathIsRefused() {

@@ -57,7 +57,7 @@ private Q_SLOTS:
     // The two fixed texts come from the main window's message texts, in the current language.
     void fixedTextsFollowTheLanguage() {
         SchedulerFixture f;
-        f.state->texts.set(QStringLiteral("cf3"), QStringLiteral("Manual start only"));
+        f.state->texts.set(Form1Text::cf3, QStringLiteral("Manual start only"));
         f.addTask(QStringLiteral("demand"), {{"VidPeriod", 0}});
         CalcNextRun(*f.state);
         QCOMPARE(f.field("demand", kSledStr).toString(), QStringLiteral("Manual start only"));
