@@ -69,7 +69,7 @@ int AppState::timer1Interval() const {
 void TableToGrid(AppState& state) {
     Table& t = state.table1;
     ControlsDisabled suspended(t);
-    const int flag = t.fieldIndex(QStringLiteral("Flag"));
+    const int flag = t.fieldIndex(TaskField::Flag);
     QList<bool> marks(t.recordCount());
     for (int row = 0; row < marks.size(); ++row) {
         marks[row] = t.peekBool(row, flag);
@@ -81,7 +81,7 @@ void TableToGrid(AppState& state) {
 void GridToTable(AppState& state) {
     Table& t = state.table1;
     ControlsDisabled suspended(t);
-    const int flag = t.fieldIndex(QStringLiteral("Flag"));
+    const int flag = t.fieldIndex(TaskField::Flag);
     t.first();
     for (int row = 0; !t.eof() && row < t.recordCount(); ++row) {
         t.edit();
@@ -93,14 +93,14 @@ void GridToTable(AppState& state) {
 }
 
 QString currentTaskName(const Table& tasks) {
-    return tasks.isEmpty() ? QString() : tasks.asString(QStringLiteral("Name"));
+    return tasks.isEmpty() ? QString() : tasks.asString(TaskField::Name);
 }
 
 void returnToTask(Table& tasks, const QString& name) {
     ControlsDisabled suspended(tasks);
     // Ends where a walk from the first row would: on the first match (the first row as first()
     // leaves it), else on the end of the table.
-    if (tasks.locate({QStringLiteral("Name")}, {name})) {
+    if (tasks.locate({TaskField::Name}, {name})) {
         if (tasks.recNo() == 0) {
             tasks.first();
         }

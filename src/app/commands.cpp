@@ -9,12 +9,6 @@
 #include "platform/programfolder.h"
 
 namespace kv {
-namespace {
-
-const QString kName = QStringLiteral("Name");
-
-}  // namespace
-
 QString listFilePath(const QString& list) {
     // "Lists/<name>", also in the form written on a system with backslashes.
     static const QRegularExpression pattern(QStringLiteral(R"(^Lists[/\\]([^/\\]+)$)"));
@@ -36,7 +30,7 @@ bool deleteCurrentTask(AppState& state) {
     if (!objects.isOpen()) {
         objects.first();  // raises the engine's "is not open" error
     }
-    const QString name = tasks.asString(kName);
+    const QString name = tasks.asString(TaskField::Name);
     const QString question = state.texts.text(Form1Text::cm4) + QStringLiteral(" \"") + name +
                              QStringLiteral("\" ") + state.texts.text(Form1Text::cm5);
     if (messageBox(question, state.texts.text(Form1Text::cm6), MbButtons::YesNo,
@@ -50,7 +44,7 @@ bool deleteCurrentTask(AppState& state) {
     }
 
     // The list file (a missing one, or one that cannot be deleted, is no obstacle).
-    const QString list = listFilePath(tasks.asString(QStringLiteral("List")));
+    const QString list = listFilePath(tasks.asString(TaskField::List));
     if (!list.isEmpty()) {
         QFile::remove(list);
     }
@@ -58,7 +52,7 @@ bool deleteCurrentTask(AppState& state) {
     // The object rows, then the task row.
     objects.first();
     while (!objects.eof() && !objects.isEmpty()) {
-        if (objects.asString(kName) == name) {
+        if (objects.asString(ObjectField::Name) == name) {
             const bool wasLast = objects.recNo() == objects.recordCount() - 1;
             objects.deleteRecord();
             if (wasLast) {
@@ -101,7 +95,7 @@ void runTasks(AppState& state, bool markedOnly) {
     const QString name = currentTaskName(tasks);
     tasks.first();
     while (!tasks.isEmpty() && !tasks.eof()) {
-        if (!markedOnly || tasks.asBool(QStringLiteral("Flag"))) {
+        if (!markedOnly || tasks.asBool(TaskField::Flag)) {
             RunTask(state, false);
         }
         tasks.next();

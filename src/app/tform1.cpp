@@ -115,15 +115,14 @@ void TForm1::createControls() {
     DBGrid1 = new DBGrid(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->setToolTip(QStringLiteral("Список задач архивации"));
-    DBGrid1->bind(
-        &state.table1, &state.marks,
-        {
-            {QString(), QString(), 26},
-            {QStringLiteral("Name"), QStringLiteral("Задача"), 170},
-            {QStringLiteral("SledTimeStr"), QStringLiteral("Время следующей задачи"), 190},
-            {QStringLiteral("WorkTime"), QStringLiteral("Время последнего выполнения"), 210},
-            {QStringLiteral("Opis"), QStringLiteral("Описание"), 300},
-        });
+    DBGrid1->bind(&state.table1, &state.marks,
+                  {
+                      {QString(), QString(), 26},
+                      {TaskField::Name, QStringLiteral("Задача"), 170},
+                      {TaskField::SledTimeStr, QStringLiteral("Время следующей задачи"), 190},
+                      {TaskField::WorkTime, QStringLiteral("Время последнего выполнения"), 210},
+                      {TaskField::Opis, QStringLiteral("Описание"), 300},
+                  });
 
     Label4 = makeLabel(this, "Label4", QStringLiteral("Выполнение задач приостановлено!"));
     QFont alarm = Label4->font();

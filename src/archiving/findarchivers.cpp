@@ -35,7 +35,7 @@ private:
 // Only system rows count: a configuration the user entered does not stand for the kind.
 bool systemRowPresent(Table& t, int tip) {
     for (t.first(); !t.eof(); t.next()) {
-        if (t.asBool(QStringLiteral("Sys")) && t.asInt(QStringLiteral("Tip")) == tip) {
+        if (t.asBool(ArchiverField::Sys) && t.asInt(ArchiverField::Tip) == tip) {
             return true;
         }
     }
@@ -75,17 +75,17 @@ void FindArchivers(AppState& state) {
             continue;
         }
         t.insert();
-        t.setBool(QStringLiteral("Flag"), !insertedInThisPass);
-        t.setString(QStringLiteral("Name"), state.texts.text(known.name));
-        t.setString(QStringLiteral("NameAr"), path);
-        t.setString(QStringLiteral("Param1"), QStringLiteral("a"));
-        t.setString(QStringLiteral("Keys1"), QStringLiteral("-ep3"));
-        t.setString(QStringLiteral("Arhstr1"), path + QStringLiteral(" a -ep3"));
-        t.setString(QStringLiteral("Param2"), QStringLiteral("x"));
-        t.setString(QStringLiteral("Keys2"), QStringLiteral("-ep3"));
-        t.setString(QStringLiteral("Arhstr2"), path + QStringLiteral(" x -ep3"));
-        t.setInt(QStringLiteral("Tip"), known.tip);
-        t.setBool(QStringLiteral("Sys"), true);
+        t.setBool(ArchiverField::Flag, !insertedInThisPass);
+        t.setString(ArchiverField::Name, state.texts.text(known.name));
+        t.setString(ArchiverField::NameAr, path);
+        t.setString(ArchiverField::Param1, QStringLiteral("a"));
+        t.setString(ArchiverField::Keys1, QStringLiteral("-ep3"));
+        t.setString(ArchiverField::Arhstr1, path + QStringLiteral(" a -ep3"));
+        t.setString(ArchiverField::Param2, QStringLiteral("x"));
+        t.setString(ArchiverField::Keys2, QStringLiteral("-ep3"));
+        t.setString(ArchiverField::Arhstr2, path + QStringLiteral(" x -ep3"));
+        t.setInt(ArchiverField::Tip, known.tip);
+        t.setBool(ArchiverField::Sys, true);
         t.post();
         insertedInThisPass = true;
     }

@@ -133,13 +133,13 @@ void RunTask(AppState& state, bool recompute) {
     // A power-off request belongs to the one run that the power-off command starts.
     const bool powerOff = std::exchange(state.powerOffAfterRun, false);
     Table& t = state.table1;
-    const QString taskName = t.asString(QStringLiteral("Name"));
-    const int vidNameArh = t.asInt(QStringLiteral("VidNameArh"));
-    const QString nameArh = t.asString(QStringLiteral("NameArh"));
-    const QString path2 = t.asString(QStringLiteral("Path2"));
-    const QString archiveCommand = t.asString(QStringLiteral("NameArhivator1"));
-    const QString list = t.asString(QStringLiteral("List"));
-    const bool keepBackup = t.asBool(QStringLiteral("Bak"));
+    const QString taskName = t.asString(TaskField::Name);
+    const int vidNameArh = t.asInt(TaskField::VidNameArh);
+    const QString nameArh = t.asString(TaskField::NameArh);
+    const QString path2 = t.asString(TaskField::Path2);
+    const QString archiveCommand = t.asString(TaskField::NameArhivator1);
+    const QString list = t.asString(TaskField::List);
+    const bool keepBackup = t.asBool(TaskField::Bak);
 
     const QString datePart = archiveDatePart(vidNameArh, clock().now());
     const ArchivePaths paths = archivePaths(nameArh, path2, datePart);
@@ -161,7 +161,7 @@ void RunTask(AppState& state, bool recompute) {
     // A refused run never happened: only its next run is written.
     if (commandLine) {
         t.edit();
-        t.setDateTime(QStringLiteral("WorkTime"), clock().now());
+        t.setDateTime(TaskField::WorkTime, clock().now());
         t.post();
     }
     if (recompute) {

@@ -12,11 +12,11 @@ namespace kv {
 void CalcNextRun(AppState& state) {
     Table& t = state.table1;
     const QDateTime now = clock().now();
-    if (t.isEmpty() || !t.asBool(QStringLiteral("Flag")) || state.pauseBoxChecked) {
+    if (t.isEmpty() || !t.asBool(TaskField::Flag) || state.pauseBoxChecked) {
         return;
     }
 
-    const int period = t.asInt(QStringLiteral("VidPeriod"));
+    const int period = t.asInt(TaskField::VidPeriod);
     bool hasNext = true;
     bool run = false;
     QDateTime next;
@@ -33,22 +33,22 @@ void CalcNextRun(AppState& state) {
         case 4:
         case 5: {
             // Missed-run check: at the start-up pass, or while a check is pending.
-            if ((state.startingUp || t.asBool(QStringLiteral("IsPropusk"))) &&
-                t.asInt(QStringLiteral("Propusk")) == 0 &&
-                nextrun::earlierThan(t.asDateTime(QStringLiteral("SledTime")), now)) {
+            if ((state.startingUp || t.asBool(TaskField::IsPropusk)) &&
+                t.asInt(TaskField::Propusk) == 0 &&
+                nextrun::earlierThan(t.asDateTime(TaskField::SledTime), now)) {
                 run = true;
             }
             if (period == 2) {
-                next = nextrun::hourly(now, t.asInt(QStringLiteral("Minuta")));
+                next = nextrun::hourly(now, t.asInt(TaskField::Minuta));
             } else if (period == 3) {
-                next = nextrun::daily(now, t.asDateTime(QStringLiteral("DayTime")).time());
+                next = nextrun::daily(now, t.asDateTime(TaskField::DayTime).time());
             } else if (period == 4) {
-                next = nextrun::weekly(now, t.asInt(QStringLiteral("WeekDay")),
-                                       t.asDateTime(QStringLiteral("WeekTime")).time());
+                next = nextrun::weekly(now, t.asInt(TaskField::WeekDay),
+                                       t.asDateTime(TaskField::WeekTime).time());
             } else {
-                next = nextrun::monthly(now, t.asInt(QStringLiteral("MonthDay")),
-                                        t.asBool(QStringLiteral("LastDay")),
-                                        t.asDateTime(QStringLiteral("MonthTime")).time());
+                next = nextrun::monthly(now, t.asInt(TaskField::MonthDay),
+                                        t.asBool(TaskField::LastDay),
+                                        t.asDateTime(TaskField::MonthTime).time());
             }
             break;
         }
@@ -58,7 +58,7 @@ void CalcNextRun(AppState& state) {
     }
 
     // The tick is starting this very task for this due moment: no second run for it.
-    if (run && TickRunScope::isRunning(t.asString(QStringLiteral("Name")))) {
+    if (run && TickRunScope::isRunning(t.asString(TaskField::Name))) {
         run = false;
     }
 
@@ -73,12 +73,12 @@ void CalcNextRun(AppState& state) {
     // and the program dying during the launch leaves a row that agrees with itself.
     t.edit();
     if (hasNext) {
-        t.setDateTime(QStringLiteral("SledTime"), next);
-        t.setString(QStringLiteral("SledTimeStr"), period == 0   ? state.texts.text(Form1Text::cf3)
-                                                   : period == 1 ? state.texts.text(Form1Text::cf4)
-                                                                 : dateTimeText(next));
+        t.setDateTime(TaskField::SledTime, next);
+        t.setString(TaskField::SledTimeStr, period == 0   ? state.texts.text(Form1Text::cf3)
+                                            : period == 1 ? state.texts.text(Form1Text::cf4)
+                                                          : dateTimeText(next));
     }
-    t.setBool(QStringLiteral("IsPropusk"), false);
+    t.setBool(TaskField::IsPropusk, false);
     t.post();
 
     if (run) {

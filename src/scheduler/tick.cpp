@@ -63,14 +63,14 @@ void Timer1Timer(AppState& state) {
     // Without tasks.dbf (it could not be opened, which was reported) there is nothing to walk.
     if (t.isOpen()) {
         ControlsDisabled suspended(t);
-        const int flag = t.fieldIndex(QStringLiteral("Flag"));
-        const int period = t.fieldIndex(QStringLiteral("VidPeriod"));
-        const int sledTime = t.fieldIndex(QStringLiteral("SledTime"));
+        const int flag = t.fieldIndex(TaskField::Flag);
+        const int period = t.fieldIndex(TaskField::VidPeriod);
+        const int sledTime = t.fieldIndex(TaskField::SledTime);
         t.first();
         while (!t.eof()) {
             // A period outside the known ones (a damaged or foreign table) has no next run to
             // move on to: run, it would be due again at every tick.
-            if (!state.pauseBoxChecked && t.asBool(flag) && nextrun::knownPeriod(t.asInt(period))) {
+            if (!state.pauseBoxChecked && t.asBool(flag) && knownPeriod(t.asInt(period))) {
                 const QDateTime next = t.asDateTime(sledTime);
                 nearest = std::min(nearest, quint64(std::abs(now.msecsTo(next))));
                 // The box is asked again: a run's error box may have let the user pause.
@@ -80,7 +80,7 @@ void Timer1Timer(AppState& state) {
                     // which may come sooner than that distance (an hourly task found hours
                     // late after a suspend).
                     nearest = 0;
-                    TickRunScope running(t.asString(QStringLiteral("Name")));
+                    TickRunScope running(t.asString(TaskField::Name));
                     RunTask(state, true);
                 }
             }
@@ -105,7 +105,7 @@ void MarkMissedRunChecks(AppState& state) {
     t.first();
     while (!t.eof()) {
         t.edit();
-        t.setBool(QStringLiteral("IsPropusk"), true);
+        t.setBool(TaskField::IsPropusk, true);
         t.post();
         t.next();
     }
@@ -137,12 +137,12 @@ void DBGrid1CellClick(AppState& state, int column, int row) {
     }
     t.moveTo(row);
     const bool checked = state.marks.at(row);
-    if (checked == t.asBool(QStringLiteral("Flag"))) {
+    if (checked == t.asBool(TaskField::Flag)) {
         return;
     }
     t.edit();
-    t.setBool(QStringLiteral("Flag"), checked);
-    t.setBool(QStringLiteral("IsPropusk"), checked);
+    t.setBool(TaskField::Flag, checked);
+    t.setBool(TaskField::IsPropusk, checked);
     t.post();
     state.setTimer1Interval(state.tickInterval);
 }
