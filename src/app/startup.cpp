@@ -6,13 +6,14 @@
 #include <QSaveFile>
 #include <algorithm>
 
-#include "app/appstate.h"
 #include "archiving/findarchivers.h"
 #include "platform/codepage1251.h"
 #include "platform/error.h"
 #include "platform/messagebox.h"
 #include "platform/platformtexts.h"
 #include "platform/programfolder.h"
+#include "store/layouts.h"
+#include "store/table.h"
 
 namespace kv {
 
@@ -125,22 +126,23 @@ void reported(Step step) {
 
 }  // namespace
 
-void createAndOpenTables(AppState& state) {
+void createAndOpenTables(Table& tasks, Table& objects, Table& workingObjects, Table& archivers,
+                         const MainWindowTexts& texts) {
     reported([&] {
         createIfMissing(kTasksFile, tasksLayout());
-        state.table1.open();
+        tasks.open();
     });
     reported([&] {
         createIfMissing(kObjectsFile, objectsLayout());
-        state.table2.open();
+        objects.open();
     });
     reported([&] {
         createIfMissing(kWorkingObjectsFile, objectsLayout());
-        state.table3.open();
+        workingObjects.open();
     });
     reported([&] {
         if (createIfMissing(kArchiversFile, archiversLayout())) {
-            FindArchivers(state);
+            FindArchivers(archivers, texts);
         }
     });
 }

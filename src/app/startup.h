@@ -3,9 +3,11 @@
 #include <QString>
 #include <QStringList>
 
+#include "language/mainwindowtexts.h"
+
 namespace kv {
 
-class AppState;
+class Table;
 
 inline const QString kRussian = QStringLiteral("Russian");
 inline const QString kLanguageFile = QStringLiteral("lang.txt");
@@ -30,10 +32,12 @@ void writeLanguageFile(const QString& name);
 // `present` is set when there is at least one such entry.
 QStringList dictionaryLanguages(bool* present);
 
-// Creates the tables that are missing and opens Table1 to Table3, in the order of the start-up.
-// A newly created archers.dbf is filled by archiver discovery. A table that cannot be created
-// or opened (a damaged file, say) is reported and left closed; the file is never replaced.
-void createAndOpenTables(AppState& state);
+// Creates the tables that are missing and opens `tasks`, `objects` and `workingObjects` (Table1
+// to Table3), in the order of the start-up. A newly created archers.dbf is filled by archiver
+// discovery (`archivers`, `texts`). A table that cannot be created or opened (a damaged file,
+// say) is reported and left closed; the file is never replaced.
+void createAndOpenTables(Table& tasks, Table& objects, Table& workingObjects, Table& archivers,
+                         const MainWindowTexts& texts);
 
 // Creates the Lists folder when it is missing.
 void ensureListsFolder();

@@ -1,7 +1,8 @@
 #include "archiving/findarchivers.h"
 
-#include "app/appstate.h"
 #include "platform/registryfile.h"
+#include "store/layouts.h"
+#include "store/table.h"
 
 namespace kv {
 namespace {
@@ -58,8 +59,7 @@ QString ArchiverPathFromCommand(const QString& command) {
     return blank < 0 ? command : command.left(blank);
 }
 
-void FindArchivers(AppState& state) {
-    Table& t = state.table4;
+void FindArchivers(Table& t, const MainWindowTexts& texts) {
     t.open();
     ClosesTable closes(t);
     const RegistryFile registry = loadProgramRegistry();
@@ -76,7 +76,7 @@ void FindArchivers(AppState& state) {
         }
         t.insert();
         t.setBool(ArchiverField::Flag, !insertedInThisPass);
-        t.setString(ArchiverField::Name, state.texts.text(known.name));
+        t.setString(ArchiverField::Name, texts.text(known.name));
         t.setString(ArchiverField::NameAr, path);
         t.setString(ArchiverField::Param1, QStringLiteral("a"));
         t.setString(ArchiverField::Keys1, QStringLiteral("-ep3"));

@@ -2,15 +2,14 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <utility>
 
-#include "app/appstate.h"
 #include "platform/clock.h"
 #include "platform/datetimetext.h"
 #include "platform/messagebox.h"
 #include "platform/programfolder.h"
 #include "platform/winexec.h"
-#include "scheduler/calcnextrun.h"
+#include "store/layouts.h"
+#include "store/table.h"
 
 namespace kv {
 
@@ -42,11 +41,6 @@ QString archiveDatePart(int vidNameArh, const QDateTime& now) {
     }
     useRunSeparators();
     return part.isEmpty() ? part : u' ' + part;
-}
-
-void useRunSeparators() {
-    setDateSeparator(QStringLiteral("."));
-    setTimeSeparator(QStringLiteral(":"));
 }
 
 ArchivePaths archivePaths(const QString& nameArh, const QString& path2, const QString& datePart) {
@@ -129,10 +123,8 @@ std::optional<Form1Text> launchFailure(unsigned result, const QString& commandLi
 
 }  // namespace
 
-void RunTask(AppState& state, bool recompute) {
-    // A power-off request belongs to the one run that the power-off command starts.
-    const bool powerOff = std::exchange(state.powerOffAfterRun, false);
-    Table& t = state.table1;
+void RunTask(Table& t, const RunContext& context, bool recompute) {
+    const bool powerOff = context.powerOff;
     const QString taskName = t.asString(TaskField::Name);
     const int vidNameArh = t.asInt(TaskField::VidNameArh);
     const QString nameArh = t.asString(TaskField::NameArh);
@@ -164,15 +156,20 @@ void RunTask(AppState& state, bool recompute) {
         t.setDateTime(TaskField::WorkTime, clock().now());
         t.post();
     }
-    if (recompute) {
-        CalcNextRun(state);
+    if (recompute && CalcNextRun(t, context.nextRun())) {
+        // The calculation asks for a run of its own (a missed run to make up). The tick, which
+        // alone runs with `recompute`, marks its task as running, so that this never repeats
+        // the run under way.
+        RunContext again = context;
+        again.powerOff = false;
+        RunTask(t, again, false);
     }
 
     if (!commandLine) {
         const QString& advice =
-            state.texts.text(refusedPath == paths.archive ? Form1Text::cm26 : Form1Text::cm27);
-        messageBox(state.texts.text(Form1Text::cm25).arg(taskName, refusedPath, advice), QString(),
-                   MbButtons::Ok, MbIcon::Warning);
+            context.texts.text(refusedPath == paths.archive ? Form1Text::cm26 : Form1Text::cm27);
+        messageBox(context.texts.text(Form1Text::cm25).arg(taskName, refusedPath, advice),
+                   QString(), MbButtons::Ok, MbIcon::Warning);
         return;
     }
 
@@ -189,7 +186,7 @@ void RunTask(AppState& state, bool recompute) {
     if (!keepBackup && archiveMoved) {
         QFile::rename(paths.backup, paths.archive);
     }
-    messageBox(state.texts.text(*failure));
+    messageBox(context.texts.text(*failure));
 }
 
 }  // namespace kv

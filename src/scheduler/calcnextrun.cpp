@@ -1,48 +1,45 @@
 #include "scheduler/calcnextrun.h"
 
-#include "app/appstate.h"
-#include "archiving/runtask.h"
 #include "platform/clock.h"
 #include "platform/datetimetext.h"
 #include "scheduler/nextrunrules.h"
 #include "scheduler/tickrun.h"
+#include "store/layouts.h"
+#include "store/table.h"
 
 namespace kv {
 
-void CalcNextRun(AppState& state) {
-    Table& t = state.table1;
+bool CalcNextRun(Table& t, const NextRunContext& context) {
     const QDateTime now = clock().now();
-    if (t.isEmpty() || !t.asBool(TaskField::Flag) || state.pauseBoxChecked) {
-        return;
+    if (t.isEmpty() || !t.asBool(TaskField::Flag) || context.paused) {
+        return false;
     }
 
     const int period = t.asInt(TaskField::VidPeriod);
     bool hasNext = true;
     bool run = false;
     QDateTime next;
-    switch (period) {
-        case 0:  // on demand only
+    switch (Period(period)) {
+        case Period::OnDemand:
             next = nextrun::tenYearsAfter(now);
             break;
-        case 1:  // at every start of the program
-            run = state.startingUp;
+        case Period::AtEveryStart:
+            run = context.startingUp;
             next = nextrun::tenYearsAfter(now);
             break;
-        case 2:
-        case 3:
-        case 4:
-        case 5: {
+        case Period::Hourly:
+        case Period::Daily:
+        case Period::Weekly:
+        case Period::Monthly:
             // Missed-run check: at the start-up pass, or while a check is pending.
-            if ((state.startingUp || t.asBool(TaskField::IsPropusk)) &&
-                t.asInt(TaskField::Propusk) == 0 &&
-                nextrun::earlierThan(t.asDateTime(TaskField::SledTime), now)) {
-                run = true;
-            }
-            if (period == 2) {
+            run = (context.startingUp || t.asBool(TaskField::IsPropusk)) &&
+                  t.asInt(TaskField::Propusk) == 0 &&
+                  nextrun::earlierThan(t.asDateTime(TaskField::SledTime), now);
+            if (Period(period) == Period::Hourly) {
                 next = nextrun::hourly(now, t.asInt(TaskField::Minuta));
-            } else if (period == 3) {
+            } else if (Period(period) == Period::Daily) {
                 next = nextrun::daily(now, t.asDateTime(TaskField::DayTime).time());
-            } else if (period == 4) {
+            } else if (Period(period) == Period::Weekly) {
                 next = nextrun::weekly(now, t.asInt(TaskField::WeekDay),
                                        t.asDateTime(TaskField::WeekTime).time());
             } else {
@@ -51,8 +48,7 @@ void CalcNextRun(AppState& state) {
                                         t.asDateTime(TaskField::MonthTime).time());
             }
             break;
-        }
-        default:  // no period: only the pending check ends
+        default:  // no known period (a damaged or foreign table): only the pending check ends
             hasNext = false;
             break;
     }
@@ -74,16 +70,14 @@ void CalcNextRun(AppState& state) {
     t.edit();
     if (hasNext) {
         t.setDateTime(TaskField::SledTime, next);
-        t.setString(TaskField::SledTimeStr, period == 0   ? state.texts.text(Form1Text::cf3)
-                                            : period == 1 ? state.texts.text(Form1Text::cf4)
-                                                          : dateTimeText(next));
+        t.setString(TaskField::SledTimeStr,
+                    Period(period) == Period::OnDemand       ? context.texts.text(Form1Text::cf3)
+                    : Period(period) == Period::AtEveryStart ? context.texts.text(Form1Text::cf4)
+                                                             : dateTimeText(next));
     }
     t.setBool(TaskField::IsPropusk, false);
     t.post();
-
-    if (run) {
-        RunTask(state, false);
-    }
+    return run;
 }
 
 }  // namespace kv

@@ -6,8 +6,8 @@
 #include <QPaintEvent>
 #include <algorithm>
 
-#include "app/appstate.h"
 #include "platform/datetimetext.h"
+#include "store/checkmarks.h"
 #include "store/table.h"
 
 namespace kv {

@@ -8,19 +8,17 @@
 #include "app/commands.h"
 #include "app/startup.h"
 #include "app/tform1.h"
+#include "mainwindowfixture.h"
 #include "platform/clock.h"
 #include "platform/programfolder.h"
 #include "platform/winexec.h"
 #include "store/layouts.h"
+#include "store/tasktable.h"
 #include "support/launchrecorder.h"
-#include "support/manualclock.h"
-#include "support/scriptedmessageboxes.h"
 #include "support/tablerows.h"
 #include "support/tempprogramfolder.h"
 
 using namespace kv;
-using kv::test::ScriptedMessageBoxes;
-using kv::test::TempProgramFolder;
 
 namespace {
 
@@ -63,26 +61,21 @@ QStringList column(const QString& file, const QString& field) {
     return out;
 }
 
-struct Fixture {
-    QTemporaryDir config;
-    TempProgramFolder folder;
-    ScriptedMessageBoxes boxes;
-    test::ManualClock clock{naiveDateTime(QDate(2025, 12, 8), QTime(14, 5))};
+// The main window on the given tasks, shown, its archivers recorded instead of started.
+struct Fixture : test::MainWindowFixture {
     test::LaunchRecorder launches;
     std::unique_ptr<TForm1> form;
 
-    explicit Fixture(const QList<Task>& tasks) {
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    explicit Fixture(const QList<Task>& tasks)
+        : MainWindowFixture(naiveDateTime(QDate(2025, 12, 8), QTime(14, 5))) {
         Table::create(kTasksFile, tasksLayout());
         Table::create(kObjectsFile, objectsLayout());
         addTasks(tasks);
-        form = std::make_unique<TForm1>(TForm1::Options{{}, QStringLiteral("/opt/k/kelvotrin")});
-        form->terminate = [] {};
+        form = makeForm();
         form->showAtStart();
     }
     ~Fixture() { form.reset(); }
-    AppState& state() { return form->state; }
-    void select(const QString& name) { returnToTask(state().table1, name); }
+    void select(const QString& name) { returnToTask(form->Table1, name); }
 };
 
 }  // namespace
@@ -98,8 +91,8 @@ private Q_SLOTS:
                     {QStringLiteral("docs"), QStringLiteral("/home/d")},
                     {QStringLiteral("mail"), QStringLiteral("/home/b")},
                     {QStringLiteral("Mail"), QStringLiteral("/home/c")}});
-        fx.state().table2.close();
-        fx.state().table2.open();
+        fx.form->Table2.close();
+        fx.form->Table2.open();
         fx.folder.write(QStringLiteral("Lists/7.txt"), "/home/a\r\n/home/b\r\n");
         fx.folder.write(QStringLiteral("Arch/mail.7z"), "archive");
         fx.select(QStringLiteral("mail"));
@@ -112,7 +105,7 @@ private Q_SLOTS:
         QCOMPARE(fx.boxes.shown[0].caption, QStringLiteral("Удаление"));
         QCOMPARE(fx.boxes.shown[0].buttons, MbButtons::YesNo);
         QCOMPARE(fx.boxes.shown[0].icon, MbIcon::Question);
-        QCOMPARE(fx.state().table1.recordCount(), 3);
+        QCOMPARE(fx.form->Table1.recordCount(), 3);
         QVERIFY(QFileInfo::exists(fx.folder.file(QStringLiteral("Lists/7.txt"))));
 
         // Yes: the row, its object rows (exact name) and its list file go; archives stay.
@@ -124,9 +117,9 @@ private Q_SLOTS:
                  (QStringList{QStringLiteral("/home/d"), QStringLiteral("/home/c")}));
         QVERIFY(!QFileInfo::exists(fx.folder.file(QStringLiteral("Lists/7.txt"))));
         QVERIFY(QFileInfo::exists(fx.folder.file(QStringLiteral("Arch/mail.7z"))));
-        QCOMPARE(currentTaskName(fx.state().table1), QStringLiteral("docs"));
-        QCOMPARE(fx.state().marks.size(), 2);
-        QCOMPARE(fx.state().timer1Interval(), 1000);
+        QCOMPARE(currentTaskName(fx.form->Table1), QStringLiteral("docs"));
+        QCOMPARE(fx.form->marks.size(), 2);
+        QCOMPARE(fx.form->scheduler.tickTimerInterval(), 1000);
         // tasksm.dbf was packed: it holds exactly its two live rows.
         const qint64 packedSize = QFileInfo(fx.folder.file(kObjectsFile)).size();
         Table::create(QStringLiteral("probe.dbf"), objectsLayout());
@@ -152,7 +145,7 @@ private Q_SLOTS:
         f.close();
         fx.boxes.answer(MbResult::Yes);
         fx.form->BitBtn2->click();
-        QVERIFY(fx.state().table1.isEmpty());
+        QVERIFY(fx.form->Table1.isEmpty());
         QVERIFY(QFileInfo::exists(victim));
         QFile::remove(victim);
     }
@@ -161,13 +154,13 @@ private Q_SLOTS:
     void deleteNeedsTheObjectTableOpen() {
         Fixture fx({{QStringLiteral("mail"), true, QStringLiteral("Lists/7.txt")}});
         fx.folder.write(QStringLiteral("Lists/7.txt"), "/home/a\r\n");
-        fx.state().table2.close();
+        fx.form->Table2.close();
         fx.boxes.answer(MbResult::Yes);
         fx.form->BitBtn2->click();
         QCOMPARE(fx.boxes.shown.size(), 1);
         QVERIFY(fx.boxes.shown[0].text.contains(kObjectsFile));
         QVERIFY(QFileInfo::exists(fx.folder.file(QStringLiteral("Lists/7.txt"))));
-        QCOMPARE(fx.state().table1.recordCount(), 1);
+        QCOMPARE(fx.form->Table1.recordCount(), 1);
     }
 
     void commandsOnAnEmptyListDoNothing() {
@@ -179,7 +172,6 @@ private Q_SLOTS:
         fx.form->BitBtn7->click();
         QVERIFY(fx.boxes.shown.isEmpty());
         QVERIFY(fx.launches.lines.isEmpty());
-        QVERIFY(!fx.state().powerOffAfterRun);
     }
 
     void runSelectedRecordsTheRunButKeepsTheNextRun() {
@@ -189,8 +181,8 @@ private Q_SLOTS:
         QCOMPARE(fx.launches.lines.size(), 1);
         QCOMPARE(fx.launches.lines[0], QStringLiteral("/usr/bin/pack a \"") + fx.folder.path() +
                                            QStringLiteral("Arch/mail.7z\" @") + fx.folder.path());
-        QCOMPARE(currentTaskName(fx.state().table1), QStringLiteral("mail"));
-        Table& t = fx.state().table1;
+        QCOMPARE(currentTaskName(fx.form->Table1), QStringLiteral("mail"));
+        Table& t = fx.form->Table1;
         QCOMPARE(t.asDateTime(QStringLiteral("WorkTime")), fx.clock.now());
         QCOMPARE(t.asDateTime(QStringLiteral("SledTime")),
                  naiveDateTime(QDate(2030, 1, 1), QTime(9, 0)));
@@ -219,14 +211,14 @@ private Q_SLOTS:
         QVERIFY(fx.launches.lines[0].contains(QStringLiteral("/a.7z")));
         QVERIFY(fx.launches.lines[1].contains(QStringLiteral("/b.7z")));
         QVERIFY(fx.launches.lines[2].contains(QStringLiteral("/c.7z")));
-        QCOMPARE(currentTaskName(fx.state().table1), QStringLiteral("b"));
+        QCOMPARE(currentTaskName(fx.form->Table1), QStringLiteral("b"));
 
         fx.launches.lines.clear();
         fx.form->BitBtn7->click();
         QCOMPARE(fx.launches.lines.size(), 2);
         QVERIFY(fx.launches.lines[0].contains(QStringLiteral("/a.7z")));
         QVERIFY(fx.launches.lines[1].contains(QStringLiteral("/c.7z")));
-        QCOMPARE(currentTaskName(fx.state().table1), QStringLiteral("b"));
+        QCOMPARE(currentTaskName(fx.form->Table1), QStringLiteral("b"));
         QVERIFY(fx.boxes.shown.isEmpty());
     }
 };

@@ -3,12 +3,14 @@
 #include <QTest>
 #include <memory>
 
-#include "app/appstate.h"
 #include "archiving/runtask.h"
+#include "language/mainwindowtexts.h"
 #include "platform/clock.h"
 #include "platform/datetimetext.h"
 #include "platform/programfolder.h"
 #include "platform/winexec.h"
+#include "store/layouts.h"
+#include "store/table.h"
 #include "support/launchrecorder.h"
 #include "support/manualclock.h"
 #include "support/scriptedmessageboxes.h"
@@ -28,10 +30,8 @@ QDateTime at(int y, int mo, int d, int h, int mi) {
 struct Fixture {
     Fixture() {
         Table::create(kTasksFile, tasksLayout());
-        state = std::make_unique<AppState>();
-        state->table1.open();
+        tasks.open();
     }
-    ~Fixture() { state.reset(); }
 
     // A task that runs at once: the archiver "/opt/Archiver/pack a -ep3", destination in the
     // program folder, date in the name; `fields` overrides.
@@ -50,20 +50,24 @@ struct Fixture {
         for (auto it = fields.cbegin(); it != fields.cend(); ++it) {
             row[it.key()] = it.value();
         }
-        test::appendRow(state->table1, row);
+        test::appendRow(tasks, row);
     }
 
-    QString run(bool recompute = false) {
+    QString run(bool recompute = false, bool powerOff = false) {
         launches.lines.clear();
-        RunTask(*state, recompute);
+        RunTask(tasks, context(powerOff), recompute);
         return launches.lines.isEmpty() ? QString() : launches.lines.last();
     }
 
     test::TempProgramFolder folder;
     test::ManualClock clock{at(2025, 12, 8, 14, 5)};
     test::ScriptedMessageBoxes boxes;
-    std::unique_ptr<AppState> state;
     test::LaunchRecorder launches;
+    Table tasks{kTasksFile};
+    MainWindowTexts texts = mainWindowTexts();
+
+    // A run as the commands start it: the start-up pass over, nothing paused.
+    RunContext context(bool powerOff = false) const { return {texts, false, false, powerOff}; }
 };
 
 }  // namespace
@@ -104,7 +108,7 @@ void TestRunTask::commandLineOfTheExample() {
     QCOMPARE(line, QStringLiteral("/opt/Archiver/pack a -ep3 \"/backup/docs 08_12_2025.rar\" "
                                   "@/tools/backup/Lists/48213.txt"));
     QVERIFY(f.boxes.shown.isEmpty());
-    QCOMPARE(f.state->table1.asDateTime("WorkTime"), at(2025, 12, 8, 14, 5));
+    QCOMPARE(f.tasks.asDateTime("WorkTime"), at(2025, 12, 8, 14, 5));
     // What the archiver receives.
     QCOMPARE(splitArguments(line.mid(QStringLiteral("/opt/Archiver/pack").size())),
              (QStringList{"a", "-ep3", "/backup/docs 08_12_2025.rar",
@@ -215,10 +219,8 @@ void TestRunTask::powerOffSwitchOnlyOnItsOwnRun() {
     Fixture f;
     f.addTask("t", {{"Path2", "/b/"}, {"VidNameArh", 0}});
     QVERIFY(!f.run().contains("-IOFF"));
-    f.state->powerOffAfterRun = true;
-    QCOMPARE(f.run(), "/opt/Archiver/pack a -ep3 -IOFF \"/b/docs.rar\" @" + f.folder.path() +
-                          "Lists/48213.txt");
-    QVERIFY(!f.state->powerOffAfterRun);
+    QCOMPARE(f.run(false, true), "/opt/Archiver/pack a -ep3 -IOFF \"/b/docs.rar\" @" +
+                                     f.folder.path() + "Lists/48213.txt");
     QVERIFY(!f.run(true).contains("-IOFF"));
 }
 
@@ -239,7 +241,7 @@ void TestRunTask::failedLaunchPutsTheOnlyArchiveBack() {
 void TestRunTask::launchFailuresAreReported() {
     Fixture f;
     f.addTask("t");
-    f.state->texts.set(Form1Text::cm8, "not a program");
+    f.texts.set(Form1Text::cm8, "not a program");
     for (unsigned r : {0u, 2u, 3u, 11u, 33u, 5u, 32u}) {
         f.launches.result = r;
         f.run();
@@ -259,20 +261,20 @@ void TestRunTask::unrunnableArchiverIsReportedAndRecorded() {
     f.clock.advance(60'000);
     {
         ScopedWinExecHook real({});  // the real launch
-        RunTask(*f.state, false);
+        RunTask(f.tasks, f.context(), false);
     }
-    QCOMPARE(f.boxes.texts(), QStringList{f.state->texts.text(Form1Text::cm8)});
-    QCOMPARE(f.state->table1.asDateTime("WorkTime"), at(2025, 12, 8, 14, 6));
+    QCOMPARE(f.boxes.texts(), QStringList{f.texts.text(Form1Text::cm8)});
+    QCOMPARE(f.tasks.asDateTime("WorkTime"), at(2025, 12, 8, 14, 6));
 
     // An empty archive command fails as "file not found".
-    f.state->table1.edit();
-    f.state->table1.setString("NameArhivator1", "");
-    f.state->table1.post();
+    f.tasks.edit();
+    f.tasks.setString("NameArhivator1", "");
+    f.tasks.post();
     {
         ScopedWinExecHook real({});
-        RunTask(*f.state, false);
+        RunTask(f.tasks, f.context(), false);
     }
-    QCOMPARE(f.boxes.texts().last(), f.state->texts.text(Form1Text::cm2));
+    QCOMPARE(f.boxes.texts().last(), f.texts.text(Form1Text::cm2));
 }
 
 // No command line can carry a program path with a double quote: the user is told so, not that
@@ -283,8 +285,8 @@ void TestRunTask::quoteInArchiverPathIsNamed() {
     QFile::setPermissions(f.folder.file("odd\"dir/pack"), QFile::ReadOwner | QFile::ExeOwner);
     f.addTask("t", {{"NameArhivator1", f.folder.file("odd\"dir/pack") + " a"}});
     ScopedWinExecHook real({});
-    RunTask(*f.state, false);
-    QCOMPARE(f.boxes.texts(), QStringList{f.state->texts.text(Form1Text::cm9)});
+    RunTask(f.tasks, f.context(), false);
+    QCOMPARE(f.boxes.texts(), QStringList{f.texts.text(Form1Text::cm9)});
 }
 
 void TestRunTask::quoteInArchivePathIsRefused() {
@@ -298,13 +300,13 @@ void TestRunTask::quoteInArchivePathIsRefused() {
     QCOMPARE(f.boxes.shown.size(), 1);
     QVERIFY(f.boxes.shown[0].text.contains("«q»"));
     QVERIFY(f.boxes.shown[0].text.contains("a\" -p\"secret.7z"));
-    QVERIFY(isZeroDateTime(f.state->table1.asDateTime("WorkTime")));  // no run happened
+    QVERIFY(isZeroDateTime(f.tasks.asDateTime("WorkTime")));  // no run happened
 
     // The same for a quote in the destination folder.
-    f.state->table1.edit();
-    f.state->table1.setString("NameArh", "ok.7z");
-    f.state->table1.setString("Path2", "/x\"y/");
-    f.state->table1.post();
+    f.tasks.edit();
+    f.tasks.setString("NameArh", "ok.7z");
+    f.tasks.setString("Path2", "/x\"y/");
+    f.tasks.post();
     QCOMPARE(f.run(), QString());
     QCOMPARE(f.boxes.shown.size(), 2);
 }
@@ -317,7 +319,7 @@ void TestRunTask::refusedTickRunMovesTheNextRunOn() {
                     {"SledTime", at(2025, 12, 8, 14, 0)}});
     f.run(true);
     QVERIFY(f.launches.lines.isEmpty());
-    QCOMPARE(f.state->table1.asDateTime("SledTime"), at(2025, 12, 9, 14, 0));
+    QCOMPARE(f.tasks.asDateTime("SledTime"), at(2025, 12, 9, 14, 0));
 }
 
 void TestRunTask::programFolderWithBlanksAndQuotes() {
@@ -343,10 +345,10 @@ void TestRunTask::cursorStaysOnTheTask() {
     f.addTask("first");
     f.addTask("second", {{"NameArhivator1", "/second a"}});
     f.addTask("third");
-    f.state->table1.first();
-    f.state->table1.next();
+    f.tasks.first();
+    f.tasks.next();
     QVERIFY(f.run().startsWith("/second a"));
-    QCOMPARE(f.state->table1.asString("Name"), QStringLiteral("second"));
+    QCOMPARE(f.tasks.asString("Name"), QStringLiteral("second"));
 }
 
 QTEST_GUILESS_MAIN(TestRunTask)

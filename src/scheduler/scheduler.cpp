@@ -1,26 +1,73 @@
-#include "scheduler/tick.h"
+#include "scheduler/scheduler.h"
 
 #include <algorithm>
-#include <functional>
+#include <cstdlib>
 
-#include "app/appstate.h"
-#include "archiving/runtask.h"
 #include "platform/clock.h"
+#include "platform/error.h"
 #include "platform/messagebox.h"
-#include "scheduler/calcnextrun.h"
+#include "scheduler/clockwatch.h"
 #include "scheduler/nextrunrules.h"
 #include "scheduler/tickrun.h"
+#include "store/checkmarks.h"
+#include "store/layouts.h"
+#include "store/table.h"
+#include "store/tasktable.h"
 
 namespace kv {
 namespace {
 
 constexpr quint64 kNoTaskDistanceMs = 1'000'000'000;
 constexpr int kShortestTickMs = 1000;
+constexpr int kStartupDelayMs = 3000;
 
 }  // namespace
 
-void StartScheduler(AppState& state) {
-    Table& t = state.table1;
+Scheduler::Scheduler(Table& tasks, CheckMarks& marks, const MainWindowTexts& texts,
+                     TaskRunner runTask, QObject* parent)
+    : QObject(parent), tasks_(tasks), marks_(marks), texts_(texts), runTask_(std::move(runTask)) {
+    tickTimer_.setTimerType(Qt::PreciseTimer);
+    tickTimer_.setInterval(0);
+    startupTimer_.setInterval(kStartupDelayMs);
+    startupTimer_.setSingleShot(true);
+}
+
+void Scheduler::setTickTimerInterval(int ms) {
+    if (ms <= 0) {
+        tickTimer_.stop();
+        tickTimer_.setInterval(0);
+    } else {
+        tickTimer_.start(ms);
+    }
+}
+
+int Scheduler::tickTimerInterval() const {
+    return tickTimer_.isActive() ? tickTimer_.interval() : 0;
+}
+
+void Scheduler::setPaused(bool paused) {
+    paused_ = paused;
+    if (paused) {
+        setTickTimerInterval(0);
+    } else {
+        markMissedRunChecks();
+        startupTimer_.start();
+    }
+}
+
+bool Scheduler::togglePaused() {
+    setPaused(!paused_);
+    return paused_;
+}
+
+void Scheduler::scheduleCurrentTask() {
+    if (CalcNextRun(tasks_, nextRunContext())) {
+        runTask_(false);
+    }
+}
+
+void Scheduler::startupPass() {
+    Table& t = tasks_;
     // A failure of one task (a full disk, a file that cannot be written) ends only that task's
     // calculation: the pass goes on with the others and always ends with the tick started, so
     // that tasks due later still run once the cause is gone. The first failure is reported
@@ -43,20 +90,20 @@ void StartScheduler(AppState& state) {
         ControlsDisabled suspended(t);
         t.first();
         while (!t.eof()) {
-            noteFailure([&] { CalcNextRun(state); });
+            noteFailure([&] { scheduleCurrentTask(); });
             t.next();
         }
-        noteFailure([&] { rereadTasks(state, name); });
+        noteFailure([&] { rereadTasks(t, marks_, name); });
     }
-    state.startingUp = false;
-    state.setTimer1Interval(state.pauseBoxChecked ? 0 : state.tickInterval);
+    startingUp_ = false;
+    setTickTimerInterval(paused_ ? 0 : kTickInterval);
     if (!failure.isEmpty()) {
         reportError(failure);
     }
 }
 
-void Timer1Timer(AppState& state) {
-    Table& t = state.table1;
+void Scheduler::tick() {
+    Table& t = tasks_;
     const QDateTime now = clock().now();
     quint64 nearest = kNoTaskDistanceMs;
     const QString name = currentTaskName(t);
@@ -70,36 +117,36 @@ void Timer1Timer(AppState& state) {
         while (!t.eof()) {
             // A period outside the known ones (a damaged or foreign table) has no next run to
             // move on to: run, it would be due again at every tick.
-            if (!state.pauseBoxChecked && t.asBool(flag) && knownPeriod(t.asInt(period))) {
+            if (!paused_ && t.asBool(flag) && knownPeriod(t.asInt(period))) {
                 const QDateTime next = t.asDateTime(sledTime);
                 nearest = std::min(nearest, quint64(std::abs(now.msecsTo(next))));
-                // The box is asked again: a run's error box may have let the user pause.
-                if (!state.pauseBoxChecked && nextrun::earlierThan(next, now)) {
+                // Asked again: a run's error box may have let the user pause.
+                if (!paused_ && nextrun::earlierThan(next, now)) {
                     // A task started now is measured again by the next tick, one second later.
                     // Its distance from the passed due moment says nothing about its next run,
                     // which may come sooner than that distance (an hourly task found hours
                     // late after a suspend).
                     nearest = 0;
                     TickRunScope running(t.asString(TaskField::Name));
-                    RunTask(state, true);
+                    runTask_(true);
                 }
             }
             t.next();
         }
-        rereadTasks(state, name);
+        rereadTasks(t, marks_, name);
     }
-    if (!state.pauseBoxChecked) {
-        state.setTimer1Interval(int(nearest / 4 * 3));
+    if (!paused_) {
+        setTickTimerInterval(int(nearest / 4 * 3));
     }
     // Never sooner than a second; but a tick that was stopped by a pause stays stopped.
-    const int interval = state.timer1Interval();
-    if (interval < kShortestTickMs && !(interval == 0 && state.pauseBoxChecked)) {
-        state.setTimer1Interval(kShortestTickMs);
+    const int interval = tickTimerInterval();
+    if (interval < kShortestTickMs && !(interval == 0 && paused_)) {
+        setTickTimerInterval(kShortestTickMs);
     }
 }
 
-void MarkMissedRunChecks(AppState& state) {
-    Table& t = state.table1;
+void Scheduler::markMissedRunChecks() {
+    Table& t = tasks_;
     const QString name = currentTaskName(t);
     ControlsDisabled suspended(t);
     t.first();
@@ -112,31 +159,13 @@ void MarkMissedRunChecks(AppState& state) {
     returnToTask(t, name);
 }
 
-void Editt5Click(AppState& state) {
-    if (state.pauseBoxChecked) {
-        state.setTimer1Interval(0);
-        state.tasksPaused = true;
-    } else {
-        state.tasksPaused = false;
-        MarkMissedRunChecks(state);
-        state.timer3.start();
-    }
-}
-
-bool N2Click(AppState& state) {
-    state.pauseBoxChecked = !state.pauseBoxChecked;
-    Editt5Click(state);
-    state.tasksPaused = state.pauseBoxChecked;
-    return state.pauseBoxChecked;
-}
-
-void DBGrid1CellClick(AppState& state, int column, int row) {
-    Table& t = state.table1;
-    if (column != 0 || t.isEmpty() || row < 0 || row >= t.recordCount()) {
+void Scheduler::toggleTaskEnabled(int row) {
+    Table& t = tasks_;
+    if (t.isEmpty() || row < 0 || row >= t.recordCount()) {
         return;
     }
     t.moveTo(row);
-    const bool checked = state.marks.at(row);
+    const bool checked = marks_.at(row);
     if (checked == t.asBool(TaskField::Flag)) {
         return;
     }
@@ -144,24 +173,14 @@ void DBGrid1CellClick(AppState& state, int column, int row) {
     t.setBool(TaskField::Flag, checked);
     t.setBool(TaskField::IsPropusk, checked);
     t.post();
-    state.setTimer1Interval(state.tickInterval);
+    restartTick();
 }
 
-bool ClockWatch::jumped() {
-    Clock& c = clock();
-    const qint64 offset = c.now().toMSecsSinceEpoch() - c.monotonicMs();
-    const bool wasPrimed = primed_;
-    const qint64 drift = offset - offset_;
-    primed_ = true;
-    offset_ = offset;
-    return wasPrimed && std::abs(drift) > kToleranceMs;
-}
-
-bool CatchUpAfterClockJump(AppState& state, ClockWatch& watch) {
-    if (!watch.jumped() || state.timer1Interval() == 0) {
+bool Scheduler::catchUpAfterClockJump(ClockWatch& watch) {
+    if (!watch.jumped() || tickTimerInterval() == 0) {
         return false;
     }
-    Timer1Timer(state);
+    tick();
     return true;
 }
 
