@@ -5,7 +5,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QCursor>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -86,8 +85,7 @@ TForm1::TForm1(Options options, QWidget* parent)
       scheduler(Table1, marks, texts,
                 [this](bool recompute) { RunTask(Table1, runContext(), recompute); }),
       options_(std::move(options)),
-      icon_(programIcon()),
-      tray_(new TrayIcon(this)) {
+      icon_(programIcon()) {
     setObjectName(QStringLiteral("Form1"));
     setWindowIcon(icon_);
     setWindowTitle(QStringLiteral("Кельвотрин"));
@@ -99,6 +97,7 @@ TForm1::TForm1(Options options, QWidget* parent)
     createTaskButtons();
     createProgramButtons();
     createTrayMenu();
+    tray_ = new TrayIcon(PopupMenu1, this);
     connectHandlers();
     setToolTipDuration(-1);
     resize(960, 580);
@@ -697,14 +696,13 @@ void TForm1::restoreFromTray() {
 }
 
 void TForm1::trayCallback(int mouseMessage) {
-    const QPoint cursor = QCursor::pos();
     switch (mouseMessage) {
         case kLeftButtonUp:
         case kLeftButtonDoubleClick:
             restoreFromTray();
             break;
         case kRightButtonUp:
-            PopupMenu1->popup(cursor);
+            tray_->popUpMenu();
             break;
         default:
             break;

@@ -185,7 +185,7 @@ private:
 
     Options options_;
     QIcon icon_;
-    TrayIcon* tray_;
+    TrayIcon* tray_ = nullptr;  // made with the tray menu
     ClockWatch clockWatch_;
     bool activatedOnce_ = false;
     QPointer<QWidget> focusTakenBy_;

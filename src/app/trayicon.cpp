@@ -1,10 +1,12 @@
 #include "app/trayicon.h"
 
+#include <QCursor>
+#include <QMenu>
 #include <QSystemTrayIcon>
 
 namespace kv {
 
-TrayIcon::TrayIcon(QObject* parent) : QObject(parent) {}
+TrayIcon::TrayIcon(QMenu* menu, QObject* parent) : QObject(parent), menu_(menu) {}
 
 TrayIcon::~TrayIcon() {
     hide();
@@ -50,6 +52,12 @@ void TrayIcon::hide() {
 
 bool TrayIcon::isVisible() const {
     return icon_ && icon_->isVisible();
+}
+
+void TrayIcon::popUpMenu() {
+    if (menu_) {
+        menu_->popup(QCursor::pos());
+    }
 }
 
 }  // namespace kv

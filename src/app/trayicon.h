@@ -2,19 +2,22 @@
 
 #include <QIcon>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
+class QMenu;
 class QSystemTrayIcon;
 
 namespace kv {
 
 // The program's icon in the notification area. It owns the QSystemTrayIcon, made at the first
-// show(), and turns the desktop's clicks on it into signals; the main window decides what they
-// do (SetTrayIcon, trayCallback).
+// show(), turns the desktop's clicks on it into signals and pops up the window's menu for it;
+// the main window decides what the clicks do (SetTrayIcon, trayCallback).
 class TrayIcon final : public QObject {
     Q_OBJECT
 public:
-    explicit TrayIcon(QObject* parent = nullptr);
+    // `menu`: the window's tray menu, not owned.
+    explicit TrayIcon(QMenu* menu, QObject* parent = nullptr);
     ~TrayIcon() override;  // takes the icon out of the notification area
 
     // Shows the icon with `toolTip`.
@@ -23,6 +26,8 @@ public:
     void update(const QIcon& icon, const QString& toolTip);
     void hide();
     bool isVisible() const;
+    // Opens the menu where the mouse pointer is.
+    void popUpMenu();
     // The icon once it has been shown (it may be hidden again), else nullptr.
     QSystemTrayIcon* icon() const { return icon_; }
 
@@ -32,6 +37,7 @@ Q_SIGNALS:
     void contextMenuRequested();
 
 private:
+    QPointer<QMenu> menu_;
     QSystemTrayIcon* icon_ = nullptr;
 };
 

@@ -18,7 +18,7 @@ class PowerOffCountdown final : public QDialog {
 public:
     static constexpr int kSeconds = 60;
 
-    // Texts from the main window's table (cm19 caption, cm20 countdown, cm21 Cancel).
+    // Texts from the main window's table (cm21 caption, cm22 countdown, cm23 Cancel).
     explicit PowerOffCountdown(const MainWindowTexts& texts, QWidget* parent = nullptr);
 
     // Starts the count and shows the window.
