@@ -7,7 +7,6 @@
 #include <algorithm>
 
 #include "platform/datetimetext.h"
-#include "store/checkmarks.h"
 #include "store/table.h"
 
 namespace kv {

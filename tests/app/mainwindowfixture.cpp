@@ -19,8 +19,7 @@ MainWindowFixture::~MainWindowFixture() {
 }
 
 std::unique_ptr<TForm1> MainWindowFixture::makeForm(QStringList arguments) {
-    auto form = std::make_unique<TForm1>(
-        TForm1::Options{std::move(arguments), QStringLiteral("/opt/kelvotrin/kelvotrin")});
+    auto form = std::make_unique<TForm1>(TForm1::Options{std::move(arguments), kExecutable});
     form->terminate = [this] { ++terminated; };
     form->trayAvailable = [this] { return tray; };
     return form;

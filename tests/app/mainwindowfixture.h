@@ -13,6 +13,9 @@
 
 namespace kv::test {
 
+// The program file of the windows that the fixture makes.
+inline const QString kExecutable = QStringLiteral("/opt/kelvotrin/kelvotrin");
+
 // What a main window needs around it in a test: a temporary program folder, an autostart folder
 // of its own (XDG_CONFIG_HOME, put back afterwards), scripted message boxes and a settable
 // clock. The windows it makes do not end the test program (their ends are counted) and see a
@@ -24,7 +27,7 @@ public:
     MainWindowFixture(const MainWindowFixture&) = delete;
     MainWindowFixture& operator=(const MainWindowFixture&) = delete;
 
-    // A main window of the program file /opt/kelvotrin/kelvotrin, started with `arguments`.
+    // A main window of the program file kExecutable, started with `arguments`.
     std::unique_ptr<TForm1> makeForm(QStringList arguments = {});
 
     QTemporaryDir config;

@@ -1,3 +1,4 @@
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -12,6 +13,8 @@
 #include "app/startup.h"
 #include "app/tform1.h"
 #include "mainwindowfixture.h"
+#include "platform/autostart.h"
+#include "platform/platformtexts.h"
 #include "store/layouts.h"
 #include "support/tempprogramfolder.h"
 
@@ -38,6 +41,25 @@ bool sameLayout(const QList<FieldDef>& a, const QList<FieldDef>& b) {
     }
     return true;
 }
+
+// A disk that takes no more data, while the object lives: no file of this process may grow.
+class NoFileMayGrow {
+public:
+    NoFileMayGrow() : oldHandler_(std::signal(SIGXFSZ, SIG_IGN)) {
+        ::getrlimit(RLIMIT_FSIZE, &old_);
+        rlimit none = old_;
+        none.rlim_cur = 0;
+        ::setrlimit(RLIMIT_FSIZE, &none);
+    }
+    ~NoFileMayGrow() {
+        ::setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+
+private:
+    rlimit old_{};
+    void (*oldHandler_)(int);
+};
 
 }  // namespace
 
@@ -97,22 +119,29 @@ private Q_SLOTS:
     // and leaves no empty one behind.
     void aLanguageFileThatCannotBeWrittenIsReported() {
         TempProgramFolder folder;
-        rlimit old{};
-        ::getrlimit(RLIMIT_FSIZE, &old);
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit none = old;
-        none.rlim_cur = 0;
-        ::setrlimit(RLIMIT_FSIZE, &none);
         bool threw = false;
         try {
+            NoFileMayGrow full;
             readOrCreateLanguageFile();
         } catch (const std::runtime_error& e) {
             threw = QString::fromStdString(e.what()).contains(kLanguageFile);
         }
-        ::setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, oldHandler);
         QVERIFY(threw);
         QVERIFY(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    }
+
+    // The same for the autostart entry: the failure is told, and no empty entry is left behind
+    // as if the program would start with the session.
+    void anAutostartEntryThatCannotBeWrittenIsReported() {
+        test::MainWindowFixture fx;
+        auto form = fx.makeForm();
+        {
+            NoFileMayGrow full;
+            form->CheckBox2->setChecked(true);
+        }
+        QCOMPARE(fx.boxes.texts(), QStringList{platformText(PlatformText::AutostartFailed)
+                                                   .arg(applicationTitle(test::kExecutable))});
+        QVERIFY(!autostartEntryExists(test::kExecutable));
     }
 
     void aDamagedTableIsReportedAndKept() {
