@@ -114,33 +114,24 @@ bool createIfMissing(const QString& fileName, const QList<FieldDef>& layout) {
     return true;
 }
 
-// Runs one step of the start-up; a table error is reported and the start-up goes on.
-template <typename Step>
-void reported(Step step) {
-    try {
-        step();
-    } catch (const Error& e) {
-        reportError(e.message());
-    }
-}
-
 }  // namespace
 
+// Each step reports its error, and the start-up goes on.
 void createAndOpenTables(Table& tasks, Table& objects, Table& workingObjects, Table& archivers,
                          const MainWindowTexts& texts) {
-    reported([&] {
+    runReportingErrors([&] {
         createIfMissing(kTasksFile, tasksLayout());
         tasks.open();
     });
-    reported([&] {
+    runReportingErrors([&] {
         createIfMissing(kObjectsFile, objectsLayout());
         objects.open();
     });
-    reported([&] {
+    runReportingErrors([&] {
         createIfMissing(kWorkingObjectsFile, objectsLayout());
         workingObjects.open();
     });
-    reported([&] {
+    runReportingErrors([&] {
         if (createIfMissing(kArchiversFile, archiversLayout())) {
             FindArchivers(archivers, texts);
         }

@@ -485,11 +485,7 @@ void TForm1::updateMinimumSize() {
 }
 
 void TForm1::guarded(const std::function<void()>& handler) {
-    try {
-        handler();
-    } catch (const Error& e) {
-        reportError(e.message());
-    }
+    runReportingErrors(handler);
 }
 
 void TForm1::focusList() {

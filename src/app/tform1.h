@@ -175,7 +175,8 @@ private:
     void updateMinimumSize();
     void FormCreate();
     void endProgram();
-    // Runs a handler; an Error (a table or a file that failed) ends it with the general report.
+    // Runs a handler; an Error (a table or a file that failed) ends it with the general report
+    // (runReportingErrors).
     void guarded(const std::function<void()>& handler);
     void focusList();
     // The window of the program that took the focus from this one; its closing is this

@@ -13,7 +13,6 @@
 #include <QToolButton>
 
 #include "language/dictionary.h"
-#include "platform/error.h"
 #include "platform/inifile.h"
 #include "platform/messagebox.h"
 #include "platform/opendialog.h"
@@ -141,13 +140,11 @@ void TranslateForm(QWidget* window, const QString& section, const QString& dicti
         return;
     }
     Translation t(section, dictionary, writeBack);
-    try {
+    runReportingErrors([&] {
         window->setWindowTitle(
             t.read(window->objectName() + QLatin1String("--Caption"), window->windowTitle()));
         walk(window, t);
-    } catch (const Error& e) {
-        reportError(e.message());
-    }
+    });
 }
 
 }  // namespace kv

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/error.h"
 #include "platform/platformtexts.h"
 
 namespace kv {
@@ -40,6 +41,14 @@ MbResult messageBox(const QString& text, const QString& caption, MbButtons butto
 
 void reportError(const QString& text) {
     messageBox(text, platformText(PlatformText::ErrorCaption), MbButtons::Ok, MbIcon::Critical);
+}
+
+void runReportingErrors(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const Error& e) {
+        reportError(e.message());
+    }
 }
 
 }  // namespace kv

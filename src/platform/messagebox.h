@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 namespace kv {
 
@@ -48,5 +49,9 @@ MbResult cancellingAnswer(MbButtons buttons);
 // The program's general error report: an operation failed and ended; the text says why (the
 // message of an Error).
 void reportError(const QString& text);
+
+// Runs a window's handler; an Error that ends it is shown with the general error report. Every
+// handler of a window runs through this, the one place where windows catch errors.
+void runReportingErrors(const std::function<void()>& handler);
 
 }  // namespace kv
