@@ -11,7 +11,7 @@ class IniFile;
 // Look-ups in a dictionary: an INI file of a language's texts, one section per window.
 
 // The messages of dictionary access. They belong to no window: a language reads them from the
-// main window's section (Form1) like its own texts, under the names cd1 and cd2.
+// main window's section (Form1), after the table engine's texts, under the names cd1 and cd2.
 enum class DictionaryText {
     NoDictionary,  // "No exists ", followed by the dictionary's path
     CannotWrite,   // %s the dictionary's path
