@@ -11,9 +11,11 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/appstate.h"
 #include "archiving/runtask.h"
+#include "language/mainwindowtexts.h"
 #include "platform/programfolder.h"
+#include "store/layouts.h"
+#include "store/table.h"
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -34,8 +36,8 @@ int main(int argc, char** argv) {
     list.close();
 
     kv::Table::create(kv::kTasksFile, kv::tasksLayout());
-    kv::AppState state;
-    kv::Table& t = state.table1;
+    kv::Table t(kv::kTasksFile);
+    const kv::MainWindowTexts texts = kv::mainWindowTexts();
     t.open();
     t.insert();
     t.setString("Name", "bench");
@@ -51,7 +53,7 @@ int main(int argc, char** argv) {
         t.post();
         QElapsedTimer timer;
         timer.start();
-        kv::RunTask(state, false);
+        kv::RunTask(t, {texts}, false);
         ms.push_back(timer.nsecsElapsed() / 1e6);
     }
     std::sort(ms.begin(), ms.end());

@@ -18,13 +18,16 @@
 #include <memory>
 #include <vector>
 
-#include "app/appstate.h"
 #include "app/tform1.h"
+#include "archiving/runtask.h"
 #include "platform/clock.h"
 #include "platform/programfolder.h"
 #include "platform/winexec.h"
-#include "scheduler/tick.h"
+#include "scheduler/clockwatch.h"
+#include "scheduler/scheduler.h"
+#include "store/checkmarks.h"
 #include "store/layouts.h"
+#include "store/tasktable.h"
 
 using namespace kv;
 
@@ -48,20 +51,31 @@ double medianUs(int rounds, const std::function<void()>& body) {
 void fillTasks(Table& t, int count, const QDateTime& next) {
     for (int i = 0; i < count; ++i) {
         t.insert();
-        t.setBool(QStringLiteral("Flag"), true);
-        t.setString(QStringLiteral("Name"), QStringLiteral("Task %1").arg(i));
-        t.setString(QStringLiteral("Opis"), QStringLiteral("Documents and mail of the office"));
-        t.setString(QStringLiteral("Path2"), QStringLiteral("/srv/backup/"));
-        t.setString(QStringLiteral("NameArh"), QStringLiteral("docs%1.7z").arg(i));
-        t.setString(QStringLiteral("NameArhivator1"), QStringLiteral("run-%1 a").arg(i));
-        t.setInt(QStringLiteral("VidPeriod"), 3);
-        t.setDateTime(QStringLiteral("DayTime"), naiveDateTime(QDate(1899, 12, 30), QTime(9, 0)));
-        t.setDateTime(QStringLiteral("SledTime"), next);
-        t.setString(QStringLiteral("SledTimeStr"), QStringLiteral("09.12.2025 09:00:00"));
-        t.setString(QStringLiteral("List"), QStringLiteral("Lists/%1.txt").arg(i));
+        t.setBool(TaskField::Flag, true);
+        t.setString(TaskField::Name, QStringLiteral("Task %1").arg(i));
+        t.setString(TaskField::Opis, QStringLiteral("Documents and mail of the office"));
+        t.setString(TaskField::Path2, QStringLiteral("/srv/backup/"));
+        t.setString(TaskField::NameArh, QStringLiteral("docs%1.7z").arg(i));
+        t.setString(TaskField::NameArhivator1, QStringLiteral("run-%1 a").arg(i));
+        t.setInt(TaskField::VidPeriod, 3);
+        t.setDateTime(TaskField::DayTime, naiveDateTime(QDate(1899, 12, 30), QTime(9, 0)));
+        t.setDateTime(TaskField::SledTime, next);
+        t.setString(TaskField::SledTimeStr, QStringLiteral("09.12.2025 09:00:00"));
+        t.setString(TaskField::List, QStringLiteral("Lists/%1.txt").arg(i));
         t.post();
     }
 }
+
+// The task table, its check marks and the scheduler on them, as the main window has them.
+struct SchedulerOnTasks {
+    Table tasks{kTasksFile};
+    CheckMarks marks;
+    const MainWindowTexts texts = mainWindowTexts();
+    Scheduler scheduler{
+        tasks, marks, texts, [this](bool recompute) {
+            RunTask(tasks, {texts, scheduler.startingUp(), scheduler.paused()}, recompute);
+        }};
+};
 
 double readTasksOnce() {
     return medianUs(201, [] {
@@ -72,13 +86,13 @@ double readTasksOnce() {
 }
 
 void costOfATick() {
-    AppState state;
+    SchedulerOnTasks s;
     Table::create(kTasksFile, tasksLayout());
-    state.table1.open();
-    fillTasks(state.table1, kTasks, kv::clock().now().addDays(1));
+    s.tasks.open();
+    fillTasks(s.tasks, kTasks, kv::clock().now().addDays(1));
     // The task the user looks at sits in the middle of the list.
-    returnToTask(state.table1, QStringLiteral("Task %1").arg(kTasks / 2));
-    Table& t = state.table1;
+    returnToTask(s.tasks, QStringLiteral("Task %1").arg(kTasks / 2));
+    Table& t = s.tasks;
     const QString name = currentTaskName(t);
     constexpr int kRounds = 201;
 
@@ -88,8 +102,8 @@ void costOfATick() {
         t.open();
     });
     const double walk = medianUs(kRounds, [&] {
-        const int flag = t.fieldIndex(QStringLiteral("Flag"));
-        const int sled = t.fieldIndex(QStringLiteral("SledTime"));
+        const int flag = t.fieldIndex(TaskField::Flag);
+        const int sled = t.fieldIndex(TaskField::SledTime);
         qint64 sum = 0;
         for (t.first(); !t.eof(); t.next()) {
             sum += t.asBool(flag) + t.asDateTime(sled).time().msec();
@@ -98,10 +112,10 @@ void costOfATick() {
             std::puts("");
         }
     });
-    const double toGrid = medianUs(kRounds, [&] { TableToGrid(state); });
+    const double toGrid = medianUs(kRounds, [&] { TableToGrid(t, s.marks); });
     const double back = medianUs(kRounds, [&] { returnToTask(t, name); });
-    const double tick = medianUs(kRounds, [&] { Timer1Timer(state); });
-    if (state.timer1Interval() < 1000 || currentTaskName(t) != name) {
+    const double tick = medianUs(kRounds, [&] { s.scheduler.tick(); });
+    if (s.scheduler.tickTimerInterval() < 1000 || currentTaskName(t) != name) {
         std::printf("unexpected tick result\n");
     }
 
@@ -130,16 +144,16 @@ void tickWithTheWindowShown() {
         fillTasks(t, kTasks, kv::clock().now().addDays(1));
     }
     TForm1 form({{}, QDir::currentPath() + QStringLiteral("/kelvotrin")});
-    form.state.timer2.stop();
-    form.state.timer3.stop();
-    form.state.startingUp = false;
+    form.Timer2.stop();
+    form.scheduler.startupTimer().stop();
+    form.scheduler.setStartingUp(false);
     form.show();
     QElapsedTimer settle;
     settle.start();
     while (settle.elapsed() < 500) {
         QCoreApplication::processEvents();
     }
-    returnToTask(form.state.table1, QStringLiteral("Task %1").arg(kTasks / 2));
+    returnToTask(form.Table1, QStringLiteral("Task %1").arg(kTasks / 2));
     QCoreApplication::processEvents();
     const double read = readTasksOnce();
     constexpr int kRounds = 201;
@@ -149,8 +163,8 @@ void tickWithTheWindowShown() {
         QCoreApplication::processEvents();
     });
     const double resume = medianUs(kRounds, [&] {
-        form.state.table1.disableControls();
-        form.state.table1.enableControls();
+        form.Table1.disableControls();
+        form.Table1.enableControls();
         QCoreApplication::processEvents();
     });
     std::printf("tick over %d enabled tasks, none due, main window on screen (median of %d)\n",
@@ -161,35 +175,38 @@ void tickWithTheWindowShown() {
     std::printf("  parts: the list after a resume     %9.1f us\n", resume);
     std::printf("         an idle pass of events      %9.1f us\n", idle);
     std::printf("  budget: <= 2 x the read: %s\n", tick <= 2 * read ? "met" : "NOT met");
-    form.state.table1.close();
+    form.Table1.close();
 }
 
 // A task due at a random moment 1..5 s ahead; Timer1 runs the tick and the one-second clock
 // timer runs the clock watch, as in the main window. Reports due -> launch for each round.
 void dueToLaunch() {
-    AppState state;
-    state.startingUp = false;
+    SchedulerOnTasks s;
+    s.scheduler.setStartingUp(false);
     QDateTime launchedAt;
     ScopedWinExecHook hook([&](const QString&, int) {
         launchedAt = kv::clock().now();
         return kWinExecStarted;
     });
     ClockWatch watch;
-    QObject::connect(&state.timer1, &QTimer::timeout, [&] { Timer1Timer(state); });
-    QObject::connect(&state.timer2, &QTimer::timeout, [&] { CatchUpAfterClockJump(state, watch); });
-    state.timer2.start();
+    QTimer clockTimer;  // the main window's one-second clock
+    clockTimer.setInterval(1000);
+    QObject::connect(&s.scheduler.tickTimer(), &QTimer::timeout, [&] { s.scheduler.tick(); });
+    QObject::connect(&clockTimer, &QTimer::timeout,
+                     [&] { s.scheduler.catchUpAfterClockJump(watch); });
+    clockTimer.start();
 
     std::printf("due moment -> archiver start, real timers (Timer1 %s)\n",
-                state.timer1.timerType() == Qt::PreciseTimer ? "precise" : "coarse");
+                s.scheduler.tickTimer().timerType() == Qt::PreciseTimer ? "precise" : "coarse");
     const int offsets[] = {1000, 1333, 1999, 2500, 3217, 4000, 4750, 5000};
     qint64 worst = 0;
     for (int offsetMs : offsets) {
         Table::create(kTasksFile, tasksLayout());
-        state.table1.open();
+        s.tasks.open();
         const QDateTime due = kv::clock().now().addMSecs(offsetMs);
-        fillTasks(state.table1, 1, due);
+        fillTasks(s.tasks, 1, due);
         launchedAt = {};
-        Timer1Timer(state);
+        s.scheduler.tick();
         QEventLoop loop;
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, [&] {
@@ -200,13 +217,13 @@ void dueToLaunch() {
         poll.start(5);
         QTimer::singleShot(offsetMs + 5000, &loop, &QEventLoop::quit);
         loop.exec();
-        state.table1.close();
+        s.tasks.close();
         const qint64 delay = launchedAt.isValid() ? due.msecsTo(launchedAt) : -1;
         worst = std::max(worst, delay);
         std::printf("  due in %5d ms: started %5lld ms after the due moment\n", offsetMs,
                     (long long)delay);
     }
-    state.setTimer1Interval(0);
+    s.scheduler.setTickTimerInterval(0);
     std::printf("  worst %lld ms (budget <= 1000 ms)\n", (long long)worst);
 }
 

@@ -10,6 +10,7 @@
 
 #include "store/fileio.h"
 #include "store/table.h"
+#include "support/memoryfileio.h"
 
 using namespace kv;
 
@@ -69,7 +70,7 @@ void setAll(Table& t, int seed) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray input(reinterpret_cast<const char*>(data), qsizetype(size));
     const qsizetype split = input.indexOf("\xFFJNL");
-    auto io = std::make_shared<MemoryFileIo>();
+    auto io = std::make_shared<test::MemoryFileIo>();
     io->setFile(kFile, split < 0 ? input : input.left(split));
     if (split >= 0) {
         io->setFile(kFile + QStringLiteral(".jnl"), input.mid(split + 4));

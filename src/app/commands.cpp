@@ -3,18 +3,14 @@
 #include <QFile>
 #include <QRegularExpression>
 
-#include "app/appstate.h"
 #include "archiving/runtask.h"
 #include "platform/messagebox.h"
 #include "platform/programfolder.h"
+#include "store/layouts.h"
+#include "store/table.h"
+#include "store/tasktable.h"
 
 namespace kv {
-namespace {
-
-const QString kName = QStringLiteral("Name");
-
-}  // namespace
-
 QString listFilePath(const QString& list) {
     // "Lists/<name>", also in the form written on a system with backslashes.
     static const QRegularExpression pattern(QStringLiteral(R"(^Lists[/\\]([^/\\]+)$)"));
@@ -25,22 +21,21 @@ QString listFilePath(const QString& list) {
     return inProgramFolder(QStringLiteral("Lists/") + m.captured(1));
 }
 
-bool deleteCurrentTask(AppState& state) {
-    Table& tasks = state.table1;
+bool deleteCurrentTask(Table& tasks, Table& objects, CheckMarks& marks,
+                       const MainWindowTexts& texts) {
     if (tasks.isEmpty()) {
         return false;
     }
     // Both tables must be open before the question: nothing may be removed from one while the
     // other cannot follow.
-    Table& objects = state.table2;
     if (!objects.isOpen()) {
         objects.first();  // raises the engine's "is not open" error
     }
-    const QString name = tasks.asString(kName);
-    const QString question = state.texts.text(QStringLiteral("cm4")) + QStringLiteral(" \"") +
-                             name + QStringLiteral("\" ") + state.texts.text(QStringLiteral("cm5"));
-    if (messageBox(question, state.texts.text(QStringLiteral("cm6")), MbButtons::YesNo,
-                   MbIcon::Question) != MbResult::Yes) {
+    const QString name = tasks.asString(TaskField::Name);
+    const QString question = texts.text(Form1Text::cm4) + QStringLiteral(" \"") + name +
+                             QStringLiteral("\" ") + texts.text(Form1Text::cm5);
+    if (messageBox(question, texts.text(Form1Text::cm6), MbButtons::YesNo, MbIcon::Question) !=
+        MbResult::Yes) {
         return false;
     }
     // A tick that ran while the question was open returned to this task; anything else means
@@ -50,7 +45,7 @@ bool deleteCurrentTask(AppState& state) {
     }
 
     // The list file (a missing one, or one that cannot be deleted, is no obstacle).
-    const QString list = listFilePath(tasks.asString(QStringLiteral("List")));
+    const QString list = listFilePath(tasks.asString(TaskField::List));
     if (!list.isEmpty()) {
         QFile::remove(list);
     }
@@ -58,7 +53,7 @@ bool deleteCurrentTask(AppState& state) {
     // The object rows, then the task row.
     objects.first();
     while (!objects.eof() && !objects.isEmpty()) {
-        if (objects.asString(kName) == name) {
+        if (objects.asString(ObjectField::Name) == name) {
             const bool wasLast = objects.recNo() == objects.recordCount() - 1;
             objects.deleteRecord();
             if (wasLast) {
@@ -77,36 +72,32 @@ bool deleteCurrentTask(AppState& state) {
         ControlsDisabled suspended(tasks);
         tasks.close();
         tasks.open();
-        TableToGrid(state);
+        TableToGrid(tasks, marks);
     }
-    state.setTimer1Interval(state.tickInterval);
     return true;
 }
 
-void runCurrentTask(AppState& state, bool powerOff) {
-    Table& tasks = state.table1;
+void runCurrentTask(Table& tasks, CheckMarks& marks, const RunContext& run) {
     const QString name = currentTaskName(tasks);
     if (name.isEmpty()) {
         return;
     }
     ControlsDisabled suspended(tasks);
-    state.powerOffAfterRun = powerOff;  // for this run only: RunTask takes it
-    RunTask(state, false);
-    rereadTasks(state, name);
+    RunTask(tasks, run, false);
+    rereadTasks(tasks, marks, name);
 }
 
-void runTasks(AppState& state, bool markedOnly) {
-    Table& tasks = state.table1;
+void runTasks(Table& tasks, CheckMarks& marks, const RunContext& run, bool markedOnly) {
     ControlsDisabled suspended(tasks);
     const QString name = currentTaskName(tasks);
     tasks.first();
     while (!tasks.isEmpty() && !tasks.eof()) {
-        if (!markedOnly || tasks.asBool(QStringLiteral("Flag"))) {
-            RunTask(state, false);
+        if (!markedOnly || tasks.asBool(TaskField::Flag)) {
+            RunTask(tasks, run, false);
         }
         tasks.next();
     }
-    rereadTasks(state, name);
+    rereadTasks(tasks, marks, name);
 }
 
 }  // namespace kv

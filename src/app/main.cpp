@@ -11,7 +11,7 @@
 
 #include "app/startup.h"
 #include "app/tform1.h"
-#include "language/messagetexts.h"
+#include "language/mainwindowtexts.h"
 #include "platform/autostart.h"
 #include "platform/instancechannel.h"
 #include "platform/messagebox.h"
@@ -97,15 +97,14 @@ int main(int argc, char** argv) {
         return 0;
     }
     kv::QtMessageBoxService boxes;
-    kv::setMessageBoxService(&boxes);
+    const kv::ScopedMessageBoxService showBoxes(boxes);
     // A copy that the channel could not reach (no private runtime folder, or one of its own)
     // still holds the program folder: two copies must never write the same tables. A copy that
     // is just ending gets a moment to let go.
     kv::ProgramFolderLock soleCopy(kv::programFolder());
     if (!soleCopy.acquire(3000)) {
-        kv::messageBox(kv::mainWindowTexts().text(QStringLiteral("cs1")), caption,
-                       kv::MbButtons::Ok, kv::MbIcon::Warning);
-        kv::setMessageBoxService(nullptr);
+        kv::messageBox(kv::mainWindowTexts().text(kv::Form1Text::cs1), caption, kv::MbButtons::Ok,
+                       kv::MbIcon::Warning);
         return 1;
     }
     if (claim == kv::InstanceChannel::Claim::Failed) {
@@ -125,6 +124,5 @@ int main(int argc, char** argv) {
         result = app.exec();
         channel.stopListening();
     }
-    kv::setMessageBoxService(nullptr);
     return result;
 }

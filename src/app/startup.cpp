@@ -5,13 +5,15 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <algorithm>
-#include <stdexcept>
 
-#include "app/appstate.h"
 #include "archiving/findarchivers.h"
 #include "platform/codepage1251.h"
+#include "platform/error.h"
 #include "platform/messagebox.h"
+#include "platform/platformtexts.h"
 #include "platform/programfolder.h"
+#include "store/layouts.h"
+#include "store/table.h"
 
 namespace kv {
 
@@ -51,9 +53,8 @@ QString languageNameAtEntry() {
 void writeLanguageFile(const QString& name) {
     const QString path = inProgramFolder(kLanguageFile);
     const auto failed = [&path](const QSaveFile& file) {
-        return std::runtime_error(QStringLiteral("Cannot write %1: %2")
-                                      .arg(QDir::toNativeSeparators(path), file.errorString())
-                                      .toStdString());
+        return Error(platformText(PlatformText::CannotWrite)
+                         .arg(QDir::toNativeSeparators(path), file.errorString()));
     };
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
@@ -77,8 +78,7 @@ QString readOrCreateLanguageFile() {
         bool readable = false;
         const QString name = firstLine(path, &readable);
         if (!readable) {
-            throw std::runtime_error(
-                QStringLiteral("Cannot read %1").arg(QDir::toNativeSeparators(path)).toStdString());
+            throw Error(platformText(PlatformText::CannotRead).arg(QDir::toNativeSeparators(path)));
         }
         return name;
     }
@@ -114,34 +114,26 @@ bool createIfMissing(const QString& fileName, const QList<FieldDef>& layout) {
     return true;
 }
 
-// Runs one step of the start-up; a table error is reported and the start-up goes on.
-template <typename Step>
-void reported(Step step) {
-    try {
-        step();
-    } catch (const StoreError& e) {
-        reportError(e.message());
-    }
-}
-
 }  // namespace
 
-void createAndOpenTables(AppState& state) {
-    reported([&] {
+// Each step reports its error, and the start-up goes on.
+void createAndOpenTables(Table& tasks, Table& objects, Table& workingObjects, Table& archivers,
+                         const MainWindowTexts& texts) {
+    runReportingErrors([&] {
         createIfMissing(kTasksFile, tasksLayout());
-        state.table1.open();
+        tasks.open();
     });
-    reported([&] {
+    runReportingErrors([&] {
         createIfMissing(kObjectsFile, objectsLayout());
-        state.table2.open();
+        objects.open();
     });
-    reported([&] {
+    runReportingErrors([&] {
         createIfMissing(kWorkingObjectsFile, objectsLayout());
-        state.table3.open();
+        workingObjects.open();
     });
-    reported([&] {
+    runReportingErrors([&] {
         if (createIfMissing(kArchiversFile, archiversLayout())) {
-            FindArchivers(state);
+            FindArchivers(archivers, texts);
         }
     });
 }

@@ -3,9 +3,11 @@
 #include <QString>
 #include <QStringList>
 
+#include "language/mainwindowtexts.h"
+
 namespace kv {
 
-class AppState;
+class Table;
 
 inline const QString kRussian = QStringLiteral("Russian");
 inline const QString kLanguageFile = QStringLiteral("lang.txt");
@@ -18,10 +20,11 @@ QString mainWindowCaption(const QString& languageName);
 // The language name at program entry: "Russian", or the first line of lang.txt when it exists.
 QString languageNameAtEntry();
 
-// Reads lang.txt again, creating it with "Russian" when it is missing. Raises std::runtime_error
-// with a message naming the file when it can neither be read nor created.
+// Reads lang.txt again, creating it with "Russian" when it is missing. Raises Error with a
+// message naming the file when it can neither be read nor created.
 QString readOrCreateLanguageFile();
-// Rewrites lang.txt with `name` (1251 text, CR LF).
+// Rewrites lang.txt with `name` (1251 text, CR LF). Raises Error when it cannot be written; the
+// old lang.txt then stays as it was.
 void writeLanguageFile(const QString& name);
 
 // The languages of the dictionary files in the program folder: every entry named "*.dic"
@@ -29,10 +32,12 @@ void writeLanguageFile(const QString& name);
 // `present` is set when there is at least one such entry.
 QStringList dictionaryLanguages(bool* present);
 
-// Creates the tables that are missing and opens Table1 to Table3, in the order of the start-up.
-// A newly created archers.dbf is filled by archiver discovery. A table that cannot be created
-// or opened (a damaged file, say) is reported and left closed; the file is never replaced.
-void createAndOpenTables(AppState& state);
+// Creates the tables that are missing and opens `tasks`, `objects` and `workingObjects` (Table1
+// to Table3), in the order of the start-up. A newly created archers.dbf is filled by archiver
+// discovery (`archivers`, `texts`). A table that cannot be created or opened (a damaged file,
+// say) is reported and left closed; the file is never replaced.
+void createAndOpenTables(Table& tasks, Table& objects, Table& workingObjects, Table& archivers,
+                         const MainWindowTexts& texts);
 
 // Creates the Lists folder when it is missing.
 void ensureListsFolder();

@@ -5,7 +5,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QCursor>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -16,19 +15,20 @@
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QSystemTrayIcon>
-#include <stdexcept>
 
 #include "app/aboutbox.h"
 #include "app/buttonglyphs.h"
 #include "app/commands.h"
 #include "app/startup.h"
+#include "app/trayicon.h"
 #include "archiving/findarchivers.h"
 #include "platform/autostart.h"
 #include "platform/clock.h"
 #include "platform/datetimetext.h"
+#include "platform/error.h"
 #include "platform/instancechannel.h"
 #include "platform/messagebox.h"
-#include "scheduler/tick.h"
+#include "store/tasktable.h"
 #include "widgets/dbgrid.h"
 
 namespace kv {
@@ -81,33 +81,46 @@ QIcon programIcon() {
 }
 
 TForm1::TForm1(Options options, QWidget* parent)
-    : QWidget(parent), options_(std::move(options)), icon_(programIcon()) {
+    : QWidget(parent),
+      scheduler(Table1, marks, texts,
+                [this](bool recompute) { RunTask(Table1, runContext(), recompute); }),
+      options_(std::move(options)),
+      icon_(programIcon()) {
     setObjectName(QStringLiteral("Form1"));
     setWindowIcon(icon_);
+    setWindowTitle(QStringLiteral("Кельвотрин"));
     terminate = [] { QCoreApplication::quit(); };
     trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
-    createControls();
+    Timer2.setInterval(1000);
+    createTaskList();
+    createClockAndPause();
+    createTaskButtons();
+    createProgramButtons();
+    createTrayMenu();
+    tray_ = new TrayIcon(PopupMenu1, this);
+    connectHandlers();
+    setToolTipDuration(-1);
+    resize(960, 580);
     guarded([this] { FormCreate(); });
 }
 
 TForm1::~TForm1() {
     // The destruction step: check marks back into Flag, then every table closed.
     guarded([this] {
-        if (state.table1.isOpen()) {
-            GridToTable(state);
+        if (Table1.isOpen()) {
+            GridToTable(Table1, marks);
         }
     });
-    for (Table* t : {&state.table1, &state.table2, &state.table3, &state.table4}) {
+    for (Table* t : {&Table1, &Table2, &Table3, &Table4}) {
         guarded([t] { t->close(); });
-    }
-    if (trayIcon_) {
-        trayIcon_->hide();
     }
 }
 
-void TForm1::createControls() {
-    setWindowTitle(QStringLiteral("Кельвотрин"));
+RunContext TForm1::runContext(bool powerOff) const {
+    return {texts, scheduler.startingUp(), scheduler.paused(), powerOff};
+}
 
+void TForm1::createTaskList() {
     Label1 = makeLabel(this, "Label1", QStringLiteral("Список задач"));
     QFont titleFont = Label1->font();
     titleFont.setBold(true);
@@ -116,15 +129,14 @@ void TForm1::createControls() {
     DBGrid1 = new DBGrid(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->setToolTip(QStringLiteral("Список задач архивации"));
-    DBGrid1->bind(
-        &state.table1, &state.marks,
-        {
-            {QString(), QString(), 26},
-            {QStringLiteral("Name"), QStringLiteral("Задача"), 170},
-            {QStringLiteral("SledTimeStr"), QStringLiteral("Время следующей задачи"), 190},
-            {QStringLiteral("WorkTime"), QStringLiteral("Время последнего выполнения"), 210},
-            {QStringLiteral("Opis"), QStringLiteral("Описание"), 300},
-        });
+    DBGrid1->bind(&Table1, &marks,
+                  {
+                      {QString(), QString(), 26},
+                      {TaskField::Name, QStringLiteral("Задача"), 170},
+                      {TaskField::SledTimeStr, QStringLiteral("Время следующей задачи"), 190},
+                      {TaskField::WorkTime, QStringLiteral("Время последнего выполнения"), 210},
+                      {TaskField::Opis, QStringLiteral("Описание"), 300},
+                  });
 
     Label4 = makeLabel(this, "Label4", QStringLiteral("Выполнение задач приостановлено!"));
     QFont alarm = Label4->font();
@@ -135,7 +147,9 @@ void TForm1::createControls() {
     red.setColor(QPalette::WindowText, Qt::red);
     Label4->setPalette(red);
     Label4->hide();
+}
 
+void TForm1::createClockAndPause() {
     Label3 = makeLabel(this, "Label3", QStringLiteral("Текущее время"));
     Label5 = makeLabel(this, "Label5", QString());
     QFont clockFont = Label5->font();
@@ -144,7 +158,9 @@ void TForm1::createControls() {
 
     Editt5 = new QCheckBox(QStringLiteral("Приостановить выполнение всех задач архивации"), this);
     Editt5->setObjectName(QStringLiteral("Editt5"));
+}
 
+void TForm1::createTaskButtons() {
     BitBtn1 = makeButton(this, "BitBtn1", QStringLiteral("Добавить        "),
                          QStringLiteral("Добавить новую задачу в список"), QStyle::SP_FileIcon);
     BitBtn6 = makeButton(this, "BitBtn6", QStringLiteral("Изменить       "),
@@ -171,6 +187,9 @@ void TForm1::createControls() {
     BitBtn7 = makeButton(this, "BitBtn7", QStringLiteral("отмеченные   "),
                          QStringLiteral("Выполнить задачи, отмеченные в списке "),
                          QStyle::SP_DialogApplyButton);
+}
+
+void TForm1::createProgramButtons() {
     BitBtn8 = makeButton(this, "BitBtn8", QStringLiteral("Список настроек архиваторов"), QString(),
                          QStyle::SP_ComputerIcon);
     BitBtn9 = makeButton(this, "BitBtn9", QStringLiteral("  Выйти из программы"), QString(),
@@ -193,7 +212,9 @@ void TForm1::createControls() {
     yellow.setColor(QPalette::Base, Qt::yellow);
     ComboBox1->setPalette(yellow);
     ComboBox1->setStyleSheet(QStringLiteral("QComboBox { background: yellow; color: black; }"));
+}
 
+void TForm1::createTrayMenu() {
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     N1 = PopupMenu1->addAction(QStringLiteral("Развернуть"));
@@ -203,7 +224,9 @@ void TForm1::createControls() {
     N2->setCheckable(true);
     N3 = PopupMenu1->addAction(QStringLiteral("Выход"));
     N3->setObjectName(QStringLiteral("N3"));
+}
 
+void TForm1::connectHandlers() {
     auto wire = [this](QPushButton* b, void (TForm1::*handler)()) {
         connect(b, &QPushButton::clicked, this,
                 [this, handler] { guarded([=, this] { (this->*handler)(); }); });
@@ -233,20 +256,25 @@ void TForm1::createControls() {
             [this](int column, int row) { guarded([=, this] { DBGrid1CellClick(column, row); }); });
     connect(DBGrid1, &DBGrid::rowDoubleClicked, this,
             [this] { guarded([this] { DBGrid1DblClick(); }); });
-    connect(&state.timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1Timer(); }); });
-    connect(&state.timer2, &QTimer::timeout, this, [this] { guarded([this] { Timer2Timer(); }); });
-    connect(&state.timer3, &QTimer::timeout, this, [this] { guarded([this] { Timer3Timer(); }); });
+    connect(&scheduler.tickTimer(), &QTimer::timeout, this,
+            [this] { guarded([this] { Timer1Timer(); }); });
+    connect(&Timer2, &QTimer::timeout, this, [this] { guarded([this] { Timer2Timer(); }); });
+    connect(&scheduler.startupTimer(), &QTimer::timeout, this,
+            [this] { guarded([this] { Timer3Timer(); }); });
+    connect(tray_, &TrayIcon::clicked, this,
+            [this] { guarded([this] { trayCallback(kLeftButtonUp); }); });
+    connect(tray_, &TrayIcon::doubleClicked, this,
+            [this] { guarded([this] { trayCallback(kLeftButtonDoubleClick); }); });
+    connect(tray_, &TrayIcon::contextMenuRequested, this,
+            [this] { guarded([this] { trayCallback(kRightButtonUp); }); });
 
     auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(esc, &QShortcut::activated, this, [this] { guarded([this] { BitBtn9Click(); }); });
-
-    setToolTipDuration(-1);
-    resize(960, 580);
 }
 
 void TForm1::FormCreate() {
     // 1. Message texts and 2. the multi-line captions.
-    state.texts.resetToBuiltIn();
+    texts.resetToBuiltIn();
     BitBtn3->setText(QStringLiteral("Восстановить\r\n данные  "));
     BitBtn11->setText(QStringLiteral("выделенную\r\nи выключить\r\nкомпьютер"));
     updateMinimumSize();
@@ -254,31 +282,28 @@ void TForm1::FormCreate() {
     // 3. Language set-up: the dictionaries beside the program and lang.txt.
     bool present = false;
     const QStringList languages = dictionaryLanguages(&present);
-    state.dictionariesPresent = present;
+    dictionariesPresent = present;
     ComboBox1->setVisible(present);
     ComboBox1->clear();
     ComboBox1->addItems(languages);
     try {
-        state.currentLanguage = readOrCreateLanguageFile();
-    } catch (const std::runtime_error& e) {
-        state.currentLanguage = kRussian;
-        reportError(QString::fromStdString(e.what()));
+        currentLanguage = readOrCreateLanguageFile();
+    } catch (const Error& e) {
+        currentLanguage = kRussian;
+        reportError(e.message());
     }
-    ComboBox1->setCurrentIndex(ComboBox1->findText(state.currentLanguage, Qt::MatchFixedString));
+    ComboBox1->setCurrentIndex(ComboBox1->findText(currentLanguage, Qt::MatchFixedString));
 
-    // 4. Process-wide flags.
-    state.powerOffAfterRun = false;
-    state.autoStarted = !options_.arguments.isEmpty() && options_.arguments.first() == u"r";
-    state.tasksPaused = false;
-    state.tickInterval = 1000;
-    state.startingUp = true;
+    // 4. Process-wide flags. The scheduler starts out starting up and not paused, its tick
+    // stopped; a run asks for the power-off only when its command says so.
+    autoStarted = !options_.arguments.isEmpty() && options_.arguments.first() == u"r";
 
     // 5. Tables; 6. the Lists folder; 7. the autostart box; 8. the start-up pass in 3 s.
-    createAndOpenTables(state);
+    createAndOpenTables(Table1, Table2, Table3, Table4, texts);
     ensureListsFolder();
     CheckBox2->setChecked(autostartEntryExists(options_.executablePath));
-    state.timer2.start();
-    state.timer3.start();
+    Timer2.start();
+    scheduler.startupTimer().start();
 }
 
 void TForm1::showAtStart() {
@@ -286,7 +311,7 @@ void TForm1::showAtStart() {
                              ? QApplication::primaryScreen()->availableGeometry()
                              : QRect(0, 0, 1024, 768);
     move(screen.center() - rect().center());
-    if (state.autoStarted) {
+    if (autoStarted) {
         // The first activation puts the window straight into the tray; it is never shown.
         guarded([this] { FormActivate(); });
         return;
@@ -348,14 +373,14 @@ void TForm1::showEvent(QShowEvent* e) {
 void TForm1::FormActivate() {
     const bool first = !activatedOnce_;
     activatedOnce_ = true;
-    if (first && state.autoStarted) {
+    if (first && autoStarted) {
         hideToTray();
     }
     if (!DBGrid1->checkColumnVisible()) {
         DBGrid1->setCheckColumnVisible(true);
     }
-    if (state.table1.isOpen()) {
-        TableToGrid(state);
+    if (Table1.isOpen()) {
+        TableToGrid(Table1, marks);
     }
 }
 
@@ -460,13 +485,7 @@ void TForm1::updateMinimumSize() {
 }
 
 void TForm1::guarded(const std::function<void()>& handler) {
-    try {
-        handler();
-    } catch (const StoreError& e) {
-        reportError(e.message());
-    } catch (const std::exception& e) {
-        reportError(QString::fromStdString(e.what()));
-    }
+    runReportingErrors(handler);
 }
 
 void TForm1::focusList() {
@@ -476,50 +495,52 @@ void TForm1::focusList() {
 // --- Start-up pass, tick, pause ----------------------------------------------------------------
 
 void TForm1::StartScheduler() {
-    kv::StartScheduler(state);
+    scheduler.startupPass();
 }
 
 void TForm1::Timer1Timer() {
-    kv::Timer1Timer(state);
+    scheduler.tick();
 }
 
 void TForm1::Timer2Timer() {
     Label5->setText(longTimeText(clock().now().time()));
     // A suspend or a jump of the wall clock: due tasks start now, not when the tick's interval,
     // which stood still meanwhile, runs out.
-    CatchUpAfterClockJump(state, clockWatch_);
+    scheduler.catchUpAfterClockJump(clockWatch_);
 }
 
 void TForm1::Timer3Timer() {
     // Stopped first: a resume inside a box of the pass starts it again, for a pass of its own.
-    state.timer3.stop();
+    scheduler.startupTimer().stop();
     StartScheduler();
     Button2->setEnabled(true);
 }
 
 void TForm1::Editt5Click() {
-    state.pauseBoxChecked = Editt5->isChecked();
     N2->setChecked(Editt5->isChecked());
-    kv::Editt5Click(state);
+    scheduler.setPaused(Editt5->isChecked());
     Label4->setVisible(Editt5->isChecked());
     focusList();
 }
 
 void TForm1::DBGrid1CellClick(int column, int row) {
-    kv::DBGrid1CellClick(state, column, row);
+    // The list has toggled the mark already; only the check column holds marks.
+    if (column == 0) {
+        scheduler.toggleTaskEnabled(row);
+    }
 }
 
 void TForm1::N2Click() {
     // The box follows the pause that the scheduler applied; its own handler must not apply it
     // a second time.
-    const bool paused = kv::N2Click(state);
+    const bool paused = scheduler.togglePaused();
     {
         const QSignalBlocker block(Editt5);
         Editt5->setChecked(paused);
     }
     N2->setChecked(paused);
     Label4->setVisible(paused);
-    SetTrayIcon(3, icon_, state.tasksPaused);
+    SetTrayIcon(kTrayModify, icon_, scheduler.paused());
 }
 
 // --- Commands --------------------------------------------------------------------------------
@@ -529,62 +550,72 @@ void TForm1::DBGrid1DblClick() {
 }
 
 void TForm1::BitBtn1Click() {
-    // Adding a task needs the task editor, which this build does not have yet.
+    // Will open the task editor (TForm2) on a new task, then reread the tables and go to it.
     focusList();
 }
 
 void TForm1::BitBtn6Click() {
-    // Editing a task needs the task editor, which this build does not have yet.
+    // Will open the task editor (TForm2) on the current task, then reread the tables.
     focusList();
 }
 
 void TForm1::BitBtn2Click() {
-    deleteCurrentTask(state);
+    if (deleteCurrentTask(Table1, Table2, marks, texts)) {
+        scheduler.restartTick();
+    }
     focusList();
 }
 
 void TForm1::BitBtn3Click() {
-    // Restoring needs the restore dialog, which this build does not have yet.
+    // Will open the restore dialog (TForm5) on the current task.
     focusList();
 }
 
 void TForm1::BitBtn5Click() {
-    runCurrentTask(state, false);
+    runCurrentTask(Table1, marks, runContext());
     focusList();
 }
 
 void TForm1::BitBtn11Click() {
-    runCurrentTask(state, true);
+    runCurrentTask(Table1, marks, runContext(true));
     focusList();
 }
 
 void TForm1::BitBtn4Click() {
-    runTasks(state, false);
+    runTasks(Table1, marks, runContext(), false);
     focusList();
 }
 
 void TForm1::BitBtn7Click() {
-    runTasks(state, true);
+    runTasks(Table1, marks, runContext(), true);
     focusList();
 }
 
 void TForm1::BitBtn8Click() {
-    FindArchivers(state);
-    // The configuration window comes here once it exists.
-    state.table4.close();
+    FindArchivers(Table4, texts);
+    // Will open the archiver configuration list (TForm3) on Table4 here.
+    Table4.close();
     focusList();
 }
 
-void TForm1::BitBtn10Click() {}
+void TForm1::BitBtn10Click() {
+    // Will open the help document of the language in use (helprus.doc or helpeng.doc), or tell
+    // cm7 when it is missing.
+}
 
 void TForm1::Button2Click() {
     TAboutBox about(this);
     about.exec();
 }
 
-void TForm1::Button10Click() {}
+void TForm1::Button10Click() {
+    // Will write the desktop launcher, named by cl1.
+}
 
-void TForm1::ComboBox1Change() {}
+void TForm1::ComboBox1Change() {
+    // Will apply the chosen language: translate this window, read its message texts from the
+    // dictionary and rewrite the stored copies of cf1 to cf4.
+}
 
 void TForm1::BitBtn9Click() {
     endProgram();
@@ -592,11 +623,7 @@ void TForm1::BitBtn9Click() {
 
 void TForm1::CheckBox2Click() {
     if (CheckBox2->isChecked()) {
-        QString error;
-        if (!writeAutostartEntry(options_.executablePath, &error)) {
-            messageBox(QStringLiteral("Failed to set data for '%1'")
-                           .arg(applicationTitle(options_.executablePath)));
-        }
+        writeAutostartEntry(options_.executablePath);
     } else {
         removeAutostartEntry(options_.executablePath);
     }
@@ -612,7 +639,7 @@ void TForm1::endProgram() {
 // --- Tray and window messages -----------------------------------------------------------------
 
 QString TForm1::trayToolTip(bool paused) const {
-    const bool russian = !state.dictionariesPresent || state.currentLanguage == kRussian;
+    const bool russian = !dictionariesPresent || currentLanguage == kRussian;
     if (russian) {
         return paused ? QStringLiteral("Кельвотрин.\r\nЗадачи остановлены")
                       : QStringLiteral("Кельвотрин.\r\nЗадачи выполняются");
@@ -625,40 +652,14 @@ void TForm1::SetTrayIcon(int action, const QIcon& icon, bool paused) {
     QString tip = trayToolTip(paused).left(63);
     tip.remove(u'\r');
     switch (action) {
-        case 1:
-            if (!trayIcon_) {
-                trayIcon_ = new QSystemTrayIcon(this);
-                connect(trayIcon_, &QSystemTrayIcon::activated, this,
-                        [this](QSystemTrayIcon::ActivationReason reason) {
-                            switch (reason) {
-                                case QSystemTrayIcon::Trigger:
-                                    guarded([this] { trayCallback(kLeftButtonUp); });
-                                    break;
-                                case QSystemTrayIcon::DoubleClick:
-                                    guarded([this] { trayCallback(kLeftButtonDoubleClick); });
-                                    break;
-                                case QSystemTrayIcon::Context:
-                                    guarded([this] { trayCallback(kRightButtonUp); });
-                                    break;
-                                default:
-                                    break;
-                            }
-                        });
-            }
-            trayIcon_->setIcon(icon);
-            trayIcon_->setToolTip(tip);
-            trayIcon_->show();
+        case kTrayAdd:
+            tray_->show(icon, tip);
             break;
-        case 2:
-            if (trayIcon_) {
-                trayIcon_->hide();
-            }
+        case kTrayRemove:
+            tray_->hide();
             break;
-        case 3:
-            if (trayIcon_) {
-                trayIcon_->setIcon(icon);
-                trayIcon_->setToolTip(tip);
-            }
+        case kTrayModify:
+            tray_->update(icon, tip);
             break;
         default:
             break;
@@ -666,7 +667,11 @@ void TForm1::SetTrayIcon(int action, const QIcon& icon, bool paused) {
 }
 
 bool TForm1::inTray() const {
-    return trayIcon_ && trayIcon_->isVisible();
+    return tray_->isVisible();
+}
+
+QSystemTrayIcon* TForm1::trayIcon() const {
+    return tray_->icon();
 }
 
 void TForm1::hideToTray() {
@@ -675,26 +680,25 @@ void TForm1::hideToTray() {
         showMinimized();
         return;
     }
-    SetTrayIcon(1, icon_, state.tasksPaused);
+    SetTrayIcon(kTrayAdd, icon_, scheduler.paused());
     hide();
 }
 
 void TForm1::restoreFromTray() {
-    SetTrayIcon(2, icon_, state.tasksPaused);
+    SetTrayIcon(kTrayRemove, icon_, scheduler.paused());
     showNormal();
     raise();
     activateWindow();
 }
 
 void TForm1::trayCallback(int mouseMessage) {
-    const QPoint cursor = QCursor::pos();
     switch (mouseMessage) {
         case kLeftButtonUp:
         case kLeftButtonDoubleClick:
             restoreFromTray();
             break;
         case kRightButtonUp:
-            PopupMenu1->popup(cursor);
+            tray_->popUpMenu();
             break;
         default:
             break;
@@ -710,7 +714,7 @@ void TForm1::onWindowMessage(quint32 message, qint32 wParam, qint32 lParam) {
         return;
     }
     guarded([this] {
-        SetTrayIcon(2, icon_, state.tasksPaused);
+        SetTrayIcon(kTrayRemove, icon_, scheduler.paused());
         if (isMinimized()) {
             showNormal();
         } else {
@@ -731,7 +735,7 @@ void TForm1::N1Click() {
 }
 
 void TForm1::N3Click() {
-    SetTrayIcon(2, icon_, state.tasksPaused);
+    SetTrayIcon(kTrayRemove, icon_, scheduler.paused());
     endProgram();
 }
 

@@ -3,11 +3,17 @@
 #include <QIcon>
 #include <QPointer>
 #include <QStringList>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 
-#include "app/appstate.h"
-#include "scheduler/tick.h"
+#include "archiving/runtask.h"
+#include "language/mainwindowtexts.h"
+#include "scheduler/clockwatch.h"
+#include "scheduler/scheduler.h"
+#include "store/checkmarks.h"
+#include "store/layouts.h"
+#include "store/table.h"
 
 class QAction;
 class QCheckBox;
@@ -21,11 +27,12 @@ namespace kv {
 
 class DBGrid;
 class InstanceChannel;
+class TrayIcon;
 
 // The main window: the task list and its commands, the clock, the pause box, the tray icon.
-// Handlers carry the names of the control and event they serve. The work that decides lives in
-// the scheduler, the runs and the table engine; the handlers read controls, call that code and
-// write controls.
+// Handlers carry the names of the control and event they serve; they read controls, call the
+// code that decides (the scheduler, the runs, the commands, the table engine) and write
+// controls. An Error that ends a handler is shown with the general error report.
 class TForm1 : public QWidget {
     Q_OBJECT
 public:
@@ -36,35 +43,51 @@ public:
     explicit TForm1(Options options, QWidget* parent = nullptr);
     ~TForm1() override;  // the destruction step: marks back into Flag, tables closed
 
-    AppState state;
+    // The four tables. Every window that this one opens works on them.
+    Table Table1{kTasksFile};           // tasks.dbf: the tasks
+    Table Table2{kObjectsFile};         // tasksm.dbf: the tasks' object lists
+    Table Table3{kWorkingObjectsFile};  // tasksmt.dbf: the task editor's working object list
+    Table Table4{kArchiversFile};       // archers.dbf: the archiver configurations
+    CheckMarks marks;                   // the task list's check column
+
+    MainWindowTexts texts = mainWindowTexts();  // message texts, section Form1
+    Scheduler scheduler;                        // start-up pass (Timer3), tick (Timer1), pause
+    QTimer Timer2;                              // the clock, every second
+
+    bool autoStarted = false;                             // started by the autostart entry ("r")
+    QString currentLanguage = QStringLiteral("Russian");  // the language in use
+    bool dictionariesPresent = false;  // a "*.dic" was beside the program at start
+
+    // What a run started now gets: the texts, the scheduler's state and the power-off request.
+    RunContext runContext(bool powerOff = false) const;
 
     // Controls, in creation order (the order in which a translation visits them).
-    QLabel* Label1;
-    DBGrid* DBGrid1;
-    QLabel* Label4;
-    QLabel* Label3;
-    QLabel* Label5;
-    QCheckBox* Editt5;
-    QPushButton* BitBtn1;
-    QPushButton* BitBtn6;
-    QPushButton* BitBtn2;
-    QPushButton* BitBtn3;
-    QLabel* Label2;
-    QPushButton* BitBtn5;
-    QPushButton* BitBtn11;
-    QPushButton* BitBtn4;
-    QPushButton* BitBtn7;
-    QPushButton* BitBtn8;
-    QPushButton* BitBtn9;
-    QPushButton* Button2;
-    QPushButton* BitBtn10;
-    QCheckBox* CheckBox2;
-    QPushButton* Button10;
-    QComboBox* ComboBox1;
-    QMenu* PopupMenu1;
-    QAction* N1;
-    QAction* N2;
-    QAction* N3;
+    QLabel* Label1;         // title of the task list
+    DBGrid* DBGrid1;        // the task list, with the check column
+    QLabel* Label4;         // "tasks paused", shown while they are
+    QLabel* Label3;         // caption of the clock
+    QLabel* Label5;         // the clock
+    QCheckBox* Editt5;      // pause all tasks
+    QPushButton* BitBtn1;   // add a task
+    QPushButton* BitBtn6;   // edit the selected task
+    QPushButton* BitBtn2;   // delete the selected task
+    QPushButton* BitBtn3;   // restore from an archive of the selected task
+    QLabel* Label2;         // caption of the run buttons
+    QPushButton* BitBtn5;   // run the selected task
+    QPushButton* BitBtn11;  // run the selected task, then power the computer off
+    QPushButton* BitBtn4;   // run all tasks
+    QPushButton* BitBtn7;   // run the marked tasks
+    QPushButton* BitBtn8;   // the archiver configurations
+    QPushButton* BitBtn9;   // end the program
+    QPushButton* Button2;   // the About box (enabled by the start-up pass)
+    QPushButton* BitBtn10;  // help
+    QCheckBox* CheckBox2;   // start with the session (autostart entry)
+    QPushButton* Button10;  // desktop shortcut
+    QComboBox* ComboBox1;   // interface language
+    QMenu* PopupMenu1;      // the tray icon's menu:
+    QAction* N1;            //   restore the window
+    QAction* N2;            //   pause all tasks
+    QAction* N3;            //   end the program
 
     // Shows the window, or puts it straight into the tray when started with "r".
     void showAtStart();
@@ -80,11 +103,14 @@ public:
     void listenForSecondStarts(InstanceChannel& channel);
     void trayCallback(int mouseMessage);
 
-    // The tray icon: 1 add, 2 remove, 3 change tooltip and icon; anything else nothing.
+    // The tray icon's actions; SetTrayIcon does nothing for any other value.
+    static constexpr int kTrayAdd = 1;
+    static constexpr int kTrayRemove = 2;
+    static constexpr int kTrayModify = 3;  // tooltip and icon
     void SetTrayIcon(int action, const QIcon& icon, bool paused);
     QString trayToolTip(bool paused) const;
     bool inTray() const;
-    QSystemTrayIcon* trayIcon() const { return trayIcon_; }
+    QSystemTrayIcon* trayIcon() const;
 
     // How the program ends (BitBtn9, Esc, the tray's exit, a termination signal). The default
     // quits the application; the window is destroyed afterwards by its owner.
@@ -135,14 +161,22 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void createControls();
+    // The window's parts, created in the order a translation visits them.
+    void createTaskList();       // title, list, paused label
+    void createClockAndPause();  // clock, pause box
+    void createTaskButtons();    // add, edit, delete, restore; the run buttons
+    void
+    createProgramButtons();  // configurations, exit, About, help, autostart, shortcut, language
+    void createTrayMenu();
+    void connectHandlers();
     // Places the controls for a window of w x h (only computes, unless `apply`); returns the
     // smallest size at which nothing overlaps.
     QSize layOut(int w, int h, bool apply);
     void updateMinimumSize();
     void FormCreate();
     void endProgram();
-    // Runs a handler; an error of the table engine or of a file ends it with a message.
+    // Runs a handler; an Error (a table or a file that failed) ends it with the general report
+    // (runReportingErrors).
     void guarded(const std::function<void()>& handler);
     void focusList();
     // The window of the program that took the focus from this one; its closing is this
@@ -152,7 +186,7 @@ private:
 
     Options options_;
     QIcon icon_;
-    QSystemTrayIcon* trayIcon_ = nullptr;
+    TrayIcon* tray_ = nullptr;  // made with the tray menu
     ClockWatch clockWatch_;
     bool activatedOnce_ = false;
     QPointer<QWidget> focusTakenBy_;

@@ -9,7 +9,7 @@
 
 namespace kv {
 
-DesktopRunObserver::DesktopRunObserver(const MessageTexts* texts,
+DesktopRunObserver::DesktopRunObserver(const MainWindowTexts* texts,
                                        std::function<QSystemTrayIcon*()> shownTray, QObject* parent)
     : QObject(parent), texts_(texts), shownTray_(std::move(shownTray)), previous_(runObserver()) {
     setRunObserver(this);
@@ -48,7 +48,7 @@ void DesktopRunObserver::countdownExpired() {
         powerOffWhenRunsEnd();
         return;
     }
-    const QString refused = texts_->text(QStringLiteral("cm24"));
+    const QString refused = texts_->text(Form1Text::cm24);
     requestPowerOff([refused](const QString& reason) {
         messageBox(refused.arg(reason), QString(), MbButtons::Ok, MbIcon::Warning);
     });

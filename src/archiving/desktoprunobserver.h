@@ -23,11 +23,11 @@ class DesktopRunObserver final : public QObject, public RunObserver {
 public:
     // `texts`: the main window's message table. `shownTray`: the tray icon while it is shown,
     // else nullptr.
-    DesktopRunObserver(const MessageTexts* texts, std::function<QSystemTrayIcon*()> shownTray,
+    DesktopRunObserver(const MainWindowTexts* texts, std::function<QSystemTrayIcon*()> shownTray,
                        QObject* parent = nullptr);
     ~DesktopRunObserver() override;
 
-    const MessageTexts& messageTexts() const override { return *texts_; }
+    const MainWindowTexts& messageTexts() const override { return *texts_; }
     void runFailed(const QString& title, const QString& text) override;
     void powerOffRequested() override;
 
@@ -37,7 +37,7 @@ public:
 private:
     void countdownExpired();
 
-    const MessageTexts* texts_;
+    const MainWindowTexts* texts_;
     std::function<QSystemTrayIcon*()> shownTray_;
     QPointer<PowerOffCountdown> countdown_;
     RunObserver* previous_;

@@ -1,7 +1,8 @@
 #include "archiving/findarchivers.h"
 
-#include "app/appstate.h"
 #include "platform/registryfile.h"
+#include "store/layouts.h"
+#include "store/table.h"
 
 namespace kv {
 namespace {
@@ -9,15 +10,15 @@ namespace {
 struct KnownKey {
     const char16_t* key;
     int tip;  // 2 WinZip, 1 WinRAR
-    const char16_t* nameText;
+    Form1Text name;
 };
 
 // In the order they are tried; the two keys of one kind stand in for each other.
 constexpr KnownKey kKnownKeys[] = {
-    {u"Applications\\WinZip.exe\\shell\\open\\command", 2, u"cf1"},
-    {u"WinZip\\shell\\open\\command", 2, u"cf1"},
-    {u"Applications\\WinRAR.exe\\shell\\open\\command", 1, u"cf2"},
-    {u"WinRAR\\shell\\open\\command", 1, u"cf2"},
+    {u"Applications\\WinZip.exe\\shell\\open\\command", 2, Form1Text::cf1},
+    {u"WinZip\\shell\\open\\command", 2, Form1Text::cf1},
+    {u"Applications\\WinRAR.exe\\shell\\open\\command", 1, Form1Text::cf2},
+    {u"WinRAR\\shell\\open\\command", 1, Form1Text::cf2},
 };
 
 // Closes the table however the pass ends.
@@ -35,7 +36,7 @@ private:
 // Only system rows count: a configuration the user entered does not stand for the kind.
 bool systemRowPresent(Table& t, int tip) {
     for (t.first(); !t.eof(); t.next()) {
-        if (t.asBool(QStringLiteral("Sys")) && t.asInt(QStringLiteral("Tip")) == tip) {
+        if (t.asBool(ArchiverField::Sys) && t.asInt(ArchiverField::Tip) == tip) {
             return true;
         }
     }
@@ -58,8 +59,7 @@ QString ArchiverPathFromCommand(const QString& command) {
     return blank < 0 ? command : command.left(blank);
 }
 
-void FindArchivers(AppState& state) {
-    Table& t = state.table4;
+void FindArchivers(Table& t, const MainWindowTexts& texts) {
     t.open();
     ClosesTable closes(t);
     const RegistryFile registry = loadProgramRegistry();
@@ -75,17 +75,17 @@ void FindArchivers(AppState& state) {
             continue;
         }
         t.insert();
-        t.setBool(QStringLiteral("Flag"), !insertedInThisPass);
-        t.setString(QStringLiteral("Name"), state.texts.text(QString::fromUtf16(known.nameText)));
-        t.setString(QStringLiteral("NameAr"), path);
-        t.setString(QStringLiteral("Param1"), QStringLiteral("a"));
-        t.setString(QStringLiteral("Keys1"), QStringLiteral("-ep3"));
-        t.setString(QStringLiteral("Arhstr1"), path + QStringLiteral(" a -ep3"));
-        t.setString(QStringLiteral("Param2"), QStringLiteral("x"));
-        t.setString(QStringLiteral("Keys2"), QStringLiteral("-ep3"));
-        t.setString(QStringLiteral("Arhstr2"), path + QStringLiteral(" x -ep3"));
-        t.setInt(QStringLiteral("Tip"), known.tip);
-        t.setBool(QStringLiteral("Sys"), true);
+        t.setBool(ArchiverField::Flag, !insertedInThisPass);
+        t.setString(ArchiverField::Name, texts.text(known.name));
+        t.setString(ArchiverField::NameAr, path);
+        t.setString(ArchiverField::Param1, QStringLiteral("a"));
+        t.setString(ArchiverField::Keys1, QStringLiteral("-ep3"));
+        t.setString(ArchiverField::Arhstr1, path + QStringLiteral(" a -ep3"));
+        t.setString(ArchiverField::Param2, QStringLiteral("x"));
+        t.setString(ArchiverField::Keys2, QStringLiteral("-ep3"));
+        t.setString(ArchiverField::Arhstr2, path + QStringLiteral(" x -ep3"));
+        t.setInt(ArchiverField::Tip, known.tip);
+        t.setBool(ArchiverField::Sys, true);
         t.post();
         insertedInThisPass = true;
     }

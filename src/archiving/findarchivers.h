@@ -2,9 +2,11 @@
 
 #include <QString>
 
+#include "language/mainwindowtexts.h"
+
 namespace kv {
 
-class AppState;
+class Table;
 
 // The archiver's program path in a shell "open" command: the text from its second character (the
 // first is the opening quote of the quoted program path) up to and including the first ".exe"
@@ -14,10 +16,11 @@ class AppState;
 QString ArchiverPathFromCommand(const QString& command);
 
 // Archiver discovery: for each known shell "open" command key under HKEY_CLASSES_ROOT (read from
-// registry.reg), adds the system configuration of its archiver kind to archers.dbf unless a
-// system row of that kind is already there. The first row added in one pass is marked as the
-// default (Flag). Opens Table4 at its start and closes it at its end, whatever its state before.
-// Never changes or removes a row. Start-up calls it right after creating archers.dbf.
-void FindArchivers(AppState& state);
+// registry.reg), adds the system configuration of its archiver kind to `archivers`
+// (archers.dbf) unless a system row of that kind is already there, named by cf1 or cf2 of
+// `texts`. The first row added in one pass is marked as the default (Flag). Opens the table at
+// its start and closes it at its end, whatever its state before. Never changes or removes a
+// row. Start-up calls it right after creating archers.dbf.
+void FindArchivers(Table& archivers, const MainWindowTexts& texts);
 
 }  // namespace kv

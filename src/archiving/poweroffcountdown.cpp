@@ -8,17 +8,17 @@
 
 namespace kv {
 
-PowerOffCountdown::PowerOffCountdown(const MessageTexts& texts, QWidget* parent)
-    : QDialog(parent), countText_(texts.text(QStringLiteral("cm22"))) {
+PowerOffCountdown::PowerOffCountdown(const MainWindowTexts& texts, QWidget* parent)
+    : QDialog(parent), countText_(texts.text(Form1Text::cm22)) {
     setObjectName(QStringLiteral("PowerOffCountdown"));
-    setWindowTitle(texts.text(QStringLiteral("cm21")));
+    setWindowTitle(texts.text(Form1Text::cm21));
     setWindowFlags(windowFlags() | Qt::WindowStaysOnTopHint);
     Label1 = new QLabel(this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setAlignment(Qt::AlignCenter);
     // Wide enough for any count, so that the window keeps its size while it counts.
     Label1->setMinimumWidth(Label1->fontMetrics().horizontalAdvance(countText_.arg(88)) + 24);
-    BitBtn1 = new QPushButton(texts.text(QStringLiteral("cm23")), this);
+    BitBtn1 = new QPushButton(texts.text(Form1Text::cm23), this);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn1->setDefault(true);
     setMinimumWidth(320);

@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <QTimer>
 
-#include "language/messagetexts.h"
+#include "language/mainwindowtexts.h"
 
 class QLabel;
 class QPushButton;
@@ -18,8 +18,8 @@ class PowerOffCountdown final : public QDialog {
 public:
     static constexpr int kSeconds = 60;
 
-    // Texts from the main window's table (cm19 caption, cm20 countdown, cm21 Cancel).
-    explicit PowerOffCountdown(const MessageTexts& texts, QWidget* parent = nullptr);
+    // Texts from the main window's table (cm21 caption, cm22 countdown, cm23 Cancel).
+    explicit PowerOffCountdown(const MainWindowTexts& texts, QWidget* parent = nullptr);
 
     // Starts the count and shows the window.
     void start();

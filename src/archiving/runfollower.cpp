@@ -5,7 +5,7 @@
 #include <QtDebug>
 #include <cstdio>
 
-#include "store/storeerror.h"
+#include "platform/error.h"
 
 namespace kv {
 namespace {
@@ -13,8 +13,8 @@ namespace {
 RunObserver* observer = nullptr;
 bool powerOffPending = false;
 
-const MessageTexts& texts() {
-    static const MessageTexts builtIn = mainWindowTexts();
+const MainWindowTexts& texts() {
+    static const MainWindowTexts builtIn = mainWindowTexts();
     return observer ? observer->messageTexts() : builtIn;
 }
 
@@ -53,15 +53,15 @@ void finishRun(const RunFacts& facts, const ProgramEnd& end) {
     entry.archiveSize = archiveExists ? archive.size() : -1;
     entry.failed = failed;
     try {
-        appendRunLog(entry);
-    } catch (const StoreError& e) {
+        appendRunLog(entry, texts());
+    } catch (const Error& e) {
         qWarning("kelvotrin: %s", qPrintable(e.message()));
     }
 
     if (failed) {
-        const MessageTexts& t = texts();
-        const QString title = t.text(backup ? QStringLiteral("cm10") : QStringLiteral("cm11"));
-        const QString text = t.text(QStringLiteral("cm12"))
+        const MainWindowTexts& t = texts();
+        const QString title = t.text(backup ? Form1Text::cm10 : Form1Text::cm11);
+        const QString text = t.text(Form1Text::cm12)
                                  .arg(facts.taskName, failureReason(end, backup && !archiveExists,
                                                                     facts.archivePath, t));
         if (observer) {
@@ -88,25 +88,25 @@ RunObserver* runObserver() {
 }
 
 QString failureReason(const ProgramEnd& end, bool archiveMissing, const QString& archivePath,
-                      const MessageTexts& t) {
+                      const MainWindowTexts& t) {
     if (end.signalled) {
-        return t.text(QStringLiteral("cm19")).arg(end.code);
+        return t.text(Form1Text::cm19).arg(end.code);
     }
     switch (end.code) {
         case 0:
-            return archiveMissing ? t.text(QStringLiteral("cm20")).arg(archivePath) : QString();
+            return archiveMissing ? t.text(Form1Text::cm20).arg(archivePath) : QString();
         case 1:
-            return t.text(QStringLiteral("cm13"));
+            return t.text(Form1Text::cm13);
         case 2:
-            return t.text(QStringLiteral("cm14"));
+            return t.text(Form1Text::cm14);
         case 7:
-            return t.text(QStringLiteral("cm15"));
+            return t.text(Form1Text::cm15);
         case 8:
-            return t.text(QStringLiteral("cm16"));
+            return t.text(Form1Text::cm16);
         case 255:
-            return t.text(QStringLiteral("cm17"));
+            return t.text(Form1Text::cm17);
         default:
-            return t.text(QStringLiteral("cm18")).arg(end.code);
+            return t.text(Form1Text::cm18).arg(end.code);
     }
 }
 

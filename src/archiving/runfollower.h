@@ -3,7 +3,7 @@
 #include <QString>
 
 #include "archiving/runlog.h"
-#include "language/messagetexts.h"
+#include "language/mainwindowtexts.h"
 #include "platform/winexec.h"
 
 namespace kv {
@@ -23,7 +23,7 @@ class RunObserver {
 public:
     virtual ~RunObserver() = default;
     // The main window's message texts, as they stand when a run ends.
-    virtual const MessageTexts& messageTexts() const = 0;
+    virtual const MainWindowTexts& messageTexts() const = 0;
     // A run failed: `title` and `text` are ready to show.
     virtual void runFailed(const QString& title, const QString& text) = 0;
     // A power-off run has ended and no other archiver is running: count down, then power off.
@@ -51,7 +51,7 @@ ProgramEndHandler followRun(RunFacts facts);
 // The reason of a failed run as the texts word it (7-Zip's codes, which other archivers share:
 // 1 files skipped, 2 fatal error, 7 command line, 8 out of memory, 255 stopped by the user).
 QString failureReason(const ProgramEnd& end, bool archiveMissing, const QString& archivePath,
-                      const MessageTexts& texts);
+                      const MainWindowTexts& texts);
 
 // Asks the observer for the power-off as soon as no started archiver is running any more: at
 // once when none is, else when the last one ends.

@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/error.h"
 #include "platform/programfolder.h"
-#include "store/storeerror.h"
 
 namespace kv {
 namespace {
@@ -48,9 +48,9 @@ QStringList outputLines(const ProgramEnd& end) {
     return lines;
 }
 
-[[noreturn]] void fail(const QString& path, int error) {
-    throw StoreError(
-        QStringLiteral("Run log %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(error))));
+[[noreturn]] void fail(const MainWindowTexts& texts, const QString& path, int error) {
+    throw Error(
+        texts.text(Form1Text::cm28).arg(path, QString::fromLocal8Bit(std::strerror(error))));
 }
 
 }  // namespace
@@ -77,7 +77,7 @@ QByteArray runLogText(const RunLogEntry& e) {
     return text.toUtf8();
 }
 
-void appendRunLog(const RunLogEntry& entry) {
+void appendRunLog(const RunLogEntry& entry, const MainWindowTexts& texts) {
     const QByteArray text = runLogText(entry);
     const QString path = inProgramFolder(QString::fromLatin1(kRunLogFile));
     const QByteArray native = QFile::encodeName(path);
@@ -87,12 +87,12 @@ void appendRunLog(const RunLogEntry& entry) {
         const QByteArray old =
             QFile::encodeName(inProgramFolder(QString::fromLatin1(kOldRunLogFile)));
         if (::rename(native.constData(), old.constData()) != 0) {
-            fail(path, errno);
+            fail(texts, path, errno);
         }
     }
     const int fd = ::open(native.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) {
-        fail(path, errno);
+        fail(texts, path, errno);
     }
     qsizetype done = 0;
     while (done < text.size()) {
@@ -103,12 +103,12 @@ void appendRunLog(const RunLogEntry& entry) {
         if (n <= 0) {
             const int error = n < 0 ? errno : ENOSPC;
             ::close(fd);
-            fail(path, error);
+            fail(texts, path, error);
         }
         done += n;
     }
     if (::close(fd) != 0) {
-        fail(path, errno);
+        fail(texts, path, errno);
     }
 }
 

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include "language/mainwindowtexts.h"
 #include "platform/winexec.h"
 
 namespace kv {
@@ -30,8 +31,8 @@ inline constexpr qint64 kRunLogLimit = 1024 * 1024;
 // the archiver's output under it, each line indented and marked with "| ".
 QByteArray runLogText(const RunLogEntry& entry);
 
-// Appends the entry to runs.log in the program folder, in one write. Raises StoreError when the
-// log cannot be written.
-void appendRunLog(const RunLogEntry& entry);
+// Appends the entry to runs.log in the program folder, in one write. Raises Error (cm28 of
+// `texts`) when the log cannot be written.
+void appendRunLog(const RunLogEntry& entry, const MainWindowTexts& texts);
 
 }  // namespace kv

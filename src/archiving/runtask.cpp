@@ -2,15 +2,14 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <utility>
 
-#include "app/appstate.h"
 #include "platform/clock.h"
 #include "platform/datetimetext.h"
 #include "platform/messagebox.h"
 #include "platform/programfolder.h"
 #include "platform/winexec.h"
-#include "scheduler/calcnextrun.h"
+#include "store/layouts.h"
+#include "store/table.h"
 
 namespace kv {
 
@@ -42,11 +41,6 @@ QString archiveDatePart(int vidNameArh, const QDateTime& now) {
     }
     useRunSeparators();
     return part.isEmpty() ? part : u' ' + part;
-}
-
-void useRunSeparators() {
-    setDateSeparator(QStringLiteral("."));
-    setTimeSeparator(QStringLiteral(":"));
 }
 
 ArchivePaths archivePaths(const QString& nameArh, const QString& path2, const QString& datePart) {
@@ -109,37 +103,35 @@ bool archiverPathHoldsQuote(const QString& commandLine) {
     return !parts.quoted && commandLine.mid(parts.program.size(), 1) == u"\"";
 }
 
-// The message key of a failed launch, or the empty text when the archiver started.
-QString launchFailureKey(unsigned result, const QString& commandLine) {
+// The message of a failed launch; none when the archiver started.
+std::optional<Form1Text> launchFailure(unsigned result, const QString& commandLine) {
     switch (result) {
         case kWinExecOutOfResources:
-            return QStringLiteral("cm1");
+            return Form1Text::cm1;
         case kWinExecFileNotFound:
         case kWinExecPathNotFound:
             if (archiverPathHoldsQuote(commandLine)) {
-                return QStringLiteral("cm9");
+                return Form1Text::cm9;
             }
-            return result == kWinExecFileNotFound ? QStringLiteral("cm2") : QStringLiteral("cm3");
+            return result == kWinExecFileNotFound ? Form1Text::cm2 : Form1Text::cm3;
         case kWinExecBadFormat:
-            return QStringLiteral("cm8");
+            return Form1Text::cm8;
         default:
-            return {};
+            return std::nullopt;
     }
 }
 
 }  // namespace
 
-void RunTask(AppState& state, bool recompute) {
-    // A power-off request belongs to the one run that the power-off command starts.
-    const bool powerOff = std::exchange(state.powerOffAfterRun, false);
-    Table& t = state.table1;
-    const QString taskName = t.asString(QStringLiteral("Name"));
-    const int vidNameArh = t.asInt(QStringLiteral("VidNameArh"));
-    const QString nameArh = t.asString(QStringLiteral("NameArh"));
-    const QString path2 = t.asString(QStringLiteral("Path2"));
-    const QString archiveCommand = t.asString(QStringLiteral("NameArhivator1"));
-    const QString list = t.asString(QStringLiteral("List"));
-    const bool keepBackup = t.asBool(QStringLiteral("Bak"));
+void RunTask(Table& t, const RunContext& context, bool recompute) {
+    const bool powerOff = context.powerOff;
+    const QString taskName = t.asString(TaskField::Name);
+    const int vidNameArh = t.asInt(TaskField::VidNameArh);
+    const QString nameArh = t.asString(TaskField::NameArh);
+    const QString path2 = t.asString(TaskField::Path2);
+    const QString archiveCommand = t.asString(TaskField::NameArhivator1);
+    const QString list = t.asString(TaskField::List);
+    const bool keepBackup = t.asBool(TaskField::Bak);
 
     const QString datePart = archiveDatePart(vidNameArh, clock().now());
     const ArchivePaths paths = archivePaths(nameArh, path2, datePart);
@@ -161,27 +153,29 @@ void RunTask(AppState& state, bool recompute) {
     // A refused run never happened: only its next run is written.
     if (commandLine) {
         t.edit();
-        t.setDateTime(QStringLiteral("WorkTime"), clock().now());
+        t.setDateTime(TaskField::WorkTime, clock().now());
         t.post();
     }
-    if (recompute) {
-        CalcNextRun(state);
+    if (recompute && CalcNextRun(t, context.nextRun())) {
+        // The calculation asks for a run of its own (a missed run to make up). The tick, which
+        // alone runs with `recompute`, marks its task as running, so that this never repeats
+        // the run under way.
+        RunContext again = context;
+        again.powerOff = false;
+        RunTask(t, again, false);
     }
 
     if (!commandLine) {
-        const QString advice =
-            refusedPath == paths.archive
-                ? QStringLiteral("Измените папку или имя архива в задаче.")
-                : QStringLiteral("Перенесите программу в папку без кавычек в пути.");
-        messageBox(QStringLiteral("Задача «%1» не запущена: путь «%2» содержит двойную кавычку "
-                                  "(\"), и архиватор получил бы его искажённым. %3")
-                       .arg(taskName, refusedPath, advice),
+        const QString& advice =
+            context.texts.text(refusedPath == paths.archive ? Form1Text::cm26 : Form1Text::cm27);
+        messageBox(context.texts.text(Form1Text::cm25).arg(taskName, refusedPath, advice),
                    QString(), MbButtons::Ok, MbIcon::Warning);
         return;
     }
 
-    const QString failure = launchFailureKey(WinExec(*commandLine, kSwShow), *commandLine);
-    if (failure.isEmpty()) {
+    const std::optional<Form1Text> failure =
+        launchFailure(WinExec(*commandLine, kSwShow), *commandLine);
+    if (!failure) {
         if (!keepBackup && fileExists(paths.backup)) {
             QFile::remove(paths.backup);
         }
@@ -192,7 +186,7 @@ void RunTask(AppState& state, bool recompute) {
     if (!keepBackup && archiveMoved) {
         QFile::rename(paths.backup, paths.archive);
     }
-    messageBox(state.texts.text(failure));
+    messageBox(context.texts.text(*failure));
 }
 
 }  // namespace kv

@@ -4,28 +4,40 @@
 #include <QString>
 #include <optional>
 
+#include "language/mainwindowtexts.h"
+#include "scheduler/calcnextrun.h"
+
 namespace kv {
 
-class AppState;
+class Table;
 
-// One backup run of the task on which the cursor of tasks.dbf rests: archive path with its date
-// part, .BAK rotation, the archiver's command line, the run record in WorkTime, the launch and
-// its error message. With `recompute` the task's next run is computed (CalcNextRun) before the
-// launch. Leaves the cursor on the task.
+// What a run needs besides the task's row.
+struct RunContext {
+    const MainWindowTexts& texts;  // launch failures and refusals; cf3 and cf4 for the next run
+    bool startingUp = false;       // the scheduler's state, for the next-run calculation
+    bool paused = false;           //
+    bool powerOff = false;         // started by the command that powers off afterwards
+
+    NextRunContext nextRun() const { return {texts, startingUp, paused}; }
+};
+
+// One backup run of the task on which the cursor of `tasks` (tasks.dbf) rests: archive path
+// with its date part, .BAK rotation, the archiver's command line, the run record in WorkTime,
+// the launch and its error message. With `recompute` the task's next run is computed
+// (CalcNextRun) before the launch. Leaves the cursor on the task.
 //
 // The previous archive of the same name becomes the .BAK copy; an older copy is deleted only
 // when an archive is there to replace it (after a run whose archiver wrote nothing the copy may
 // be the last archive of the task). A task that keeps no copy loses it once its archiver has
 // started; when the launch fails, the copy goes back under the archive's name.
 //
-// The power-off request (`powerOffAfterRun`) is taken by this run and cleared, so that it
-// applies to no later one.
+// The power-off request applies to this run alone.
 //
 // A task whose archive path or list-file path holds a double quote is not started (the quote
 // would end the quoted path early and pass the rest to the archiver as arguments the task never
 // meant): the user is told, no archive is moved or deleted, WorkTime keeps the last real run,
 // and with `recompute` the next run is written as after a launch that failed.
-void RunTask(AppState& state, bool recompute);
+void RunTask(Table& tasks, const RunContext& context, bool recompute);
 
 // The steps of a run, on their own.
 
@@ -37,10 +49,6 @@ QString extensionOf(const QString& path);
 // `now`, with a leading blank when not empty: " 08_12_2025", " 08_12_2025 14-05". Sets the
 // program-wide separators to "_" and "-" while it formats and leaves them at "." and ":".
 QString archiveDatePart(int vidNameArh, const QDateTime& now);
-
-// Sets the separators that every date and time text of the program uses from the first run on:
-// "." and ":".
-void useRunSeparators();
 
 struct ArchivePaths {
     QString archive;

@@ -1,14 +1,15 @@
 #include "language/dictionary.h"
 
+#include "platform/error.h"
 #include "platform/inifile.h"
-#include "store/storeerror.h"
 
 namespace kv {
 
-MessageTexts& dictionaryTexts() {
-    static MessageTexts texts({
-        {QStringLiteral("cd1"), QStringLiteral("No exists ")},
-        {QStringLiteral("cd2"), QStringLiteral("Unable to write to %s")},
+MessageTable<DictionaryText>& dictionaryTexts() {
+    static MessageTable<DictionaryText> texts({
+        {DictionaryText::NoDictionary, QStringLiteral("cd1"), QStringLiteral("No exists ")},
+        {DictionaryText::CannotWrite, QStringLiteral("cd2"),
+         QStringLiteral("Unable to write to %s")},
     });
     return texts;
 }
@@ -23,8 +24,8 @@ QString ReadDicText(const QString& key, const QString& section, IniFile& diction
         return found;
     }
     if (writeBack && !dictionary.writeString(section, key, defaultText)) {
-        QString message = dictionaryTexts().text(QStringLiteral("cd2"));
-        throw StoreError(message.replace(QLatin1String("%s"), dictionary.path()));
+        QString message = dictionaryTexts().text(DictionaryText::CannotWrite);
+        throw Error(message.replace(QLatin1String("%s"), dictionary.path()));
     }
     return defaultText;
 }

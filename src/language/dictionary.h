@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "language/messagetexts.h"
+#include "platform/messagetable.h"
 
 namespace kv {
 
@@ -10,14 +10,19 @@ class IniFile;
 
 // Look-ups in a dictionary: an INI file of a language's texts, one section per window.
 
-// The messages of dictionary access, process-wide: cd1 "No exists " (followed by the
-// dictionary's path) and cd2 "Unable to write to %s" (%s the path). A language applies to them
-// like to any window's table.
-MessageTexts& dictionaryTexts();
+// The messages of dictionary access. They belong to no window: a language reads them from the
+// main window's section (Form1), after the table engine's texts, under the names cd1 and cd2.
+enum class DictionaryText {
+    NoDictionary,  // "No exists ", followed by the dictionary's path
+    CannotWrite,   // %s the dictionary's path
+};
+
+// Process-wide; the language layer replaces the built-in texts.
+MessageTable<DictionaryText>& dictionaryTexts();
 
 // The text of `key` in `section`, or `defaultText` when the entry is missing or empty; with
 // `writeBack` such an entry is then set to `defaultText` (empty included). An empty key reads
-// nothing. A write that fails raises StoreError with cd2's message.
+// nothing. A write that fails raises Error with cd2's message.
 QString ReadDicText(const QString& key, const QString& section, IniFile& dictionary, bool writeBack,
                     const QString& defaultText);
 

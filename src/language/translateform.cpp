@@ -16,7 +16,6 @@
 #include "platform/inifile.h"
 #include "platform/messagebox.h"
 #include "platform/opendialog.h"
-#include "store/storeerror.h"
 #include "widgets/dbgrid.h"
 #include "widgets/labelededit.h"
 #include "widgets/radiogroup.h"
@@ -137,17 +136,15 @@ void TranslateForm(QWidget* window, const QString& section, const QString& dicti
                    bool writeBack) {
     IniFile dictionary(dictionaryPath);
     if (!dictionary.exists()) {
-        messageBox(dictionaryTexts().text(QStringLiteral("cd1")) + dictionaryPath);
+        messageBox(dictionaryTexts().text(DictionaryText::NoDictionary) + dictionaryPath);
         return;
     }
     Translation t(section, dictionary, writeBack);
-    try {
+    runReportingErrors([&] {
         window->setWindowTitle(
             t.read(window->objectName() + QLatin1String("--Caption"), window->windowTitle()));
         walk(window, t);
-    } catch (const StoreError& e) {
-        reportError(e.message());
-    }
+    });
 }
 
 }  // namespace kv

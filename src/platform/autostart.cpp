@@ -6,6 +6,9 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include "platform/error.h"
+#include "platform/platformtexts.h"
+
 namespace kv {
 namespace {
 
@@ -52,13 +55,16 @@ bool autostartEntryExists(const QString& executablePath) {
     return QFileInfo::exists(autostartEntryPath(executablePath));
 }
 
-bool writeAutostartEntry(const QString& executablePath, QString* error) {
+void writeAutostartEntry(const QString& executablePath) {
+    const auto failed = [&executablePath] {
+        return Error(
+            platformText(PlatformText::AutostartFailed).arg(applicationTitle(executablePath)));
+    };
     const QString path = autostartEntryPath(executablePath);
     QDir().mkpath(autostartFolder());
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        *error = file.errorString();
-        return false;
+        throw failed();
     }
     const QString text =
         QStringLiteral(
@@ -68,12 +74,12 @@ bool writeAutostartEntry(const QString& executablePath, QString* error) {
             "Exec=%2 r\n"
             "Terminal=false\n")
             .arg(applicationTitle(executablePath), quotedExecArgument(executablePath));
-    file.write(text.toUtf8());
-    if (!file.commit()) {
-        *error = file.errorString();
-        return false;
+    const QByteArray bytes = text.toUtf8();
+    // commit() would not notice a write that it flushes itself failing, and put a cut entry in
+    // place: the write is checked first.
+    if (file.write(bytes) != bytes.size() || !file.flush() || !file.commit()) {
+        throw failed();
     }
-    return true;
 }
 
 void removeAutostartEntry(const QString& executablePath) {

@@ -14,8 +14,9 @@ QString applicationTitle(const QString& executablePath);
 
 QString autostartEntryPath(const QString& executablePath);
 bool autostartEntryExists(const QString& executablePath);
-// Writes (or rewrites) the entry; false with `error` set when the file cannot be written.
-bool writeAutostartEntry(const QString& executablePath, QString* error);
+// Writes (or rewrites) the entry. Raises Error ("Failed to set data for '<title>'") when the
+// file cannot be written; an entry already there then stays as it was.
+void writeAutostartEntry(const QString& executablePath);
 // Removes the entry when it exists.
 void removeAutostartEntry(const QString& executablePath);
 

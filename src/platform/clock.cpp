@@ -27,13 +27,6 @@ qint64 SystemClock::monotonicMs() const {
     return qint64(ts.tv_sec) * 1000 + ts.tv_nsec / 1'000'000;
 }
 
-ManualClock::ManualClock(QDateTime start) : now_(std::move(start)) {}
-
-void ManualClock::advance(qint64 ms) {
-    now_ = now_.addMSecs(ms);
-    monotonic_ += ms;
-}
-
 namespace {
 SystemClock systemClock;
 Clock* current = &systemClock;
@@ -43,8 +36,12 @@ Clock& clock() {
     return *current;
 }
 
-void setClock(Clock* clock) {
-    current = clock ? clock : &systemClock;
+ScopedClock::ScopedClock(Clock& clock) : previous_(current) {
+    current = &clock;
+}
+
+ScopedClock::~ScopedClock() {
+    current = previous_;
 }
 
 }  // namespace kv

@@ -16,7 +16,7 @@ QDateTime naiveDateTime(QDate date, QTime time);
 QDateTime zeroDateTime();
 bool isZeroDateTime(const QDateTime& value);
 
-// The one source of "now". Tests install a ManualClock.
+// The one source of "now". Tests put a clock of their own in place (ScopedClock).
 class Clock {
 public:
     virtual ~Clock() = default;
@@ -33,25 +33,20 @@ public:
     qint64 monotonicMs() const override;
 };
 
-// A clock that shows what the test sets. The monotonic reading moves only with advance().
-class ManualClock final : public Clock {
-public:
-    explicit ManualClock(QDateTime start = naiveDateTime(QDate(2025, 12, 8), QTime(9, 0)));
-    QDateTime now() const override { return now_; }
-    qint64 monotonicMs() const override { return monotonic_; }
+// The clock in use: a SystemClock unless a ScopedClock has put another in its place.
+Clock& clock();
 
-    // Moves wall time and monotonic time forward together.
-    void advance(qint64 ms);
-    // Sets wall time only, as a clock change or a resume from suspend would.
-    void setNow(const QDateTime& now) { now_ = now; }
+// Puts `clock` in use while the object lives, and the clock that was in use back afterwards
+// (tests, with a clock they set). Not owned.
+class ScopedClock {
+public:
+    explicit ScopedClock(Clock& clock);
+    ~ScopedClock();
+    ScopedClock(const ScopedClock&) = delete;
+    ScopedClock& operator=(const ScopedClock&) = delete;
 
 private:
-    QDateTime now_;
-    qint64 monotonic_ = 1'000'000;
+    Clock* previous_;
 };
-
-// The clock in use; a SystemClock unless a test installed another. Not owned.
-Clock& clock();
-void setClock(Clock* clock);  // nullptr restores the system clock
 
 }  // namespace kv

@@ -134,6 +134,11 @@ QString timeSeparator() {
     return timeSep.isEmpty() ? localeTimeSep : timeSep;
 }
 
+void useRunSeparators() {
+    setDateSeparator(QStringLiteral("."));
+    setTimeSeparator(QStringLiteral(":"));
+}
+
 QString formatDateTime(const QString& pattern, const QDateTime& value) {
     return QLocale::system().toString(value, toQtFormat(pattern));
 }

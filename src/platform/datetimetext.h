@@ -14,6 +14,9 @@ void setDateSeparator(const QString& separator);
 void setTimeSeparator(const QString& separator);
 QString dateSeparator();  // the one in force
 QString timeSeparator();
+// Sets the separators that every date and time text of the program uses from the first run of a
+// task on: "." and ":".
+void useRunSeparators();
 
 // Formats with a Qt date-time pattern in which '/' stands for the date separator and ':' for the
 // time separator, outside quoted text (for example "dd/MM/yyyy HH:mm").

@@ -2,17 +2,20 @@
 
 #include <cstdio>
 
+#include "platform/error.h"
+#include "platform/platformtexts.h"
+
 namespace kv {
 namespace {
 MessageBoxService* service = nullptr;
 }
 
-void setMessageBoxService(MessageBoxService* s) {
-    service = s;
+ScopedMessageBoxService::ScopedMessageBoxService(MessageBoxService& s) : previous_(service) {
+    service = &s;
 }
 
-MessageBoxService* messageBoxService() {
-    return service;
+ScopedMessageBoxService::~ScopedMessageBoxService() {
+    service = previous_;
 }
 
 MbResult cancellingAnswer(MbButtons buttons) {
@@ -37,7 +40,15 @@ MbResult messageBox(const QString& text, const QString& caption, MbButtons butto
 }
 
 void reportError(const QString& text) {
-    messageBox(text, QStringLiteral("Kelvotrin"), MbButtons::Ok, MbIcon::Critical);
+    messageBox(text, platformText(PlatformText::ErrorCaption), MbButtons::Ok, MbIcon::Critical);
+}
+
+void runReportingErrors(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const Error& e) {
+        reportError(e.message());
+    }
 }
 
 }  // namespace kv

@@ -7,7 +7,9 @@
 #include <QStringList>
 
 #include "platform/codepage1251.h"
+#include "platform/error.h"
 #include "platform/messagebox.h"
+#include "platform/platformtexts.h"
 #include "platform/programfolder.h"
 
 namespace kv {
@@ -23,9 +25,10 @@ QString fold(const QString& keyPath) {
     return keyPath.toCaseFolded();
 }
 
+// Where the text stops making sense: a line (from 1; 0 for the whole file) and what is wrong.
 struct ParseError {
     int line;
-    QString text;
+    PlatformText what;
 };
 
 // Decodes the file by its byte-order mark, else as UTF-8 when valid, else as Windows-1251.
@@ -96,7 +99,7 @@ public:
     void run(const QByteArray& bytes) {
         QString text;
         if (!decodeText(bytes, &text)) {
-            throw ParseError{0, QStringLiteral("текст в неверной кодировке")};
+            throw ParseError{0, PlatformText::RegistryBadEncoding};
         }
         lines_ = splitLines(text);
         // The header.
@@ -111,12 +114,10 @@ public:
                 header = true;
                 continue;
             }
-            fail(
-                QStringLiteral("первая строка должна быть «REGEDIT4» или «Windows Registry "
-                               "Editor Version 5.00»"));
+            fail(PlatformText::RegistryNoHeader);
         }
         if (!header) {
-            throw ParseError{0, QStringLiteral("файл пуст, нет первой строки «REGEDIT4»")};
+            throw ParseError{0, PlatformText::RegistryEmpty};
         }
         for (; index_ < lines_.size(); ++index_) {
             const QString line = lines_[index_].trimmed();
@@ -134,11 +135,11 @@ public:
 private:
     enum class Outcome { Text, NotText, Remove };
 
-    [[noreturn]] void fail(const QString& text) const { throw ParseError{int(index_) + 1, text}; }
+    [[noreturn]] void fail(PlatformText what) const { throw ParseError{int(index_) + 1, what}; }
 
     void section(const QString& line) {
         if (!line.endsWith(u']')) {
-            fail(QStringLiteral("нет закрывающей скобки «]»"));
+            fail(PlatformText::RegistryNoClosingBracket);
         }
         QString name = line.mid(1, line.size() - 2);
         const bool remove = name.startsWith(u'-');
@@ -146,7 +147,7 @@ private:
             name.remove(0, 1);
         }
         if (name.isEmpty()) {
-            fail(QStringLiteral("пустое имя раздела"));
+            fail(PlatformText::RegistryEmptyKeyName);
         }
         const QString key = fold(name);
         if (remove) {
@@ -183,7 +184,7 @@ private:
                 out += c;
             }
         }
-        fail(QStringLiteral("нет закрывающей кавычки"));
+        fail(PlatformText::RegistryNoClosingQuote);
     }
 
     static void skipBlanks(const QString& line, qsizetype& pos) {
@@ -194,7 +195,7 @@ private:
 
     void value(const QString& line) {
         if (current_.isEmpty() && !removed_) {
-            fail(QStringLiteral("значение вне раздела"));
+            fail(PlatformText::RegistryValueOutsideKey);
         }
         qsizetype pos = 0;
         bool isDefault = false;
@@ -204,11 +205,11 @@ private:
         } else if (line[0] == u'"') {
             quoted(line, pos);
         } else {
-            fail(QStringLiteral("строка не похожа ни на раздел, ни на значение"));
+            fail(PlatformText::RegistryStrayLine);
         }
         skipBlanks(line, pos);
         if (pos >= line.size() || line[pos] != u'=') {
-            fail(QStringLiteral("ожидался знак «=»"));
+            fail(PlatformText::RegistryNoEqualsSign);
         }
         ++pos;
         skipBlanks(line, pos);
@@ -221,7 +222,7 @@ private:
             text = quoted(line, p);
             skipBlanks(line, p);
             if (p != line.size()) {
-                fail(QStringLiteral("лишний текст после значения"));
+                fail(PlatformText::RegistryTextAfterValue);
             }
             outcome = Outcome::Text;
         } else if (data == u"-") {
@@ -229,12 +230,12 @@ private:
         } else if (data.startsWith(u"dword:", Qt::CaseInsensitive)) {
             const QStringView digits = QStringView(data).mid(6);
             if (!isAllHex(digits) || digits.size() > 8) {
-                fail(QStringLiteral("неверное значение dword"));
+                fail(PlatformText::RegistryBadDword);
             }
         } else if (data.startsWith(u"hex", Qt::CaseInsensitive)) {
             outcome = hexValue(data, &text);
         } else {
-            fail(QStringLiteral("неизвестный вид значения"));
+            fail(PlatformText::RegistryUnknownValueKind);
         }
 
         if (!isDefault || removed_) {
@@ -253,24 +254,24 @@ private:
     Outcome hexValue(const QString& first, QString* text) {
         const qsizetype colon = first.indexOf(u':');
         if (colon < 0) {
-            fail(QStringLiteral("неверные шестнадцатеричные данные"));
+            fail(PlatformText::RegistryBadHexData);
         }
         const QStringView kind = QStringView(first).left(colon);
         int type = 3;  // plain "hex:" is binary
         if (kind.size() > 3) {
             if (kind.size() < 6 || kind[3] != u'(' || !kind.endsWith(u')') ||
                 !isAllHex(kind.mid(4, kind.size() - 5)) || kind.size() > 14) {
-                fail(QStringLiteral("неверный тип шестнадцатеричного значения"));
+                fail(PlatformText::RegistryBadHexType);
             }
             type = int(kind.mid(4, kind.size() - 5).toUInt(nullptr, 16));
         } else if (kind.compare(u"hex", Qt::CaseInsensitive) != 0) {
-            fail(QStringLiteral("неизвестный вид значения"));
+            fail(PlatformText::RegistryUnknownValueKind);
         }
         QString data = first.mid(colon + 1).trimmed();
         while (data.endsWith(u'\\')) {
             data.chop(1);
             if (++index_ >= lines_.size()) {
-                fail(QStringLiteral("данные оборваны в конце файла"));
+                fail(PlatformText::RegistryCutShort);
             }
             data += lines_[index_].trimmed();
         }
@@ -279,7 +280,7 @@ private:
             for (const QStringView part : QStringView(data).split(u',')) {
                 const QStringView b = part.trimmed();
                 if (!isAllHex(b) || b.size() > 2) {
-                    fail(QStringLiteral("неверные шестнадцатеричные данные"));
+                    fail(PlatformText::RegistryBadHexData);
                 }
                 bytes.append(char(b.toUInt(nullptr, 16)));
             }
@@ -318,31 +319,30 @@ RegistryFile RegistryFile::parse(const QByteArray& bytes) {
         RegistryParser(out).run(bytes);
     } catch (const ParseError& e) {
         out.keys_.clear();
-        out.error_ = e.line > 0 ? QStringLiteral("строка %1: %2").arg(e.line).arg(e.text) : e.text;
+        const QString& what = platformText(e.what);
+        out.error_ =
+            e.line > 0 ? platformText(PlatformText::RegistryLine).arg(e.line).arg(what) : what;
     }
     return out;
 }
 
 namespace {
 
-enum class ReadResult { Missing, Read, Failed };
-
-// Reads the file; Failed with `error` set when it exists but cannot be taken in.
-ReadResult readRegistryBytes(const QString& path, QByteArray* bytes, QString* error) {
+// The bytes of the file; none when it does not exist. Raises Error with what is wrong when it
+// exists but cannot be taken in.
+std::optional<QByteArray> readRegistryBytes(const QString& path) {
     QFile f(path);
     if (!f.exists()) {
-        return ReadResult::Missing;
+        return std::nullopt;
     }
     if (!f.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("файл не читается (%1)").arg(f.errorString());
-        return ReadResult::Failed;
+        throw Error(platformText(PlatformText::RegistryUnreadable).arg(f.errorString()));
     }
-    *bytes = f.read(kMaxFileSize + 1);
-    if (bytes->size() > kMaxFileSize) {
-        *error = QStringLiteral("файл слишком велик");
-        return ReadResult::Failed;
+    QByteArray bytes = f.read(kMaxFileSize + 1);
+    if (bytes.size() > kMaxFileSize) {
+        throw Error(platformText(PlatformText::RegistryTooLarge));
     }
-    return ReadResult::Read;
+    return bytes;
 }
 
 QSet<QByteArray>& reported() {
@@ -353,19 +353,14 @@ QSet<QByteArray>& reported() {
 }  // namespace
 
 RegistryFile RegistryFile::load(const QString& path) {
-    QByteArray bytes;
-    QString error;
-    switch (readRegistryBytes(path, &bytes, &error)) {
-        case ReadResult::Missing:
-            return {};
-        case ReadResult::Read:
-            return parse(bytes);
-        case ReadResult::Failed:
-            break;
+    try {
+        const std::optional<QByteArray> bytes = readRegistryBytes(path);
+        return bytes ? parse(*bytes) : RegistryFile();
+    } catch (const Error& e) {
+        RegistryFile out;
+        out.error_ = e.message();
+        return out;
     }
-    RegistryFile out;
-    out.error_ = error;
-    return out;
 }
 
 std::optional<QString> RegistryFile::classesRootDefault(const QString& subkey) const {
@@ -381,15 +376,14 @@ RegistryFile loadProgramRegistry() {
     QByteArray bytes;
     QString error;
     RegistryFile registry;
-    switch (readRegistryBytes(path, &bytes, &error)) {
-        case ReadResult::Missing:
-            return registry;
-        case ReadResult::Read:
+    try {
+        if (const std::optional<QByteArray> read = readRegistryBytes(path)) {
+            bytes = *read;
             registry = RegistryFile::parse(bytes);
             error = registry.error();
-            break;
-        case ReadResult::Failed:
-            break;
+        }
+    } catch (const Error& e) {
+        error = e.message();
     }
     if (!error.isEmpty()) {
         // Once per file contents: discovery runs several times in a row.
@@ -398,10 +392,8 @@ RegistryFile loadProgramRegistry() {
                               error.toUtf8();
         if (!reported().contains(id)) {
             reported().insert(id);
-            messageBox(QStringLiteral("Файл %1 не прочитан: %2. Он не учитывается, пока не будет "
-                                      "исправлен.")
-                           .arg(path, error),
-                       QStringLiteral("Kelvotrin"), MbButtons::Ok, MbIcon::Warning);
+            messageBox(platformText(PlatformText::RegistryIgnored).arg(path, error),
+                       platformText(PlatformText::ErrorCaption), MbButtons::Ok, MbIcon::Warning);
         }
         return RegistryFile();
     }

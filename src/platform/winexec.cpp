@@ -382,10 +382,6 @@ unsigned WinExec(const QString& commandLine, int show, ProgramEndHandler onEnd) 
     return kindOf(folderOf(path)) == Kind::Folder ? kWinExecFileNotFound : kWinExecPathNotFound;
 }
 
-void setWinExecHook(WinExecHook h) {
-    hook() = std::move(h);
-}
-
 qsizetype programsRunning() {
     qsizetype waiting = 0;
     for (const ScopedWinExecHook* s = currentScope; s; s = s->outer_) {

@@ -51,12 +51,11 @@ unsigned WinExec(const QString& commandLine, int show);
 // Started programs that have not ended yet, launches waiting in a hook included.
 qsizetype programsRunning();
 
-// Tests replace the launch: while a hook is installed, WinExec() only calls it. An empty
-// function restores the real launch.
+// Tests replace the launch: while a hook is in place, WinExec() only calls it. An empty
+// function stands for the real launch.
 using WinExecHook = std::function<unsigned(const QString& commandLine, int show)>;
-void setWinExecHook(WinExecHook hook);
 
-// Installs a hook for the lifetime of the object and puts the previous one back afterwards.
+// Puts a hook in place for the lifetime of the object and the previous one back afterwards.
 // Launches with an end handler that the hook reports as started (a result above 31) wait here,
 // oldest first, until the test ends them; the object drops those still waiting.
 class ScopedWinExecHook {

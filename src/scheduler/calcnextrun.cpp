@@ -1,64 +1,60 @@
 #include "scheduler/calcnextrun.h"
 
-#include "app/appstate.h"
-#include "archiving/runtask.h"
 #include "platform/clock.h"
 #include "platform/datetimetext.h"
 #include "scheduler/nextrunrules.h"
 #include "scheduler/tickrun.h"
+#include "store/layouts.h"
+#include "store/table.h"
 
 namespace kv {
 
-void CalcNextRun(AppState& state) {
-    Table& t = state.table1;
+bool CalcNextRun(Table& t, const NextRunContext& context) {
     const QDateTime now = clock().now();
-    if (t.isEmpty() || !t.asBool(QStringLiteral("Flag")) || state.pauseBoxChecked) {
-        return;
+    if (t.isEmpty() || !t.asBool(TaskField::Flag) || context.paused) {
+        return false;
     }
 
-    const int period = t.asInt(QStringLiteral("VidPeriod"));
+    const int period = t.asInt(TaskField::VidPeriod);
     bool hasNext = true;
     bool run = false;
     QDateTime next;
-    switch (period) {
-        case 0:  // on demand only
+    switch (Period(period)) {
+        case Period::OnDemand:
             next = nextrun::tenYearsAfter(now);
             break;
-        case 1:  // at every start of the program
-            run = state.startingUp;
+        case Period::AtEveryStart:
+            run = context.startingUp;
             next = nextrun::tenYearsAfter(now);
             break;
-        case 2:
-        case 3:
-        case 4:
-        case 5: {
+        case Period::Hourly:
+        case Period::Daily:
+        case Period::Weekly:
+        case Period::Monthly:
             // Missed-run check: at the start-up pass, or while a check is pending.
-            if ((state.startingUp || t.asBool(QStringLiteral("IsPropusk"))) &&
-                t.asInt(QStringLiteral("Propusk")) == 0 &&
-                nextrun::earlierThan(t.asDateTime(QStringLiteral("SledTime")), now)) {
-                run = true;
-            }
-            if (period == 2) {
-                next = nextrun::hourly(now, t.asInt(QStringLiteral("Minuta")));
-            } else if (period == 3) {
-                next = nextrun::daily(now, t.asDateTime(QStringLiteral("DayTime")).time());
-            } else if (period == 4) {
-                next = nextrun::weekly(now, t.asInt(QStringLiteral("WeekDay")),
-                                       t.asDateTime(QStringLiteral("WeekTime")).time());
+            run = (context.startingUp || t.asBool(TaskField::IsPropusk)) &&
+                  t.asInt(TaskField::Propusk) == 0 &&
+                  nextrun::earlierThan(t.asDateTime(TaskField::SledTime), now);
+            if (Period(period) == Period::Hourly) {
+                next = nextrun::hourly(now, t.asInt(TaskField::Minuta));
+            } else if (Period(period) == Period::Daily) {
+                next = nextrun::daily(now, t.asDateTime(TaskField::DayTime).time());
+            } else if (Period(period) == Period::Weekly) {
+                next = nextrun::weekly(now, t.asInt(TaskField::WeekDay),
+                                       t.asDateTime(TaskField::WeekTime).time());
             } else {
-                next = nextrun::monthly(now, t.asInt(QStringLiteral("MonthDay")),
-                                        t.asBool(QStringLiteral("LastDay")),
-                                        t.asDateTime(QStringLiteral("MonthTime")).time());
+                next = nextrun::monthly(now, t.asInt(TaskField::MonthDay),
+                                        t.asBool(TaskField::LastDay),
+                                        t.asDateTime(TaskField::MonthTime).time());
             }
             break;
-        }
-        default:  // no period: only the pending check ends
+        default:  // no known period (a damaged or foreign table): only the pending check ends
             hasNext = false;
             break;
     }
 
     // The tick is starting this very task for this due moment: no second run for it.
-    if (run && TickRunScope::isRunning(t.asString(QStringLiteral("Name")))) {
+    if (run && TickRunScope::isRunning(t.asString(TaskField::Name))) {
         run = false;
     }
 
@@ -73,18 +69,15 @@ void CalcNextRun(AppState& state) {
     // and the program dying during the launch leaves a row that agrees with itself.
     t.edit();
     if (hasNext) {
-        t.setDateTime(QStringLiteral("SledTime"), next);
-        t.setString(QStringLiteral("SledTimeStr"),
-                    period == 0   ? state.texts.text(QStringLiteral("cf3"))
-                    : period == 1 ? state.texts.text(QStringLiteral("cf4"))
-                                  : dateTimeText(next));
+        t.setDateTime(TaskField::SledTime, next);
+        t.setString(TaskField::SledTimeStr,
+                    Period(period) == Period::OnDemand       ? context.texts.text(Form1Text::cf3)
+                    : Period(period) == Period::AtEveryStart ? context.texts.text(Form1Text::cf4)
+                                                             : dateTimeText(next));
     }
-    t.setBool(QStringLiteral("IsPropusk"), false);
+    t.setBool(TaskField::IsPropusk, false);
     t.post();
-
-    if (run) {
-        RunTask(state, false);
-    }
+    return run;
 }
 
 }  // namespace kv

@@ -36,11 +36,6 @@ QDateTime monthly(const QDateTime& now, int monthDay, bool lastDay, QTime at);
 // 120 calendar months after `now`: 29 February becomes 28 February in a year without it.
 QDateTime tenYearsAfter(const QDateTime& now);
 
-// A period the calculation knows (VidPeriod 0 on demand .. 5 monthly).
-inline bool knownPeriod(int vidPeriod) {
-    return vidPeriod >= 0 && vidPeriod <= 5;
-}
-
 // 1 Monday .. 7 Sunday.
 int weekdayNumber(const QDateTime& moment);
 

@@ -1,5 +1,7 @@
 #include "store/dbfformat.h"
 
+#include "store/storetexts.h"
+
 namespace kv::dbf {
 namespace {
 
@@ -57,7 +59,7 @@ QString parseFields(const char* data, Layout& out) {
             break;
         }
         if (at + descriptorSize > out.headerLength) {
-            return QStringLiteral("the end mark of its field list is missing");
+            return storeText(StoreText::NoFieldListEnd);
         }
         const char* d = data + at;
         const void* zero = std::memchr(d, 0, size_t(nameSize));
@@ -65,7 +67,7 @@ QString parseFields(const char* data, Layout& out) {
         const QString name = cp1251::decode(d, nameLength);
         const int number = int(out.fields.size()) + 1;
         if (name.isEmpty()) {
-            return QStringLiteral("field %1 has no name").arg(number);
+            return storeText(StoreText::FieldWithoutName).arg(number);
         }
         const unsigned char letter = u[at + typeAt];
         const int length = u[at + lengthAt];
@@ -89,16 +91,12 @@ QString parseFields(const char* data, Layout& out) {
                 f.width = length == 8 ? 8 : -1;
                 break;
             default:
-                return QStringLiteral(
-                           "field \"%1\" has the type 0x%2, which this program does "
-                           "not know")
+                return storeText(StoreText::UnknownFieldType)
                     .arg(name)
                     .arg(letter, 2, 16, QLatin1Char('0'));
         }
         if (f.width < 1) {
-            return QStringLiteral("field \"%1\" has the length %2, which does not fit its type")
-                .arg(name)
-                .arg(length);
+            return storeText(StoreText::BadFieldLength).arg(name).arg(length);
         }
         offset += f.width;
         out.fields.push_back(f);
@@ -107,12 +105,10 @@ QString parseFields(const char* data, Layout& out) {
         }
     }
     if (out.fields.empty()) {
-        return QStringLiteral("it has no fields");
+        return storeText(StoreText::NoFieldsInFile);
     }
     if (offset != out.recordLength) {
-        return QStringLiteral("its row length %1 does not match its fields (%2)")
-            .arg(out.recordLength)
-            .arg(offset);
+        return storeText(StoreText::RowLengthMismatch).arg(out.recordLength).arg(offset);
     }
     return {};
 }
@@ -124,33 +120,26 @@ QString parseLayout(const char* data, qint64 size, Layout& out) {
     const auto* u = reinterpret_cast<const unsigned char*>(data);
     if (size <= 0) {
         out.notATable = true;
-        return QStringLiteral("the file is empty");
+        return storeText(StoreText::EmptyFile);
     }
     if (!versionName(u[0])) {
         out.notATable = true;
-        return QStringLiteral("its first byte is 0x%1, not a known dBASE version")
-            .arg(u[0], 2, 16, QLatin1Char('0'));
+        return storeText(StoreText::UnknownVersion).arg(u[0], 2, 16, QLatin1Char('0'));
     }
     out.version = u[0];
     out.level7 = isLevel7(u[0]);
     const int headerSize = out.level7 ? kLevel7HeaderSize : kLevel3HeaderSize;
     if (size < headerSize) {
-        return QStringLiteral("the file is shorter than a table header (%1 of %2 bytes)")
-            .arg(size)
-            .arg(headerSize);
+        return storeText(StoreText::ShortHeader).arg(size).arg(headerSize);
     }
     out.rowCount = le32(data + 4);
     out.headerLength = int(le16(data + 8));
     out.recordLength = int(le16(data + 10));
     if (out.headerLength < headerSize + 1) {
-        return QStringLiteral("its header length %1 is too small").arg(out.headerLength);
+        return storeText(StoreText::HeaderTooSmall).arg(out.headerLength);
     }
     if (out.headerLength > size) {
-        return QStringLiteral(
-                   "the file is shorter than its header says (header of %1 bytes, "
-                   "file of %2 bytes)")
-            .arg(out.headerLength)
-            .arg(size);
+        return storeText(StoreText::ShortForHeader).arg(out.headerLength).arg(size);
     }
 
     const QString problem = parseFields(data, out);
@@ -161,14 +150,12 @@ QString parseLayout(const char* data, qint64 size, Layout& out) {
         // A field list that does not read in the layout of its version is most likely a file of
         // that version written in a way this program does not know, rather than a damaged one.
         out.otherVersion = true;
-        return QStringLiteral("is a %1 file (version 0x%2) that this program cannot read")
+        return storeText(StoreText::OtherVersion)
             .arg(QLatin1String(versionName(u[0])))
             .arg(u[0], 2, 16, QLatin1Char('0'));
     }
     if (out.rowCount > kMaxRows || out.dataEnd() > size) {
-        return QStringLiteral(
-                   "the file is shorter than its header says (%1 rows of %2 bytes "
-                   "need %3 bytes, the file has %4)")
+        return storeText(StoreText::ShortForRows)
             .arg(out.rowCount)
             .arg(out.recordLength)
             .arg(out.dataEnd())

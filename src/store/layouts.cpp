@@ -3,66 +3,70 @@
 namespace kv {
 namespace {
 
-FieldDef str(const char* name, int width) {
-    return {QString::fromLatin1(name), FieldType::String, width};
+FieldDef str(const QString& name, int width) {
+    return {name, FieldType::String, width};
 }
-FieldDef integer(const char* name) {
-    return {QString::fromLatin1(name), FieldType::Integer, 0};
+FieldDef integer(const QString& name) {
+    return {name, FieldType::Integer, 0};
 }
-FieldDef boolean(const char* name) {
-    return {QString::fromLatin1(name), FieldType::Boolean, 0};
+FieldDef boolean(const QString& name) {
+    return {name, FieldType::Boolean, 0};
 }
-FieldDef dateTime(const char* name) {
-    return {QString::fromLatin1(name), FieldType::DateTime, 0};
+FieldDef dateTime(const QString& name) {
+    return {name, FieldType::DateTime, 0};
 }
 
 }  // namespace
 
 const QList<FieldDef>& tasksLayout() {
     static const QList<FieldDef> fields = {
-        boolean("Flag"),
-        str("Name", 30),
-        str("Opis", 100),
-        integer("VidNameArh"),
-        boolean("Bak"),
-        str("Path2", 255),
-        str("NameArh", 255),
-        integer("VidArhivator"),
-        str("NameArhSys", 30),
-        str("NameArhivator1", 255),
-        str("NameArhivator2", 255),
-        integer("VidPeriod"),
-        integer("Minuta"),
-        dateTime("DayTime"),
-        integer("MonthDay"),
-        dateTime("MonthTime"),
-        integer("WeekDay"),
-        dateTime("WeekTime"),
-        boolean("LastDay"),
-        integer("Propusk"),
-        boolean("IsPropusk"),
-        dateTime("SledTime"),
-        str("SledTimeStr", 30),
-        dateTime("WorkTime"),
-        str("List", 255),
-        boolean("IsClosed"),
+        boolean(TaskField::Flag),
+        str(TaskField::Name, 30),
+        str(TaskField::Opis, 100),
+        integer(TaskField::VidNameArh),
+        boolean(TaskField::Bak),
+        str(TaskField::Path2, 255),
+        str(TaskField::NameArh, 255),
+        integer(TaskField::VidArhivator),
+        str(TaskField::NameArhSys, 30),
+        str(TaskField::NameArhivator1, 255),
+        str(TaskField::NameArhivator2, 255),
+        integer(TaskField::VidPeriod),
+        integer(TaskField::Minuta),
+        dateTime(TaskField::DayTime),
+        integer(TaskField::MonthDay),
+        dateTime(TaskField::MonthTime),
+        integer(TaskField::WeekDay),
+        dateTime(TaskField::WeekTime),
+        boolean(TaskField::LastDay),
+        integer(TaskField::Propusk),
+        boolean(TaskField::IsPropusk),
+        dateTime(TaskField::SledTime),
+        str(TaskField::SledTimeStr, 30),
+        dateTime(TaskField::WorkTime),
+        str(TaskField::List, 255),
+        boolean(TaskField::IsClosed),
     };
     return fields;
 }
 
 const QList<FieldDef>& objectsLayout() {
     static const QList<FieldDef> fields = {
-        boolean("Flag"),     str("Name", 30),   str("Path", 255), str("Path1", 255),
-        integer("TipFile1"), str("Name1", 255), str("Size", 20),
+        boolean(ObjectField::Flag),   str(ObjectField::Name, 30),     str(ObjectField::Path, 255),
+        str(ObjectField::Path1, 255), integer(ObjectField::TipFile1), str(ObjectField::Name1, 255),
+        str(ObjectField::Size, 20),
     };
     return fields;
 }
 
 const QList<FieldDef>& archiversLayout() {
     static const QList<FieldDef> fields = {
-        boolean("Flag"),     str("Name", 30),     str("NameAr", 255), str("Param1", 5),
-        str("Keys1", 25),    str("Arhstr1", 285), str("Param2", 5),   str("Keys2", 25),
-        str("Arhstr2", 285), boolean("Sys"),      integer("Tip"),
+        boolean(ArchiverField::Flag),     str(ArchiverField::Name, 30),
+        str(ArchiverField::NameAr, 255),  str(ArchiverField::Param1, 5),
+        str(ArchiverField::Keys1, 25),    str(ArchiverField::Arhstr1, 285),
+        str(ArchiverField::Param2, 5),    str(ArchiverField::Keys2, 25),
+        str(ArchiverField::Arhstr2, 285), boolean(ArchiverField::Sys),
+        integer(ArchiverField::Tip),
     };
     return fields;
 }

@@ -1,7 +1,6 @@
 #pragma once
 
-#include <QString>
-#include <stdexcept>
+#include "platform/error.h"
 
 namespace kv {
 
@@ -10,14 +9,9 @@ namespace kv {
 // table. The message is meant for the user and names the file. An operation that raises leaves
 // the file as it was before the operation, and the table object in a usable state (closed, or
 // open in browse state).
-class StoreError : public std::runtime_error {
+class StoreError final : public Error {
 public:
-    explicit StoreError(const QString& message)
-        : std::runtime_error(message.toStdString()), message_(message) {}
-    const QString& message() const { return message_; }
-
-private:
-    QString message_;
+    using Error::Error;
 };
 
 }  // namespace kv

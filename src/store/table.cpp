@@ -10,6 +10,7 @@
 #include "platform/codepage1251.h"
 #include "store/dbfformat.h"
 #include "store/fileio.h"
+#include "store/storetexts.h"
 
 namespace kv {
 
@@ -59,45 +60,44 @@ QString quoted(const QString& fileName) {
 }
 
 StoreError tableError(const QString& fileName, const QString& what) {
-    return StoreError(QStringLiteral("Table %1 %2").arg(quoted(fileName), what));
+    return StoreError(storeText(StoreText::Table).arg(quoted(fileName), what));
 }
 
 StoreError damaged(const QString& fileName, const QString& why) {
-    return tableError(fileName, QStringLiteral("is damaged: %1").arg(why));
+    return tableError(fileName, storeText(StoreText::Damaged).arg(why));
 }
 
 StoreError inUse(const QString& fileName) {
-    return tableError(fileName, QStringLiteral("is in use elsewhere and cannot be opened "
-                                               "for this operation"));
+    return tableError(fileName, storeText(StoreText::InUse));
 }
 
 StoreError cannotWrite(const QString& fileName, const QString& why) {
-    return tableError(fileName, QStringLiteral("cannot be written: %1").arg(why));
+    return tableError(fileName, storeText(StoreText::CannotWrite).arg(why));
 }
 
 // The journal or the new copy beside a table could not be written: the message names the table,
 // then the file and why.
 StoreError journalError(const QString& table, const QString& why) {
     return cannotWrite(table,
-                       QStringLiteral("its journal %1: %2").arg(quoted(journalPath(table)), why));
+                       storeText(StoreText::JournalFailed).arg(quoted(journalPath(table)), why));
 }
 StoreError newCopyError(const QString& table, const QString& why) {
     return cannotWrite(table,
-                       QStringLiteral("its new copy %1: %2").arg(quoted(newFilePath(table)), why));
+                       storeText(StoreText::NewCopyFailed).arg(quoted(newFilePath(table)), why));
 }
 
-const char* typeName(FieldType type) {
+const QString& typeName(FieldType type) {
     switch (type) {
         case FieldType::String:
-            return "text";
+            return storeText(StoreText::TypeText);
         case FieldType::Integer:
-            return "integer";
+            return storeText(StoreText::TypeInteger);
         case FieldType::Boolean:
-            return "Boolean";
+            return storeText(StoreText::TypeBoolean);
         case FieldType::DateTime:
-            return "date-time";
+            break;
     }
-    return "?";
+    return storeText(StoreText::TypeDateTime);
 }
 
 // Builds a table file (header, descriptors, no rows, end mark) for `fields`; raises on a layout
@@ -105,13 +105,11 @@ const char* typeName(FieldType type) {
 QByteArray buildEmptyFile(const QString& fileName, const QList<FieldDef>& fields,
                           const QDate& today) {
     if (fields.isEmpty()) {
-        throw tableError(fileName, QStringLiteral("cannot be created without fields"));
+        throw tableError(fileName, storeText(StoreText::NoFields));
     }
     if (fields.size() > kMaxFields) {
-        throw tableError(fileName, QStringLiteral("cannot be created with %1 fields (at most "
-                                                  "%2)")
-                                       .arg(fields.size())
-                                       .arg(kMaxFields));
+        throw tableError(fileName,
+                         storeText(StoreText::TooManyFields).arg(fields.size()).arg(kMaxFields));
     }
     int recordLength = 1;
     for (int i = 0; i < fields.size(); ++i) {
@@ -122,33 +120,21 @@ QByteArray buildEmptyFile(const QString& fileName, const QList<FieldDef>& fields
             nameOk = nameOk && c.unicode() > 0x20 && c.unicode() < 0x7F;
         }
         if (!nameOk) {
-            throw tableError(fileName,
-                             QStringLiteral("cannot be created: the field name \"%1\" is not 1 to "
-                                            "31 printable ASCII characters")
-                                 .arg(name));
+            throw tableError(fileName, storeText(StoreText::BadFieldName).arg(name));
         }
         for (int j = 0; j < i; ++j) {
             if (fields[j].name.compare(name, Qt::CaseInsensitive) == 0) {
-                throw tableError(
-                    fileName,
-                    QStringLiteral("cannot be created: the field name \"%1\" is used twice")
-                        .arg(name));
+                throw tableError(fileName, storeText(StoreText::FieldNameTwice).arg(name));
             }
         }
         const int width = storedWidth(f.type, f.width);
         if (width < 1 || width > 0xFFFF) {
-            throw tableError(fileName, QStringLiteral("cannot be created: the text field \"%1\" "
-                                                      "has the width %2 (1 to 65535 allowed)")
-                                           .arg(name)
-                                           .arg(f.width));
+            throw tableError(fileName, storeText(StoreText::BadWidth).arg(name).arg(f.width));
         }
         recordLength += width;
     }
     if (recordLength > 0xFFFF) {
-        throw tableError(fileName,
-                         QStringLiteral("cannot be created: its rows would be %1 bytes long "
-                                        "(at most 65535)")
-                             .arg(recordLength));
+        throw tableError(fileName, storeText(StoreText::RowTooLong).arg(recordLength));
     }
 
     const int headerLength = kLevel7HeaderSize + kLevel7DescriptorSize * int(fields.size()) + 1;
@@ -212,25 +198,24 @@ struct Table::Impl {
 
     void requireOpen() const {
         if (!isOpen) {
-            throw tableError(name(), QStringLiteral("is not open"));
+            throw tableError(name(), storeText(StoreText::NotOpen));
         }
     }
     void requireWritable() const {
         requireOpen();
         if (!writable) {
-            throw cannotWrite(name(), QStringLiteral("the file is read-only"));
+            throw cannotWrite(name(), storeText(StoreText::ReadOnly));
         }
     }
     const FieldLayout& field(int index, FieldType type) const {
         requireOpen();
         if (index < 0 || index >= int(layout.fields.size())) {
-            throw tableError(name(), QStringLiteral("has no field number %1").arg(index));
+            throw tableError(name(), storeText(StoreText::NoFieldNumber).arg(index));
         }
         const FieldLayout& f = layout.fields[size_t(index)];
         if (f.type != type) {
-            throw tableError(name(), QStringLiteral("has no %1 field \"%2\" (it is a %3 field)")
-                                         .arg(QString::fromLatin1(typeName(type)), defs[index].name,
-                                              QString::fromLatin1(typeName(f.type))));
+            throw tableError(name(), storeText(StoreText::WrongFieldType)
+                                         .arg(typeName(type), defs[index].name, typeName(f.type)));
         }
         return f;
     }
@@ -238,16 +223,14 @@ struct Table::Impl {
         requireOpen();
         const int i = q->fieldIndex(fieldName);
         if (i < 0) {
-            throw tableError(name(), QStringLiteral("has no field \"%1\"").arg(fieldName));
+            throw tableError(name(), storeText(StoreText::NoField).arg(fieldName));
         }
         return i;
     }
     char* pendingField(int index, FieldType type) {
         const FieldLayout& f = field(index, type);
         if (state == State::Browse) {
-            throw tableError(name(), QStringLiteral("is not being edited: field \"%1\" cannot be "
-                                                    "set")
-                                         .arg(defs[index].name));
+            throw tableError(name(), storeText(StoreText::NotEditing).arg(defs[index].name));
         }
         return pending.data() + f.offset;
     }
@@ -325,7 +308,7 @@ void Table::Impl::open(Access wanted) {
         handle = io->open(name(), FileIo::Mode::ReadOnly, FileIo::Links::Follow);
         canWrite = false;
         if (!handle) {
-            throw tableError(name(), QStringLiteral("cannot be opened: %1").arg(why));
+            throw tableError(name(), storeText(StoreText::CannotOpen).arg(why));
         }
     }
     // Alone with the file (no other holder at all)? Only then may a journal left behind by a
@@ -337,22 +320,22 @@ void Table::Impl::open(Access wanted) {
 
     const qint64 size = handle->size();
     if (size < 0) {
-        throw tableError(name(), QStringLiteral("cannot be read: %1").arg(handle->errorString()));
+        throw tableError(name(), storeText(StoreText::CannotRead).arg(handle->errorString()));
     }
     if (size > kMaxFileSize) {
-        throw tableError(name(), QStringLiteral("is too large to be opened (%1 bytes)").arg(size));
+        throw tableError(name(), storeText(StoreText::TooLarge).arg(size));
     }
     std::vector<char> bytes(static_cast<size_t>(size));
     const qint64 got = handle->read(0, bytes.data(), size);
     if (got < 0) {
-        throw tableError(name(), QStringLiteral("cannot be read: %1").arg(handle->errorString()));
+        throw tableError(name(), storeText(StoreText::CannotRead).arg(handle->errorString()));
     }
     bytes.resize(size_t(got));
     Layout parsed;
     const QString problem = parseLayout(bytes.data(), qint64(bytes.size()), parsed);
     if (!problem.isEmpty()) {
         if (parsed.notATable) {
-            throw tableError(name(), QStringLiteral("is not a dBASE table: %1").arg(problem));
+            throw tableError(name(), storeText(StoreText::NotATable).arg(problem));
         }
         if (parsed.otherVersion) {
             throw tableError(name(), problem);
@@ -427,9 +410,7 @@ void Table::Impl::replayJournal() {
         }
     }
     if (!failure.isEmpty()) {
-        throw tableError(
-            name(),
-            QStringLiteral("cannot be repaired after an interrupted write: %1").arg(failure));
+        throw tableError(name(), storeText(StoreText::CannotRepair).arg(failure));
     }
     io->remove(path);  // applied, or not ours: either way of no further use
 }
@@ -501,7 +482,7 @@ void Table::Impl::writeInPlace(int row, const char* bytes) {
         if (!undone) {
             journal.reset();  // keep the file: it completes the row at the next open
             closeFile();
-            throw cannotWrite(name(), QStringLiteral("%1; the table was closed").arg(why));
+            throw cannotWrite(name(), storeText(StoreText::ClosedAfter).arg(why));
         }
         throw cannotWrite(name(), why);
     }
@@ -513,7 +494,7 @@ void Table::Impl::writeInPlace(int row, const char* bytes) {
 void Table::Impl::append(const char* rowAndEnd) {
     requireWritable();
     if (layout.rowCount >= kMaxRows) {
-        throw cannotWrite(name(), QStringLiteral("the table holds the most rows it can"));
+        throw cannotWrite(name(), storeText(StoreText::Full));
     }
     const qint64 offset = layout.dataEnd();
     const qint64 length = layout.recordLength;
@@ -529,7 +510,7 @@ void Table::Impl::append(const char* rowAndEnd) {
         const QString why = file->errorString();
         if (file->write(1, image.data() + 1, 7) != 7) {
             closeFile();
-            throw cannotWrite(name(), QStringLiteral("%1; the table was closed").arg(why));
+            throw cannotWrite(name(), storeText(StoreText::ClosedAfter).arg(why));
         }
         throw cannotWrite(name(), why);
     }
@@ -629,7 +610,7 @@ void Table::create(const QString& fileName, const QList<FieldDef>& fields, FileI
     const QString tmp = newFilePath(fileName);
     auto handle = io.open(tmp, FileIo::Mode::Create, FileIo::Links::NotFollowed);
     if (!handle) {
-        throw tableError(fileName, QStringLiteral("cannot be created: %1").arg(io.errorString()));
+        throw tableError(fileName, storeText(StoreText::CannotCreate).arg(io.errorString()));
     }
     const bool ok =
         handle->write(0, bytes.constData(), bytes.size()) == bytes.size() && handle->sync();
@@ -637,19 +618,19 @@ void Table::create(const QString& fileName, const QList<FieldDef>& fields, FileI
     handle.reset();
     if (!ok) {
         io.remove(tmp);
-        throw tableError(fileName, QStringLiteral("cannot be created: %1").arg(why));
+        throw tableError(fileName, storeText(StoreText::CannotCreate).arg(why));
     }
     if (!io.remove(journalPath(fileName)) || !io.rename(tmp, fileName)) {
         const QString why2 = io.errorString();
         io.remove(tmp);
-        throw tableError(fileName, QStringLiteral("cannot be created: %1").arg(why2));
+        throw tableError(fileName, storeText(StoreText::CannotCreate).arg(why2));
     }
     io.syncFolderOf(fileName);
 }
 
 void Table::setFileIo(std::shared_ptr<FileIo> io) {
     if (d->isOpen) {
-        throw tableError(fileName_, QStringLiteral("is open: its file layer cannot change"));
+        throw tableError(fileName_, storeText(StoreText::FileLayerWhileOpen));
     }
     d->io = io ? std::move(io) : posixFileIo();
 }
@@ -760,9 +741,7 @@ void Table::moveTo(int position) {
     d->requireOpen();
     post();
     if (position < 0 || position >= int(d->live.size())) {
-        throw tableError(
-            fileName_,
-            QStringLiteral("has no row %1 (it has %2)").arg(position).arg(d->live.size()));
+        throw tableError(fileName_, storeText(StoreText::NoRow).arg(position).arg(d->live.size()));
     }
     d->pos = position;
     d->bof = d->eof = false;
@@ -811,8 +790,7 @@ QDateTime Table::asDateTime(const QString& field) const {
 namespace {
 void checkPosition(const QString& fileName, int position, size_t count) {
     if (position < 0 || size_t(position) >= count) {
-        throw tableError(fileName,
-                         QStringLiteral("has no row %1 (it has %2)").arg(position).arg(count));
+        throw tableError(fileName, storeText(StoreText::NoRow).arg(position).arg(count));
     }
 }
 }  // namespace
@@ -853,7 +831,7 @@ void Table::edit() {
         return;
     }
     if (d->live.empty()) {
-        throw tableError(fileName_, QStringLiteral("is empty: there is no row to edit"));
+        throw tableError(fileName_, storeText(StoreText::NothingToEdit));
     }
     const char* row = d->liveRow(d->pos);
     std::memcpy(d->pending.data(), row, size_t(d->layout.recordLength));
@@ -884,7 +862,7 @@ void Table::setDateTime(int field, const QDateTime& value) {
     char* p = d->pendingField(field, FieldType::DateTime);
     if (!writeDateTime(p, value)) {
         throw tableError(fileName_,
-                         QStringLiteral("cannot store the date %1 in field \"%2\"")
+                         storeText(StoreText::BadDate)
                              .arg(value.date().toString(Qt::ISODate), d->defs[field].name));
     }
 }
@@ -939,7 +917,7 @@ void Table::deleteRecord() {
     }
     d->state = State::Browse;
     if (d->live.empty()) {
-        throw tableError(fileName_, QStringLiteral("is empty: there is no row to delete"));
+        throw tableError(fileName_, storeText(StoreText::NothingToDelete));
     }
     const int row = d->live[size_t(d->pos)];
     std::vector<char> bytes(d->liveRow(d->pos), d->liveRow(d->pos) + d->layout.recordLength);
@@ -957,10 +935,8 @@ void Table::deleteRecord() {
 bool Table::locate(const QStringList& fields, const QVariantList& values) {
     d->requireOpen();
     if (fields.size() != values.size() || fields.isEmpty()) {
-        throw tableError(fileName_, QStringLiteral("cannot be searched with %1 fields and %2 "
-                                                   "values")
-                                        .arg(fields.size())
-                                        .arg(values.size()));
+        throw tableError(fileName_,
+                         storeText(StoreText::BadSearch).arg(fields.size()).arg(values.size()));
     }
     std::vector<int> index;
     for (const QString& f : fields) {

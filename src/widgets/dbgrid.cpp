@@ -6,7 +6,6 @@
 #include <QPaintEvent>
 #include <algorithm>
 
-#include "app/appstate.h"
 #include "platform/datetimetext.h"
 #include "store/table.h"
 

@@ -9,11 +9,10 @@
 #include <QTableView>
 #include <utility>
 
+#include "store/checkmarks.h"
 #include "store/table.h"
 
 namespace kv {
-
-class CheckMarks;
 
 // A data grid bound to a table cursor: one row per live row of the table, the selected row is
 // the table's current row. An optional first column of check boxes is not bound to any field:

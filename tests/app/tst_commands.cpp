@@ -8,17 +8,17 @@
 #include "app/commands.h"
 #include "app/startup.h"
 #include "app/tform1.h"
+#include "mainwindowfixture.h"
 #include "platform/clock.h"
 #include "platform/programfolder.h"
 #include "platform/winexec.h"
 #include "store/layouts.h"
-#include "support/scriptedmessageboxes.h"
+#include "store/tasktable.h"
+#include "support/launchrecorder.h"
 #include "support/tablerows.h"
 #include "support/tempprogramfolder.h"
 
 using namespace kv;
-using kv::test::ScriptedMessageBoxes;
-using kv::test::TempProgramFolder;
 
 namespace {
 
@@ -61,34 +61,21 @@ QStringList column(const QString& file, const QString& field) {
     return out;
 }
 
-struct Fixture {
-    QTemporaryDir config;
-    TempProgramFolder folder;
-    ScriptedMessageBoxes boxes;
-    ManualClock clock{naiveDateTime(QDate(2025, 12, 8), QTime(14, 5))};
-    QStringList launched;
-    ScopedWinExecHook hook{[this](const QString& line, int) {
-        launched << line;
-        return kWinExecStarted;
-    }};
+// The main window on the given tasks, shown, its archivers recorded instead of started.
+struct Fixture : test::MainWindowFixture {
+    test::LaunchRecorder launches;
     std::unique_ptr<TForm1> form;
 
-    explicit Fixture(const QList<Task>& tasks) {
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
-        setClock(&clock);
+    explicit Fixture(const QList<Task>& tasks)
+        : MainWindowFixture(naiveDateTime(QDate(2025, 12, 8), QTime(14, 5))) {
         Table::create(kTasksFile, tasksLayout());
         Table::create(kObjectsFile, objectsLayout());
         addTasks(tasks);
-        form = std::make_unique<TForm1>(TForm1::Options{{}, QStringLiteral("/opt/k/kelvotrin")});
-        form->terminate = [] {};
+        form = makeForm();
         form->showAtStart();
     }
-    ~Fixture() {
-        form.reset();
-        setClock(nullptr);
-    }
-    AppState& state() { return form->state; }
-    void select(const QString& name) { returnToTask(state().table1, name); }
+    ~Fixture() { form.reset(); }
+    void select(const QString& name) { returnToTask(form->Table1, name); }
 };
 
 }  // namespace
@@ -104,8 +91,8 @@ private Q_SLOTS:
                     {QStringLiteral("docs"), QStringLiteral("/home/d")},
                     {QStringLiteral("mail"), QStringLiteral("/home/b")},
                     {QStringLiteral("Mail"), QStringLiteral("/home/c")}});
-        fx.state().table2.close();
-        fx.state().table2.open();
+        fx.form->Table2.close();
+        fx.form->Table2.open();
         fx.folder.write(QStringLiteral("Lists/7.txt"), "/home/a\r\n/home/b\r\n");
         fx.folder.write(QStringLiteral("Arch/mail.7z"), "archive");
         fx.select(QStringLiteral("mail"));
@@ -118,7 +105,7 @@ private Q_SLOTS:
         QCOMPARE(fx.boxes.shown[0].caption, QStringLiteral("Удаление"));
         QCOMPARE(fx.boxes.shown[0].buttons, MbButtons::YesNo);
         QCOMPARE(fx.boxes.shown[0].icon, MbIcon::Question);
-        QCOMPARE(fx.state().table1.recordCount(), 3);
+        QCOMPARE(fx.form->Table1.recordCount(), 3);
         QVERIFY(QFileInfo::exists(fx.folder.file(QStringLiteral("Lists/7.txt"))));
 
         // Yes: the row, its object rows (exact name) and its list file go; archives stay.
@@ -130,9 +117,9 @@ private Q_SLOTS:
                  (QStringList{QStringLiteral("/home/d"), QStringLiteral("/home/c")}));
         QVERIFY(!QFileInfo::exists(fx.folder.file(QStringLiteral("Lists/7.txt"))));
         QVERIFY(QFileInfo::exists(fx.folder.file(QStringLiteral("Arch/mail.7z"))));
-        QCOMPARE(currentTaskName(fx.state().table1), QStringLiteral("docs"));
-        QCOMPARE(fx.state().marks.size(), 2);
-        QCOMPARE(fx.state().timer1Interval(), 1000);
+        QCOMPARE(currentTaskName(fx.form->Table1), QStringLiteral("docs"));
+        QCOMPARE(fx.form->marks.size(), 2);
+        QCOMPARE(fx.form->scheduler.tickTimerInterval(), 1000);
         // tasksm.dbf was packed: it holds exactly its two live rows.
         const qint64 packedSize = QFileInfo(fx.folder.file(kObjectsFile)).size();
         Table::create(QStringLiteral("probe.dbf"), objectsLayout());
@@ -158,7 +145,7 @@ private Q_SLOTS:
         f.close();
         fx.boxes.answer(MbResult::Yes);
         fx.form->BitBtn2->click();
-        QVERIFY(fx.state().table1.isEmpty());
+        QVERIFY(fx.form->Table1.isEmpty());
         QVERIFY(QFileInfo::exists(victim));
         QFile::remove(victim);
     }
@@ -167,13 +154,13 @@ private Q_SLOTS:
     void deleteNeedsTheObjectTableOpen() {
         Fixture fx({{QStringLiteral("mail"), true, QStringLiteral("Lists/7.txt")}});
         fx.folder.write(QStringLiteral("Lists/7.txt"), "/home/a\r\n");
-        fx.state().table2.close();
+        fx.form->Table2.close();
         fx.boxes.answer(MbResult::Yes);
         fx.form->BitBtn2->click();
         QCOMPARE(fx.boxes.shown.size(), 1);
         QVERIFY(fx.boxes.shown[0].text.contains(kObjectsFile));
         QVERIFY(QFileInfo::exists(fx.folder.file(QStringLiteral("Lists/7.txt"))));
-        QCOMPARE(fx.state().table1.recordCount(), 1);
+        QCOMPARE(fx.form->Table1.recordCount(), 1);
     }
 
     void commandsOnAnEmptyListDoNothing() {
@@ -184,33 +171,32 @@ private Q_SLOTS:
         fx.form->BitBtn4->click();
         fx.form->BitBtn7->click();
         QVERIFY(fx.boxes.shown.isEmpty());
-        QVERIFY(fx.launched.isEmpty());
-        QVERIFY(!fx.state().powerOffAfterRun);
+        QVERIFY(fx.launches.lines.isEmpty());
     }
 
     void runSelectedRecordsTheRunButKeepsTheNextRun() {
         Fixture fx({{QStringLiteral("docs")}, {QStringLiteral("mail")}});
         fx.select(QStringLiteral("mail"));
         fx.form->BitBtn5->click();
-        QCOMPARE(fx.launched.size(), 1);
-        QCOMPARE(fx.launched[0], QStringLiteral("/usr/bin/pack a \"") + fx.folder.path() +
-                                     QStringLiteral("Arch/mail.7z\" @") + fx.folder.path());
-        QCOMPARE(currentTaskName(fx.state().table1), QStringLiteral("mail"));
-        Table& t = fx.state().table1;
+        QCOMPARE(fx.launches.lines.size(), 1);
+        QCOMPARE(fx.launches.lines[0], QStringLiteral("/usr/bin/pack a \"") + fx.folder.path() +
+                                           QStringLiteral("Arch/mail.7z\" @") + fx.folder.path());
+        QCOMPARE(currentTaskName(fx.form->Table1), QStringLiteral("mail"));
+        Table& t = fx.form->Table1;
         QCOMPARE(t.asDateTime(QStringLiteral("WorkTime")), fx.clock.now());
         QCOMPARE(t.asDateTime(QStringLiteral("SledTime")),
                  naiveDateTime(QDate(2030, 1, 1), QTime(9, 0)));
-        QVERIFY(!fx.launched[0].contains(QStringLiteral("-IOFF")));
+        QVERIFY(!fx.launches.lines[0].contains(QStringLiteral("-IOFF")));
     }
 
     void powerOffOnlyForTheRunItStarts() {
         Fixture fx({{QStringLiteral("docs")}, {QStringLiteral("mail"), false}});
         fx.form->BitBtn11->click();
         fx.form->BitBtn4->click();
-        QCOMPARE(fx.launched.size(), 3);
-        QVERIFY(fx.launched[0].startsWith(QStringLiteral("/usr/bin/pack a -IOFF \"")));
-        QVERIFY(!fx.launched[1].contains(QStringLiteral("-IOFF")));
-        QVERIFY(!fx.launched[2].contains(QStringLiteral("-IOFF")));
+        QCOMPARE(fx.launches.lines.size(), 3);
+        QVERIFY(fx.launches.lines[0].startsWith(QStringLiteral("/usr/bin/pack a -IOFF \"")));
+        QVERIFY(!fx.launches.lines[1].contains(QStringLiteral("-IOFF")));
+        QVERIFY(!fx.launches.lines[2].contains(QStringLiteral("-IOFF")));
     }
 
     void runAllAndRunMarkedIgnoreThePause() {
@@ -221,18 +207,18 @@ private Q_SLOTS:
         fx.select(QStringLiteral("b"));
 
         fx.form->BitBtn4->click();
-        QCOMPARE(fx.launched.size(), 3);
-        QVERIFY(fx.launched[0].contains(QStringLiteral("/a.7z")));
-        QVERIFY(fx.launched[1].contains(QStringLiteral("/b.7z")));
-        QVERIFY(fx.launched[2].contains(QStringLiteral("/c.7z")));
-        QCOMPARE(currentTaskName(fx.state().table1), QStringLiteral("b"));
+        QCOMPARE(fx.launches.lines.size(), 3);
+        QVERIFY(fx.launches.lines[0].contains(QStringLiteral("/a.7z")));
+        QVERIFY(fx.launches.lines[1].contains(QStringLiteral("/b.7z")));
+        QVERIFY(fx.launches.lines[2].contains(QStringLiteral("/c.7z")));
+        QCOMPARE(currentTaskName(fx.form->Table1), QStringLiteral("b"));
 
-        fx.launched.clear();
+        fx.launches.lines.clear();
         fx.form->BitBtn7->click();
-        QCOMPARE(fx.launched.size(), 2);
-        QVERIFY(fx.launched[0].contains(QStringLiteral("/a.7z")));
-        QVERIFY(fx.launched[1].contains(QStringLiteral("/c.7z")));
-        QCOMPARE(currentTaskName(fx.state().table1), QStringLiteral("b"));
+        QCOMPARE(fx.launches.lines.size(), 2);
+        QVERIFY(fx.launches.lines[0].contains(QStringLiteral("/a.7z")));
+        QVERIFY(fx.launches.lines[1].contains(QStringLiteral("/c.7z")));
+        QCOMPARE(currentTaskName(fx.form->Table1), QStringLiteral("b"));
         QVERIFY(fx.boxes.shown.isEmpty());
     }
 };

@@ -12,21 +12,20 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <optional>
 
 #include "app/startup.h"
 #include "app/tform1.h"
+#include "mainwindowfixture.h"
 #include "platform/clock.h"
 #include "platform/datetimetext.h"
 #include "store/layouts.h"
-#include "support/scriptedmessageboxes.h"
+#include "store/tasktable.h"
 #include "support/tablerows.h"
-#include "support/tempprogramfolder.h"
 #include "widgets/dbgrid.h"
 #include "widgets/messageboxes.h"
 
 using namespace kv;
-using kv::test::ScriptedMessageBoxes;
-using kv::test::TempProgramFolder;
 
 namespace {
 
@@ -72,27 +71,9 @@ void closeWhenActive() {
     poll->start(5);
 }
 
-struct Fixture {
-    QTemporaryDir config;
-    TempProgramFolder folder;
-    ScriptedMessageBoxes boxes;
-    ManualClock clock{naiveDateTime(QDate(2025, 12, 8), QTime(9, 0, 5))};
-    int terminated = 0;
-    bool tray = true;
-
-    Fixture() {
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
-        setClock(&clock);
-    }
-    ~Fixture() { setClock(nullptr); }
-
-    std::unique_ptr<TForm1> form(QStringList args = {}) {
-        auto f = std::make_unique<TForm1>(
-            TForm1::Options{std::move(args), QStringLiteral("/opt/kelvotrin/kelvotrin")});
-        f->terminate = [this] { ++terminated; };
-        f->trayAvailable = [this] { return tray; };
-        return f;
-    }
+struct Fixture : test::MainWindowFixture {
+    Fixture() : MainWindowFixture(naiveDateTime(QDate(2025, 12, 8), QTime(9, 0, 5))) {}
+    std::unique_ptr<TForm1> form() { return makeForm(); }
 };
 
 }  // namespace
@@ -172,15 +153,18 @@ private Q_SLOTS:
         auto form = fx.form();
         form->showAtStart();
         QVERIFY(form->DBGrid1->checkColumnVisible());
-        QCOMPARE(form->state.marks.size(), 3);
-        QVERIFY(form->state.marks.at(0) && !form->state.marks.at(1) && form->state.marks.at(2));
+        QCOMPARE(form->marks.size(), 3);
+        QVERIFY(form->marks.at(0) && !form->marks.at(1) && form->marks.at(2));
         QCOMPARE(form->DBGrid1->cellText(1, 1), QStringLiteral("b"));
-        QCOMPARE(form->state.table1.recNo(), 0);
+        QCOMPARE(form->Table1.recNo(), 0);
 
         // The user changes marks; Esc ends the program; destruction writes them into Flag.
         QApplication::setActiveWindow(form.get());
-        form->state.marks.set(1, true);
-        form->state.marks.set(2, false);
+        form->marks.set(1, true);
+        form->DBGrid1CellClick(2, 1);  // outside the check column: no task changes
+        QCOMPARE(storedFlags(), (QList<bool>{true, false, true}));
+        QCOMPARE(form->scheduler.tickTimerInterval(), 0);
+        form->marks.set(2, false);
         QTest::keyClick(form.get(), Qt::Key_Escape);
         QCOMPARE(fx.terminated, 1);
         form.reset();
@@ -194,14 +178,14 @@ private Q_SLOTS:
         auto form = fx.form();
         form->showAtStart();
         QApplication::setActiveWindow(form.get());
-        form->state.table1.moveTo(2);
-        form->state.marks.set(1, true);
+        form->Table1.moveTo(2);
+        form->marks.set(1, true);
 
         // Back from another application: nothing changes.
         QApplication::setActiveWindow(nullptr);
         QApplication::setActiveWindow(form.get());
-        QCOMPARE(form->state.table1.recNo(), 2);
-        QVERIFY(form->state.marks.at(1));
+        QCOMPARE(form->Table1.recNo(), 2);
+        QVERIFY(form->marks.at(1));
 
         // Back from a dialog of the program: the marks are read from Flag again and the
         // first task is current.
@@ -210,8 +194,8 @@ private Q_SLOTS:
         QApplication::setActiveWindow(&dialog);
         dialog.close();
         QApplication::setActiveWindow(form.get());
-        QCOMPARE(form->state.table1.recNo(), 0);
-        QVERIFY(!form->state.marks.at(1));
+        QCOMPARE(form->Table1.recNo(), 0);
+        QVERIFY(!form->marks.at(1));
     }
 
     // A closed message box changes nothing the list shows: the handler that opened it keeps its
@@ -225,27 +209,27 @@ private Q_SLOTS:
         form->showAtStart();
         QApplication::setActiveWindow(form.get());
         QtMessageBoxService realBoxes;
-        setMessageBoxService(&realBoxes);
+        std::optional<ScopedMessageBoxService> showRealBoxes(std::in_place, realBoxes);
         auto activatedByTheWindowManager = [&] {
             QApplication::setActiveWindow(form.get());
             QCoreApplication::processEvents();
         };
 
         // The task has no archiver: its run shows the launch-error box.
-        form->state.table1.moveTo(2);
+        form->Table1.moveTo(2);
         closeWhenActive();
         form->BitBtn5->click();
         activatedByTheWindowManager();
-        QCOMPARE(currentTaskName(form->state.table1), QStringLiteral("c"));
+        QCOMPARE(currentTaskName(form->Table1), QStringLiteral("c"));
 
         closeWhenActive();
         QDialog dialog(form.get());
         dialog.exec();
-        QCOMPARE(form->state.table1.recNo(), 0);
-        form->state.table1.moveTo(2);
+        QCOMPARE(form->Table1.recNo(), 0);
+        form->Table1.moveTo(2);
         activatedByTheWindowManager();
-        QCOMPARE(form->state.table1.recNo(), 2);
-        setMessageBoxService(&fx.boxes);
+        QCOMPARE(form->Table1.recNo(), 2);
+        showRealBoxes.reset();
     }
 
     // A walk over the task table moves the list once, to where the walk ends, not row by row.
@@ -255,11 +239,11 @@ private Q_SLOTS:
                   {true, false, true});
         auto form = fx.form();
         form->showAtStart();
-        form->state.table1.moveTo(2);
+        form->Table1.moveTo(2);
         QSignalSpy moves(form->DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged);
-        TableToGrid(form->state);
-        rereadTasks(form->state, QStringLiteral("c"));
-        GridToTable(form->state);
+        TableToGrid(form->Table1, form->marks);
+        rereadTasks(form->Table1, form->marks, QStringLiteral("c"));
+        GridToTable(form->Table1, form->marks);
         QCOMPARE(moves.count(), 3);
     }
 
@@ -275,13 +259,13 @@ private Q_SLOTS:
         makeTasks({QStringLiteral("a"), QStringLiteral("b")}, {true, true});
         auto form = fx.form();
         form->showAtStart();
-        form->state.table1.moveTo(1);
+        form->Table1.moveTo(1);
         form->Timer3Timer();
-        QVERIFY(!form->state.startingUp);
-        QCOMPARE(form->state.timer1Interval(), 1000);
+        QVERIFY(!form->scheduler.startingUp());
+        QCOMPARE(form->scheduler.tickTimerInterval(), 1000);
         QVERIFY(form->Button2->isEnabled());
-        QVERIFY(!form->state.timer3.isActive());
-        QCOMPARE(currentTaskName(form->state.table1), QStringLiteral("b"));
+        QVERIFY(!form->scheduler.startupTimer().isActive());
+        QCOMPARE(currentTaskName(form->Table1), QStringLiteral("b"));
     }
 
     void startUpPassLeavesThePausedTickStopped() {
@@ -290,7 +274,7 @@ private Q_SLOTS:
         form->showAtStart();
         form->Editt5->setChecked(true);
         form->Timer3Timer();
-        QCOMPARE(form->state.timer1Interval(), 0);
+        QCOMPARE(form->scheduler.tickTimerInterval(), 0);
         QVERIFY(form->Label4->isVisible());
         QVERIFY(form->N2->isChecked());
     }
@@ -301,8 +285,8 @@ private Q_SLOTS:
         QVERIFY(form->Label5->text().isEmpty());
         form->Timer2Timer();
         QCOMPARE(form->Label5->text(), longTimeText(QTime(9, 0, 5)));
-        QVERIFY(form->state.timer2.isActive());
-        QCOMPARE(form->state.timer2.interval(), 1000);
+        QVERIFY(form->Timer2.isActive());
+        QCOMPARE(form->Timer2.interval(), 1000);
     }
 
     void layoutFollowsTheWindowSize() {

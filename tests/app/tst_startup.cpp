@@ -1,3 +1,4 @@
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -11,12 +12,13 @@
 
 #include "app/startup.h"
 #include "app/tform1.h"
+#include "mainwindowfixture.h"
+#include "platform/autostart.h"
+#include "platform/platformtexts.h"
 #include "store/layouts.h"
-#include "support/scriptedmessageboxes.h"
 #include "support/tempprogramfolder.h"
 
 using namespace kv;
-using kv::test::ScriptedMessageBoxes;
 using kv::test::TempProgramFolder;
 
 namespace {
@@ -40,63 +42,72 @@ bool sameLayout(const QList<FieldDef>& a, const QList<FieldDef>& b) {
     return true;
 }
 
-TForm1::Options options(QStringList args = {}) {
-    return {std::move(args), QStringLiteral("/opt/kelvotrin/kelvotrin")};
-}
+// A disk that takes no more data, while the object lives: no file of this process may grow.
+class NoFileMayGrow {
+public:
+    NoFileMayGrow() : oldHandler_(std::signal(SIGXFSZ, SIG_IGN)) {
+        ::getrlimit(RLIMIT_FSIZE, &old_);
+        rlimit none = old_;
+        none.rlim_cur = 0;
+        ::setrlimit(RLIMIT_FSIZE, &none);
+    }
+    ~NoFileMayGrow() {
+        ::setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+
+private:
+    rlimit old_{};
+    void (*oldHandler_)(int);
+};
 
 }  // namespace
 
 class TestStartup : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void init() {
-        // Keep the autostart entry of the machine out of reach.
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config_.path()));
-    }
-
     void firstStartCreatesEverything() {
-        TempProgramFolder folder;
-        ScriptedMessageBoxes boxes;
+        test::MainWindowFixture fx;
         {
-            TForm1 form(options());
-            QCOMPARE(form.state.currentLanguage, QStringLiteral("Russian"));
-            QVERIFY(form.state.table1.isOpen());
-            QVERIFY(form.state.table2.isOpen());
-            QVERIFY(form.state.table3.isOpen());
-            QVERIFY(!form.state.table4.isOpen());
-            QVERIFY(form.state.startingUp);
-            QCOMPARE(form.state.timer1Interval(), 0);
-            QVERIFY(form.state.timer3.isActive());
-            QVERIFY(!form.Button2->isEnabled());
-            QVERIFY(form.ComboBox1->isHidden());
+            auto form = fx.makeForm();
+            QCOMPARE(form->currentLanguage, QStringLiteral("Russian"));
+            QVERIFY(form->Table1.isOpen());
+            QVERIFY(form->Table2.isOpen());
+            QVERIFY(form->Table3.isOpen());
+            QVERIFY(!form->Table4.isOpen());
+            QVERIFY(form->scheduler.startingUp());
+            QCOMPARE(form->scheduler.tickTimerInterval(), 0);
+            QVERIFY(form->scheduler.startupTimer().isActive());
+            QVERIFY(!form->Button2->isEnabled());
+            QVERIFY(form->ComboBox1->isHidden());
         }
-        QCOMPARE(folder.read(QStringLiteral("lang.txt")), QByteArray("Russian\r\n"));
-        QVERIFY(QFileInfo(folder.file(QStringLiteral("Lists"))).isDir());
+        QCOMPARE(fx.folder.read(QStringLiteral("lang.txt")), QByteArray("Russian\r\n"));
+        QVERIFY(QFileInfo(fx.folder.file(QStringLiteral("Lists"))).isDir());
         QVERIFY(sameLayout(layoutOf(kTasksFile), tasksLayout()));
         QVERIFY(sameLayout(layoutOf(kObjectsFile), objectsLayout()));
         QVERIFY(sameLayout(layoutOf(kWorkingObjectsFile), objectsLayout()));
         QVERIFY(sameLayout(layoutOf(kArchiversFile), archiversLayout()));
         QCOMPARE(tasksLayout().size(), 26);
-        QCOMPARE(boxes.shown.size(), 0);
+        QCOMPARE(fx.boxes.shown.size(), 0);
     }
 
     void existingFilesAreLeftAsTheyAre() {
-        TempProgramFolder folder;
-        ScriptedMessageBoxes boxes;
+        test::MainWindowFixture fx;
         // Tables of another layout, an English language file, a Lists folder with a file.
-        Table::create(folder.file(kTasksFile), {{QStringLiteral("Flag"), FieldType::Boolean, 0},
-                                                {QStringLiteral("Name"), FieldType::String, 10},
-                                                {QStringLiteral("Extra"), FieldType::Integer, 0}});
-        Table::create(folder.file(kObjectsFile), objectsLayout());
-        Table::create(folder.file(kWorkingObjectsFile), objectsLayout());
-        Table::create(folder.file(kArchiversFile), archiversLayout());
-        folder.write(QStringLiteral("lang.txt"), "English\r\nsecond line\r\n");
-        folder.write(QStringLiteral("Lists/1.txt"), "/home/a\r\n");
-        const auto before = test::snapshot(folder.path());
+        Table::create(fx.folder.file(kTasksFile),
+                      {{QStringLiteral("Flag"), FieldType::Boolean, 0},
+                       {QStringLiteral("Name"), FieldType::String, 10},
+                       {QStringLiteral("Extra"), FieldType::Integer, 0}});
+        Table::create(fx.folder.file(kObjectsFile), objectsLayout());
+        Table::create(fx.folder.file(kWorkingObjectsFile), objectsLayout());
+        Table::create(fx.folder.file(kArchiversFile), archiversLayout());
+        fx.folder.write(QStringLiteral("lang.txt"), "English\r\nsecond line\r\n");
+        fx.folder.write(QStringLiteral("Lists/1.txt"), "/home/a\r\n");
+        const auto before = test::snapshot(fx.folder.path());
         {
-            TForm1 form(options());
-            QCOMPARE(form.state.currentLanguage, QStringLiteral("English"));
-            QCOMPARE(test::snapshot(folder.path()), before);
+            auto form = fx.makeForm();
+            QCOMPARE(form->currentLanguage, QStringLiteral("English"));
+            QCOMPARE(test::snapshot(fx.folder.path()), before);
         }
         QVERIFY(
             sameLayout(layoutOf(kTasksFile), {{QStringLiteral("Flag"), FieldType::Boolean, 0},
@@ -108,70 +119,74 @@ private Q_SLOTS:
     // and leaves no empty one behind.
     void aLanguageFileThatCannotBeWrittenIsReported() {
         TempProgramFolder folder;
-        rlimit old{};
-        ::getrlimit(RLIMIT_FSIZE, &old);
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit none = old;
-        none.rlim_cur = 0;
-        ::setrlimit(RLIMIT_FSIZE, &none);
         bool threw = false;
         try {
+            NoFileMayGrow full;
             readOrCreateLanguageFile();
         } catch (const std::runtime_error& e) {
             threw = QString::fromStdString(e.what()).contains(kLanguageFile);
         }
-        ::setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, oldHandler);
         QVERIFY(threw);
         QVERIFY(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
     }
 
-    void aDamagedTableIsReportedAndKept() {
-        TempProgramFolder folder;
-        ScriptedMessageBoxes boxes;
-        const QByteArray garbage("this is not a table at all");
-        folder.write(kTasksFile, garbage);
+    // The same for the autostart entry: the failure is told, and no empty entry is left behind
+    // as if the program would start with the session.
+    void anAutostartEntryThatCannotBeWrittenIsReported() {
+        test::MainWindowFixture fx;
+        auto form = fx.makeForm();
         {
-            TForm1 form(options());
-            QVERIFY(!form.state.table1.isOpen());
-            QVERIFY(form.state.table2.isOpen());
-            QVERIFY(form.state.table3.isOpen());
-            // Told once: the start-up pass and the tick find nothing to walk and say nothing.
-            form.Timer3Timer();
-            form.Timer1Timer();
-            QVERIFY(form.Button2->isEnabled());
-            QCOMPARE(form.state.timer1Interval(), 750000000);
+            NoFileMayGrow full;
+            form->CheckBox2->setChecked(true);
         }
-        QCOMPARE(boxes.shown.size(), 1);
-        QVERIFY(boxes.shown.first().text.contains(kTasksFile));
-        QCOMPARE(folder.read(kTasksFile), garbage);
+        QCOMPARE(fx.boxes.texts(), QStringList{platformText(PlatformText::AutostartFailed)
+                                                   .arg(applicationTitle(test::kExecutable))});
+        QVERIFY(!autostartEntryExists(test::kExecutable));
+    }
+
+    void aDamagedTableIsReportedAndKept() {
+        test::MainWindowFixture fx;
+        const QByteArray garbage("this is not a table at all");
+        fx.folder.write(kTasksFile, garbage);
+        {
+            auto form = fx.makeForm();
+            QVERIFY(!form->Table1.isOpen());
+            QVERIFY(form->Table2.isOpen());
+            QVERIFY(form->Table3.isOpen());
+            // Told once: the start-up pass and the tick find nothing to walk and say nothing.
+            form->Timer3Timer();
+            form->Timer1Timer();
+            QVERIFY(form->Button2->isEnabled());
+            QCOMPARE(form->scheduler.tickTimerInterval(), 750000000);
+        }
+        QCOMPARE(fx.boxes.shown.size(), 1);
+        QVERIFY(fx.boxes.shown.first().text.contains(kTasksFile));
+        QCOMPARE(fx.folder.read(kTasksFile), garbage);
     }
 
     // The language is set up before the tables are made: a lang.txt that cannot be read is
     // told before a damaged table.
     void languageComesBeforeTheTables() {
-        TempProgramFolder folder;
-        ScriptedMessageBoxes boxes;
-        QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("lang.txt")));
-        folder.write(kTasksFile, "not a table");
-        TForm1 form(options());
-        QCOMPARE(boxes.shown.size(), 2);
-        QVERIFY(boxes.shown[0].text.contains(QStringLiteral("lang.txt")));
-        QVERIFY(boxes.shown[1].text.contains(kTasksFile));
+        test::MainWindowFixture fx;
+        QVERIFY(QDir(fx.folder.path()).mkdir(QStringLiteral("lang.txt")));
+        fx.folder.write(kTasksFile, "not a table");
+        auto form = fx.makeForm();
+        QCOMPARE(fx.boxes.shown.size(), 2);
+        QVERIFY(fx.boxes.shown[0].text.contains(QStringLiteral("lang.txt")));
+        QVERIFY(fx.boxes.shown[1].text.contains(kTasksFile));
     }
 
     // Archiver discovery runs at start only for an archers.dbf that had to be created.
     void discoveryOnlyForANewConfigurationTable() {
         for (const bool existed : {false, true}) {
-            TempProgramFolder folder;
-            ScriptedMessageBoxes boxes;
-            folder.write(QStringLiteral("registry.reg"),
-                         "REGEDIT4\n[HKEY_CLASSES_ROOT\\WinRAR\\shell\\open\\command]\n"
-                         "@=\"\\\"/usr/bin/rar\\\" \\\"%1\\\"\"\n");
+            test::MainWindowFixture fx;
+            fx.folder.write(QStringLiteral("registry.reg"),
+                            "REGEDIT4\n[HKEY_CLASSES_ROOT\\WinRAR\\shell\\open\\command]\n"
+                            "@=\"\\\"/usr/bin/rar\\\" \\\"%1\\\"\"\n");
             if (existed) {
-                Table::create(folder.file(kArchiversFile), archiversLayout());
+                Table::create(fx.folder.file(kArchiversFile), archiversLayout());
             }
-            TForm1 form(options());
+            auto form = fx.makeForm();
             Table archivers(kArchiversFile);
             archivers.open();
             QCOMPARE(archivers.recordCount(), existed ? 0 : 1);
@@ -179,8 +194,7 @@ private Q_SLOTS:
     }
 
     void autoStartedOnlyByExactlyR() {
-        TempProgramFolder folder;
-        ScriptedMessageBoxes boxes;
+        test::MainWindowFixture fx;
         const QList<QPair<QStringList, bool>> cases = {
             {{QStringLiteral("r")}, true},
             {{QStringLiteral("r"), QStringLiteral("x")}, true},
@@ -193,8 +207,8 @@ private Q_SLOTS:
             {{QStringLiteral("x"), QStringLiteral("r")}, false},
         };
         for (const auto& [args, expected] : cases) {
-            TForm1 form(options(args));
-            QCOMPARE(form.state.autoStarted, expected);
+            auto form = fx.makeForm(args);
+            QCOMPARE(form->autoStarted, expected);
         }
     }
 
@@ -244,9 +258,6 @@ private Q_SLOTS:
         QCOMPARE(first.exitStatus(), QProcess::NormalExit);
         QCOMPARE(first.exitCode(), 0);
     }
-
-private:
-    QTemporaryDir config_;
 };
 
 QTEST_MAIN(TestStartup)

@@ -11,30 +11,22 @@
 #include <memory>
 
 #include "app/tform1.h"
+#include "mainwindowfixture.h"
 #include "platform/instancechannel.h"
-#include "support/scriptedmessageboxes.h"
-#include "support/tempprogramfolder.h"
 
 using namespace kv;
 
 namespace {
 
-struct Fixture {
-    QTemporaryDir config;
-    test::TempProgramFolder folder;
-    test::ScriptedMessageBoxes boxes;
-    int terminated = 0;
-    bool tray = true;
+// A main window with lang.txt naming `language`, not shown yet.
+struct Fixture : test::MainWindowFixture {
     std::unique_ptr<TForm1> form;
 
     explicit Fixture(QStringList args = {}, QByteArray language = "Russian\r\n") {
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
         folder.write(QStringLiteral("lang.txt"), language);
-        form = std::make_unique<TForm1>(
-            TForm1::Options{std::move(args), QStringLiteral("/opt/k/kelvotrin")});
-        form->terminate = [this] { ++terminated; };
-        form->trayAvailable = [this] { return tray; };
+        form = makeForm(std::move(args));
     }
+    ~Fixture() { form.reset(); }
     QString tip() const { return form->trayIcon() ? form->trayIcon()->toolTip() : QString(); }
 };
 
@@ -56,7 +48,7 @@ private Q_SLOTS:
         QVERIFY(fx.form->inTray());
         QCOMPARE(fx.tip(), kRunning);
         QCOMPARE(fx.terminated, 0);
-        QCOMPARE(fx.form->state.timer1Interval(), 1000);
+        QCOMPARE(fx.form->scheduler.tickTimerInterval(), 1000);
 
         // A left click brings it back and takes the icon away; so does a double click.
         fx.form->onWindowMessage(TForm1::kTrayMessage, 1, TForm1::kLeftButtonUp);
@@ -142,8 +134,8 @@ private Q_SLOTS:
         fx.form->N2->trigger();
         QVERIFY(fx.form->Editt5->isChecked());
         QVERIFY(fx.form->N2->isChecked());
-        QVERIFY(fx.form->state.tasksPaused);
-        QCOMPARE(fx.form->state.timer1Interval(), 0);
+        QVERIFY(fx.form->scheduler.paused());
+        QCOMPARE(fx.form->scheduler.tickTimerInterval(), 0);
         QVERIFY(!fx.form->Label4->isHidden());
         QCOMPARE(fx.tip(), kStopped);
         QVERIFY(fx.form->inTray());
@@ -151,11 +143,11 @@ private Q_SLOTS:
         fx.form->N2->trigger();
         QVERIFY(!fx.form->Editt5->isChecked());
         QVERIFY(!fx.form->N2->isChecked());
-        QVERIFY(!fx.form->state.tasksPaused);
+        QVERIFY(!fx.form->scheduler.paused());
         QVERIFY(fx.form->Label4->isHidden());
         QCOMPARE(fx.tip(), kRunning);
         // Resuming waits for the start-up pass, 3 s later.
-        QVERIFY(fx.form->state.timer3.isActive());
+        QVERIFY(fx.form->scheduler.startupTimer().isActive());
     }
 
     void exitFromTheMenuRemovesTheIcon() {
@@ -175,10 +167,10 @@ private Q_SLOTS:
                      QStringLiteral("Кельвотрин.\r\nЗадачи выполняются"));
         }
         Fixture fx({}, "English\r\n");
-        fx.form->state.dictionariesPresent = true;
+        fx.form->dictionariesPresent = true;
         QCOMPARE(fx.form->trayToolTip(false), QStringLiteral("Kelvotrin.\r\nTasks are executed"));
         QCOMPARE(fx.form->trayToolTip(true), QStringLiteral("Kelvotrin.\r\nTasks are stopped"));
-        fx.form->state.currentLanguage = QStringLiteral("Russian");
+        fx.form->currentLanguage = QStringLiteral("Russian");
         QCOMPARE(fx.form->trayToolTip(true), QStringLiteral("Кельвотрин.\r\nЗадачи остановлены"));
     }
 

@@ -1,9 +1,11 @@
 #include <QTest>
 #include <memory>
 
-#include "app/appstate.h"
 #include "archiving/findarchivers.h"
+#include "language/mainwindowtexts.h"
 #include "platform/registryfile.h"
+#include "store/layouts.h"
+#include "store/table.h"
 #include "support/scriptedmessageboxes.h"
 #include "support/tablerows.h"
 #include "support/tempprogramfolder.h"
@@ -32,14 +34,13 @@ struct Fixture {
     Fixture() {
         resetRegistryReports();
         Table::create(kArchiversFile, archiversLayout());
-        state = std::make_unique<AppState>();
     }
     void registry(const QByteArray& sections) {
         folder.write("registry.reg", "REGEDIT4\n" + sections);
     }
 
     QList<Row> rows() {
-        Table& t = state->table4;
+        Table& t = archivers;
         t.open();
         QList<Row> out;
         for (t.first(); !t.eof(); t.next()) {
@@ -54,7 +55,8 @@ struct Fixture {
 
     test::TempProgramFolder folder;
     test::ScriptedMessageBoxes boxes;
-    std::unique_ptr<AppState> state;
+    Table archivers{kArchiversFile};
+    MainWindowTexts texts = mainWindowTexts();
 };
 
 }  // namespace
@@ -90,9 +92,9 @@ void TestFindArchivers::firstStartWithBothArchivers() {
     Fixture f;
     f.registry(section("WinRAR\\shell\\open\\command", kRarCommand) +
                section("Applications\\WinZip.exe\\shell\\open\\command", kZipCommand));
-    f.state->table4.open();  // discovery opens and closes the table whatever its state
-    FindArchivers(*f.state);
-    QVERIFY(!f.state->table4.isOpen());
+    f.archivers.open();  // discovery opens and closes the table whatever its state
+    FindArchivers(f.archivers, f.texts);
+    QVERIFY(!f.archivers.isOpen());
     const QList<Row> rows = f.rows();
     QCOMPARE(rows.size(), 2);
     const Row& zip = rows[0];
@@ -116,7 +118,7 @@ void TestFindArchivers::firstStartWithBothArchivers() {
 
     // Any number of further passes adds nothing.
     for (int i = 0; i < 3; ++i) {
-        FindArchivers(*f.state);
+        FindArchivers(f.archivers, f.texts);
     }
     QCOMPARE(f.rows().size(), 2);
     QVERIFY(f.boxes.shown.isEmpty());
@@ -125,9 +127,9 @@ void TestFindArchivers::firstStartWithBothArchivers() {
 void TestFindArchivers::secondKeyStandsInForTheFirst() {
     Fixture f;
     // Only WinRAR, under its second key; names in the language in use.
-    f.state->texts.set("cf2", "Default WinRar configuration");
+    f.texts.set(Form1Text::cf2, "Default WinRar configuration");
     f.registry(section("winrar\\Shell\\Open\\Command", kRarCommand));
-    FindArchivers(*f.state);
+    FindArchivers(f.archivers, f.texts);
     QList<Row> rows = f.rows();
     QCOMPARE(rows.size(), 1);
     QCOMPARE(rows[0].flag, true);
@@ -139,7 +141,7 @@ void TestFindArchivers::secondKeyStandsInForTheFirst() {
     g.registry(
         section("Applications\\WinZip.exe\\shell\\open\\command", "@=\"\\\"/one.exe\\\"\"\n") +
         section("WinZip\\shell\\open\\command", "@=\"\\\"/two.exe\\\"\"\n"));
-    FindArchivers(*g.state);
+    FindArchivers(g.archivers, g.texts);
     rows = g.rows();
     QCOMPARE(rows.size(), 1);
     QCOMPARE(rows[0].nameAr, QStringLiteral("/one.exe"));
@@ -147,15 +149,15 @@ void TestFindArchivers::secondKeyStandsInForTheFirst() {
 
 void TestFindArchivers::userRowsDoNotCount() {
     Fixture f;
-    f.state->table4.open();
-    test::appendRow(f.state->table4, {{"Flag", true},
-                                      {"Name", "mine"},
-                                      {"NameAr", "C:\\Program Files\\WinRAR\\WinRAR.exe"},
-                                      {"Tip", 1},
-                                      {"Sys", false}});
-    f.state->table4.close();
+    f.archivers.open();
+    test::appendRow(f.archivers, {{"Flag", true},
+                                  {"Name", "mine"},
+                                  {"NameAr", "C:\\Program Files\\WinRAR\\WinRAR.exe"},
+                                  {"Tip", 1},
+                                  {"Sys", false}});
+    f.archivers.close();
     f.registry(section("WinRAR\\shell\\open\\command", kRarCommand));
-    FindArchivers(*f.state);
+    FindArchivers(f.archivers, f.texts);
     const QList<Row> rows = f.rows();
     QCOMPARE(rows.size(), 2);
     QCOMPARE(rows[0].name, QStringLiteral("mine"));
@@ -169,14 +171,14 @@ void TestFindArchivers::deletedSystemRowComesBack() {
     Fixture f;
     f.registry(section("WinZip\\shell\\open\\command", kZipCommand) +
                section("WinRAR\\shell\\open\\command", kRarCommand));
-    FindArchivers(*f.state);
-    Table& t = f.state->table4;
+    FindArchivers(f.archivers, f.texts);
+    Table& t = f.archivers;
     t.open();
     t.first();
     QCOMPARE(t.asInt("Tip"), 2);
     t.deleteRecord();
     t.close();
-    FindArchivers(*f.state);
+    FindArchivers(f.archivers, f.texts);
     const QList<Row> rows = f.rows();
     QCOMPARE(rows.size(), 2);
     QCOMPARE(rows[0].tip, 1);
@@ -189,7 +191,7 @@ void TestFindArchivers::uselessCommandsStillGiveRows() {
     Fixture f;
     f.registry(section("WinZip\\shell\\open\\command", "@=\"\\\"/usr/bin/7zz\\\" \\\"%1\\\"\"\n") +
                section("WinRAR\\shell\\open\\command", "\"NotTheDefault\"=\"x\"\n"));
-    FindArchivers(*f.state);
+    FindArchivers(f.archivers, f.texts);
     const QList<Row> rows = f.rows();
     QCOMPARE(rows.size(), 2);
     QCOMPARE(rows[0].arhstr1, QStringLiteral("/usr/bin/7zz a -ep3"));
@@ -200,20 +202,20 @@ void TestFindArchivers::uselessCommandsStillGiveRows() {
 
 void TestFindArchivers::nothingInstalledOrBrokenRegistry() {
     Fixture f;
-    FindArchivers(*f.state);  // no registry.reg
+    FindArchivers(f.archivers, f.texts);  // no registry.reg
     QCOMPARE(f.rows().size(), 0);
     f.registry(section("Other\\shell\\open\\command", kRarCommand));
-    FindArchivers(*f.state);
+    FindArchivers(f.archivers, f.texts);
     QCOMPARE(f.rows().size(), 0);
     QVERIFY(f.boxes.shown.isEmpty());
 
     // A broken file: told once, counts as empty, discovery goes on quietly afterwards.
     f.registry(section("WinRAR\\shell\\open\\command", "@=\"unterminated\n"));
-    FindArchivers(*f.state);
-    FindArchivers(*f.state);
+    FindArchivers(f.archivers, f.texts);
+    FindArchivers(f.archivers, f.texts);
     QCOMPARE(f.rows().size(), 0);
     QCOMPARE(f.boxes.shown.size(), 1);
-    QVERIFY(!f.state->table4.isOpen());
+    QVERIFY(!f.archivers.isOpen());
 }
 
 QTEST_GUILESS_MAIN(TestFindArchivers)

@@ -7,9 +7,14 @@
 #include <QThread>
 #include <memory>
 
-#include "app/appstate.h"
+#include "archiving/runtask.h"
+#include "language/mainwindowtexts.h"
 #include "platform/clock.h"
-#include "scheduler/tick.h"
+#include "scheduler/scheduler.h"
+#include "store/checkmarks.h"
+#include "store/layouts.h"
+#include "store/table.h"
+#include "support/manualclock.h"
 #include "support/scriptedmessageboxes.h"
 #include "support/tablerows.h"
 #include "support/tempprogramfolder.h"
@@ -69,9 +74,7 @@ void TestRealArchiver::tickRunsSevenZipOnTheListFile() {
     QVERIFY2(QFileInfo(k7zz).isExecutable(), "7-Zip (Debian package 7zip) is needed");
     test::TempProgramFolder folder;
     test::ScriptedMessageBoxes boxes;
-    ManualClock clock(at(14, 5));
-    setClock(&clock);
-    auto restoreClock = qScopeGuard([] { setClock(nullptr); });
+    test::ManualClock clock(at(14, 5));
 
     // The objects: a file, a folder with a sub-folder, and a file in a Cyrillic folder.
     const QString data = folder.path() + "data/";
@@ -86,20 +89,25 @@ void TestRealArchiver::tickRunsSevenZipOnTheListFile() {
         (data + "one.txt\r\n" + data + "folder\r\n" + data + "Папка/файл.txt\r\n").toUtf8());
 
     Table::create(kTasksFile, tasksLayout());
-    AppState state;
-    state.startingUp = false;
-    state.table1.open();
-    test::appendRow(state.table1, {{"Flag", true},
-                                   {"Name", "docs"},
-                                   {"VidNameArh", 1},
-                                   {"Bak", true},
-                                   {"Path2", folder.path() + "out/"},
-                                   {"NameArh", "backup.7z"},
-                                   {"NameArhivator1", k7zz + " a -spf"},
-                                   {"VidPeriod", 3},
-                                   {"DayTime", naiveDateTime(QDate(1899, 12, 30), QTime(14, 0))},
-                                   {"SledTime", at(14, 0)},
-                                   {"List", "Lists/4711.txt"}});
+    Table tasks(kTasksFile);
+    CheckMarks marks;
+    const MainWindowTexts texts = mainWindowTexts();
+    Scheduler scheduler(tasks, marks, texts, [&](bool recompute) {
+        RunTask(tasks, {texts, scheduler.startingUp(), scheduler.paused()}, recompute);
+    });
+    scheduler.setStartingUp(false);
+    tasks.open();
+    test::appendRow(tasks, {{"Flag", true},
+                            {"Name", "docs"},
+                            {"VidNameArh", 1},
+                            {"Bak", true},
+                            {"Path2", folder.path() + "out/"},
+                            {"NameArh", "backup.7z"},
+                            {"NameArhivator1", k7zz + " a -spf"},
+                            {"VidPeriod", 3},
+                            {"DayTime", naiveDateTime(QDate(1899, 12, 30), QTime(14, 0))},
+                            {"SledTime", at(14, 0)},
+                            {"List", "Lists/4711.txt"}});
 
     // With -spf 7-Zip keeps the full paths.
     const QString& root = data;
@@ -111,7 +119,7 @@ void TestRealArchiver::tickRunsSevenZipOnTheListFile() {
 
     QElapsedTimer elapsed;
     elapsed.start();
-    Timer1Timer(state);
+    scheduler.tick();
     const qint64 tickMs = elapsed.elapsed();
     qInfo("tick with one run of the real archiver: %lld ms", tickMs);
     QVERIFY2(tickMs < 1000, "the archiver must start within a second of the tick");
@@ -119,18 +127,18 @@ void TestRealArchiver::tickRunsSevenZipOnTheListFile() {
 
     const QString archive = folder.file("out/backup 08_12_2025.7z");
     QCOMPARE(waitForArchive(archive, sorted), sorted);
-    state.table1.first();
-    QCOMPARE(state.table1.asDateTime("WorkTime"), at(14, 5));
-    QCOMPARE(state.table1.asDateTime("SledTime"), naiveDateTime(QDate(2025, 12, 9), QTime(14, 0)));
+    tasks.first();
+    QCOMPARE(tasks.asDateTime("WorkTime"), at(14, 5));
+    QCOMPARE(tasks.asDateTime("SledTime"), naiveDateTime(QDate(2025, 12, 9), QTime(14, 0)));
 
     // A second run the same day: the first archive becomes the backup copy.
     clock.setNow(at(14, 30));
-    state.table1.edit();
-    state.table1.setDateTime("SledTime", at(14, 20));
-    state.table1.post();
+    tasks.edit();
+    tasks.setDateTime("SledTime", at(14, 20));
+    tasks.post();
     folder.write("data/two.txt", "two");
     folder.write("Lists/4711.txt", (data + "two.txt\r\n").toUtf8());
-    Timer1Timer(state);
+    scheduler.tick();
     QCOMPARE(waitForArchive(archive, {root + "two.txt"}), QStringList{root + "two.txt"});
     QCOMPARE(archiveEntries(folder.file("out/backup 08_12_2025.BAK")), sorted);
     QVERIFY(boxes.shown.isEmpty());

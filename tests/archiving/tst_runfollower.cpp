@@ -20,6 +20,7 @@
 #include "archiving/runfollower.h"
 #include "platform/clock.h"
 #include "support/fakedbus.h"
+#include "support/manualclock.h"
 #include "support/scriptedmessageboxes.h"
 #include "support/tempprogramfolder.h"
 
@@ -34,13 +35,13 @@ class RecordingObserver final : public RunObserver {
 public:
     RecordingObserver() : previous_(runObserver()) { setRunObserver(this); }
     ~RecordingObserver() override { setRunObserver(previous_); }
-    const MessageTexts& messageTexts() const override { return texts; }
+    const MainWindowTexts& messageTexts() const override { return texts; }
     void runFailed(const QString& title, const QString& text) override {
         failures << title + " | " + text;
     }
     void powerOffRequested() override { ++powerOffs; }
 
-    MessageTexts texts = mainWindowTexts();
+    MainWindowTexts texts = mainWindowTexts();
     QStringList failures;
     int powerOffs = 0;
 
@@ -164,9 +165,10 @@ void TestRunFollower::twoRunsAtOnceDecideTheirOwnBackup() {
     QCOMPARE(f.folder.read("out/bad.BAK"), QByteArray("the archive before"));
     QCOMPARE(f.entry("bad").mid(4), (QStringList{bad.archivePath, "exit 7", "-"}));
     QVERIFY(f.log().contains(QRegularExpression("\n    \\| Command Line Error")));
-    const MessageTexts& t = observer.texts;
+    const MainWindowTexts& t = observer.texts;
     QCOMPARE(observer.failures,
-             QStringList{t.text("cm10") + " | " + t.text("cm12").arg("bad", t.text("cm15"))});
+             QStringList{t.text(Form1Text::cm10) + " | " +
+                         t.text(Form1Text::cm12).arg("bad", t.text(Form1Text::cm15))});
     QCOMPARE(observer.powerOffs, 0);
 }
 
@@ -182,7 +184,7 @@ void TestRunFollower::skippedFileStillReplacesBackupAndNotifies() {
     QCOMPARE(f.entry("docs").mid(5), (QStringList{"exit 1", sizeOf(run.archivePath)}));
     QVERIFY(f.log().contains(QRegularExpression("\n    \\| .*gone.txt")));
     QCOMPARE(observer.failures.size(), 1);
-    QVERIFY(observer.failures[0].contains(observer.texts.text("cm13")));
+    QVERIFY(observer.failures[0].contains(observer.texts.text(Form1Text::cm13)));
 }
 
 void TestRunFollower::signalOrMissingArchiveKeepsBackup() {
@@ -204,12 +206,14 @@ void TestRunFollower::signalOrMissingArchiveKeepsBackup() {
     QCOMPARE(f.folder.read("out/killed.BAK"), QByteArray("the archive before"));
     QCOMPARE(f.entry("none").mid(5), (QStringList{"exit 0", "-"}));
     QCOMPARE(f.entry("killed").mid(5), (QStringList{"signal 9", "7"}));
-    const MessageTexts& t = observer.texts;
-    QCOMPARE(observer.failures,
-             (QStringList{t.text("cm10") + " | " +
-                              t.text("cm12").arg("none", t.text("cm20").arg(none.archivePath)),
-                          t.text("cm10") + " | " +
-                              t.text("cm12").arg("killed", t.text("cm19").arg(SIGKILL))}));
+    const MainWindowTexts& t = observer.texts;
+    QCOMPARE(
+        observer.failures,
+        (QStringList{
+            t.text(Form1Text::cm10) + " | " +
+                t.text(Form1Text::cm12).arg("none", t.text(Form1Text::cm20).arg(none.archivePath)),
+            t.text(Form1Text::cm10) + " | " +
+                t.text(Form1Text::cm12).arg("killed", t.text(Form1Text::cm19).arg(SIGKILL))}));
 }
 
 void TestRunFollower::archiveNamedBakIsNotItsOwnBackup() {
@@ -243,7 +247,7 @@ void TestRunFollower::restoreIsLoggedAsRestore() {
     QCOMPARE(f.entry("docs").mid(2),
              (QStringList{"restore", "docs", restore.archivePath, "exit 2", "7"}));
     QCOMPARE(observer.failures.size(), 1);
-    QVERIFY(observer.failures[0].startsWith(observer.texts.text("cm11") + " | "));
+    QVERIFY(observer.failures[0].startsWith(observer.texts.text(Form1Text::cm11) + " | "));
     QVERIFY(QFile::exists(restore.archivePath));
 }
 
@@ -295,16 +299,14 @@ void TestRunFollower::programEndingFirstLeavesArchiverAndBackup() {
 
 void TestRunFollower::powerOffRunNotifiesThenCountsDownToLogind() {
     Fixture f;
-    ManualClock clock;
-    setClock(&clock);
-    auto restoreClock = qScopeGuard([] { setClock(nullptr); });
+    test::ManualClock clock;
     test::FakeLogind logind(bus_->address());
     test::FakeNotifications notifications(bus_->address());
     QVERIFY(logind.registered() && notifications.registered());
     QCOMPARE(
         QDBusConnection::systemBus().interface()->serviceOwner("org.freedesktop.login1").value(),
         logind.uniqueName());
-    const MessageTexts texts = mainWindowTexts();
+    const MainWindowTexts texts = mainWindowTexts();
     DesktopRunObserver observer(&texts, [] { return nullptr; });
 
     // A run that fails powers off all the same, once the failure is logged and told.
@@ -315,7 +317,7 @@ void TestRunFollower::powerOffRunNotifiesThenCountsDownToLogind() {
     QTRY_VERIFY_WITH_TIMEOUT(observer.countdown(), 60000);
     QCOMPARE(f.entry("night").at(5), QString("exit 7"));
     QTRY_COMPARE(notifications.received.size(), 1);
-    QCOMPARE(notifications.received[0].title, texts.text("cm10"));
+    QCOMPARE(notifications.received[0].title, texts.text(Form1Text::cm10));
     QVERIFY(notifications.received[0].text.contains("«night»"));
 
     PowerOffCountdown* countdown = observer.countdown();
@@ -331,13 +333,11 @@ void TestRunFollower::powerOffRunNotifiesThenCountsDownToLogind() {
 }
 
 void TestRunFollower::cancelOrRefusalLeavesComputerOn() {
-    ManualClock clock;
-    setClock(&clock);
-    auto restoreClock = qScopeGuard([] { setClock(nullptr); });
+    test::ManualClock clock;
     test::ScriptedMessageBoxes boxes;
     test::FakeLogind logind(bus_->address());
     QVERIFY(logind.registered());
-    const MessageTexts texts = mainWindowTexts();
+    const MainWindowTexts texts = mainWindowTexts();
     DesktopRunObserver observer(&texts, [] { return nullptr; });
 
     powerOffWhenRunsEnd();  // as the end of a power-off run asks
@@ -352,17 +352,15 @@ void TestRunFollower::cancelOrRefusalLeavesComputerOn() {
     powerOffWhenRunsEnd();
     clock.advance(60'000);
     observer.countdown()->tick();
-    QTRY_COMPARE(boxes.texts(), QStringList{texts.text("cm24").arg(logind.refusal)});
+    QTRY_COMPARE(boxes.texts(), QStringList{texts.text(Form1Text::cm24).arg(logind.refusal)});
     QCOMPARE(logind.powerOffCalls.size(), 1);
 }
 
 void TestRunFollower::powerOffWaitsForArchiversStillRunning() {
-    ManualClock clock;
-    setClock(&clock);
-    auto restoreClock = qScopeGuard([] { setClock(nullptr); });
+    test::ManualClock clock;
     test::FakeLogind logind(bus_->address());
     QVERIFY(logind.registered());
-    const MessageTexts texts = mainWindowTexts();
+    const MainWindowTexts texts = mainWindowTexts();
     DesktopRunObserver observer(&texts, [] { return nullptr; });
     test::TempProgramFolder folder;
     ScopedWinExecHook hook([](const QString&, int) { return kWinExecStarted; });

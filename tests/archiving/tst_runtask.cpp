@@ -3,12 +3,16 @@
 #include <QTest>
 #include <memory>
 
-#include "app/appstate.h"
 #include "archiving/runtask.h"
+#include "language/mainwindowtexts.h"
 #include "platform/clock.h"
 #include "platform/datetimetext.h"
 #include "platform/programfolder.h"
 #include "platform/winexec.h"
+#include "store/layouts.h"
+#include "store/table.h"
+#include "support/launchrecorder.h"
+#include "support/manualclock.h"
 #include "support/scriptedmessageboxes.h"
 #include "support/tablerows.h"
 #include "support/tempprogramfolder.h"
@@ -24,15 +28,9 @@ QDateTime at(int y, int mo, int d, int h, int mi) {
 // A program folder with tasks.dbf open, the clock at 08 December 2025 14:05, scripted message
 // boxes and a launcher that records the command lines and answers `result`.
 struct Fixture {
-    Fixture() : clock(at(2025, 12, 8, 14, 5)) {
-        setClock(&clock);
+    Fixture() {
         Table::create(kTasksFile, tasksLayout());
-        state = std::make_unique<AppState>();
-        state->table1.open();
-    }
-    ~Fixture() {
-        state.reset();
-        setClock(nullptr);
+        tasks.open();
     }
 
     // A task that runs at once: the archiver "/opt/Archiver/pack a -ep3", destination in the
@@ -52,29 +50,24 @@ struct Fixture {
         for (auto it = fields.cbegin(); it != fields.cend(); ++it) {
             row[it.key()] = it.value();
         }
-        test::appendRow(state->table1, row);
+        test::appendRow(tasks, row);
     }
 
-    QString run(bool recompute = false) {
-        launched.clear();
-        RunTask(*state, recompute);
-        return launched.isEmpty() ? QString() : launched.last();
+    QString run(bool recompute = false, bool powerOff = false) {
+        launches.lines.clear();
+        RunTask(tasks, context(powerOff), recompute);
+        return launches.lines.isEmpty() ? QString() : launches.lines.last();
     }
 
     test::TempProgramFolder folder;
-    ManualClock clock;
+    test::ManualClock clock{at(2025, 12, 8, 14, 5)};
     test::ScriptedMessageBoxes boxes;
-    std::unique_ptr<AppState> state;
-    QStringList launched;
-    unsigned result = kWinExecStarted;
-    std::function<void()> onLaunch;  // runs while the archiver "starts"
-    ScopedWinExecHook hook{[this](const QString& line, int show) {
-        launched << line;
-        if (onLaunch) {
-            onLaunch();
-        }
-        return show == kSwShow ? result : 0u;
-    }};
+    test::LaunchRecorder launches;
+    Table tasks{kTasksFile};
+    MainWindowTexts texts = mainWindowTexts();
+
+    // A run as the commands start it: the start-up pass over, nothing paused.
+    RunContext context(bool powerOff = false) const { return {texts, false, false, powerOff}; }
 };
 
 }  // namespace
@@ -115,7 +108,7 @@ void TestRunTask::commandLineOfTheExample() {
     QCOMPARE(line, QStringLiteral("/opt/Archiver/pack a -ep3 \"/backup/docs 08_12_2025.rar\" "
                                   "@/tools/backup/Lists/48213.txt"));
     QVERIFY(f.boxes.shown.isEmpty());
-    QCOMPARE(f.state->table1.asDateTime("WorkTime"), at(2025, 12, 8, 14, 5));
+    QCOMPARE(f.tasks.asDateTime("WorkTime"), at(2025, 12, 8, 14, 5));
     // What the archiver receives.
     QCOMPARE(splitArguments(line.mid(QStringLiteral("/opt/Archiver/pack").size())),
              (QStringList{"a", "-ep3", "/backup/docs 08_12_2025.rar",
@@ -212,7 +205,7 @@ void TestRunTask::rotationWithoutBackupLeavesNothing() {
     f.folder.write("out/Archive.7z", "previous archive");
     f.folder.write("out/Archive.BAK", "older backup");
     bool seenAtLaunch = false;
-    f.onLaunch = [&] {
+    f.launches.onLaunch = [&] {
         // At the launch the previous archive is still there, as the backup.
         seenAtLaunch = f.folder.read("out/Archive.BAK") == "previous archive";
     };
@@ -226,10 +219,8 @@ void TestRunTask::powerOffSwitchOnlyOnItsOwnRun() {
     Fixture f;
     f.addTask("t", {{"Path2", "/b/"}, {"VidNameArh", 0}});
     QVERIFY(!f.run().contains("-IOFF"));
-    f.state->powerOffAfterRun = true;
-    QCOMPARE(f.run(), "/opt/Archiver/pack a -ep3 -IOFF \"/b/docs.rar\" @" + f.folder.path() +
-                          "Lists/48213.txt");
-    QVERIFY(!f.state->powerOffAfterRun);
+    QCOMPARE(f.run(false, true), "/opt/Archiver/pack a -ep3 -IOFF \"/b/docs.rar\" @" +
+                                     f.folder.path() + "Lists/48213.txt");
     QVERIFY(!f.run(true).contains("-IOFF"));
 }
 
@@ -239,7 +230,7 @@ void TestRunTask::failedLaunchPutsTheOnlyArchiveBack() {
     f.addTask("t", {{"VidNameArh", 0}, {"NameArh", "Archive.7z"}, {"Bak", false}});
     for (unsigned r :
          {kWinExecOutOfResources, kWinExecFileNotFound, kWinExecPathNotFound, kWinExecBadFormat}) {
-        f.result = r;
+        f.launches.result = r;
         f.folder.write("out/Archive.7z", "previous archive");
         f.run();
         QCOMPARE(f.folder.read("out/Archive.7z"), QByteArray("previous archive"));
@@ -250,9 +241,9 @@ void TestRunTask::failedLaunchPutsTheOnlyArchiveBack() {
 void TestRunTask::launchFailuresAreReported() {
     Fixture f;
     f.addTask("t");
-    f.state->texts.set("cm8", "not a program");
+    f.texts.set(Form1Text::cm8, "not a program");
     for (unsigned r : {0u, 2u, 3u, 11u, 33u, 5u, 32u}) {
-        f.result = r;
+        f.launches.result = r;
         f.run();
     }
     QCOMPARE(f.boxes.texts(),
@@ -270,20 +261,20 @@ void TestRunTask::unrunnableArchiverIsReportedAndRecorded() {
     f.clock.advance(60'000);
     {
         ScopedWinExecHook real({});  // the real launch
-        RunTask(*f.state, false);
+        RunTask(f.tasks, f.context(), false);
     }
-    QCOMPARE(f.boxes.texts(), QStringList{f.state->texts.text("cm8")});
-    QCOMPARE(f.state->table1.asDateTime("WorkTime"), at(2025, 12, 8, 14, 6));
+    QCOMPARE(f.boxes.texts(), QStringList{f.texts.text(Form1Text::cm8)});
+    QCOMPARE(f.tasks.asDateTime("WorkTime"), at(2025, 12, 8, 14, 6));
 
     // An empty archive command fails as "file not found".
-    f.state->table1.edit();
-    f.state->table1.setString("NameArhivator1", "");
-    f.state->table1.post();
+    f.tasks.edit();
+    f.tasks.setString("NameArhivator1", "");
+    f.tasks.post();
     {
         ScopedWinExecHook real({});
-        RunTask(*f.state, false);
+        RunTask(f.tasks, f.context(), false);
     }
-    QCOMPARE(f.boxes.texts().last(), f.state->texts.text("cm2"));
+    QCOMPARE(f.boxes.texts().last(), f.texts.text(Form1Text::cm2));
 }
 
 // No command line can carry a program path with a double quote: the user is told so, not that
@@ -294,8 +285,8 @@ void TestRunTask::quoteInArchiverPathIsNamed() {
     QFile::setPermissions(f.folder.file("odd\"dir/pack"), QFile::ReadOwner | QFile::ExeOwner);
     f.addTask("t", {{"NameArhivator1", f.folder.file("odd\"dir/pack") + " a"}});
     ScopedWinExecHook real({});
-    RunTask(*f.state, false);
-    QCOMPARE(f.boxes.texts(), QStringList{f.state->texts.text("cm9")});
+    RunTask(f.tasks, f.context(), false);
+    QCOMPARE(f.boxes.texts(), QStringList{f.texts.text(Form1Text::cm9)});
 }
 
 void TestRunTask::quoteInArchivePathIsRefused() {
@@ -309,13 +300,13 @@ void TestRunTask::quoteInArchivePathIsRefused() {
     QCOMPARE(f.boxes.shown.size(), 1);
     QVERIFY(f.boxes.shown[0].text.contains("«q»"));
     QVERIFY(f.boxes.shown[0].text.contains("a\" -p\"secret.7z"));
-    QVERIFY(isZeroDateTime(f.state->table1.asDateTime("WorkTime")));  // no run happened
+    QVERIFY(isZeroDateTime(f.tasks.asDateTime("WorkTime")));  // no run happened
 
     // The same for a quote in the destination folder.
-    f.state->table1.edit();
-    f.state->table1.setString("NameArh", "ok.7z");
-    f.state->table1.setString("Path2", "/x\"y/");
-    f.state->table1.post();
+    f.tasks.edit();
+    f.tasks.setString("NameArh", "ok.7z");
+    f.tasks.setString("Path2", "/x\"y/");
+    f.tasks.post();
     QCOMPARE(f.run(), QString());
     QCOMPARE(f.boxes.shown.size(), 2);
 }
@@ -327,8 +318,8 @@ void TestRunTask::refusedTickRunMovesTheNextRunOn() {
                     {"DayTime", naiveDateTime(QDate(1899, 12, 30), QTime(14, 0))},
                     {"SledTime", at(2025, 12, 8, 14, 0)}});
     f.run(true);
-    QVERIFY(f.launched.isEmpty());
-    QCOMPARE(f.state->table1.asDateTime("SledTime"), at(2025, 12, 9, 14, 0));
+    QVERIFY(f.launches.lines.isEmpty());
+    QCOMPARE(f.tasks.asDateTime("SledTime"), at(2025, 12, 9, 14, 0));
 }
 
 void TestRunTask::programFolderWithBlanksAndQuotes() {
@@ -354,10 +345,10 @@ void TestRunTask::cursorStaysOnTheTask() {
     f.addTask("first");
     f.addTask("second", {{"NameArhivator1", "/second a"}});
     f.addTask("third");
-    f.state->table1.first();
-    f.state->table1.next();
+    f.tasks.first();
+    f.tasks.next();
     QVERIFY(f.run().startsWith("/second a"));
-    QCOMPARE(f.state->table1.asString("Name"), QStringLiteral("second"));
+    QCOMPARE(f.tasks.asString("Name"), QStringLiteral("second"));
 }
 
 QTEST_GUILESS_MAIN(TestRunTask)

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "archiving/runtask.h"
 #include "platform/datetimetext.h"
 #include "store/layouts.h"
 #include "support/tablerows.h"
@@ -9,27 +10,29 @@
 namespace kv::test {
 
 SchedulerFixture::SchedulerFixture(QDateTime start)
-    : clock(std::move(start)), hook_([this](const QString& line, int) {
-          // "run-<name> a "...: the task's name is the program's name without "run-".
-          launched << line.section(u' ', 0, 0).mid(4);
-          launchedAt << kv::clock().now();
-          return launchResult;
+    : clock(std::move(start)), scheduler(tasks, marks, texts, [this](bool recompute) {
+          RunTask(tasks, {texts, scheduler.startingUp(), scheduler.paused()}, recompute);
       }) {
-    setClock(&clock);
     setLocaleFormats(QStringLiteral("dd/MM/yyyy"), QStringLiteral("HH:mm:ss"));
     setDateSeparator(QStringLiteral("."));
     setTimeSeparator(QStringLiteral(":"));
     Table::create(kTasksFile, tasksLayout());
     Table::create(kObjectsFile, objectsLayout());
     Table::create(kWorkingObjectsFile, objectsLayout());
-    state = std::make_unique<AppState>();
-    state->table1.open();
+    tasks.open();
 }
 
 SchedulerFixture::~SchedulerFixture() {
-    state.reset();
-    setClock(nullptr);
     resetLocaleFormats();
+}
+
+QStringList SchedulerFixture::launched() const {
+    // "run-<name> a "...: the task's name is the program's name without "run-".
+    QStringList names;
+    for (const QString& line : launches.lines) {
+        names << line.section(u' ', 0, 0).mid(4);
+    }
+    return names;
 }
 
 void SchedulerFixture::addTask(const QString& name, const QVariantMap& fields) {
@@ -49,19 +52,19 @@ void SchedulerFixture::addTask(const QString& name, const QVariantMap& fields) {
     for (auto it = fields.begin(); it != fields.end(); ++it) {
         values.insert(it.key(), it.value());
     }
-    appendRow(state->table1, values);
-    TableToGrid(*state);
+    appendRow(tasks, values);
+    TableToGrid(tasks, marks);
 }
 
 void SchedulerFixture::select(const QString& name) {
-    returnToTask(state->table1, name);
-    if (state->table1.eof() && currentTaskName(state->table1) != name) {
+    returnToTask(tasks, name);
+    if (tasks.eof() && currentTaskName(tasks) != name) {
         throw std::runtime_error("no such task");
     }
 }
 
 QVariant SchedulerFixture::field(const QString& task, const QString& name) {
-    Table& t = state->table1;
+    Table& t = tasks;
     const int nameField = t.fieldIndex(QStringLiteral("Name"));
     const int index = t.fieldIndex(name);
     for (int row = 0; row < t.recordCount(); ++row) {

@@ -5,9 +5,16 @@
 #include <QVariantMap>
 #include <memory>
 
-#include "app/appstate.h"
+#include "language/mainwindowtexts.h"
 #include "platform/clock.h"
 #include "platform/winexec.h"
+#include "scheduler/scheduler.h"
+#include "store/checkmarks.h"
+#include "store/layouts.h"
+#include "store/table.h"
+#include "store/tasktable.h"
+#include "support/launchrecorder.h"
+#include "support/manualclock.h"
 #include "support/scriptedmessageboxes.h"
 #include "support/tempprogramfolder.h"
 
@@ -24,8 +31,9 @@ inline QDateTime timeOfDay(int h, int mi = 0, int s = 0) {
     return naiveDateTime(QDate(1899, 12, 30), QTime(h, mi, s));
 }
 
-// A program folder with an empty task table, the main window's state with tasks.dbf open, a
-// settable clock, scripted message boxes and a launcher that records instead of starting.
+// A program folder with an empty task table, tasks.dbf open with its check marks and the
+// scheduler on them (running tasks with RunTask), a settable clock, scripted message boxes and
+// a launcher that records instead of starting.
 // Date texts use "." and ":", as after the program's first run. Every task's archive command is
 // "run-<name> a", so each recorded launch tells whose it was.
 class SchedulerFixture {
@@ -40,19 +48,18 @@ public:
     void select(const QString& name);
 
     QVariant field(const QString& task, const QString& field);  // read without moving
-    int runsOf(const QString& task) const { return int(launched.count(task)); }
+    // "<name>" per launch, in order.
+    QStringList launched() const;
+    int runsOf(const QString& task) const { return int(launched().count(task)); }
 
     TempProgramFolder folder;
     ManualClock clock;
     ScriptedMessageBoxes boxes;
-    std::unique_ptr<AppState> state;
-
-    QStringList launched;         // "<name>" per launch, in order
-    QList<QDateTime> launchedAt;  // clock reading at each launch
-    unsigned launchResult = kWinExecStarted;
-
-private:
-    ScopedWinExecHook hook_;
+    LaunchRecorder launches;
+    Table tasks{kTasksFile};
+    CheckMarks marks;
+    MainWindowTexts texts = mainWindowTexts();
+    Scheduler scheduler;
 };
 
 }  // namespace kv::test

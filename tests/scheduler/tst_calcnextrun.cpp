@@ -3,8 +3,7 @@
 #include <QTest>
 
 #include "platform/datetimetext.h"
-#include "scheduler/calcnextrun.h"
-#include "scheduler/tick.h"
+#include "scheduler/clockwatch.h"
 #include "schedulerfixture.h"
 #include "store/layouts.h"
 
@@ -16,7 +15,7 @@ class CalcNextRunTest : public QObject {
 private Q_SLOTS:
     void periodsAndTexts() {
         SchedulerFixture f(dt(2025, 12, 8, 10, 14, 59, 250));
-        f.state->startingUp = false;
+        f.scheduler.setStartingUp(false);
         f.addTask(QStringLiteral("demand"), {{"VidPeriod", 0}, {"IsPropusk", true}});
         f.addTask(QStringLiteral("start"), {{"VidPeriod", 1}});
         f.addTask(QStringLiteral("hourly"), {{"VidPeriod", 2}, {"Minuta", 15}});
@@ -29,10 +28,10 @@ private Q_SLOTS:
         f.addTask(QStringLiteral("odd"), {{"VidPeriod", 9}, {"IsPropusk", true}});
         const QDateTime oddBefore = f.field(QStringLiteral("odd"), kSled).toDateTime();
 
-        f.state->table1.first();
-        while (!f.state->table1.eof()) {
-            CalcNextRun(*f.state);
-            f.state->table1.next();
+        f.tasks.first();
+        while (!f.tasks.eof()) {
+            f.scheduler.scheduleCurrentTask();
+            f.tasks.next();
         }
 
         const QDateTime now = f.clock.now();
@@ -51,39 +50,39 @@ private Q_SLOTS:
         // A period outside 0..5 only ends the pending check.
         QCOMPARE(f.field("odd", kSled).toDateTime(), oddBefore);
         QCOMPARE(f.field("odd", kPending).toBool(), false);
-        QVERIFY(f.launched.isEmpty());  // nothing was due and the start-up pass is over
+        QVERIFY(f.launched().isEmpty());  // nothing was due and the start-up pass is over
     }
 
     // The two fixed texts come from the main window's message texts, in the current language.
     void fixedTextsFollowTheLanguage() {
         SchedulerFixture f;
-        f.state->texts.set(QStringLiteral("cf3"), QStringLiteral("Manual start only"));
+        f.texts.set(Form1Text::cf3, QStringLiteral("Manual start only"));
         f.addTask(QStringLiteral("demand"), {{"VidPeriod", 0}});
-        CalcNextRun(*f.state);
+        f.scheduler.scheduleCurrentTask();
         QCOMPARE(f.field("demand", kSledStr).toString(), QStringLiteral("Manual start only"));
     }
 
     void disabledOrPausedTaskIsLeftAlone() {
         for (const bool paused : {false, true}) {
             SchedulerFixture f;
-            f.state->pauseBoxChecked = paused;
+            f.scheduler.setPaused(paused);
             const QDateTime past = f.clock.now().addDays(-3);
             f.addTask(QStringLiteral("t"), {{"Flag", paused},
                                             {"SledTime", past},
                                             {"SledTimeStr", QStringLiteral("old")},
                                             {"IsPropusk", true}});
             const QByteArray before = f.folder.read(QStringLiteral("tasks.dbf"));
-            CalcNextRun(*f.state);
+            f.scheduler.scheduleCurrentTask();
             QCOMPARE(f.folder.read(QStringLiteral("tasks.dbf")), before);
-            QVERIFY(f.launched.isEmpty());
-            QCOMPARE(f.state->table1.state(), Table::State::Browse);
+            QVERIFY(f.launched().isEmpty());
+            QCOMPARE(f.tasks.state(), Table::State::Browse);
         }
     }
 
     void emptyTableIsNoError() {
         SchedulerFixture f;
-        CalcNextRun(*f.state);
-        QVERIFY(f.state->table1.isEmpty());
+        f.scheduler.scheduleCurrentTask();
+        QVERIFY(f.tasks.isEmpty());
     }
 
     // At the start-up pass, or with a check pending, a passed next run is made up (Propusk 0)
@@ -110,11 +109,11 @@ private Q_SLOTS:
         QFETCH(qint64, sledOffsetMs);
         QFETCH(int, runs);
         SchedulerFixture f(dt(2025, 12, 8, 12, 0));
-        f.state->startingUp = startingUp;
+        f.scheduler.setStartingUp(startingUp);
         f.addTask(QStringLiteral("t"), {{"SledTime", f.clock.now().addMSecs(sledOffsetMs)},
                                         {"Propusk", propusk},
                                         {"IsPropusk", pending}});
-        CalcNextRun(*f.state);
+        f.scheduler.scheduleCurrentTask();
         QCOMPARE(f.runsOf("t"), runs);
         QCOMPARE(f.field("t", kSled).toDateTime(), dt(2025, 12, 9, 9, 0));
         QCOMPARE(f.field("t", kPending).toBool(), false);
@@ -124,17 +123,17 @@ private Q_SLOTS:
     void neverWrittenNextRunCountsAsMissed() {
         SchedulerFixture f;
         f.addTask(QStringLiteral("t"), {{"SledTime", zeroDateTime()}});
-        CalcNextRun(*f.state);
+        f.scheduler.scheduleCurrentTask();
         QCOMPARE(f.runsOf("t"), 1);
     }
 
     void atEveryStartRunsOnlyInTheStartUpPass() {
         SchedulerFixture f;
         f.addTask(QStringLiteral("t"), {{"VidPeriod", 1}});
-        CalcNextRun(*f.state);
+        f.scheduler.scheduleCurrentTask();
         QCOMPARE(f.runsOf("t"), 1);
-        f.state->startingUp = false;
-        CalcNextRun(*f.state);  // as after an edit
+        f.scheduler.setStartingUp(false);
+        f.scheduler.scheduleCurrentTask();  // as after an edit
         QCOMPARE(f.runsOf("t"), 1);
     }
 
@@ -144,7 +143,7 @@ private Q_SLOTS:
         SchedulerFixture f(dt(2025, 12, 8, 12, 0));
         setDateSeparator(QStringLiteral("/"));
         setTimeSeparator(QStringLiteral("-"));
-        f.state->startingUp = false;
+        f.scheduler.setStartingUp(false);
         f.addTask(QStringLiteral("t"),
                   {{"SledTime", f.clock.now().addDays(-1)}, {"IsPropusk", true}});
         QVariantList storedAtLaunch;
@@ -154,7 +153,7 @@ private Q_SLOTS:
             storedAtLaunch << stored.asString(kSledStr) << stored.asBool(kPending);
             return kWinExecStarted;
         });
-        CalcNextRun(*f.state);
+        f.scheduler.scheduleCurrentTask();
         QCOMPARE(storedAtLaunch, (QVariantList{QStringLiteral("09.12.2025 09:00:00"), false}));
     }
 
@@ -162,26 +161,26 @@ private Q_SLOTS:
     // open must not start the same task again, but starts other due tasks once.
     void tickInsideTheErrorBoxOfAMissedRun() {
         SchedulerFixture f(dt(2025, 12, 8, 12, 0));
-        f.launchResult = kWinExecFileNotFound;
+        f.launches.result = kWinExecFileNotFound;
         f.addTask(QStringLiteral("A"), {{"SledTime", f.clock.now().addDays(-1)}});
         f.addTask(QStringLiteral("B"), {{"SledTime", f.clock.now().addSecs(-5)}});
-        f.state->setTimer1Interval(1000);  // a command restarted the tick before the pass
+        f.scheduler.setTickTimerInterval(1000);  // a command restarted the tick before the pass
         int nested = 0;
         f.boxes.answer([&](const MessageBoxRequest&) {
             ++nested;
             f.clock.advance(1500);
-            Timer1Timer(*f.state);
+            f.scheduler.tick();
             return MbResult::Ok;
         });
         f.select(QStringLiteral("A"));
-        CalcNextRun(*f.state);
+        f.scheduler.scheduleCurrentTask();
         QCOMPARE(nested, 1);
-        QCOMPARE(f.launched, (QStringList{"A", "B"}));
-        QCOMPARE(currentTaskName(f.state->table1), QStringLiteral("A"));
+        QCOMPARE(f.launched(), (QStringList{"A", "B"}));
+        QCOMPARE(currentTaskName(f.tasks), QStringLiteral("A"));
         QCOMPARE(f.field("A", kSled).toDateTime(), dt(2025, 12, 9, 9, 0));
         QCOMPARE(f.field("A", kSledStr).toString(), QStringLiteral("09.12.2025 09:00:00"));
         QCOMPARE(f.field("A", kPending).toBool(), false);
-        QCOMPARE(f.state->table1.state(), Table::State::Browse);
+        QCOMPARE(f.tasks.state(), Table::State::Browse);
     }
 };
 

@@ -4,11 +4,10 @@
 #include <QTest>
 
 #include "platform/datetimetext.h"
-#include "scheduler/calcnextrun.h"
-#include "scheduler/tick.h"
+#include "scheduler/clockwatch.h"
 #include "schedulerfixture.h"
-#include "store/fileio.h"
 #include "store/layouts.h"
+#include "support/memoryfileio.h"
 
 using namespace kv;
 using namespace kv::test;
@@ -28,20 +27,20 @@ public:
     // One second passes; returns true when the tick ran.
     bool second() {
         f_.clock.advance(1000);
-        if (CatchUpAfterClockJump(*f_.state, watch_)) {
+        if (f_.scheduler.catchUpAfterClockJump(watch_)) {
             lastTick_ = f_.clock.monotonicMs();
             return true;
         }
-        const int interval = f_.state->timer1Interval();
+        const int interval = f_.scheduler.tickTimerInterval();
         if (interval != 0 && f_.clock.monotonicMs() - lastTick_ >= interval) {
-            Timer1Timer(*f_.state);
+            f_.scheduler.tick();
             lastTick_ = f_.clock.monotonicMs();
             return true;
         }
         return false;
     }
     void tickNow() {
-        Timer1Timer(*f_.state);
+        f_.scheduler.tick();
         lastTick_ = f_.clock.monotonicMs();
     }
     // Runs seconds until the wall clock reaches `until` or `maxSeconds` pass.
@@ -80,23 +79,23 @@ private Q_SLOTS:
         f.addTask(QStringLiteral("off"),
                   {{"Flag", false}, {"SledTime", f.clock.now().addSecs(60)}});
         f.addTask(QStringLiteral("on"), {{"SledTime", f.clock.now().addMSecs(enabledOffsetMs)}});
-        Timer1Timer(*f.state);
-        QCOMPARE(f.state->timer1Interval(), interval);
+        f.scheduler.tick();
+        QCOMPARE(f.scheduler.tickTimerInterval(), interval);
         QCOMPARE(f.runsOf("on"), enabledOffsetMs < 0 ? 1 : 0);
         QCOMPARE(f.runsOf("off"), 0);
     }
 
     void noRunnableTaskGivesTheLongestInterval() {
         SchedulerFixture f;
-        Timer1Timer(*f.state);
-        QCOMPARE(f.state->timer1Interval(), 750000000);
+        f.scheduler.tick();
+        QCOMPARE(f.scheduler.tickTimerInterval(), 750000000);
         f.addTask(QStringLiteral("off"), {{"Flag", false}, {"SledTime", f.clock.now()}});
         // A period no calculation knows would never move on: such a task is never started.
         f.addTask(QStringLiteral("odd"), {{"VidPeriod", 9}, {"SledTime", f.clock.now()}});
         f.clock.advance(1000);
-        Timer1Timer(*f.state);
-        QCOMPARE(f.state->timer1Interval(), 750000000);
-        QVERIFY(f.launched.isEmpty());
+        f.scheduler.tick();
+        QCOMPARE(f.scheduler.tickTimerInterval(), 750000000);
+        QVERIFY(f.launched().isEmpty());
     }
 
     // Due tasks all start in one tick, in table order, and get their next run; the next tick
@@ -108,29 +107,29 @@ private Q_SLOTS:
         f.addTask(QStringLiteral("current"), {{"SledTime", f.clock.now().addSecs(3600)}});
         f.addTask(QStringLiteral("second"), {{"SledTime", due}, {"VidPeriod", 2}, {"Minuta", 30}});
         f.select(QStringLiteral("current"));
-        Timer1Timer(*f.state);
-        QCOMPARE(f.launched, (QStringList{"first", "second"}));
+        f.scheduler.tick();
+        QCOMPARE(f.launched(), (QStringList{"first", "second"}));
         QCOMPARE(f.field("first", kSled).toDateTime(), dt(2025, 12, 9, 9, 0, 0, 400));
         QCOMPARE(f.field("second", kSled).toDateTime(), dt(2025, 12, 8, 9, 30, 0, 400));
         QVERIFY(!isZeroDateTime(f.field("first", "WorkTime").toDateTime()));
-        QCOMPARE(f.state->timer1Interval(), 1000);
-        QCOMPARE(currentTaskName(f.state->table1), QStringLiteral("current"));
-        QCOMPARE(f.state->table1.state(), Table::State::Browse);
+        QCOMPARE(f.scheduler.tickTimerInterval(), 1000);
+        QCOMPARE(currentTaskName(f.tasks), QStringLiteral("current"));
+        QCOMPARE(f.tasks.state(), Table::State::Browse);
         f.clock.advance(1000);
-        Timer1Timer(*f.state);
-        QCOMPARE(f.launched.size(), 2);
-        QCOMPARE(f.state->timer1Interval(), (30 * 60 * 1000 - 1000) / 4 * 3);
+        f.scheduler.tick();
+        QCOMPARE(f.launched().size(), 2);
+        QCOMPARE(f.scheduler.tickTimerInterval(), (30 * 60 * 1000 - 1000) / 4 * 3);
     }
 
     void tickRereadsTheTableAndTheMarks() {
         SchedulerFixture f;
         f.addTask(QStringLiteral("a"));
         f.addTask(QStringLiteral("b"), {{"Flag", false}});
-        f.state->marks.set(0, false);  // stale marks: the tick shows what is stored
-        f.state->marks.set(1, true);
-        Timer1Timer(*f.state);
-        QCOMPARE(f.state->marks.at(0), true);
-        QCOMPARE(f.state->marks.at(1), false);
+        f.marks.set(0, false);  // stale marks: the tick shows what is stored
+        f.marks.set(1, true);
+        f.scheduler.tick();
+        QCOMPARE(f.marks.at(0), true);
+        QCOMPARE(f.marks.at(1), false);
     }
 
     void pausedTickStartsNothingAndChangesNothing() {
@@ -138,17 +137,17 @@ private Q_SLOTS:
         f.addTask(QStringLiteral("t"), {{"SledTime", f.clock.now().addDays(-1)},
                                         {"SledTimeStr", QStringLiteral("old")},
                                         {"IsPropusk", true}});
-        f.state->pauseBoxChecked = true;
-        f.state->setTimer1Interval(1000);  // paused, ticking (a check mark was changed)
+        f.scheduler.setPaused(true);
+        f.scheduler.setTickTimerInterval(1000);  // paused, ticking (a check mark was changed)
         const QByteArray before = f.folder.read(QStringLiteral("tasks.dbf"));
-        Timer1Timer(*f.state);
-        QVERIFY(f.launched.isEmpty());
+        f.scheduler.tick();
+        QVERIFY(f.launched().isEmpty());
         QCOMPARE(f.folder.read(QStringLiteral("tasks.dbf")), before);
-        QCOMPARE(f.state->timer1Interval(), 1000);
+        QCOMPARE(f.scheduler.tickTimerInterval(), 1000);
         // A tick that finds the tick stopped by the pause leaves it stopped.
-        f.state->setTimer1Interval(0);
-        Timer1Timer(*f.state);
-        QCOMPARE(f.state->timer1Interval(), 0);
+        f.scheduler.setTickTimerInterval(0);
+        f.scheduler.tick();
+        QCOMPARE(f.scheduler.tickTimerInterval(), 0);
     }
 
     // A task enabled through its check mark (missed-run check pending) that the tick finds due
@@ -156,10 +155,10 @@ private Q_SLOTS:
     void pendingCheckGivesOneRunPerDueMoment() {
         for (const bool startingUp : {false, true}) {
             SchedulerFixture f(dt(2025, 12, 8, 9, 0, 5));
-            f.state->startingUp = startingUp;
+            f.scheduler.setStartingUp(startingUp);
             f.addTask(QStringLiteral("t"),
                       {{"SledTime", dt(2025, 12, 8, 9, 0)}, {"IsPropusk", true}, {"Propusk", 0}});
-            Timer1Timer(*f.state);
+            f.scheduler.tick();
             QCOMPARE(f.runsOf("t"), 1);
             QCOMPARE(f.field("t", kPending).toBool(), false);
             QCOMPARE(f.field("t", kSled).toDateTime(), dt(2025, 12, 9, 9, 0, 0));
@@ -171,19 +170,19 @@ private Q_SLOTS:
     // running task; the outer tick then goes on without starting either again.
     void nestedTickInsideALaunchErrorBox() {
         SchedulerFixture f(dt(2025, 12, 8, 9, 0, 1));
-        f.launchResult = kWinExecPathNotFound;
+        f.launches.result = kWinExecPathNotFound;
         f.addTask(QStringLiteral("A"), {{"SledTime", dt(2025, 12, 8, 9, 0)}});
         f.addTask(QStringLiteral("B"), {{"SledTime", dt(2025, 12, 8, 9, 0, 2)}});
         f.addTask(QStringLiteral("C"), {{"SledTime", dt(2025, 12, 8, 9, 0)}, {"Flag", false}});
         QStringList currentInsideBox;
         f.boxes.answer([&](const MessageBoxRequest&) {
             f.clock.advance(2000);  // the user reads the box; B comes due
-            Timer1Timer(*f.state);
-            currentInsideBox << currentTaskName(f.state->table1);
+            f.scheduler.tick();
+            currentInsideBox << currentTaskName(f.tasks);
             return MbResult::Ok;
         });
-        Timer1Timer(*f.state);
-        QCOMPARE(f.launched, (QStringList{"A", "B"}));
+        f.scheduler.tick();
+        QCOMPARE(f.launched(), (QStringList{"A", "B"}));
         QCOMPARE(currentInsideBox, QStringList{"A"});
         QCOMPARE(f.boxes.shown.size(), 2);  // one error box per failed launch
         QCOMPARE(f.field("A", kSled).toDateTime(), dt(2025, 12, 9, 9, 0, 0));
@@ -197,14 +196,15 @@ private Q_SLOTS:
             f.addTask(QStringLiteral("missed"), {{"SledTime", dt(2025, 12, 7, 9, 0)}});
             f.addTask(QStringLiteral("start2"), {{"VidPeriod", 1}});
             f.select(QStringLiteral("missed"));
-            f.state->pauseBoxChecked = paused;
-            f.state->tickInterval = 1000;
-            StartScheduler(*f.state);
-            QCOMPARE(f.launched,
+            if (paused) {
+                f.scheduler.setPaused(true);
+            }
+            f.scheduler.startupPass();
+            QCOMPARE(f.launched(),
                      paused ? QStringList{} : (QStringList{"start1", "missed", "start2"}));
-            QCOMPARE(f.state->startingUp, false);
-            QCOMPARE(f.state->timer1Interval(), paused ? 0 : 1000);
-            QCOMPARE(currentTaskName(f.state->table1), QStringLiteral("missed"));
+            QCOMPARE(f.scheduler.startingUp(), false);
+            QCOMPARE(f.scheduler.tickTimerInterval(), paused ? 0 : 1000);
+            QCOMPARE(currentTaskName(f.tasks), QStringLiteral("missed"));
             if (!paused) {
                 QCOMPARE(f.field("start1", kSledStr).toString(),
                          QStringLiteral("При следующем запуске"));
@@ -221,99 +221,96 @@ private Q_SLOTS:
         for (const char* name : {"a", "b"}) {
             f.addTask(QString::fromLatin1(name), {{"SledTime", missed}, {"Propusk", 1}});
         }
-        Table& t = f.state->table1;
+        Table& t = f.tasks;
         t.close();
         auto io = std::make_shared<MemoryFileIo>();
         io->setFile(kTasksFile, f.folder.read(kTasksFile));
         t.setFileIo(io);
         t.open();
         io->failWrite(1);
-        StartScheduler(*f.state);
+        f.scheduler.startupPass();
         QCOMPARE(f.field("a", kSled).toDateTime(), missed);
         QCOMPARE(f.field("b", kSled).toDateTime(), dt(2025, 12, 8, 9, 0).addDays(1));
         QCOMPARE(f.boxes.shown.size(), 1);
-        QVERIFY(!f.state->startingUp);
-        QCOMPARE(f.state->timer1Interval(), 1000);
+        QVERIFY(!f.scheduler.startingUp());
+        QCOMPARE(f.scheduler.tickTimerInterval(), 1000);
 
         // Every write fails (a journal that is a folder): still one box, the tick started.
         SchedulerFixture g(dt(2025, 12, 8, 12, 0));
         g.addTask(QStringLiteral("a"), {{"SledTime", missed}});
         g.addTask(QStringLiteral("b"), {{"SledTime", missed}});
         QVERIFY(QDir(g.folder.path()).mkdir(kTasksFile + QStringLiteral(".jnl")));
-        StartScheduler(*g.state);
+        g.scheduler.startupPass();
         QCOMPARE(g.boxes.shown.size(), 1);
-        QVERIFY(g.launched.isEmpty());  // no run without its record
-        QCOMPARE(g.state->timer1Interval(), 1000);
+        QVERIFY(g.launched().isEmpty());  // no run without its record
+        QCOMPARE(g.scheduler.tickTimerInterval(), 1000);
         QVERIFY(QDir(g.folder.path()).rmdir(kTasksFile + QStringLiteral(".jnl")));
-        Timer1Timer(*g.state);
-        QCOMPARE(g.launched, (QStringList{"a", "b"}));
+        g.scheduler.tick();
+        QCOMPARE(g.launched(), (QStringList{"a", "b"}));
     }
 
     // A launch-error box lets the user pause; the tick asks the box again before each task.
     void pauseDuringATickStopsItsFurtherRuns() {
         SchedulerFixture f(dt(2025, 12, 8, 9, 0, 1));
-        f.launchResult = kWinExecFileNotFound;
+        f.launches.result = kWinExecFileNotFound;
         f.addTask(QStringLiteral("A"), {{"SledTime", dt(2025, 12, 8, 9, 0)}});
         f.addTask(QStringLiteral("B"), {{"SledTime", dt(2025, 12, 8, 9, 0)}});
         f.boxes.answer([&](const MessageBoxRequest&) {
-            f.state->pauseBoxChecked = true;
-            Editt5Click(*f.state);
+            f.scheduler.setPaused(true);
             return MbResult::Ok;
         });
-        Timer1Timer(*f.state);
-        QCOMPARE(f.launched, QStringList{"A"});
-        QCOMPARE(f.state->timer1Interval(), 0);
+        f.scheduler.tick();
+        QCOMPARE(f.launched(), QStringList{"A"});
+        QCOMPARE(f.scheduler.tickTimerInterval(), 0);
     }
 
     // Pausing stops the tick; resuming marks every task and starts Timer3, whose start-up pass
     // then makes up or skips what was missed and starts the tick again.
     void pauseAndResume() {
         SchedulerFixture f(dt(2025, 12, 8, 8, 0));
-        f.state->startingUp = false;
+        f.scheduler.setStartingUp(false);
         f.addTask(QStringLiteral("makeUp"), {{"SledTime", dt(2025, 12, 8, 9, 0)}});
         f.addTask(QStringLiteral("skip"), {{"SledTime", dt(2025, 12, 8, 9, 0)}, {"Propusk", 1}});
         f.addTask(QStringLiteral("off"), {{"SledTime", dt(2025, 12, 8, 9, 0)}, {"Flag", false}});
         f.select(QStringLiteral("skip"));
-        f.state->setTimer1Interval(1000);
+        f.scheduler.setTickTimerInterval(1000);
 
-        f.state->pauseBoxChecked = true;
-        Editt5Click(*f.state);
-        QCOMPARE(f.state->timer1Interval(), 0);
-        QVERIFY(f.state->tasksPaused);
+        f.scheduler.setPaused(true);
+        QCOMPARE(f.scheduler.tickTimerInterval(), 0);
+        QVERIFY(f.scheduler.paused());
 
         f.clock.advance(2 * 3600 * 1000);  // 10:00: both enabled tasks passed during the pause
-        f.state->pauseBoxChecked = false;
-        Editt5Click(*f.state);
-        QVERIFY(!f.state->tasksPaused);
-        QCOMPARE(f.state->timer1Interval(), 0);  // not restarted here
-        QVERIFY(f.state->timer3.isActive());
-        QCOMPARE(f.state->timer3.interval(), 3000);
+        f.scheduler.setPaused(false);
+        QVERIFY(!f.scheduler.paused());
+        QCOMPARE(f.scheduler.tickTimerInterval(), 0);  // not restarted here
+        QVERIFY(f.scheduler.startupTimer().isActive());
+        QCOMPARE(f.scheduler.startupTimer().interval(), 3000);
         for (const char* t : {"makeUp", "skip", "off"}) {
             QVERIFY2(f.field(t, kPending).toBool(), t);
         }
-        QCOMPARE(currentTaskName(f.state->table1), QStringLiteral("skip"));
+        QCOMPARE(currentTaskName(f.tasks), QStringLiteral("skip"));
 
         f.clock.advance(3000);
-        StartScheduler(*f.state);  // what Timer3 does
-        QCOMPARE(f.launched, QStringList{"makeUp"});
+        f.scheduler.startupPass();  // what Timer3 does
+        QCOMPARE(f.launched(), QStringList{"makeUp"});
         QCOMPARE(f.field("skip", kSled).toDateTime(), dt(2025, 12, 9, 9, 0));
         QCOMPARE(f.field("skip", kPending).toBool(), false);
         QCOMPARE(f.field("off", kPending).toBool(), true);  // kept until its next calculation
-        QCOMPARE(f.state->timer1Interval(), 1000);
-        Timer1Timer(*f.state);
-        QCOMPARE(f.launched.size(), 1);
+        QCOMPARE(f.scheduler.tickTimerInterval(), 1000);
+        f.scheduler.tick();
+        QCOMPARE(f.launched().size(), 1);
     }
 
     void trayItemTogglesThePause() {
         SchedulerFixture f;
         f.addTask(QStringLiteral("t"));
-        f.state->setTimer1Interval(5000);
-        QCOMPARE(N2Click(*f.state), true);
-        QVERIFY(f.state->pauseBoxChecked && f.state->tasksPaused);
-        QCOMPARE(f.state->timer1Interval(), 0);
-        QCOMPARE(N2Click(*f.state), false);
-        QVERIFY(!f.state->pauseBoxChecked && !f.state->tasksPaused);
-        QVERIFY(f.state->timer3.isActive());
+        f.scheduler.setTickTimerInterval(5000);
+        QCOMPARE(f.scheduler.togglePaused(), true);
+        QVERIFY(f.scheduler.paused());
+        QCOMPARE(f.scheduler.tickTimerInterval(), 0);
+        QCOMPARE(f.scheduler.togglePaused(), false);
+        QVERIFY(!f.scheduler.paused());
+        QVERIFY(f.scheduler.startupTimer().isActive());
         QCOMPARE(f.field("t", kPending).toBool(), true);
     }
 
@@ -323,44 +320,42 @@ private Q_SLOTS:
                                         {"SledTimeStr", QStringLiteral("text")},
                                         {"IsPropusk", true}});
         f.addTask(QStringLiteral("b"), {{"Flag", false}});
-        f.state->pauseBoxChecked = true;  // the tick starts even while paused
+        f.scheduler.setPaused(true);  // the tick starts even while paused
 
-        f.state->marks.toggle(0);
-        DBGrid1CellClick(*f.state, 0, 0);
+        f.marks.toggle(0);
+        f.scheduler.toggleTaskEnabled(0);
         QCOMPARE(f.field("a", "Flag").toBool(), false);
         QCOMPARE(f.field("a", kPending).toBool(), false);
         QCOMPARE(f.field("a", kSledStr).toString(), QStringLiteral("text"));
-        QCOMPARE(f.state->timer1Interval(), 1000);
-        f.state->pauseBoxChecked = false;
-        Timer1Timer(*f.state);
-        QVERIFY(f.launched.isEmpty());
+        QCOMPARE(f.scheduler.tickTimerInterval(), 1000);
+        f.scheduler.setPaused(false);
+        f.scheduler.tick();
+        QVERIFY(f.launched().isEmpty());
 
-        f.state->setTimer1Interval(0);
-        f.state->marks.toggle(1);
-        DBGrid1CellClick(*f.state, 0, 1);
+        f.scheduler.setTickTimerInterval(0);
+        f.marks.toggle(1);
+        f.scheduler.toggleTaskEnabled(1);
         QCOMPARE(f.field("b", "Flag").toBool(), true);
         QCOMPARE(f.field("b", kPending).toBool(), true);
-        QCOMPARE(currentTaskName(f.state->table1), QStringLiteral("b"));
-        QCOMPARE(f.state->timer1Interval(), 1000);
+        QCOMPARE(currentTaskName(f.tasks), QStringLiteral("b"));
+        QCOMPARE(f.scheduler.tickTimerInterval(), 1000);
     }
 
     void clicksThatChangeNothing() {
         SchedulerFixture f;
-        DBGrid1CellClick(*f.state, 0, 0);  // empty list
-        QCOMPARE(f.state->timer1Interval(), 0);
+        f.scheduler.toggleTaskEnabled(0);  // empty list
+        QCOMPARE(f.scheduler.tickTimerInterval(), 0);
         f.addTask(QStringLiteral("a"));
         const QByteArray before = f.folder.read(QStringLiteral("tasks.dbf"));
-        DBGrid1CellClick(*f.state, 0, 0);  // mark equals Flag
-        f.state->marks.toggle(0);
-        DBGrid1CellClick(*f.state, 2, 0);  // another column
-        DBGrid1CellClick(*f.state, 0, 5);  // no such row
-        QCOMPARE(f.state->timer1Interval(), 0);
+        f.scheduler.toggleTaskEnabled(0);  // mark equals Flag
+        f.marks.toggle(0);
+        f.scheduler.toggleTaskEnabled(5);  // no such row
+        QCOMPARE(f.scheduler.tickTimerInterval(), 0);
         QCOMPARE(f.folder.read(QStringLiteral("tasks.dbf")), before);
     }
 
     void clockWatchSeesJumpsOnly() {
         ManualClock clock;
-        setClock(&clock);
         ClockWatch watch;
         QVERIFY(!watch.jumped());  // priming
         clock.advance(1000);
@@ -374,7 +369,6 @@ private Q_SLOTS:
         clock.setNow(clock.now().addSecs(-3600));
         QVERIFY(watch.jumped());
         QVERIFY(!watch.jumped());
-        setClock(nullptr);
     }
 
     // A task that came due while the machine slept starts right after the resume, not when the
@@ -384,11 +378,11 @@ private Q_SLOTS:
         f.addTask(QStringLiteral("t"), {{"SledTime", dt(2025, 12, 8, 11, 0)}});
         TimerDriver d(f);
         d.tickNow();
-        QCOMPARE(f.state->timer1Interval(), 45 * 60 * 1000);
+        QCOMPARE(f.scheduler.tickTimerInterval(), 45 * 60 * 1000);
         d.runUntil(dt(2025, 12, 8, 10, 10));
         d.jump(2 * 3600 * 1000);  // asleep until 12:10
         QVERIFY(d.second());
-        QCOMPARE(f.launchedAt, QList<QDateTime>{dt(2025, 12, 8, 12, 10, 1)});
+        QCOMPARE(f.launches.times, QList<QDateTime>{dt(2025, 12, 8, 12, 10, 1)});
     }
 
     void noCatchUpWhileTheTickIsStopped() {
@@ -397,23 +391,23 @@ private Q_SLOTS:
         TimerDriver d(f);
         d.jump(2 * 3600 * 1000);
         QVERIFY(!d.second());
-        QVERIFY(f.launched.isEmpty());
+        QVERIFY(f.launched().isEmpty());
     }
 
     // 30 March 2025, 02:00 -> 03:00. A daily task at 02:30 runs once, as soon as the clock shows
     // a later time.
     void springForward() {
         SchedulerFixture f(dt(2025, 3, 30, 1, 50));
-        f.state->startingUp = false;
+        f.scheduler.setStartingUp(false);
         f.addTask(QStringLiteral("t"), {{"DayTime", timeOfDay(2, 30)}});
-        CalcNextRun(*f.state);
+        f.scheduler.scheduleCurrentTask();
         QCOMPARE(f.field("t", kSled).toDateTime(), dt(2025, 3, 30, 2, 30));
         TimerDriver d(f);
         d.tickNow();
         d.runUntil(dt(2025, 3, 30, 2, 0));
         d.jump(3600 * 1000);
         d.second();
-        QCOMPARE(f.launchedAt, QList<QDateTime>{dt(2025, 3, 30, 3, 0, 1)});
+        QCOMPARE(f.launches.times, QList<QDateTime>{dt(2025, 3, 30, 3, 0, 1)});
         d.runUntil(dt(2025, 3, 30, 6, 0));
         QCOMPARE(f.runsOf("t"), 1);
         QCOMPARE(f.field("t", kSled).toDateTime(), dt(2025, 3, 31, 2, 30));
@@ -423,14 +417,14 @@ private Q_SLOTS:
     // comes round the second time.
     void fallBack() {
         SchedulerFixture f(dt(2025, 10, 26, 2, 10));
-        f.state->startingUp = false;
+        f.scheduler.setStartingUp(false);
         f.addTask(QStringLiteral("t"), {{"DayTime", timeOfDay(2, 30)}});
-        CalcNextRun(*f.state);
+        f.scheduler.scheduleCurrentTask();
         TimerDriver d(f);
         d.tickNow();
         d.runUntil(dt(2025, 10, 26, 3, 0));
         QCOMPARE(f.runsOf("t"), 1);
-        QVERIFY(f.launchedAt.first() <= dt(2025, 10, 26, 2, 30, 1));
+        QVERIFY(f.launches.times.first() <= dt(2025, 10, 26, 2, 30, 1));
         d.jump(-3600 * 1000);
         QVERIFY(d.second());  // the jump is noticed and the interval measured anew
         d.runUntil(dt(2025, 10, 26, 5, 0));

@@ -3,10 +3,12 @@
 
 #include <QSignalSpy>
 #include <QtTest>
+#include <optional>
 
 #include "platform/clock.h"
 #include "store/layouts.h"
 #include "store/table.h"
+#include "support/manualclock.h"
 #include "support/tempprogramfolder.h"
 
 using namespace kv;
@@ -66,11 +68,11 @@ class TestTable : public QObject {
     Q_OBJECT
 
 private:
-    ManualClock clock_{at(2025, 12, 8, 9, 0)};
+    std::optional<test::ManualClock> clock_;
 
 private Q_SLOTS:
-    void init() { setClock(&clock_); }
-    void cleanup() { setClock(nullptr); }
+    void init() { clock_.emplace(at(2025, 12, 8, 9, 0)); }
+    void cleanup() { clock_.reset(); }
 
     void emptyTasksFileIsByteExact() {
         test::TempProgramFolder folder;

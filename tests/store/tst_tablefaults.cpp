@@ -3,13 +3,17 @@
 
 #include <QtTest>
 #include <functional>
+#include <optional>
 
 #include "platform/clock.h"
 #include "store/fileio.h"
 #include "store/layouts.h"
 #include "store/table.h"
+#include "support/manualclock.h"
+#include "support/memoryfileio.h"
 
 using namespace kv;
+using kv::test::MemoryFileIo;
 
 namespace {
 
@@ -159,11 +163,11 @@ class TestTableFaults : public QObject {
     Q_OBJECT
 
 private:
-    ManualClock clock_;
+    std::optional<test::ManualClock> clock_;
 
 private Q_SLOTS:
-    void init() { setClock(&clock_); }
-    void cleanup() { setClock(nullptr); }
+    void init() { clock_.emplace(); }
+    void cleanup() { clock_.reset(); }
 
     // A write that fails (or stops at a page boundary) makes the operation raise and leaves
     // the table as it was, in memory and in the file; a table that reports success holds the

@@ -4,13 +4,8 @@
 
 namespace kv::test {
 
-ScriptedMessageBoxes::ScriptedMessageBoxes() : previous_(messageBoxService()) {
-    setMessageBoxService(this);
-}
-
-ScriptedMessageBoxes::~ScriptedMessageBoxes() {
-    setMessageBoxService(previous_);
-}
+ScriptedMessageBoxes::ScriptedMessageBoxes() = default;
+ScriptedMessageBoxes::~ScriptedMessageBoxes() = default;
 
 void ScriptedMessageBoxes::answer(MbResult result) {
     queue_.append([result](const MessageBoxRequest&) { return result; });

@@ -10,7 +10,7 @@ namespace kv::test {
 // Stands in for the user in front of message boxes: records every box and answers from a queue.
 // An answer may be a function, which runs while the box would be open (so a test can let timers
 // fire "inside" a box). With the queue empty the cancelling answer is given.
-// Installs itself on construction and removes itself on destruction.
+// It answers the boxes while it lives and puts the previous service back when it goes.
 class ScriptedMessageBoxes final : public MessageBoxService {
 public:
     using Answer = std::function<MbResult(const MessageBoxRequest&)>;
@@ -28,7 +28,7 @@ public:
 
 private:
     QList<Answer> queue_;
-    MessageBoxService* previous_;
+    ScopedMessageBoxService inUse_{*this};
 };
 
 }  // namespace kv::test

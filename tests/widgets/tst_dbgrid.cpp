@@ -6,7 +6,7 @@
 #include <QToolTip>
 #include <memory>
 
-#include "app/appstate.h"
+#include "store/checkmarks.h"
 #include "store/layouts.h"
 #include "support/tablerows.h"
 #include "support/tempprogramfolder.h"

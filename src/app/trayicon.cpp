@@ -1,0 +1,63 @@
+#include "app/trayicon.h"
+
+#include <QCursor>
+#include <QMenu>
+#include <QSystemTrayIcon>
+
+namespace kv {
+
+TrayIcon::TrayIcon(QMenu* menu, QObject* parent) : QObject(parent), menu_(menu) {}
+
+TrayIcon::~TrayIcon() {
+    hide();
+}
+
+void TrayIcon::show(const QIcon& icon, const QString& toolTip) {
+    if (!icon_) {
+        icon_ = new QSystemTrayIcon(this);
+        connect(icon_, &QSystemTrayIcon::activated, this,
+                [this](QSystemTrayIcon::ActivationReason reason) {
+                    switch (reason) {
+                        case QSystemTrayIcon::Trigger:
+                            Q_EMIT clicked();
+                            break;
+                        case QSystemTrayIcon::DoubleClick:
+                            Q_EMIT doubleClicked();
+                            break;
+                        case QSystemTrayIcon::Context:
+                            Q_EMIT contextMenuRequested();
+                            break;
+                        default:
+                            break;
+                    }
+                });
+    }
+    icon_->setIcon(icon);
+    icon_->setToolTip(toolTip);
+    icon_->show();
+}
+
+void TrayIcon::update(const QIcon& icon, const QString& toolTip) {
+    if (icon_) {
+        icon_->setIcon(icon);
+        icon_->setToolTip(toolTip);
+    }
+}
+
+void TrayIcon::hide() {
+    if (icon_) {
+        icon_->hide();
+    }
+}
+
+bool TrayIcon::isVisible() const {
+    return icon_ && icon_->isVisible();
+}
+
+void TrayIcon::popUpMenu() {
+    if (menu_) {
+        menu_->popup(QCursor::pos());
+    }
+}
+
+}  // namespace kv

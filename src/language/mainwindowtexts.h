@@ -1,0 +1,51 @@
+#pragma once
+
+#include "platform/messagetable.h"
+
+namespace kv {
+
+// The main window's message texts (dictionary section Form1). The enumerators are the keys, in
+// the order in which a language reads them.
+enum class Form1Text {
+    cf1,   // name of the default WinZip configuration
+    cf2,   // name of the default WinRAR configuration
+    cf3,   // next-run text of a task run only on demand
+    cf4,   // next-run text of a task run at every start
+    cm1,   // launch failed: out of memory or resources
+    cm2,   // launch failed: the archiver file is missing
+    cm3,   // launch failed: its path is missing
+    cm4,   // the question before deleting a task: cm4 "<name>" cm5
+    cm5,   //
+    cm6,   // caption of that question
+    cm7,   // the help document is missing
+    cl1,   // file name of the desktop shortcut
+    cm8,   // launch failed: the archiver file is no program
+    cm9,   // launch failed: the archiver's path holds a double quote
+    cs1,   // a running copy could not be reached and this one stays closed
+    cm10,  // a backup run failed (title)
+    cm11,  // a restore run failed (title)
+    cm12,  // %1 the task, %2 the reason (one of cm13..cm20)
+    cm13,  // the reasons
+    cm14,  //
+    cm15,  //
+    cm16,  //
+    cm17,  //
+    cm18,  // %1 the exit status
+    cm19,  // %1 the signal
+    cm20,  // %1 the archive
+    cm21,  // the power-off countdown: its caption
+    cm22,  // %1 the seconds left
+    cm23,  // its Cancel button
+    cm24,  // logind refused the power-off: %1 its reason
+    cm25,  // a run refused: %1 the task, %2 the path with a double quote, %3 cm26 or cm27
+    cm26,  // the quote is in the archive's folder or name
+    cm27,  // the quote is in the program folder
+    cm28,  // runs.log cannot be written: %1 the file, %2 why
+};
+
+using MainWindowTexts = MessageTable<Form1Text>;
+
+// The table with its built-in texts.
+MainWindowTexts mainWindowTexts();
+
+}  // namespace kv

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "platform/messagetable.h"
+
+namespace kv {
+
+// The texts that the platform layer shows or puts into its errors. They belong to no window: a
+// language reads them from the main window's section (Form1), after the main window's own
+// texts, under the names cp1, cp2, ...
+enum class PlatformText {
+    ErrorCaption,        // caption of the general error report and of the registry.reg notice
+    AutostartFailed,     // %1 the application title
+    CannotRead,          // %1 the file
+    CannotWrite,         // %1 the file, %2 why
+    RegistryIgnored,     // %1 the file, %2 what is wrong with it
+    RegistryLine,        // %1 the line number, %2 what is wrong on it
+    RegistryUnreadable,  // %1 why
+    RegistryTooLarge,
+    RegistryBadEncoding,
+    RegistryNoHeader,
+    RegistryEmpty,
+    RegistryNoClosingBracket,
+    RegistryEmptyKeyName,
+    RegistryNoClosingQuote,
+    RegistryValueOutsideKey,
+    RegistryStrayLine,
+    RegistryNoEqualsSign,
+    RegistryTextAfterValue,
+    RegistryBadDword,
+    RegistryUnknownValueKind,
+    RegistryBadHexData,
+    RegistryBadHexType,
+    RegistryCutShort,
+};
+
+// Process-wide; the language layer replaces the built-in texts.
+MessageTable<PlatformText>& platformTexts();
+inline const QString& platformText(PlatformText key) {
+    return platformTexts().text(key);
+}
+
+}  // namespace kv

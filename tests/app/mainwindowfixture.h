@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "app/tform1.h"
+#include "support/manualclock.h"
+#include "support/scriptedmessageboxes.h"
+#include "support/tempprogramfolder.h"
+
+namespace kv::test {
+
+// The program file of the windows that the fixture makes.
+inline const QString kExecutable = QStringLiteral("/opt/kelvotrin/kelvotrin");
+
+// What a main window needs around it in a test: a temporary program folder, an autostart folder
+// of its own (XDG_CONFIG_HOME, put back afterwards), scripted message boxes and a settable
+// clock. The windows it makes do not end the test program (their ends are counted) and see a
+// tray while `tray` is true.
+class MainWindowFixture {
+public:
+    explicit MainWindowFixture(QDateTime now = naiveDateTime(QDate(2025, 12, 8), QTime(9, 0)));
+    ~MainWindowFixture();
+    MainWindowFixture(const MainWindowFixture&) = delete;
+    MainWindowFixture& operator=(const MainWindowFixture&) = delete;
+
+    // A main window of the program file kExecutable, started with `arguments`.
+    std::unique_ptr<TForm1> makeForm(QStringList arguments = {});
+
+    QTemporaryDir config;
+    TempProgramFolder folder;
+    ScriptedMessageBoxes boxes;
+    ManualClock clock;
+    int terminated = 0;
+    bool tray = true;
+
+private:
+    QByteArray previousConfigHome_;
+    bool hadConfigHome_;
+};
+
+}  // namespace kv::test
