@@ -22,6 +22,8 @@
 #include "app/startup.h"
 #include "app/trayicon.h"
 #include "archiving/findarchivers.h"
+#include "archiving/tform3.h"
+#include "archiving/tform5.h"
 #include "platform/autostart.h"
 #include "platform/clock.h"
 #include "platform/datetimetext.h"
@@ -567,7 +569,10 @@ void TForm1::BitBtn2Click() {
 }
 
 void TForm1::BitBtn3Click() {
-    // Will open the restore dialog (TForm5) on the current task.
+    if (!Table1.isEmpty()) {
+        TForm5 restore(Table1, this);
+        restore.exec();
+    }
     focusList();
 }
 
@@ -593,7 +598,10 @@ void TForm1::BitBtn7Click() {
 
 void TForm1::BitBtn8Click() {
     FindArchivers(Table4, texts);
-    // Will open the archiver configuration list (TForm3) on Table4 here.
+    {
+        TForm3 configurations(Table4, texts, this);
+        configurations.exec();
+    }
     Table4.close();
     focusList();
 }

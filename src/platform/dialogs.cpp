@@ -18,12 +18,12 @@ DialogService* dialogService() {
 }
 
 std::optional<QString> selectFolder(const QString& title) {
-    return show({DialogRequest::Kind::SelectFolder, title, {}, {}});
+    return show({DialogRequest::Kind::SelectFolder, title, {}, {}, {}});
 }
 
 std::optional<QString> openFile(const QString& title, const QString& filter,
-                                const QString& initialFile) {
-    return show({DialogRequest::Kind::OpenFile, title, filter, initialFile});
+                                const QString& initialFile, const QString& executablesChoice) {
+    return show({DialogRequest::Kind::OpenFile, title, filter, initialFile, executablesChoice});
 }
 
 }  // namespace kv

@@ -14,6 +14,10 @@ struct DialogRequest {
     QString title;
     QString filter;       // OpenFile: QFileDialog's form, "Archives (*.zip *.7z);;All files (*)"
     QString initialFile;  // OpenFile: the file (or folder) the dialog starts on
+    // OpenFile: the choice of `filter` (its text before " (") that shows, besides folders, only
+    // the files the user may run. Programs on Linux have no extension to match: the dialog
+    // tells them by their execute permission. Empty: every choice matches by name alone.
+    QString executablesChoice;
 };
 
 class DialogService {
@@ -45,6 +49,7 @@ private:
 std::optional<QString> selectFolder(const QString& title);
 // An existing file.
 std::optional<QString> openFile(const QString& title, const QString& filter,
-                                const QString& initialFile);
+                                const QString& initialFile,
+                                const QString& executablesChoice = QString());
 
 }  // namespace kv

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+#include "archiving/form3texts.h"
+
+namespace kv {
+
+class Table;
+
+// Archiver kinds as Tip stores them.
+inline constexpr int kTipOther = 0;
+inline constexpr int kTipWinRar = 1;
+inline constexpr int kTipWinZip = 2;
+
+// The entries of one configuration, as the user typed them.
+struct ArchiverEntries {
+    QString name;             // Name
+    QString program;          // NameAr
+    QString archiveCommand;   // Param1
+    QString archiveSwitches;  // Keys1
+    QString restoreCommand;   // Param2
+    QString restoreSwitches;  // Keys2
+};
+
+// A complete command string (Arhstr1, Arhstr2): the program path, a blank, the command word, a
+// blank and the switches, exactly as typed. Nothing is quoted (a path with blanks stays as it
+// is; WinExec finds it) and nothing is trimmed, so empty switches leave a trailing blank.
+QString composeCommand(const QString& program, const QString& command, const QString& switches);
+
+// The width of a text field of archers.dbf.
+int archiverFieldWidth(const QString& field);
+
+// Why the entries cannot be stored as they stand, as a message ready to show; nothing when they
+// can. In this order: an empty program path; a program path holding a double quote (no command
+// line could carry it); a text that code page 1251 cannot hold (it would be stored garbled); a
+// composed command longer than its field (it would be stored cut).
+std::optional<QString> entriesRefusal(const ArchiverEntries& entries, const Form3Texts& texts);
+
+// Writes the entries and the two composed commands into the current row of `archivers`, which
+// is in edit or insert state, with `tip` as the kind. Flag and Sys are left as they are.
+void writeEntries(Table& archivers, const ArchiverEntries& entries, int tip);
+
+// The entries of the current row.
+ArchiverEntries readEntries(const Table& archivers);
+
+// The help file of an archiver: the folder of its program path (up to its last '/', or the
+// program folder when it names none) and `fileName`.
+QString archiverHelpFile(const QString& program, const QString& fileName);
+
+}  // namespace kv

@@ -1,0 +1,123 @@
+#pragma once
+
+#include <QDialog>
+#include <QList>
+#include <QPointer>
+
+#include "archiving/archiverconfig.h"
+#include "archiving/form3texts.h"
+#include "language/mainwindowtexts.h"
+#include "store/checkmarks.h"
+
+class QLabel;
+class QPushButton;
+
+namespace kv {
+
+class DBGrid;
+class LabeledEdit;
+class OpenDialog;
+class Table;
+
+// The list of archiver configurations (archers.dbf): add, change, delete, the default mark for
+// new tasks, the WinRAR and WinZip fills and help from registry.reg. Two states: the list state,
+// a small window with the list and its buttons, and the edit state, the window grown by the edit
+// panel below them.
+//
+// Made for each use and shown modally. Creating it runs archiver discovery (named by the main
+// window's texts) and leaves `archivers` open; whoever made the window closes the table
+// afterwards or goes on using it:
+//     TForm3 form(Table4, texts, this);  // Table4: archers.dbf; texts: the main window's
+//     form.exec();
+//     Table4.close();
+class TForm3 : public QDialog {
+    Q_OBJECT
+public:
+    TForm3(Table& archivers, const MainWindowTexts& mainTexts, QWidget* parent = nullptr);
+    ~TForm3() override;
+
+    Form3Texts texts = form3Texts();  // section Form3
+    CheckMarks marks;                 // the ticks of the list's first column
+
+    // Controls, in creation order (the order in which a translation visits them).
+    QLabel* Label1;             // explanation above the list
+    DBGrid* cyDBGrid1;          // the list: tick, Name
+    QPushButton* BitBtn1;       // add
+    QPushButton* BitBtn6;       // change the current row
+    QPushButton* BitBtn2;       // delete the current row
+    QPushButton* BitBtn10;      // close (also Esc)
+    LabeledEdit* LabeledEdit6;  // edit panel: Name
+    LabeledEdit* LabeledEdit1;  //   NameAr
+    QPushButton* BitBtn9;       //   browse for the archiver program
+    LabeledEdit* LabeledEdit2;  //   Param1
+    LabeledEdit* LabeledEdit3;  //   Keys1
+    LabeledEdit* LabeledEdit5;  //   Param2
+    LabeledEdit* LabeledEdit4;  //   Keys2
+    QPushButton* BitBtn5;       //   fill for WinRAR
+    QPushButton* BitBtn7;       //   fill for WinZip
+    QPushButton* BitBtn3;       //   WinRAR's help
+    QPushButton* BitBtn11;      //   WinZip's help
+    QPushButton* BitBtn8;       //   save
+    QPushButton* BitBtn4;       //   drop the entries
+    OpenDialog* OpenDialog1;    // the file dialog of BitBtn9
+
+    // A save inserts a row (after BitBtn1) or changes the current one (after BitBtn6).
+    bool NewConfiguration = false;
+    // The Tip a save writes: 0 after BitBtn1, the row's after BitBtn6, 1 or 2 after a fill.
+    int ConfigurationTip = kTipOther;
+
+    bool editState() const { return editState_; }
+
+    // Handlers.
+    void FormActivate();
+    void cyDBGrid1CellClick(int column, int row);
+    void BitBtn1Click();
+    void BitBtn6Click();
+    void BitBtn2Click();
+    void BitBtn5Click();
+    void BitBtn7Click();
+    void BitBtn3Click();
+    void BitBtn11Click();
+    void BitBtn9Click();
+    void BitBtn8Click();
+    void BitBtn4Click();
+    void BitBtn10Click();
+    void FormClose();
+
+    void done(int result) override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void createList();
+    void createEditPanel();
+    void connectHandlers();
+    void FormCreate(const MainWindowTexts& mainTexts);
+    // Ticks from Flag, row by row.
+    void marksFromFlags();
+    // Shows the WinRAR and WinZip buttons whose keys registry.reg holds; a shown pair stays.
+    void showArchiverButtons();
+    void setEntries(const ArchiverEntries& entries);
+    ArchiverEntries entries() const;
+    // Fills the panel for an archiver whose shell command key is `key`.
+    void fillForArchiver(const QString& key, int tip);
+    void openArchiverHelp(const QString& key, const QString& helpFile);
+    // Puts a path into the program path field, unless it is longer than the field.
+    void putProgramPath(const QString& path);
+    // Shows or hides the edit panel, growing or shrinking the window with it.
+    void setEditState(bool edit);
+    // Places the controls; returns the window's size for the state.
+    QSize layOut(bool apply);
+    void focusList();
+
+    Table& archivers_;
+    QList<QWidget*> editPanel_;
+    bool rarButtonsShown_ = false;
+    bool zipButtonsShown_ = false;
+    int editedRow_ = -1;  // the row BitBtn6 opened
+    bool editState_ = false;
+    bool activated_ = false;
+};
+
+}  // namespace kv

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QDialog>
+
+#include "archiving/form5texts.h"
+
+class QListWidget;
+class QPushButton;
+
+namespace kv {
+
+class Table;
+
+// The restore dialog: the archives of the task on which the cursor of `tasks` (tasks.dbf)
+// rests, and the start of the task's extract command on the one the user picks. The list is
+// made once, when the dialog is created. Made for each use and shown modally; it changes no row
+// and no file.
+class TForm5 : public QDialog {
+    Q_OBJECT
+public:
+    explicit TForm5(Table& tasks, QWidget* parent = nullptr);
+
+    Form5Texts texts = form5Texts();  // section Form5
+
+    QListWidget* ListBox1;  // the entries found, by name, in the order the folder lists them
+    QPushButton* BitBtn1;   // restore from the chosen entry
+    QPushButton* BitBtn2;   // close (also Esc)
+
+    // Handlers.
+    void BitBtn1Click();
+    void ListBox1DblClick();
+    void BitBtn2Click();
+
+private:
+    void FormCreate();
+
+    Table& tasks_;
+};
+
+}  // namespace kv

@@ -1,0 +1,111 @@
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+#include "app/tform1.h"
+#include "archiving/runtask.h"
+#include "archiving/tform3.h"
+#include "archiving/tform5.h"
+#include "mainwindowfixture.h"
+#include "platform/winexec.h"
+#include "store/layouts.h"
+#include "support/tablerows.h"
+#include "widgets/labelededit.h"
+
+using namespace kv;
+
+namespace {
+
+const QString k7zz = QStringLiteral("/usr/bin/7zz");
+
+// Runs `body` on the modal window of type W that the next event loop shows, then closes the
+// window if it is still open.
+template <typename W>
+void whenShown(std::function<void(W&)> body) {
+    QTimer::singleShot(0, [body] {
+        auto* window = qobject_cast<W*>(QApplication::activeModalWidget());
+        QVERIFY(window != nullptr);
+        body(*window);
+        if (window->isVisible()) {
+            window->reject();
+        }
+    });
+}
+
+}  // namespace
+
+class TestFirstBackup : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void sevenZipBacksUpAndRestores();
+};
+
+void TestFirstBackup::sevenZipBacksUpAndRestores() {
+    QVERIFY2(QFileInfo(k7zz).isExecutable(), "7-Zip (Debian package 7zip) is needed");
+    test::MainWindowFixture fx;
+    auto form = fx.makeForm();
+
+    // The configuration, typed into the configuration list.
+    whenShown<TForm3>([](TForm3& list) {
+        list.BitBtn1Click();
+        list.LabeledEdit6->setText("7-Zip");
+        list.LabeledEdit1->setText(k7zz);
+        list.LabeledEdit2->setText("a");
+        list.LabeledEdit3->setText("-spf");
+        list.LabeledEdit5->setText("x");
+        list.LabeledEdit4->setText("-spf -aoa");
+        list.BitBtn8Click();
+    });
+    form->BitBtn8Click();
+    QVERIFY(!form->Table4.isOpen());
+    Table& configurations = form->Table4;
+    configurations.open();
+    QCOMPARE(configurations.recordCount(), 1);
+    const QString archiveCommand = configurations.asString(ArchiverField::Arhstr1);
+    const QString extractCommand = configurations.asString(ArchiverField::Arhstr2);
+    configurations.close();
+
+    // A task with that configuration, as the editor stores it.
+    const QByteArray bytes = "the only copy of a letter\n";
+    fx.folder.write("data/letter.txt", bytes);
+    const QString letter = fx.folder.file("data/letter.txt");
+    fx.folder.write("Lists/1.txt", (letter + "\r\n").toUtf8());
+    QDir().mkpath(fx.folder.file("out"));
+    test::appendRow(form->Table1, {{"Flag", true},
+                                   {"Name", "letters"},
+                                   {"Path2", fx.folder.file("out/")},
+                                   {"NameArh", "docs.7z"},
+                                   {"VidArhivator", 1},
+                                   {"NameArhSys", "7-Zip"},
+                                   {"NameArhivator1", archiveCommand},
+                                   {"NameArhivator2", extractCommand},
+                                   {"List", "Lists/1.txt"}});
+
+    RunTask(form->Table1, form->runContext(), false);
+    QTRY_COMPARE_WITH_TIMEOUT(programsRunning(), 0, 60000);
+    QVERIFY(QFileInfo(fx.folder.file("out/docs.7z")).isFile());
+
+    // The letter is lost; the restore dialog brings it back from the archive.
+    QVERIFY(QFile::remove(letter));
+    whenShown<TForm5>([](TForm5& restore) {
+        const QList<QListWidgetItem*> found =
+            restore.ListBox1->findItems("docs.7z", Qt::MatchExactly);
+        QCOMPARE(found.size(), 1);
+        restore.ListBox1->setCurrentItem(found.first());
+        restore.BitBtn1Click();
+    });
+    form->BitBtn3Click();
+    QTRY_COMPARE_WITH_TIMEOUT(programsRunning(), 0, 60000);
+    QCOMPARE(fx.folder.read("data/letter.txt"), bytes);
+    QVERIFY(fx.boxes.shown.isEmpty());
+    // Followed like a run: its end is in the run log.
+    QVERIFY(fx.folder.read("runs.log").contains("\trestore\tletters\t"));
+}
+
+QTEST_MAIN(TestFirstBackup)
+#include "tst_firstbackup.moc"

@@ -1,0 +1,135 @@
+#include <QDir>
+#include <QListWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTest>
+#include <memory>
+
+#include "archiving/tform5.h"
+#include "store/layouts.h"
+#include "store/table.h"
+#include "support/launchrecorder.h"
+#include "support/scriptedmessageboxes.h"
+#include "support/tablerows.h"
+#include "support/tempprogramfolder.h"
+
+using namespace kv;
+
+namespace {
+
+// A program folder with one task whose archives go to `path2`.
+struct Fixture {
+    Fixture(const QString& nameArh, const QString& path2) {
+        Table::create(kTasksFile, tasksLayout());
+        tasks.open();
+        test::appendRow(tasks, {{"Name", "docs"},
+                                {"NameArh", nameArh},
+                                {"Path2", path2},
+                                {"NameArhivator2", "/usr/bin/7zz x -spf -aoa"}});
+    }
+
+    QStringList lines(const TForm5& form) const {
+        QStringList out;
+        for (int i = 0; i < form.ListBox1->count(); ++i) {
+            out << form.ListBox1->item(i)->text();
+        }
+        return out;
+    }
+
+    // Picks the line and presses "Восстановить"; returns whether the dialog closed.
+    bool restore(const QString& line) {
+        TForm5 form(tasks);
+        form.show();
+        const QList<QListWidgetItem*> items = form.ListBox1->findItems(line, Qt::MatchExactly);
+        if (items.isEmpty()) {
+            return false;
+        }
+        form.ListBox1->setCurrentItem(items.first());
+        form.BitBtn1Click();
+        return !form.isVisible();
+    }
+
+    test::TempProgramFolder folder;
+    test::ScriptedMessageBoxes boxes;
+    Table tasks{kTasksFile};
+};
+
+// The entries of a folder in the order the file system lists them, as ls tells it.
+QStringList listedByLs(const QString& folder) {
+    QProcess ls;
+    ls.start("ls", {"-f", folder});
+    ls.waitForFinished();
+    return QString::fromUtf8(ls.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+}
+
+}  // namespace
+
+class TestTForm5 : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void listsEveryEntryBeginningWithTheBaseName();
+    void noArchiveNoRestore();
+    void startsTheExtractCommand();
+};
+
+void TestTForm5::listsEveryEntryBeginningWithTheBaseName() {
+    // A relative folder; a base name that makes its archives hidden.
+    Fixture f(".docs.7z", "Arch/");
+    for (const char* name : {".docs 07_12_2025.7z", ".docs 08_12_2025.BAK", ".docs2.7z", "docs.7z",
+                             "x.docs.7z", ".doc"}) {
+        f.folder.write(QStringLiteral("Arch/") + name, "");
+    }
+    QDir().mkpath(f.folder.file("Arch/.docs old"));
+
+    TForm5 form(f.tasks);
+    QStringList expected = listedByLs(f.folder.file("Arch"));
+    expected = expected.filter(QRegularExpression("^\\.docs"));
+    QCOMPARE(expected.size(), 4);
+    QCOMPARE(f.lines(form), expected);
+    QVERIFY(form.BitBtn1->isEnabled());
+}
+
+void TestTForm5::noArchiveNoRestore() {
+    Fixture f("docs.7z", "Arch/");
+    test::LaunchRecorder launches;
+    TForm5 form(f.tasks);
+    form.show();
+    QCOMPARE(f.lines(form), QStringList{form.texts.text(Form5Text::cm4)});
+    QVERIFY(!form.BitBtn1->isEnabled());
+    form.ListBox1->setCurrentRow(0);
+    form.ListBox1DblClick();
+    QVERIFY(launches.lines.isEmpty());
+    QVERIFY(form.isVisible());
+}
+
+void TestTForm5::startsTheExtractCommand() {
+    // An archive name with a folder of its own and no extension: the runs write into that
+    // folder, so its archives are looked for and restored there.
+    Fixture f("sub/docs", QString());
+    f.folder.write("sub/docs 08_12_2025", "");
+    f.folder.write("sub/docs \"quoted\"", "");
+    test::LaunchRecorder launches;
+
+    QVERIFY(f.restore("docs 08_12_2025"));
+    QCOMPARE(launches.lines, QStringList{"/usr/bin/7zz x -spf -aoa \"" + f.folder.path() +
+                                         "sub/docs 08_12_2025\""});
+    QVERIFY(f.boxes.shown.isEmpty());
+
+    // Failed starts are told, and the dialog closes all the same.
+    for (const auto& [result, text] : {std::pair{kWinExecFileNotFound, Form5Text::cm2},
+                                       std::pair{kWinExecBadFormat, Form5Text::cm5}}) {
+        launches.result = result;
+        QVERIFY(f.restore("docs 08_12_2025"));
+        QCOMPARE(f.boxes.texts().last(), form5Texts().text(text));
+    }
+
+    // A path with a double quote is never put on a command line.
+    launches.lines.clear();
+    QVERIFY(f.restore("docs \"quoted\""));
+    QVERIFY(launches.lines.isEmpty());
+    QCOMPARE(f.boxes.shown.last().icon, MbIcon::Warning);
+}
+
+QTEST_MAIN(TestTForm5)
+#include "tst_tform5.moc"
