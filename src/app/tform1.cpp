@@ -31,6 +31,7 @@
 #include "platform/error.h"
 #include "platform/instancechannel.h"
 #include "platform/messagebox.h"
+#include "platform/platformtexts.h"
 #include "platform/programfolder.h"
 #include "platform/readonlycopy.h"
 #include "platform/shortcut.h"
@@ -592,7 +593,9 @@ void TForm1::BitBtn10Click() {
     }
     // The viewer gets a read-only copy: saving from it must not change the program's document.
     // Each request opens the document anew.
-    QDesktopServices::openUrl(QUrl::fromLocalFile(readOnlyCopy(document)));
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(readOnlyCopy(document)))) {
+        throw Error(platformText(PlatformText::CannotOpen).arg(document));
+    }
 }
 
 void TForm1::Button2Click() {
