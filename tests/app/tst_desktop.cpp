@@ -9,7 +9,6 @@
 #include "app/tform1.h"
 #include "mainwindowfixture.h"
 #include "platform/autostart.h"
-#include "platform/platformtexts.h"
 #include "support/desktopentryreader.h"
 
 using namespace kv;
@@ -82,7 +81,6 @@ private Q_SLOTS:
 
         auto form = fx.makeForm();
         form->Button10->click();
-        qputenv("PATH", path);
         const QString launcher = desktop + QStringLiteral("/Кельвотрин.desktop");
         QCOMPARE(test::desktopFileValidateErrors(launcher), QString());
         QVERIFY(QFileInfo(launcher).permissions() & QFileDevice::ExeOwner);
@@ -102,6 +100,7 @@ private Q_SLOTS:
         auto installed = std::make_unique<TForm1>(TForm1::Options{{}, test::kExecutable, true});
         installed->Button10->click();
         QCOMPARE(test::readDesktopEntry(launcher).value(QStringLiteral("Icon")), kIconThemeName);
+        qputenv("PATH", path);
     }
 
     void aLauncherThatCannotBeWrittenIsReported() {
@@ -112,7 +111,6 @@ private Q_SLOTS:
         auto form = fx.makeForm();
         form->Button10->click();
         QCOMPARE(fx.boxes.shown.size(), 1);
-        QCOMPARE(fx.boxes.shown[0].caption, platformText(PlatformText::ErrorCaption));
         QVERIFY(fx.boxes.shown[0].text.contains(notAFolder));
     }
 

@@ -2,52 +2,9 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 
 namespace kv::test {
-namespace {
-
-QString unescapeString(const QString& value) {
-    QString out;
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        if (value[i] != u'\\' || i + 1 == value.size()) {
-            out += value[i];
-            continue;
-        }
-        const QChar next = value[++i];
-        if (next == u's') {
-            out += u' ';
-        } else if (next == u'n') {
-            out += u'\n';
-        } else if (next == u't') {
-            out += u'\t';
-        } else if (next == u'r') {
-            out += u'\r';
-        } else if (next == u'\\') {
-            out += u'\\';
-        } else {
-            out += u'\\';
-            out += next;
-        }
-    }
-    return out;
-}
-
-std::optional<QString> expandPercent(const QString& argument) {
-    QString out;
-    for (qsizetype i = 0; i < argument.size(); ++i) {
-        if (argument[i] != u'%') {
-            out += argument[i];
-        } else if (i + 1 < argument.size() && argument[i + 1] == u'%') {
-            out += u'%';
-            ++i;
-        } else {
-            return std::nullopt;
-        }
-    }
-    return out;
-}
-
-}  // namespace
 
 QMap<QString, QString> readDesktopEntry(const QString& path) {
     QFile file(path);
@@ -57,58 +14,50 @@ QMap<QString, QString> readDesktopEntry(const QString& path) {
     }
     bool inGroup = false;
     for (const QString& line : QString::fromUtf8(file.readAll()).split(u'\n')) {
+        const qsizetype eq = line.indexOf(u'=');
         if (line.startsWith(u'[')) {
             inGroup = line == u"[Desktop Entry]";
-        } else if (inGroup && !line.startsWith(u'#') && line.contains(u'=')) {
-            const qsizetype eq = line.indexOf(u'=');
-            keys.insert(line.left(eq).trimmed(), unescapeString(line.mid(eq + 1).trimmed()));
+        } else if (inGroup && !line.startsWith(u'#') && eq > 0) {
+            // The string escapes, undone in one pass from the left.
+            static const QRegularExpression escape(QStringLiteral(R"(\\([sntr\\]))"));
+            QString value;
+            qsizetype at = eq + 1;
+            for (const auto& m : escape.globalMatch(line, at)) {
+                const QChar c = m.captured(1)[0];
+                value += line.mid(at, m.capturedStart() - at) + (c == u's'   ? u' '
+                                                                 : c == u'n' ? u'\n'
+                                                                 : c == u't' ? u'\t'
+                                                                 : c == u'r' ? u'\r'
+                                                                             : u'\\');
+                at = m.capturedEnd();
+            }
+            keys.insert(line.left(eq).trimmed(), value + line.mid(at));
         }
     }
     return keys;
 }
 
 std::optional<QStringList> execArguments(const QString& exec) {
-    static const QString reserved = QStringLiteral("\t\n\"'\\><~|&;$*?#()`");
+    // Blanks, then an argument quoted as a whole or one without reserved characters.
+    static const QRegularExpression argument(QStringLiteral(
+        R"re( *(?:"((?:[^"\\]|\\["`$\\])*)"|([^ \t\n"'\\><~|&;$*?#()`]+))(?= |$))re"));
+    static const QRegularExpression quotedEscape(QStringLiteral(R"(\\(.))"));
     QStringList arguments;
-    qsizetype i = 0;
-    while (i < exec.size()) {
-        if (exec[i] == u' ') {
-            ++i;
-            continue;
-        }
-        QString argument;
-        if (exec[i] == u'"') {
-            for (++i;; ++i) {
-                if (i == exec.size()) {
-                    return std::nullopt;  // no closing quote
-                }
-                if (exec[i] == u'"') {
-                    ++i;
-                    break;
-                }
-                if (exec[i] == u'\\') {
-                    if (++i == exec.size() || !QStringLiteral("\"`$\\").contains(exec[i])) {
-                        return std::nullopt;
-                    }
-                }
-                argument += exec[i];
-            }
-            if (i < exec.size() && exec[i] != u' ') {
-                return std::nullopt;  // quoted only in part
-            }
-        } else {
-            for (; i < exec.size() && exec[i] != u' '; ++i) {
-                if (reserved.contains(exec[i])) {
-                    return std::nullopt;
-                }
-                argument += exec[i];
-            }
-        }
-        const auto expanded = expandPercent(argument);
-        if (!expanded) {
+    qsizetype at = 0;
+    while (!exec.mid(at).trimmed().isEmpty()) {
+        const auto m = argument.match(exec, at, QRegularExpression::NormalMatch,
+                                      QRegularExpression::AnchorAtOffsetMatchOption);
+        if (!m.hasMatch()) {
             return std::nullopt;
         }
-        arguments << *expanded;
+        at = m.capturedEnd();
+        QString value = m.capturedStart(1) >= 0
+                            ? m.captured(1).replace(quotedEscape, QStringLiteral("\\1"))
+                            : m.captured(2);
+        if (QString(value).remove(QStringLiteral("%%")).contains(u'%')) {
+            return std::nullopt;  // a field code
+        }
+        arguments << value.replace(QStringLiteral("%%"), QStringLiteral("%"));
     }
     return arguments;
 }
@@ -117,14 +66,12 @@ QString desktopFileValidateErrors(const QString& path) {
     QProcess validate;
     validate.setProcessChannelMode(QProcess::MergedChannels);
     validate.start(QStringLiteral("desktop-file-validate"), {path});
-    if (!validate.waitForFinished(30000)) {
+    if (!validate.waitForFinished(30000) || validate.exitStatus() != QProcess::NormalExit) {
         return QStringLiteral("desktop-file-validate did not run: ") + validate.errorString();
     }
     const QString output = QString::fromUtf8(validate.readAll());
-    if (validate.exitStatus() != QProcess::NormalExit || validate.exitCode() != 0) {
-        return output.isEmpty() ? QStringLiteral("desktop-file-validate failed") : output;
-    }
-    return output;
+    return validate.exitCode() == 0 || !output.isEmpty() ? output
+                                                         : QStringLiteral("invalid, says nothing");
 }
 
 }  // namespace kv::test
