@@ -2,20 +2,39 @@
 
 #include <QDialog>
 
+#include "platform/messagetable.h"
+
 class QLabel;
 class QPushButton;
 
 namespace kv {
 
-// The About box: the program's name and version, shown modally from the main window.
+// The About box's texts (dictionary section AboutBox), in reading order.
+enum class AboutText {
+    ca1,  // the window's caption
+    ca2,  // the program's name
+    ca3,  // %1 the version
+    ca4,  // what the program does, in one line
+    ca5,  // caption of the program folder
+};
+
+using AboutTexts = MessageTable<AboutText>;
+
+// The About box: the program's icon, name, version and purpose, and the program folder (as
+// selectable text, to be copied into a file manager). Shown modally from the main window.
 class TAboutBox : public QDialog {
     Q_OBJECT
 public:
     explicit TAboutBox(QWidget* parent = nullptr);
 
+    AboutTexts texts;
+
+    QLabel* Image1;  // the icon
     QLabel* Label1;  // name
     QLabel* Label2;  // version
     QLabel* Label3;  // what it does
+    QLabel* Label4;  // caption of the program folder
+    QLabel* Label5;  // the program folder
     QPushButton* Button1;
 };
 

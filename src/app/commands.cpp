@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QRegularExpression>
 
+#include "app/startup.h"
 #include "archiving/runtask.h"
 #include "platform/messagebox.h"
 #include "platform/programfolder.h"
@@ -11,6 +12,12 @@
 #include "store/tasktable.h"
 
 namespace kv {
+
+QString helpDocumentPath(const QString& languageName) {
+    return inProgramFolder(languageName == kRussian ? QStringLiteral("helprus.doc")
+                                                    : QStringLiteral("helpeng.doc"));
+}
+
 QString listFilePath(const QString& list) {
     // "Lists/<name>", also in the form written on a system with backslashes.
     static const QRegularExpression pattern(QStringLiteral(R"(^Lists[/\\]([^/\\]+)$)"));

@@ -22,6 +22,10 @@ class Table;
 bool deleteCurrentTask(Table& tasks, Table& objects, CheckMarks& marks,
                        const MainWindowTexts& texts);
 
+// The help document for the language `languageName`, in the program folder: helprus.doc for
+// exactly "Russian", helpeng.doc for any other.
+QString helpDocumentPath(const QString& languageName);
+
 // The list file of a task as stored in List, as a path in the program folder, or the empty text
 // when List does not name a file directly inside the Lists folder (a damaged or foreign value,
 // which must never make the program delete or overwrite a file elsewhere).

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "app/programicon.h"
 #include "app/startup.h"
 #include "app/tform1.h"
 #include "language/mainwindowtexts.h"
@@ -82,11 +83,15 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const QString executable = QCoreApplication::applicationFilePath();
     QCoreApplication::setApplicationName(kv::applicationTitle(executable));
+    // Every window's icon; the desktop matches the running program to its menu entry by name.
+    QApplication::setWindowIcon(kv::programIcon());
+    QGuiApplication::setDesktopFileName(kv::kIconThemeName);
     QApplication::setQuitOnLastWindowClosed(false);
 
     // 1. The program's folder (beside the executable, or the user's one for an installed
     // program) is the current folder; 2. the language name.
-    kv::setUpProgramFolder(QCoreApplication::applicationDirPath(), QStringLiteral(KV_SHIPPED_DATA));
+    const QString shippedData = QStringLiteral(KV_SHIPPED_DATA);
+    kv::setUpProgramFolder(QCoreApplication::applicationDirPath(), shippedData);
     QDir::setCurrent(kv::programFolder());
     const QString language = kv::languageNameAtEntry();
 
@@ -119,7 +124,7 @@ int main(int argc, char** argv) {
     arguments.removeFirst();
     int result = 0;
     {
-        kv::TForm1 form({arguments, executable});
+        kv::TForm1 form({arguments, executable, !shippedData.isEmpty()});
         form.listenForSecondStarts(channel);
         watchTerminationSignals(form);
         form.showAtStart();

@@ -5,20 +5,23 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDesktopServices>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
-#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
 #include <QSignalBlocker>
+#include <QStandardPaths>
 #include <QStyle>
 #include <QSystemTrayIcon>
 
 #include "app/aboutbox.h"
 #include "app/buttonglyphs.h"
 #include "app/commands.h"
+#include "app/programicon.h"
 #include "app/startup.h"
 #include "app/trayicon.h"
 #include "archiving/findarchivers.h"
@@ -30,6 +33,10 @@
 #include "platform/error.h"
 #include "platform/instancechannel.h"
 #include "platform/messagebox.h"
+#include "platform/platformtexts.h"
+#include "platform/programfolder.h"
+#include "platform/readonlycopy.h"
+#include "platform/shortcut.h"
 #include "store/tasktable.h"
 #include "widgets/dbgrid.h"
 
@@ -61,26 +68,6 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption) {
 }
 
 }  // namespace
-
-QIcon programIcon() {
-    QPixmap pixmap(64, 64);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    // A box (the archive) with a clock face on it (the schedule).
-    p.setPen(QPen(QColor(0x5a, 0x3a, 0x12), 3));
-    p.setBrush(QColor(0xd9, 0xa4, 0x41));
-    p.drawRoundedRect(QRectF(6, 14, 52, 44), 6, 6);
-    p.setBrush(QColor(0xf4, 0xe3, 0xbd));
-    p.drawRect(QRectF(6, 14, 52, 12));
-    p.setPen(QPen(QColor(0x1f, 0x3f, 0x7a), 3));
-    p.setBrush(Qt::white);
-    p.drawEllipse(QPointF(40, 40), 15, 15);
-    p.drawLine(QPointF(40, 40), QPointF(40, 30));
-    p.drawLine(QPointF(40, 40), QPointF(47, 44));
-    p.end();
-    return QIcon(pixmap);
-}
 
 TForm1::TForm1(Options options, QWidget* parent)
     : QWidget(parent),
@@ -607,8 +594,16 @@ void TForm1::BitBtn8Click() {
 }
 
 void TForm1::BitBtn10Click() {
-    // Will open the help document of the language in use (helprus.doc or helpeng.doc), or tell
-    // cm7 when it is missing.
+    const QString document = helpDocumentPath(currentLanguage);
+    if (!QFileInfo::exists(document)) {
+        messageBox(texts.text(Form1Text::cm7));
+        return;
+    }
+    // The viewer gets a read-only copy: saving from it must not change the program's document.
+    // Each request opens the document anew.
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(readOnlyCopy(document)))) {
+        throw Error(platformText(PlatformText::CannotOpen).arg(document));
+    }
 }
 
 void TForm1::Button2Click() {
@@ -617,7 +612,13 @@ void TForm1::Button2Click() {
 }
 
 void TForm1::Button10Click() {
-    // Will write the desktop launcher, named by cl1.
+    // Started without arguments, in the program folder; a launcher of the same name is replaced.
+    const Launcher launcher{options_.executablePath, programFolder(),
+                            launcherIcon(options_.installed)};
+    const QString file =
+        writeLauncher(QStandardPaths::writableLocation(QStandardPaths::DesktopLocation),
+                      texts.text(Form1Text::cl1), launcher);
+    markTrusted(file);
 }
 
 void TForm1::ComboBox1Change() {

@@ -39,6 +39,7 @@ public:
     struct Options {
         QStringList arguments;   // command-line arguments after the program name
         QString executablePath;  // the program file (autostart entry, shortcut)
+        bool installed = false;  // installed from the package: its icon is in the icon theme
     };
     explicit TForm1(Options options, QWidget* parent = nullptr);
     ~TForm1() override;  // the destruction step: marks back into Flag, tables closed
@@ -192,8 +193,5 @@ private:
     QPointer<QWidget> focusTakenBy_;
     bool ending_ = false;
 };
-
-// The program's icon, drawn at start.
-QIcon programIcon();
 
 }  // namespace kv

@@ -3,11 +3,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
+#include "platform/desktopentry.h"
 #include "platform/error.h"
 #include "platform/platformtexts.h"
+#include "platform/savefile.h"
 
 namespace kv {
 namespace {
@@ -15,22 +16,6 @@ namespace {
 QString autostartFolder() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
            QStringLiteral("/autostart");
-}
-
-// A value for a desktop entry's Exec key: quoted, with the characters that the quoting rules
-// reserve escaped.
-QString quotedExecArgument(const QString& path) {
-    QString out;
-    for (QChar c : path) {
-        if (c == u'"' || c == u'`' || c == u'$' || c == u'\\') {
-            out += u'\\';
-        }
-        out += c;
-    }
-    // In the file, a backslash itself must be escaped once more (string value rules).
-    out.replace(QStringLiteral("\\"), QStringLiteral("\\\\"));
-    out.replace(QStringLiteral("%"), QStringLiteral("%%"));
-    return u'"' + out + u'"';
 }
 
 }  // namespace
@@ -56,29 +41,23 @@ bool autostartEntryExists(const QString& executablePath) {
 }
 
 void writeAutostartEntry(const QString& executablePath) {
-    const auto failed = [&executablePath] {
-        return Error(
-            platformText(PlatformText::AutostartFailed).arg(applicationTitle(executablePath)));
-    };
-    const QString path = autostartEntryPath(executablePath);
-    QDir().mkpath(autostartFolder());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        throw failed();
-    }
+    const QString title = applicationTitle(executablePath);
+    // What GNOME and KDE need to start it with the session: an application with a name and a
+    // command, not hidden and not switched off.
     const QString text =
         QStringLiteral(
             "[Desktop Entry]\n"
             "Type=Application\n"
             "Name=%1\n"
             "Exec=%2 r\n"
-            "Terminal=false\n")
-            .arg(applicationTitle(executablePath), quotedExecArgument(executablePath));
-    const QByteArray bytes = text.toUtf8();
-    // commit() would not notice a write that it flushes itself failing, and put a cut entry in
-    // place: the write is checked first.
-    if (file.write(bytes) != bytes.size() || !file.flush() || !file.commit()) {
-        throw failed();
+            "Terminal=false\n"
+            "X-GNOME-Autostart-enabled=true\n")
+            .arg(desktopEntryString(title), desktopEntryExecArgument(executablePath));
+    QDir().mkpath(autostartFolder());
+    try {
+        saveWholeFile(autostartEntryPath(executablePath), text.toUtf8());
+    } catch (const Error&) {
+        throw Error(platformText(PlatformText::AutostartFailed).arg(title));
     }
 }
 

@@ -42,6 +42,7 @@ MessageTable<PlatformText>& platformTexts() {
          QStringLiteral("неверный тип шестнадцатеричного значения")},
         {T::RegistryCutShort, QStringLiteral("cp23"),
          QStringLiteral("данные оборваны в конце файла")},
+        {T::CannotOpen, QStringLiteral("cp24"), QStringLiteral("Cannot open %1")},
     });
     return texts;
 }

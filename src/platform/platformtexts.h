@@ -31,6 +31,7 @@ enum class PlatformText {
     RegistryBadHexData,
     RegistryBadHexType,
     RegistryCutShort,
+    CannotOpen,  // %1 the file: no viewer could be started for it
 };
 
 // Process-wide; the language layer replaces the built-in texts.

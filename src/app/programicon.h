@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QIcon>
+#include <QString>
+
+namespace kv {
+
+// The program's icon (the windows, the tray, the About box): the drawing among the program's
+// resources, or, where Qt cannot draw SVG (its SVG plugins are not installed), a painted one.
+QIcon programIcon();
+
+// The icon's name in the icon theme, under which the package installs it.
+inline const QString kIconThemeName = QStringLiteral("kelvotrin");
+
+// The Icon value of the desktop launcher. An installed program names its icon in the theme. A
+// portable one has no installed icon: it writes its drawing into its program folder
+// (kelvotrin.svg), so that the icon moves with the folder, and names that file. Raises Error
+// when the file is needed and cannot be written.
+QString launcherIcon(bool installed);
+
+}  // namespace kv
