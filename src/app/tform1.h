@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <functional>
 
+#include "archiving/desktoprunobserver.h"
 #include "archiving/runtask.h"
 #include "language/mainwindowtexts.h"
 #include "scheduler/clockwatch.h"
@@ -113,6 +114,11 @@ public:
     bool inTray() const;
     QSystemTrayIcon* trayIcon() const;
 
+    // What the ends of the runs tell the user while this window lives: a failure in the tray's
+    // message while the window is in the tray, else as a desktop notification; the power-off
+    // countdown after a power-off run.
+    DesktopRunObserver& runEnds() { return runEnds_; }
+
     // How the program ends (BitBtn9, Esc, the tray's exit, a termination signal). The default
     // quits the application; the window is destroyed afterwards by its owner.
     std::function<void()> terminate;
@@ -188,6 +194,7 @@ private:
     Options options_;
     QIcon icon_;
     TrayIcon* tray_ = nullptr;  // made with the tray menu
+    DesktopRunObserver runEnds_{&texts, [this] { return inTray() ? trayIcon() : nullptr; }};
     ClockWatch clockWatch_;
     bool activatedOnce_ = false;
     QPointer<QWidget> focusTakenBy_;

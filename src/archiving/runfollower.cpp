@@ -40,9 +40,12 @@ void finishRun(const RunFacts& facts, const ProgramEnd& end) {
     // Keeping the older copy for ever would not bring those back, and the user is told.
     const bool archiveWritten = !end.signalled && (end.code == 0 || end.code == 1) && archiveExists;
     // An archive named *.BAK is its own backup path: that file is the new archive.
-    if (backup && !facts.keepBackup && archiveWritten && !facts.backupPath.isEmpty() &&
-        facts.backupPath != facts.archivePath) {
-        QFile::remove(facts.backupPath);
+    if (backup && !facts.keepBackup && archiveWritten) {
+        for (const QString& older : {facts.backupPath, facts.unconfirmedPath}) {
+            if (!older.isEmpty() && older != facts.archivePath) {
+                QFile::remove(older);
+            }
+        }
     }
 
     RunLogEntry entry;

@@ -12,10 +12,11 @@ namespace kv {
 struct RunFacts {
     RunKind kind = RunKind::Backup;
     QString taskName;
-    QString archivePath;     // the archive written (backup) or read (restore)
-    QString backupPath;      // the .BAK copy made before the launch; empty for a restore
-    bool keepBackup = true;  // the task's Bak
-    bool powerOff = false;   // started by the command that powers off afterwards
+    QString archivePath;      // the archive written (backup) or read (restore)
+    QString backupPath;       // the .BAK copy made before the launch; empty for a restore
+    QString unconfirmedPath;  // where the rotation sets aside what an unconfirmed run left
+    bool keepBackup = true;   // the task's Bak
+    bool powerOff = false;    // started by the command that powers off afterwards
 };
 
 // What the end of a run tells the user. The main window implements it.
@@ -38,9 +39,9 @@ RunObserver* runObserver();
 // - a backup run has failed when the archiver ended by a signal, with a status other than 0, or
 //   with 0 but no archive file; a restore run when it ended by a signal or with a status other
 //   than 0;
-// - with `keepBackup` false the .BAK copy is deleted once an archive exists and the status is 0,
-//   or 1 (a warning: some files were skipped, the archive holds the rest); in every other case
-//   it stays as the last archive there is;
+// - with `keepBackup` false the .BAK copy (and an archive set aside as unconfirmed) is deleted
+//   once an archive exists and the status is 0, or 1 (a warning: some files were skipped, the
+//   archive holds the rest); in every other case it stays as the last archive there is;
 // - the run is appended to runs.log (a log that cannot be written is reported to the session's
 //   log and stops nothing else);
 // - a failure goes to the observer, naming the task and the reason;

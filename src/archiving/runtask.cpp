@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "archiving/runfollower.h"
 #include "platform/clock.h"
 #include "platform/datetimetext.h"
 #include "platform/messagebox.h"
@@ -57,16 +58,16 @@ ArchivePaths archivePaths(const QString& nameArh, const QString& path2, const QS
     ArchivePaths out;
     out.archive = folder + base + datePart + ext;
     const QString archiveExt = extensionOf(out.archive);
-    out.backup =
-        (archiveExt.isEmpty() || archiveExt == u".")
-            ? out.archive + QStringLiteral(".BAK")
-            : out.archive.left(out.archive.size() - archiveExt.size()) + QStringLiteral(".BAK");
+    const bool noExt = archiveExt.isEmpty() || archiveExt == u".";
+    const QString stem =
+        noExt ? out.archive : out.archive.left(out.archive.size() - archiveExt.size());
+    out.backup = stem + QStringLiteral(".BAK");
+    out.unconfirmed = stem + QStringLiteral(".unconfirmed") + (noExt ? QString() : archiveExt);
     return out;
 }
 
-std::optional<QString> archiveCommandLine(const QString& archiveCommand, bool powerOff,
-                                          const QString& archivePath, const QString& listPath,
-                                          QString* refusal) {
+std::optional<QString> archiveCommandLine(const QString& archiveCommand, const QString& archivePath,
+                                          const QString& listPath, QString* refusal) {
     // The archive path goes in double quotes; the command-line rules know no escape for a quote
     // inside them, so a quote there would end the path early and hand the rest to the archiver
     // as switches of its own. Such a run is refused rather than started with other arguments.
@@ -83,8 +84,7 @@ std::optional<QString> archiveCommandLine(const QString& archiveCommand, bool po
     if (list.contains(u' ') || list.contains(u'\t')) {
         list = u'"' + list + u'"';
     }
-    return archiveCommand + (powerOff ? QStringLiteral(" -IOFF \"") : QStringLiteral(" \"")) +
-           archivePath + QStringLiteral("\" ") + list;
+    return archiveCommand + QStringLiteral(" \"") + archivePath + QStringLiteral("\" ") + list;
 }
 
 namespace {
@@ -124,7 +124,6 @@ std::optional<Form1Text> launchFailure(unsigned result, const QString& commandLi
 }  // namespace
 
 void RunTask(Table& t, const RunContext& context, bool recompute) {
-    const bool powerOff = context.powerOff;
     const QString taskName = t.asString(TaskField::Name);
     const int vidNameArh = t.asInt(TaskField::VidNameArh);
     const QString nameArh = t.asString(TaskField::NameArh);
@@ -136,18 +135,30 @@ void RunTask(Table& t, const RunContext& context, bool recompute) {
     const QString datePart = archiveDatePart(vidNameArh, clock().now());
     const ArchivePaths paths = archivePaths(nameArh, path2, datePart);
     QString refusedPath;
-    const std::optional<QString> commandLine = archiveCommandLine(
-        archiveCommand, powerOff, paths.archive, programFolder() + list, &refusedPath);
+    const std::optional<QString> commandLine =
+        archiveCommandLine(archiveCommand, paths.archive, programFolder() + list, &refusedPath);
 
-    // The previous archive becomes the one backup copy. The older copy goes only when there is
-    // an archive to take its place: after a run whose archiver wrote nothing, that copy may be
-    // the last archive there is. A refused run touches no archive at all.
+    // The rotation. A refused run touches no archive at all, and an archive that is named like
+    // its own .BAK copy stays where it is (the archiver then updates it).
     bool archiveMoved = false;
-    if (commandLine && fileExists(paths.archive)) {
-        if (fileExists(paths.backup)) {
+    bool archiveSetAside = false;
+    if (commandLine && paths.archive != paths.backup && fileExists(paths.archive)) {
+        if (!fileExists(paths.backup)) {
+            archiveMoved = QFile::rename(paths.archive, paths.backup);
+        } else if (keepBackup) {
+            // The previous archive replaces the older copy.
             QFile::remove(paths.backup);
+            archiveMoved = QFile::rename(paths.archive, paths.backup);
+        } else {
+            // A task that keeps no copy has its .BAK deleted when a run is confirmed to have
+            // written its archive. One still here is the last archive known to be good, and the
+            // archive beside it is what an unconfirmed run left (a failed one, or one whose end
+            // this program never saw): that file is set aside, replacing an older one.
+            if (fileExists(paths.unconfirmed)) {
+                QFile::remove(paths.unconfirmed);
+            }
+            archiveSetAside = QFile::rename(paths.archive, paths.unconfirmed);
         }
-        archiveMoved = QFile::rename(paths.archive, paths.backup);
     }
 
     // A refused run never happened: only its next run is written.
@@ -173,17 +184,25 @@ void RunTask(Table& t, const RunContext& context, bool recompute) {
         return;
     }
 
+    // The archiver is followed: its end decides about the .BAK copy, logs the run, tells a
+    // failure and, for a power-off run, starts the power-off.
+    RunFacts facts;
+    facts.taskName = taskName;
+    facts.archivePath = paths.archive;
+    facts.backupPath = paths.backup;
+    facts.unconfirmedPath = paths.unconfirmed;
+    facts.keepBackup = keepBackup;
+    facts.powerOff = context.powerOff;
     const std::optional<Form1Text> failure =
-        launchFailure(WinExec(*commandLine, kSwShow), *commandLine);
+        launchFailure(WinExec(*commandLine, kSwShow, followRun(std::move(facts))), *commandLine);
     if (!failure) {
-        if (!keepBackup && fileExists(paths.backup)) {
-            QFile::remove(paths.backup);
-        }
         return;
     }
     // Nothing will write a new archive: without a kept copy the previous archive is put back
     // under its own name before the user is told (a copy kept by the task stays as it is).
-    if (!keepBackup && archiveMoved) {
+    if (archiveSetAside) {
+        QFile::rename(paths.unconfirmed, paths.archive);
+    } else if (!keepBackup && archiveMoved) {
         QFile::rename(paths.backup, paths.archive);
     }
     messageBox(context.texts.text(*failure));

@@ -28,10 +28,13 @@ struct RunContext {
 //
 // The previous archive of the same name becomes the .BAK copy; an older copy is deleted only
 // when an archive is there to replace it (after a run whose archiver wrote nothing the copy may
-// be the last archive of the task). A task that keeps no copy loses it once its archiver has
-// started; when the launch fails, the copy goes back under the archive's name.
+// be the last archive of the task). The archiver is followed (followRun): a task that keeps no
+// copy loses it only when its archiver has ended and the new archive is there. Until then the
+// copy is the last archive known to be good: a later rotation that still finds it keeps it and
+// sets the archive beside it aside as `unconfirmed`. When the launch fails, a task that keeps
+// no copy gets its archive back under its own name.
 //
-// The power-off request applies to this run alone.
+// The power-off request applies to this run alone: its end starts the power-off.
 //
 // A task whose archive path or list-file path holds a double quote is not started (the quote
 // would end the quoted path early and pass the rest to the archiver as arguments the task never
@@ -53,16 +56,17 @@ QString archiveDatePart(int vidNameArh, const QDateTime& now);
 struct ArchivePaths {
     QString archive;
     QString backup;  // the archive path with its extension replaced by (or else followed by) .BAK
+    // Where the rotation sets aside an archive whose run was never confirmed: ".unconfirmed"
+    // before the archive's extension ("docs.unconfirmed.7z"), or after a name without one.
+    QString unconfirmed;
 };
 // `path2` absolute (starting with '/') or relative to the program folder; `datePart` as above.
 ArchivePaths archivePaths(const QString& nameArh, const QString& path2, const QString& datePart);
 
-// The archiver's command line: the archive command, " -IOFF" after a power-off command, the
-// archive path in double quotes and "@" with the list file's path (in double quotes only when
-// it holds a blank). No command line when either path holds a double quote; `refusal` then
-// names that path.
-std::optional<QString> archiveCommandLine(const QString& archiveCommand, bool powerOff,
-                                          const QString& archivePath, const QString& listPath,
-                                          QString* refusal);
+// The archiver's command line: the archive command, the archive path in double quotes and "@"
+// with the list file's path (in double quotes only when it holds a blank). No command line when
+// either path holds a double quote; `refusal` then names that path.
+std::optional<QString> archiveCommandLine(const QString& archiveCommand, const QString& archivePath,
+                                          const QString& listPath, QString* refusal);
 
 }  // namespace kv

@@ -66,6 +66,25 @@ void Scheduler::scheduleCurrentTask() {
     }
 }
 
+namespace {
+
+// Runs `step`; an Error ends only that step: a row left in edit state is given up, and the first
+// message is kept in `failure`.
+void endingOnlyTheStep(Table& t, QString& failure, const std::function<void()>& step) {
+    try {
+        step();
+    } catch (const Error& e) {
+        if (t.state() != Table::State::Browse) {
+            t.cancel();
+        }
+        if (failure.isEmpty()) {
+            failure = e.message();
+        }
+    }
+}
+
+}  // namespace
+
 void Scheduler::startupPass() {
     Table& t = tasks_;
     // A failure of one task (a full disk, a file that cannot be written) ends only that task's
@@ -73,27 +92,15 @@ void Scheduler::startupPass() {
     // that tasks due later still run once the cause is gone. The first failure is reported
     // once, after the pass. A tasks.dbf that could not be opened at start was reported then.
     QString failure;
-    auto noteFailure = [&](const std::function<void()>& step) {
-        try {
-            step();
-        } catch (const Error& e) {
-            if (t.state() != Table::State::Browse) {
-                t.cancel();
-            }
-            if (failure.isEmpty()) {
-                failure = e.message();
-            }
-        }
-    };
     const QString name = currentTaskName(t);
     if (t.isOpen()) {
         ControlsDisabled suspended(t);
         t.first();
         while (!t.eof()) {
-            noteFailure([&] { scheduleCurrentTask(); });
+            endingOnlyTheStep(t, failure, [&] { scheduleCurrentTask(); });
             t.next();
         }
-        noteFailure([&] { rereadTasks(t, marks_, name); });
+        endingOnlyTheStep(t, failure, [&] { rereadTasks(t, marks_, name); });
     }
     startingUp_ = false;
     setTickTimerInterval(paused_ ? 0 : kTickInterval);
@@ -107,6 +114,10 @@ void Scheduler::tick() {
     const QDateTime now = clock().now();
     quint64 nearest = kNoTaskDistanceMs;
     const QString name = currentTaskName(t);
+    // As in the start-up pass, a failure (a full disk) ends only the run of its task; the tick
+    // goes on and sets its interval as always. The task stays due and is tried again at the
+    // next tick, a second later, so that it runs as soon as the cause is gone.
+    QString failure;
     // Without tasks.dbf (it could not be opened, which was reported) there is nothing to walk.
     if (t.isOpen()) {
         ControlsDisabled suspended(t);
@@ -128,12 +139,12 @@ void Scheduler::tick() {
                     // late after a suspend).
                     nearest = 0;
                     TickRunScope running(t.asString(TaskField::Name));
-                    runTask_(true);
+                    endingOnlyTheStep(t, failure, [&] { runTask_(true); });
                 }
             }
             t.next();
         }
-        rereadTasks(t, marks_, name);
+        endingOnlyTheStep(t, failure, [&] { rereadTasks(t, marks_, name); });
     }
     if (!paused_) {
         setTickTimerInterval(int(nearest / 4 * 3));
@@ -142,6 +153,16 @@ void Scheduler::tick() {
     const int interval = tickTimerInterval();
     if (interval < kShortestTickMs && !(interval == 0 && paused_)) {
         setTickTimerInterval(kShortestTickMs);
+    }
+
+    // The failure is told once, not at every tick that meets it again; a tick that goes through
+    // makes the next failure worth telling. The mark is set before the box opens, since ticks
+    // go on inside it.
+    if (failure.isEmpty()) {
+        tickFailureTold_ = false;
+    } else if (!tickFailureTold_) {
+        tickFailureTold_ = true;
+        reportError(failure);
     }
 }
 

@@ -73,7 +73,9 @@ public:
     // quarters of the distance to the nearest enabled task's next run (taken before any run of
     // this tick), at least 1000 ms and at most 750000000 ms; a tick that started a task is
     // followed by another one a second later. While paused the interval is left alone, except
-    // that a running tick never goes below 1000 ms.
+    // that a running tick never goes below 1000 ms. A table error (a full disk) ends only the
+    // run it hit: the tick goes on and sets its interval, and the first error is reported once,
+    // then not again until a tick has gone through without one.
     void tick();
 
     // The task list has toggled the check mark of `row`: when the mark now differs from the
@@ -99,6 +101,7 @@ private:
     QTimer startupTimer_;
     bool startingUp_ = true;
     bool paused_ = false;
+    bool tickFailureTold_ = false;  // a tick's failure was reported; no tick went through since
 };
 
 }  // namespace kv

@@ -21,6 +21,7 @@
 #include "platform/clock.h"
 #include "support/fakedbus.h"
 #include "support/manualclock.h"
+#include "support/recordingobserver.h"
 #include "support/scriptedmessageboxes.h"
 #include "support/tempprogramfolder.h"
 
@@ -30,24 +31,7 @@ namespace {
 
 const QString k7zz = QStringLiteral("/usr/bin/7zz");
 
-// Stands in for the main window: records what the ends of runs tell it.
-class RecordingObserver final : public RunObserver {
-public:
-    RecordingObserver() : previous_(runObserver()) { setRunObserver(this); }
-    ~RecordingObserver() override { setRunObserver(previous_); }
-    const MainWindowTexts& messageTexts() const override { return texts; }
-    void runFailed(const QString& title, const QString& text) override {
-        failures << title + " | " + text;
-    }
-    void powerOffRequested() override { ++powerOffs; }
-
-    MainWindowTexts texts = mainWindowTexts();
-    QStringList failures;
-    int powerOffs = 0;
-
-private:
-    RunObserver* previous_;
-};
+using test::RecordingObserver;
 
 struct Fixture {
     test::TempProgramFolder folder;

@@ -13,6 +13,7 @@
 #include "store/table.h"
 #include "support/launchrecorder.h"
 #include "support/manualclock.h"
+#include "support/recordingobserver.h"
 #include "support/scriptedmessageboxes.h"
 #include "support/tablerows.h"
 #include "support/tempprogramfolder.h"
@@ -87,8 +88,8 @@ private Q_SLOTS:
     void namesAndFolders_data();
     void namesAndFolders();
     void rotationKeepsOneBackup();
-    void rotationWithoutBackupLeavesNothing();
-    void powerOffSwitchOnlyOnItsOwnRun();
+    void backupWithoutBakWaitsForAConfirmedRun();
+    void powerOffOnlyAfterItsOwnRun();
     void failedLaunchPutsTheOnlyArchiveBack();
     void launchFailuresAreReported();
     void unrunnableArchiverIsReportedAndRecorded();
@@ -197,31 +198,49 @@ void TestRunTask::rotationKeepsOneBackup() {
     // The archiver wrote nothing: the next run keeps the copy, which may be the last archive.
     f.run();
     QCOMPARE(f.folder.read("out/Archive.BAK"), QByteArray("previous archive"));
+    // An archive named like its own copy is never deleted to make room for itself.
+    f.tasks.edit();
+    f.tasks.setString("NameArh", "Archive.BAK");
+    f.tasks.post();
+    f.run();
+    QCOMPARE(f.folder.read("out/Archive.BAK"), QByteArray("previous archive"));
 }
 
-void TestRunTask::rotationWithoutBackupLeavesNothing() {
+// Without a kept copy the .BAK is the last good archive until a run is confirmed: it goes only
+// when the archiver has ended well, and what a failed run left is set aside by the next
+// rotation, never rotated over the .BAK.
+void TestRunTask::backupWithoutBakWaitsForAConfirmedRun() {
     Fixture f;
     f.addTask("t", {{"VidNameArh", 0}, {"NameArh", "Archive.7z"}, {"Bak", false}});
-    f.folder.write("out/Archive.7z", "previous archive");
-    f.folder.write("out/Archive.BAK", "older backup");
-    bool seenAtLaunch = false;
-    f.launches.onLaunch = [&] {
-        // At the launch the previous archive is still there, as the backup.
-        seenAtLaunch = f.folder.read("out/Archive.BAK") == "previous archive";
-    };
+    ScopedWinExecHook& launches = f.launches.hook();
+    ProgramEnd fatal;
+    fatal.code = 2;
+    f.folder.write("out/Archive.7z", "good");
     f.run();
-    QVERIFY(seenAtLaunch);
+    f.folder.write("out/Archive.7z", "broken");
+    launches.endLaunch(fatal);
+    QCOMPARE(f.folder.read("out/Archive.BAK"), QByteArray("good"));
+
+    f.run();
+    QCOMPARE(f.folder.read("out/Archive.BAK"), QByteArray("good"));
+    QCOMPARE(f.folder.read("out/Archive.unconfirmed.7z"), QByteArray("broken"));
     QVERIFY(!QFile::exists(f.folder.file("out/Archive.7z")));
-    QVERIFY(!QFile::exists(f.folder.file("out/Archive.BAK")));
+    f.folder.write("out/Archive.7z", "new");
+    launches.endLaunch(ProgramEnd{});
+    QCOMPARE(QDir(f.folder.file("out")).entryList(QDir::Files), QStringList{"Archive.7z"});
 }
 
-void TestRunTask::powerOffSwitchOnlyOnItsOwnRun() {
+void TestRunTask::powerOffOnlyAfterItsOwnRun() {
     Fixture f;
+    test::RecordingObserver observer;
     f.addTask("t", {{"Path2", "/b/"}, {"VidNameArh", 0}});
-    QVERIFY(!f.run().contains("-IOFF"));
-    QCOMPARE(f.run(false, true), "/opt/Archiver/pack a -ep3 -IOFF \"/b/docs.rar\" @" +
-                                     f.folder.path() + "Lists/48213.txt");
-    QVERIFY(!f.run(true).contains("-IOFF"));
+    QCOMPARE(f.run(false, true),
+             "/opt/Archiver/pack a -ep3 \"/b/docs.rar\" @" + f.folder.path() + "Lists/48213.txt");
+    f.run(true);
+    f.launches.hook().endLaunch(ProgramEnd{}, 1);
+    QCOMPARE(observer.powerOffs, 0);
+    f.launches.hook().endLaunch(ProgramEnd{});
+    QCOMPARE(observer.powerOffs, 1);
 }
 
 // Nothing will write a new archive, so a task that keeps no copy gets its archive back.
@@ -236,6 +255,12 @@ void TestRunTask::failedLaunchPutsTheOnlyArchiveBack() {
         QCOMPARE(f.folder.read("out/Archive.7z"), QByteArray("previous archive"));
         QVERIFY(!QFile::exists(f.folder.file("out/Archive.BAK")));
     }
+    // Beside a .BAK left by an unconfirmed run, the archive set aside comes back as well.
+    f.folder.write("out/Archive.BAK", "good");
+    f.run();
+    QCOMPARE(f.folder.read("out/Archive.7z"), QByteArray("previous archive"));
+    QCOMPARE(f.folder.read("out/Archive.BAK"), QByteArray("good"));
+    QVERIFY(!QFile::exists(f.folder.file("out/Archive.unconfirmed.7z")));
 }
 
 void TestRunTask::launchFailuresAreReported() {

@@ -249,6 +249,27 @@ private Q_SLOTS:
         QCOMPARE(g.launched(), (QStringList{"a", "b"}));
     }
 
+    // A run that cannot be recorded (a full disk) is told once, not at every tick that meets it
+    // again; the tick goes on every second and runs the task as soon as the cause is gone.
+    void failedWriteInATickIsToldOnce() {
+        SchedulerFixture f(dt(2025, 12, 8, 9, 0, 1));
+        f.addTask(QStringLiteral("a"), {{"SledTime", dt(2025, 12, 8, 9, 0)}});
+        const QString journal = f.folder.file(kTasksFile + QStringLiteral(".jnl"));
+        for (int day = 0; day < 2; ++day) {
+            QVERIFY(QDir().mkdir(journal));
+            for (int i = 0; i < 3; ++i) {
+                f.scheduler.tick();
+            }
+            QCOMPARE(f.boxes.shown.size(), day + 1);
+            QCOMPARE(f.runsOf(QStringLiteral("a")), day);
+            QCOMPARE(f.scheduler.tickTimerInterval(), 1000);
+            QVERIFY(QDir().rmdir(journal));
+            f.scheduler.tick();
+            QCOMPARE(f.runsOf(QStringLiteral("a")), day + 1);
+            f.clock.setNow(f.clock.now().addDays(1));
+        }
+    }
+
     // A launch-error box lets the user pause; the tick asks the box again before each task.
     void pauseDuringATickStopsItsFurtherRuns() {
         SchedulerFixture f(dt(2025, 12, 8, 9, 0, 1));

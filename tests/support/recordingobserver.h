@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QStringList>
+
+#include "archiving/runfollower.h"
+
+namespace kv::test {
+
+// Stands in for the main window while it lives: records what the ends of runs tell it.
+class RecordingObserver final : public RunObserver {
+public:
+    RecordingObserver() : previous_(runObserver()) { setRunObserver(this); }
+    ~RecordingObserver() override { setRunObserver(previous_); }
+    RecordingObserver(const RecordingObserver&) = delete;
+    RecordingObserver& operator=(const RecordingObserver&) = delete;
+
+    const MainWindowTexts& messageTexts() const override { return texts; }
+    void runFailed(const QString& title, const QString& text) override {
+        failures << title + " | " + text;
+    }
+    void powerOffRequested() override { ++powerOffs; }
+
+    MainWindowTexts texts = mainWindowTexts();
+    QStringList failures;  // "title | text" of each failed run
+    int powerOffs = 0;
+
+private:
+    RunObserver* previous_;
+};
+
+}  // namespace kv::test
