@@ -40,12 +40,21 @@ void finishRun(const RunFacts& facts, const ProgramEnd& end) {
     // Keeping the older copy for ever would not bring those back, and the user is told.
     const bool archiveWritten = !end.signalled && (end.code == 0 || end.code == 1) && archiveExists;
     // An archive named *.BAK is its own backup path: that file is the new archive.
-    if (backup && !facts.keepBackup && archiveWritten) {
-        for (const QString& older : {facts.backupPath, facts.unconfirmedPath}) {
+    if (backup && archiveWritten) {
+        for (const QString& older :
+             {facts.keepBackup ? QString() : facts.backupPath, facts.unconfirmedPath}) {
             if (!older.isEmpty() && older != facts.archivePath) {
                 QFile::remove(older);
             }
         }
+    }
+    // What a failed run left at the archive path is set aside at once, so that the next
+    // rotation never takes it for the previous archive and deletes the good copy for it, with
+    // or without a kept .BAK.
+    if (backup && failed && !archiveWritten && archiveExists && !facts.unconfirmedPath.isEmpty() &&
+        facts.archivePath != facts.backupPath) {
+        QFile::remove(facts.unconfirmedPath);
+        QFile::rename(facts.archivePath, facts.unconfirmedPath);
     }
 
     RunLogEntry entry;

@@ -198,6 +198,18 @@ void TestRunTask::rotationKeepsOneBackup() {
     // The archiver wrote nothing: the next run keeps the copy, which may be the last archive.
     f.run();
     QCOMPARE(f.folder.read("out/Archive.BAK"), QByteArray("previous archive"));
+    // A run that failed leaves its output set aside: the rotation after it keeps the good copy,
+    // and a confirmed run clears the failed output away.
+    ScopedWinExecHook& launches = f.launches.hook();
+    f.folder.write("out/Archive.7z", "broken");
+    ProgramEnd fatal;
+    fatal.code = 2;
+    launches.endLaunch(fatal);
+    f.run();
+    QCOMPARE(f.folder.read("out/Archive.BAK"), QByteArray("previous archive"));
+    f.folder.write("out/Archive.7z", "new");
+    launches.endLaunch(ProgramEnd{});
+    QVERIFY(!QFile::exists(f.folder.file("out/Archive.unconfirmed.7z")));
     // An archive named like its own copy is never deleted to make room for itself.
     f.tasks.edit();
     f.tasks.setString("NameArh", "Archive.BAK");
