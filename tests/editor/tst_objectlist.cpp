@@ -80,19 +80,11 @@ private Q_SLOTS:
         QCOMPARE(AddObjectPath(fx.list, kWorking, fx.data() + "A.txt").result, AddResult::Added);
         QCOMPARE(fx.working.recordCount(), 4);
 
-        // The window deletes a row, also while the views are suspended: it can be added again.
+        // A row the window deletes, even while the views are suspended, can be added again.
+        ControlsDisabled quiet(fx.working);
         fx.working.first();
         fx.working.deleteRecord();
         QCOMPARE(AddObjectPath(fx.list, kWorking, file).result, AddResult::Added);
-        {
-            ControlsDisabled quiet(fx.working);
-            fx.working.moveTo(fx.working.recordCount() - 1);
-            fx.working.deleteRecord();
-            QCOMPARE(AddObjectPath(fx.list, kWorking, file).result, AddResult::Added);
-        }
-        ClearWorkingList(fx.working);
-        QCOMPARE(AddObjectPath(fx.list, kWorking, file).result, AddResult::Added);
-        QCOMPARE(fx.working.recordCount(), 1);
     }
 
     void refusesPathsTheTablesCannotHold() {
@@ -104,16 +96,13 @@ private Q_SLOTS:
             {tooLong, PathRefusal::TooLong},
             {fx.data() + "two\nlines", PathRefusal::LineBreak},
         };
-        QStringList messages;
         for (const auto& [path, why] : cases) {
             const AddOutcome outcome = AddObjectPath(fx.list, kWorking, path);
             QCOMPARE(outcome.result, AddResult::Refused);
             QCOMPARE(outcome.refusal, why);
             const QString message = pathRefusalText(texts, path, why);
             QVERIFY2(message.contains(path), qPrintable(message));
-            messages << message;
         }
-        QCOMPARE(messages.removeDuplicates(), 0);
         // Cyrillic is what the tables hold; 255 characters fit.
         const QString fits = fx.data() + QString(255 - fx.data().size(), u'ж');
         QCOMPARE(AddObjectPath(fx.list, kWorking, fits).result, AddResult::Added);
