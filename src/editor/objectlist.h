@@ -14,7 +14,8 @@ namespace kv {
 // root or mask, each under the editor's working name.
 
 // What was found at an object's path when it was added, stored in Size (in every language);
-// otherwise Size holds the size in bytes of the (first) matching file, in decimal digits.
+// otherwise Size holds the size in bytes of the (first) matching file, in decimal digits, the
+// whole 64-bit size (nothing reads Size back).
 inline const QString kSizeFolder = QStringLiteral("Папка");
 inline const QString kSizeDrive = QStringLiteral("Диск");
 inline const QString kSizeMissing = QStringLiteral("Нет файла");
