@@ -1,0 +1,29 @@
+#include "platform/dialogs.h"
+
+namespace kv {
+namespace {
+DialogService* service = nullptr;
+
+std::optional<QString> show(const DialogRequest& request) {
+    return service ? service->show(request) : std::nullopt;
+}
+}  // namespace
+
+void setDialogService(DialogService* s) {
+    service = s;
+}
+
+DialogService* dialogService() {
+    return service;
+}
+
+std::optional<QString> selectFolder(const QString& title) {
+    return show({DialogRequest::Kind::SelectFolder, title, {}, {}});
+}
+
+std::optional<QString> openFile(const QString& title, const QString& filter,
+                                const QString& initialFile) {
+    return show({DialogRequest::Kind::OpenFile, title, filter, initialFile});
+}
+
+}  // namespace kv

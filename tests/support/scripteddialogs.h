@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <optional>
+
+#include "platform/dialogs.h"
+
+namespace kv::test {
+
+// Stands in for the user in front of folder and file dialogs: records every dialog and answers
+// from a queue (a path, or nothing for Cancel). With the queue empty the dialog is cancelled.
+// Installs itself on construction and puts the previous service back on destruction.
+class ScriptedDialogs final : public DialogService {
+public:
+    ScriptedDialogs();
+    ~ScriptedDialogs() override;
+    ScriptedDialogs(const ScriptedDialogs&) = delete;
+    ScriptedDialogs& operator=(const ScriptedDialogs&) = delete;
+
+    void answer(std::optional<QString> path);
+
+    std::optional<QString> show(const DialogRequest& request) override;
+
+    QList<DialogRequest> shown;
+
+private:
+    QList<std::optional<QString>> queue_;
+    DialogService* previous_;
+};
+
+}  // namespace kv::test
