@@ -16,6 +16,7 @@
 #include "platform/instancechannel.h"
 #include "platform/messagebox.h"
 #include "platform/programfolder.h"
+#include "widgets/filedialogs.h"
 #include "widgets/messageboxes.h"
 
 namespace {
@@ -98,6 +99,8 @@ int main(int argc, char** argv) {
     }
     kv::QtMessageBoxService boxes;
     const kv::ScopedMessageBoxService showBoxes(boxes);
+    kv::QtDialogService dialogs;
+    const kv::ScopedDialogService showDialogs(dialogs);
     // A copy that the channel could not reach (no private runtime folder, or one of its own)
     // still holds the program folder: two copies must never write the same tables. A copy that
     // is just ending gets a moment to let go.

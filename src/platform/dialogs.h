@@ -27,6 +27,20 @@ public:
 void setDialogService(DialogService* service);
 DialogService* dialogService();
 
+// Installs a service for the lifetime of the object and puts the previous one back afterwards.
+class ScopedDialogService {
+public:
+    explicit ScopedDialogService(DialogService& service) : previous_(dialogService()) {
+        setDialogService(&service);
+    }
+    ~ScopedDialogService() { setDialogService(previous_); }
+    ScopedDialogService(const ScopedDialogService&) = delete;
+    ScopedDialogService& operator=(const ScopedDialogService&) = delete;
+
+private:
+    DialogService* previous_;
+};
+
 // A folder of the file system: a root as "/", any other folder without a closing '/'.
 std::optional<QString> selectFolder(const QString& title);
 // An existing file.
