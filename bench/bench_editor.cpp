@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "editor/editortexts.h"
+#include "editor/form2texts.h"
 #include "editor/objectlist.h"
 #include "editor/savetask.h"
 #include "platform/programfolder.h"
@@ -47,12 +47,12 @@ Times measure(int objects, int rounds) {
         t->open();
     }
     archivers.insert();
-    archivers.setString("Name", "7z");
-    archivers.setString("Arhstr1", "/usr/bin/7zz a");
+    archivers.setString(kv::ArchiverField::Name, "7z");
+    archivers.setString(kv::ArchiverField::Arhstr1, "/usr/bin/7zz a");
     archivers.post();
     tasks.insert();
-    tasks.setString("Name", "bench");
-    tasks.setString("List", "Lists/1.txt");
+    tasks.setString(kv::TaskField::Name, "bench");
+    tasks.setString(kv::TaskField::List, "Lists/1.txt");
     tasks.post();
 
     // Files in folders of 100, and some rows of another task around them.
@@ -73,14 +73,14 @@ Times measure(int objects, int rounds) {
                 continue;
             }
             stored.insert();
-            stored.setString("Name", task);
-            stored.setString("Path", path);
+            stored.setString(kv::ObjectField::Name, task);
+            stored.setString(kv::ObjectField::Path, path);
             stored.post();
         }
     }
     stored.commitBatch();
 
-    const kv::MessageTexts texts = kv::editorTexts();
+    const kv::EditorTexts texts = kv::editorTexts();
     std::vector<double> open;
     std::vector<double> save;
     for (int round = 0; round < rounds; ++round) {

@@ -11,11 +11,6 @@
 namespace kv {
 namespace {
 
-const QString kName = QStringLiteral("Name");
-const QString kPath = QStringLiteral("Path");
-const QString kPath1 = QStringLiteral("Path1");
-const QString kName1 = QStringLiteral("Name1");
-
 int objectFieldWidth(const QString& field) {
     for (const FieldDef& f : objectsLayout()) {
         if (f.name == field) {
@@ -26,8 +21,8 @@ int objectFieldWidth(const QString& field) {
     return 0;
 }
 
-const int kPathWidth = objectFieldWidth(kPath);
-const int kNameWidth = objectFieldWidth(kName);
+const int kPathWidth = objectFieldWidth(ObjectField::Path);
+const int kNameWidth = objectFieldWidth(ObjectField::Name);
 
 // * stands for any run of characters, ? for exactly one; everything else only for itself.
 bool wildcardMatch(QStringView pattern, QStringView name) {
@@ -104,16 +99,16 @@ PathRefusal pathRefusal(const QString& path) {
     return PathRefusal::None;
 }
 
-QString pathRefusalText(const MessageTexts& editorTexts, const QString& path, PathRefusal why) {
+QString pathRefusalText(const EditorTexts& texts, const QString& path, PathRefusal why) {
     switch (why) {
         case PathRefusal::None:
             break;
         case PathRefusal::NotRepresentable:
-            return editorTexts.text(QStringLiteral("cm13")).arg(path);
+            return texts.text(Form2Text::cm13).arg(path);
         case PathRefusal::TooLong:
-            return editorTexts.text(QStringLiteral("cm14")).arg(path, QString::number(kPathWidth));
+            return texts.text(Form2Text::cm14).arg(path, QString::number(kPathWidth));
         case PathRefusal::LineBreak:
-            return editorTexts.text(QStringLiteral("cm15")).arg(path);
+            return texts.text(Form2Text::cm15).arg(path);
     }
     return {};
 }
@@ -145,9 +140,9 @@ void WorkingList::rebuild() {
     keys_.clear();
     const int rows = table_.recordCount();
     if (rows > 0) {
-        const int name = table_.fieldIndex(kName);
-        const int folder = table_.fieldIndex(kPath1);
-        const int rest = table_.fieldIndex(kName1);
+        const int name = table_.fieldIndex(ObjectField::Name);
+        const int folder = table_.fieldIndex(ObjectField::Path1);
+        const int rest = table_.fieldIndex(ObjectField::Name1);
         keys_.reserve(rows);
         for (int position = 0; position < rows; ++position) {
             keys_.insert(key(table_.peekString(position, name), table_.peekString(position, folder),
@@ -168,12 +163,12 @@ void WorkingList::append(const QString& name, const ObjectPath& object) {
     appending_ = true;
     try {
         table_.insert();
-        table_.setString(kName, name);
-        table_.setString(kPath1, object.folder);
-        table_.setString(kName1, object.name);
-        table_.setString(QStringLiteral("Size"), object.size);
-        table_.setInt(QStringLiteral("TipFile1"), object.size == kSizeFolder ? 1 : 2);
-        table_.setString(kPath, object.folder + object.name);
+        table_.setString(ObjectField::Name, name);
+        table_.setString(ObjectField::Path1, object.folder);
+        table_.setString(ObjectField::Name1, object.name);
+        table_.setString(ObjectField::Size, object.size);
+        table_.setInt(ObjectField::TipFile1, object.size == kSizeFolder ? 1 : 2);
+        table_.setString(ObjectField::Path, object.folder + object.name);
         table_.post();
     } catch (...) {
         appending_ = false;
@@ -221,8 +216,8 @@ AddOutcome AddObjectPath(WorkingList& list, const QString& workingName, const QS
 QList<RefusedObject> LoadWorkingList(WorkingList& list, const Table& objects,
                                      const QString& taskName) {
     QStringList paths;
-    const int name = objects.fieldIndex(kName);
-    const int path = objects.fieldIndex(kPath);
+    const int name = objects.fieldIndex(ObjectField::Name);
+    const int path = objects.fieldIndex(ObjectField::Path);
     for (int position = 0; position < objects.recordCount(); ++position) {
         if (objects.peekString(position, name) == taskName) {
             paths << objects.peekString(position, path);

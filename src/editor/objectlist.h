@@ -5,7 +5,7 @@
 #include <QSet>
 #include <QString>
 
-#include "language/messagetexts.h"
+#include "editor/form2texts.h"
 #include "store/table.h"
 
 namespace kv {
@@ -26,7 +26,7 @@ inline const QString kSizeMissing = QStringLiteral("Нет файла");
 enum class PathRefusal { None, NotRepresentable, TooLong, LineBreak };
 PathRefusal pathRefusal(const QString& path);
 // The message that tells which path was refused and why.
-QString pathRefusalText(const MessageTexts& editorTexts, const QString& path, PathRefusal why);
+QString pathRefusalText(const EditorTexts& texts, const QString& path, PathRefusal why);
 
 // A path taken apart and looked up: the folder part (up to and including the last '/'), the
 // rest, and what was found. The rest is looked up as a pattern in which * and ? are wildcards,

@@ -8,13 +8,12 @@
 
 #include "platform/clock.h"
 #include "platform/codepage1251.h"
+#include "platform/error.h"
 #include "platform/programfolder.h"
+#include "store/layouts.h"
 
 namespace kv {
 namespace {
-
-const QString kName = QStringLiteral("Name");
-const QString kList = QStringLiteral("List");
 
 constexpr int kListNumbers = 1000000;
 constexpr int kListDraws = 100000;  // draws before giving up on a folder that is nearly full
@@ -26,7 +25,7 @@ int fieldWidth(const Table& table, const QString& field) {
 
 // The first row whose Name equals `name` (exact), -1 when none does.
 int findTask(const Table& tasks, const QString& name) {
-    const int field = tasks.fieldIndex(kName);
+    const int field = tasks.fieldIndex(TaskField::Name);
     for (int position = 0; position < tasks.recordCount(); ++position) {
         if (tasks.peekString(position, field) == name) {
             return position;
@@ -47,72 +46,71 @@ Configuration chosenConfiguration(const Table& archivers, int position) {
     if (position < 0 || (archivers.isOpen() && position >= archivers.recordCount())) {
         return {};
     }
-    return {archivers.peekString(position, archivers.fieldIndex(kName)),
-            archivers.peekString(position, archivers.fieldIndex(QStringLiteral("Arhstr1"))),
-            archivers.peekString(position, archivers.fieldIndex(QStringLiteral("Arhstr2")))};
+    return {archivers.peekString(position, archivers.fieldIndex(ArchiverField::Name)),
+            archivers.peekString(position, archivers.fieldIndex(ArchiverField::Arhstr1)),
+            archivers.peekString(position, archivers.fieldIndex(ArchiverField::Arhstr2))};
 }
 
 // Why the save is refused, or nothing when it may go on.
 std::optional<QString> refusal(const Table& tasks, const SaveRequest& request, bool asNew,
                                bool nameTaken, const Configuration& configuration,
-                               const MessageTexts& texts) {
+                               const EditorTexts& texts) {
     const TaskFields& f = request.fields;
     if (f.name.isEmpty()) {
-        return texts.text(QStringLiteral("cm5"));
+        return texts.text(Form2Text::cm5);
     }
     if (f.name.trimmed().isEmpty()) {
-        return texts.text(QStringLiteral("cm7"));
+        return texts.text(Form2Text::cm7);
     }
-    if (f.name.size() > fieldWidth(tasks, kName)) {
-        return texts.text(QStringLiteral("cm8")).arg(fieldWidth(tasks, kName));
+    if (f.name.size() > fieldWidth(tasks, TaskField::Name)) {
+        return texts.text(Form2Text::cm8).arg(fieldWidth(tasks, TaskField::Name));
     }
     if (!cp1251::canEncode(f.name)) {
-        return texts.text(QStringLiteral("cm10")).arg(f.name);
+        return texts.text(Form2Text::cm10).arg(f.name);
     }
     if (nameTaken && (asNew || f.name != request.editedTaskName)) {
-        return texts.text(QStringLiteral("cm6"));
+        return texts.text(Form2Text::cm6);
     }
     // The run puts both into a quoted argument of the archiver's command line.
     for (const QString* text : {&f.path2, &f.nameArh}) {
         if (text->contains(u'"')) {
-            return texts.text(QStringLiteral("cm11")).arg(*text);
+            return texts.text(Form2Text::cm11).arg(*text);
         }
     }
     const QList<QPair<QString, const QString*>> typed = {
-        {QStringLiteral("Opis"), &f.opis},
-        {QStringLiteral("Path2"), &f.path2},
-        {QStringLiteral("NameArh"), &f.nameArh},
+        {TaskField::Opis, &f.opis},
+        {TaskField::Path2, &f.path2},
+        {TaskField::NameArh, &f.nameArh},
     };
     for (const auto& [field, text] : typed) {
         const int width = fieldWidth(tasks, field);
         if (text->size() > width) {
-            return texts.text(QStringLiteral("cm9")).arg(*text, QString::number(width));
+            return texts.text(Form2Text::cm9).arg(*text, QString::number(width));
         }
         if (!cp1251::canEncode(*text)) {
-            return texts.text(QStringLiteral("cm10")).arg(*text);
+            return texts.text(Form2Text::cm10).arg(*text);
         }
     }
     // A command cut to its field would run something else than the configuration says.
-    const int commandWidth = std::min(fieldWidth(tasks, QStringLiteral("NameArhivator1")),
-                                      fieldWidth(tasks, QStringLiteral("NameArhivator2")));
+    const int commandWidth = std::min(fieldWidth(tasks, TaskField::NameArhivator1),
+                                      fieldWidth(tasks, TaskField::NameArhivator2));
     if (configuration.archive.size() > commandWidth ||
         configuration.extract.size() > commandWidth) {
-        return texts.text(QStringLiteral("cm12"))
-            .arg(configuration.name, QString::number(commandWidth));
+        return texts.text(Form2Text::cm12).arg(configuration.name, QString::number(commandWidth));
     }
     return std::nullopt;
 }
 
 // --- the list file ------------------------------------------------------------------------------
 
-StoreError listError(const MessageTexts& texts, const QString& list, const QString& why) {
-    return StoreError(texts.text(QStringLiteral("cm18")).arg(list, why));
+Error listError(const EditorTexts& texts, const QString& list, const QString& why) {
+    return Error(texts.text(Form2Text::cm18).arg(list, why));
 }
 
 // A number below 1000000 that names no file in Lists and no list of another task.
-QString drawListName(const Table& tasks, FileIo& io, const MessageTexts& texts) {
+QString drawListName(const Table& tasks, FileIo& io, const EditorTexts& texts) {
     QSet<QString> taken;
-    const int field = tasks.fieldIndex(kList);
+    const int field = tasks.fieldIndex(TaskField::List);
     for (int position = 0; position < tasks.recordCount(); ++position) {
         taken.insert(listFileName(tasks.peekString(position, field)));
     }
@@ -124,11 +122,11 @@ QString drawListName(const Table& tasks, FileIo& io, const MessageTexts& texts) 
             return name;
         }
     }
-    throw StoreError(texts.text(QStringLiteral("cm19")));
+    throw Error(texts.text(Form2Text::cm19));
 }
 
 void writeWhole(FileIo& io, const QString& path, const QByteArray& bytes, const QString& list,
-                const MessageTexts& texts) {
+                const EditorTexts& texts) {
     auto file = io.open(path, FileIo::Mode::Create, FileIo::Links::NotFollowed);
     if (!file) {
         throw listError(texts, list, io.errorString());
@@ -142,7 +140,7 @@ void writeWhole(FileIo& io, const QString& path, const QByteArray& bytes, const 
 }
 
 std::optional<QByteArray> readWhole(FileIo& io, const QString& path, const QString& list,
-                                    const MessageTexts& texts) {
+                                    const EditorTexts& texts) {
     if (!io.exists(path)) {
         return std::nullopt;
     }
@@ -159,7 +157,7 @@ std::optional<QByteArray> readWhole(FileIo& io, const QString& path, const QStri
 // are kept to put them back.
 class ListFile {
 public:
-    ListFile(FileIo& io, QString list, const MessageTexts& texts)
+    ListFile(FileIo& io, QString list, const EditorTexts& texts)
         : io_(io),
           list_(std::move(list)),
           path_(programFolder() + list_),
@@ -205,7 +203,7 @@ private:
     QString list_;
     QString path_;
     QString beside_;
-    const MessageTexts& texts_;
+    const EditorTexts& texts_;
     std::optional<QByteArray> former_;
     bool placed_ = false;
 };
@@ -227,7 +225,7 @@ private:
 // Deletes, within a batch, every row whose Name is `name`; returns how many. Walks from the end,
 // so that each deletion moves only the rows after it.
 int deleteRowsOf(Table& objects, const QString& name) {
-    const int field = objects.fieldIndex(kName);
+    const int field = objects.fieldIndex(ObjectField::Name);
     int deleted = 0;
     for (int position = objects.recordCount() - 1; position >= 0; --position) {
         if (objects.peekString(position, field) == name) {
@@ -241,16 +239,16 @@ int deleteRowsOf(Table& objects, const QString& name) {
 
 // The working rows under `name`, in place of the rows stored under it.
 void replaceObjectRows(Table& objects, const Table& working, const QString& name) {
-    static const QStringList kCopied = {QStringLiteral("Path"),     QStringLiteral("Path1"),
-                                        QStringLiteral("TipFile1"), QStringLiteral("Name1"),
-                                        QStringLiteral("Size"),     QStringLiteral("Flag")};
+    static const QStringList kCopied = {ObjectField::Path,     ObjectField::Path1,
+                                        ObjectField::TipFile1, ObjectField::Name1,
+                                        ObjectField::Size,     ObjectField::Flag};
     objects.beginBatch();
     BatchGuard guard(objects);
     const int deleted = deleteRowsOf(objects, name);
     const int rows = working.recordCount();
     for (int position = 0; position < rows; ++position) {
         objects.insert();
-        objects.setString(kName, name);
+        objects.setString(ObjectField::Name, name);
         for (const QString& field : kCopied) {
             const int from = working.fieldIndex(field);
             const int to = objects.fieldIndex(field);
@@ -281,7 +279,7 @@ void renameWorkingRows(Table& working, const QString& name) {
     ControlsDisabled quiet(working);
     working.beginBatch();
     BatchGuard guard(working);
-    const int field = working.fieldIndex(kName);
+    const int field = working.fieldIndex(ObjectField::Name);
     for (int position = 0; position < working.recordCount(); ++position) {
         working.moveTo(position);
         working.edit();
@@ -295,7 +293,7 @@ void renameWorkingRows(Table& working, const QString& name) {
 // after every line.
 QByteArray listContents(const Table& working) {
     QByteArray out;
-    const int field = working.fieldIndex(QStringLiteral("Path"));
+    const int field = working.fieldIndex(ObjectField::Path);
     for (int position = 0; position < working.recordCount(); ++position) {
         out += working.peekString(position, field).toUtf8();
         out += "\r\n";
@@ -314,9 +312,8 @@ QString listFileName(const QString& list) {
     return QStringLiteral("Lists/") + m.captured(1);
 }
 
-SaveResult saveTask(EditorTables tables, const SaveRequest& request,
-                    const MessageTexts& editorTexts, FileIo& io) {
-    const MessageTexts& texts = editorTexts;
+SaveResult saveTask(EditorTables tables, const SaveRequest& request, const EditorTexts& texts,
+                    FileIo& io) {
     Table& tasks = tables.tasks;
     Table& objects = tables.objects;
     const QString& name = request.fields.name;
@@ -324,7 +321,7 @@ SaveResult saveTask(EditorTables tables, const SaveRequest& request,
     result.workingName = request.workingName;
     const auto failed = [&](const QString& why) {
         result.outcome = SaveResult::Outcome::Failed;
-        result.message = texts.text(QStringLiteral("cm16")).arg(why);
+        result.message = texts.text(Form2Text::cm16).arg(why);
         return result;
     };
 
@@ -343,7 +340,7 @@ SaveResult saveTask(EditorTables tables, const SaveRequest& request,
             result.message = *why;
             return result;
         }
-    } catch (const StoreError& e) {
+    } catch (const Error& e) {
         return failed(e.message());
     }
 
@@ -354,7 +351,7 @@ SaveResult saveTask(EditorTables tables, const SaveRequest& request,
     // The working rows first: they are the editor's own copy, nothing stored changes yet.
     try {
         renameWorkingRows(tables.working, name);
-    } catch (const StoreError& e) {
+    } catch (const Error& e) {
         return failed(e.message());
     }
     result.workingName = name;
@@ -364,7 +361,8 @@ SaveResult saveTask(EditorTables tables, const SaveRequest& request,
     bool objectsReplaced = false;
     try {
         QString list =
-            asNew ? QString() : listFileName(tasks.peekString(edited, tasks.fieldIndex(kList)));
+            asNew ? QString()
+                  : listFileName(tasks.peekString(edited, tasks.fieldIndex(TaskField::List)));
         if (list.isEmpty()) {
             list = drawListName(tasks, io, texts);
         }
@@ -373,23 +371,23 @@ SaveResult saveTask(EditorTables tables, const SaveRequest& request,
 
         if (asNew) {
             tasks.insert();
-            tasks.setDateTime(QStringLiteral("SledTime"), clock().now().addYears(10));
+            tasks.setDateTime(TaskField::SledTime, clock().now().addYears(10));
         } else {
             tasks.moveTo(edited);
             tasks.edit();
         }
         setTaskFields(tasks, request.fields);
-        tasks.setString(kList, list);
-        tasks.setString(QStringLiteral("NameArhivator1"), configuration.archive);
-        tasks.setString(QStringLiteral("NameArhivator2"), configuration.extract);
-        tasks.setString(QStringLiteral("NameArhSys"), configuration.name);
+        tasks.setString(TaskField::List, list);
+        tasks.setString(TaskField::NameArhivator1, configuration.archive);
+        tasks.setString(TaskField::NameArhivator2, configuration.extract);
+        tasks.setString(TaskField::NameArhSys, configuration.name);
 
         formerObjects = objects.savedRows();
         replaceObjectRows(objects, tables.working, name);
         objectsReplaced = true;
         listFile->place();
         tasks.post();
-    } catch (const StoreError& e) {
+    } catch (const Error& e) {
         tasks.cancel();
         // Put back what was done, newest first. Only the object rows of a task that keeps its
         // name and a list file that was there before matter; the rest belong to no task.
@@ -397,7 +395,7 @@ SaveResult saveTask(EditorTables tables, const SaveRequest& request,
         if (listFile && listFile->placed()) {
             try {
                 listFile->putBack();
-            } catch (const StoreError& undo) {
+            } catch (const Error& undo) {
                 if (listFile->hadFormer()) {
                     notBack << undo.message();
                 }
@@ -406,7 +404,7 @@ SaveResult saveTask(EditorTables tables, const SaveRequest& request,
         if (objectsReplaced) {
             try {
                 objects.restoreRows(*formerObjects);
-            } catch (const StoreError& undo) {
+            } catch (const Error& undo) {
                 if (sameName) {
                     notBack << undo.message();
                 }
@@ -414,8 +412,8 @@ SaveResult saveTask(EditorTables tables, const SaveRequest& request,
         }
         if (!notBack.isEmpty()) {
             result.outcome = SaveResult::Outcome::Failed;
-            result.message = texts.text(QStringLiteral("cm17"))
-                                 .arg(e.message(), notBack.join(QStringLiteral("; ")));
+            result.message =
+                texts.text(Form2Text::cm17).arg(e.message(), notBack.join(QStringLiteral("; ")));
             return result;
         }
         return failed(e.message());
@@ -431,7 +429,7 @@ SaveResult saveTask(EditorTables tables, const SaveRequest& request,
             if (deleteRowsOf(objects, former) > 0) {
                 objects.commitBatch();
             }
-        } catch (const StoreError&) {
+        } catch (const Error&) {
             // The task is saved; the rows left behind belong to no task.
         }
     }

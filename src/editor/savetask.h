@@ -2,8 +2,8 @@
 
 #include <QString>
 
+#include "editor/form2texts.h"
 #include "editor/taskfields.h"
-#include "language/messagetexts.h"
 #include "store/fileio.h"
 #include "store/table.h"
 
@@ -64,8 +64,8 @@ struct SaveResult {
 //
 // On success the tasks.dbf cursor rests on the saved row. The list file is written through
 // `io` at programFolder() + List.
-SaveResult saveTask(EditorTables tables, const SaveRequest& request,
-                    const MessageTexts& editorTexts, FileIo& io);
+SaveResult saveTask(EditorTables tables, const SaveRequest& request, const EditorTexts& texts,
+                    FileIo& io);
 
 // Whether a List value names a file directly inside the Lists folder ("Lists/<name>", also with
 // a backslash), and that name in the form written here; empty when it does not.

@@ -1,12 +1,10 @@
 #include "editor/taskfields.h"
 
 #include "platform/clock.h"
+#include "store/layouts.h"
 
 namespace kv {
 namespace {
-
-const QString kFlag = QStringLiteral("Flag");
-const QString kName = QStringLiteral("Name");
 
 QDateTime onZeroDate(const QTime& time) {
     return naiveDateTime(zeroDateTime().date(), time);
@@ -16,23 +14,23 @@ QDateTime onZeroDate(const QTime& time) {
 
 TaskFields readTaskFields(const Table& t) {
     TaskFields f;
-    f.flag = t.asBool(kFlag);
-    f.name = t.asString(kName);
-    f.opis = t.asString(QStringLiteral("Opis"));
-    f.vidNameArh = t.asInt(QStringLiteral("VidNameArh"));
-    f.bak = t.asBool(QStringLiteral("Bak"));
-    f.path2 = t.asString(QStringLiteral("Path2"));
-    f.nameArh = t.asString(QStringLiteral("NameArh"));
-    f.vidPeriod = t.asInt(QStringLiteral("VidPeriod"));
-    f.minuta = t.asInt(QStringLiteral("Minuta"));
-    f.dayTime = t.asDateTime(QStringLiteral("DayTime")).time();
-    f.monthDay = t.asInt(QStringLiteral("MonthDay"));
-    f.monthTime = t.asDateTime(QStringLiteral("MonthTime")).time();
-    f.weekDay = t.asInt(QStringLiteral("WeekDay"));
-    f.weekTime = t.asDateTime(QStringLiteral("WeekTime")).time();
-    f.lastDay = t.asBool(QStringLiteral("LastDay"));
-    f.propusk = t.asInt(QStringLiteral("Propusk"));
-    f.vidArhivator = t.asInt(QStringLiteral("VidArhivator"));
+    f.flag = t.asBool(TaskField::Flag);
+    f.name = t.asString(TaskField::Name);
+    f.opis = t.asString(TaskField::Opis);
+    f.vidNameArh = t.asInt(TaskField::VidNameArh);
+    f.bak = t.asBool(TaskField::Bak);
+    f.path2 = t.asString(TaskField::Path2);
+    f.nameArh = t.asString(TaskField::NameArh);
+    f.vidPeriod = t.asInt(TaskField::VidPeriod);
+    f.minuta = t.asInt(TaskField::Minuta);
+    f.dayTime = t.asDateTime(TaskField::DayTime).time();
+    f.monthDay = t.asInt(TaskField::MonthDay);
+    f.monthTime = t.asDateTime(TaskField::MonthTime).time();
+    f.weekDay = t.asInt(TaskField::WeekDay);
+    f.weekTime = t.asDateTime(TaskField::WeekTime).time();
+    f.lastDay = t.asBool(TaskField::LastDay);
+    f.propusk = t.asInt(TaskField::Propusk);
+    f.vidArhivator = t.asInt(TaskField::VidArhivator);
     return f;
 }
 
@@ -40,35 +38,35 @@ TaskFields newTaskFields() {
     TaskFields f;
     f.flag = true;
     f.nameArh = QStringLiteral("Archive");
-    f.vidPeriod = 2;  // hourly
+    f.vidPeriod = int(Period::Hourly);
     f.monthDay = 1;
     f.monthTime = QTime(19, 42, 48);
     return f;
 }
 
 void setTaskFields(Table& t, const TaskFields& f) {
-    t.setBool(kFlag, f.flag);
-    t.setString(kName, f.name);
-    t.setString(QStringLiteral("Opis"), f.opis);
-    t.setInt(QStringLiteral("VidNameArh"), f.vidNameArh);
-    t.setBool(QStringLiteral("Bak"), f.bak);
-    t.setString(QStringLiteral("Path2"), f.path2);
-    t.setString(QStringLiteral("NameArh"), f.nameArh);
-    t.setInt(QStringLiteral("VidPeriod"), f.vidPeriod);
-    t.setInt(QStringLiteral("Minuta"), f.minuta);
-    t.setDateTime(QStringLiteral("DayTime"), onZeroDate(f.dayTime));
-    t.setInt(QStringLiteral("MonthDay"), f.monthDay);
-    t.setDateTime(QStringLiteral("MonthTime"), onZeroDate(f.monthTime));
-    t.setInt(QStringLiteral("WeekDay"), f.weekDay);
-    t.setDateTime(QStringLiteral("WeekTime"), onZeroDate(f.weekTime));
-    t.setBool(QStringLiteral("LastDay"), f.lastDay);
-    t.setInt(QStringLiteral("Propusk"), f.propusk);
-    t.setInt(QStringLiteral("VidArhivator"), f.vidArhivator);
+    t.setBool(TaskField::Flag, f.flag);
+    t.setString(TaskField::Name, f.name);
+    t.setString(TaskField::Opis, f.opis);
+    t.setInt(TaskField::VidNameArh, f.vidNameArh);
+    t.setBool(TaskField::Bak, f.bak);
+    t.setString(TaskField::Path2, f.path2);
+    t.setString(TaskField::NameArh, f.nameArh);
+    t.setInt(TaskField::VidPeriod, f.vidPeriod);
+    t.setInt(TaskField::Minuta, f.minuta);
+    t.setDateTime(TaskField::DayTime, onZeroDate(f.dayTime));
+    t.setInt(TaskField::MonthDay, f.monthDay);
+    t.setDateTime(TaskField::MonthTime, onZeroDate(f.monthTime));
+    t.setInt(TaskField::WeekDay, f.weekDay);
+    t.setDateTime(TaskField::WeekTime, onZeroDate(f.weekTime));
+    t.setBool(TaskField::LastDay, f.lastDay);
+    t.setInt(TaskField::Propusk, f.propusk);
+    t.setInt(TaskField::VidArhivator, f.vidArhivator);
 }
 
 QStringList configurationNames(const Table& archivers) {
     QStringList names;
-    const int name = archivers.fieldIndex(kName);
+    const int name = archivers.fieldIndex(ArchiverField::Name);
     for (int position = 0; position < archivers.recordCount(); ++position) {
         names << archivers.peekString(position, name);
     }
@@ -76,7 +74,7 @@ QStringList configurationNames(const Table& archivers) {
 }
 
 int defaultConfiguration(const Table& archivers) {
-    const int flag = archivers.fieldIndex(kFlag);
+    const int flag = archivers.fieldIndex(ArchiverField::Flag);
     for (int position = archivers.recordCount() - 1; position >= 0; --position) {
         if (archivers.peekBool(position, flag)) {
             return position;
@@ -115,11 +113,11 @@ QString normalizeDestinationFolder(const QString& text) {
 
 PeriodControls periodControls(int vidPeriod) {
     PeriodControls c;
-    c.missedRun = vidPeriod >= 2 && vidPeriod <= 5;
-    c.hourly = vidPeriod == 2;
-    c.daily = vidPeriod == 3;
-    c.weekly = vidPeriod == 4;
-    c.monthly = vidPeriod == 5;
+    c.missedRun = vidPeriod >= int(Period::Hourly) && vidPeriod <= int(Period::Monthly);
+    c.hourly = vidPeriod == int(Period::Hourly);
+    c.daily = vidPeriod == int(Period::Daily);
+    c.weekly = vidPeriod == int(Period::Weekly);
+    c.monthly = vidPeriod == int(Period::Monthly);
     return c;
 }
 
@@ -127,8 +125,8 @@ bool lastDayBoxShown(int monthDay) {
     return monthDay >= 29;
 }
 
-QString lastDayCaption(const MessageTexts& editorTexts, int monthDay) {
-    return editorTexts.text(QStringLiteral("ct2")) + u' ' + QString::number(monthDay) + u')';
+QString lastDayCaption(const EditorTexts& texts, int monthDay) {
+    return texts.text(Form2Text::ct2) + u' ' + QString::number(monthDay) + u')';
 }
 
 }  // namespace kv

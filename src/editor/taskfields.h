@@ -3,7 +3,7 @@
 #include <QStringList>
 #include <QTime>
 
-#include "language/messagetexts.h"
+#include "editor/form2texts.h"
 #include "store/table.h"
 
 namespace kv {
@@ -64,6 +64,6 @@ PeriodControls periodControls(int vidPeriod);
 // The day rule: the last-day box is shown from day 29 on, captioned with ct2, a blank, the day
 // and ")".
 bool lastDayBoxShown(int monthDay);
-QString lastDayCaption(const MessageTexts& editorTexts, int monthDay);
+QString lastDayCaption(const EditorTexts& texts, int monthDay);
 
 }  // namespace kv

@@ -1072,7 +1072,7 @@ void Table::pack() {
 void Table::beginBatch() {
     d->requireWritable();
     if (d->batch) {
-        throw tableError(fileName_, QStringLiteral("is already collecting changes"));
+        throw tableError(fileName_, storeText(StoreText::BatchOpen));
     }
     post();
     d->batchBase = d->image;
@@ -1082,7 +1082,7 @@ void Table::beginBatch() {
 void Table::commitBatch() {
     d->requireWritable();
     if (!d->batch) {
-        throw tableError(fileName_, QStringLiteral("has no changes collected to write"));
+        throw tableError(fileName_, storeText(StoreText::NoBatch));
     }
     try {
         post();
@@ -1118,7 +1118,7 @@ void Table::restoreRows(const SavedRows& rows) {
     d->requireWritable();
     if (rows.headerLength_ != d->layout.headerLength ||
         rows.recordLength_ != d->layout.recordLength || rows.image_.empty()) {
-        throw tableError(fileName_, QStringLiteral("cannot take back rows of another layout"));
+        throw tableError(fileName_, storeText(StoreText::OtherLayoutRows));
     }
     d->replaceFile(rows.image_);
     d->signalReset();

@@ -1,7 +1,7 @@
 #include <QDir>
 #include <QTest>
 
-#include "editor/editortexts.h"
+#include "editor/form2texts.h"
 #include "editor/objectlist.h"
 #include "store/layouts.h"
 #include "support/tablerows.h"
@@ -89,7 +89,7 @@ private Q_SLOTS:
 
     void refusesPathsTheTablesCannotHold() {
         Fixture fx;
-        const MessageTexts texts = editorTexts();
+        const EditorTexts texts = editorTexts();
         const QString tooLong = fx.data() + QString(256, u'x');
         const QList<QPair<QString, PathRefusal>> cases = {
             {fx.data() + "日本.txt", PathRefusal::NotRepresentable},

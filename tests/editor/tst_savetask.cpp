@@ -1,16 +1,20 @@
 #include <QDir>
 #include <QTest>
 
-#include "editor/editortexts.h"
+#include "editor/form2texts.h"
 #include "editor/objectlist.h"
 #include "editor/savetask.h"
 #include "platform/clock.h"
 #include "platform/programfolder.h"
 #include "store/layouts.h"
+#include "support/manualclock.h"
+#include "support/memoryfileio.h"
 #include "support/tablerows.h"
 #include "support/tempprogramfolder.h"
 
 using namespace kv;
+using kv::test::ManualClock;
+using kv::test::MemoryFileIo;
 using kv::test::TempProgramFolder;
 
 namespace {
@@ -54,10 +58,9 @@ struct Store {
     Table working{kWorkingObjectsFile};
     Table archivers{kArchiversFile};
     WorkingList list{working};
-    const MessageTexts texts = editorTexts();
+    const EditorTexts texts = editorTexts();
 
     explicit Store(bool inMemory = false) {
-        setClock(&clock);
         if (inMemory) {
             memory = std::make_shared<MemoryFileIo>();
         }
@@ -75,7 +78,6 @@ struct Store {
             archivers,
             {{"Name", "7z"}, {"Arhstr1", "/usr/bin/7zz a -ssc"}, {"Arhstr2", "/usr/bin/7zz x"}});
     }
-    ~Store() { setClock(nullptr); }
 
     FileIo& io() { return memory ? static_cast<FileIo&>(*memory) : *posixFileIo(); }
     QString listPath(const QString& list) const { return programFolder() + list; }
@@ -243,21 +245,22 @@ private Q_SLOTS:
             QString name;
             bool newTask;
             std::function<void(SaveRequest&)> change;
-            QString key;
+            Form2Text key;
         };
         const QList<Case> cases = {
-            {"", true, {}, "cm5"},
-            {"  ", true, {}, "cm7"},
-            {QString(31, u'n'), true, {}, "cm8"},
-            {"日本", true, {}, "cm10"},
-            {"Old", true, {}, "cm6"},
-            {"Other", false, {}, "cm6"},
-            {"N", true, [](SaveRequest& r) { r.fields.path2 = "a\"b/"; }, "cm11"},
-            {"N", true, [](SaveRequest& r) { r.fields.nameArh = "x\""; }, "cm11"},
-            {"N", true, [](SaveRequest& r) { r.fields.opis = QString(101, u'o'); }, "cm9"},
-            {"N", true, [](SaveRequest& r) { r.fields.path2 = QString(255, u'p') + "/"; }, "cm9"},
-            {"N", true, [](SaveRequest& r) { r.fields.nameArh = "a✓"; }, "cm10"},
-            {"N", true, [](SaveRequest& r) { r.configuration = 1; }, "cm12"},
+            {"", true, {}, Form2Text::cm5},
+            {"  ", true, {}, Form2Text::cm7},
+            {QString(31, u'n'), true, {}, Form2Text::cm8},
+            {"日本", true, {}, Form2Text::cm10},
+            {"Old", true, {}, Form2Text::cm6},
+            {"Other", false, {}, Form2Text::cm6},
+            {"N", true, [](SaveRequest& r) { r.fields.path2 = "a\"b/"; }, Form2Text::cm11},
+            {"N", true, [](SaveRequest& r) { r.fields.nameArh = "x\""; }, Form2Text::cm11},
+            {"N", true, [](SaveRequest& r) { r.fields.opis = QString(101, u'o'); }, Form2Text::cm9},
+            {"N", true, [](SaveRequest& r) { r.fields.path2 = QString(255, u'p') + "/"; },
+             Form2Text::cm9},
+            {"N", true, [](SaveRequest& r) { r.fields.nameArh = "a✓"; }, Form2Text::cm10},
+            {"N", true, [](SaveRequest& r) { r.configuration = 1; }, Form2Text::cm12},
         };
         for (const Case& c : cases) {
             SaveRequest r = s.request(c.name, c.newTask, c.newTask ? QString() : "Old");
@@ -266,8 +269,7 @@ private Q_SLOTS:
             }
             const SaveResult result = s.save(r);
             QCOMPARE(result.outcome, SaveResult::Outcome::Refused);
-            QVERIFY2(fills(s.texts.text(c.key), result.message),
-                     qPrintable(c.key + ": " + result.message));
+            QVERIFY2(fills(s.texts.text(c.key), result.message), qPrintable(result.message));
             QCOMPARE(result.workingName, r.workingName);
         }
         QCOMPARE(test::snapshot(s.folder.path()), folder);
@@ -326,7 +328,8 @@ private Q_SLOTS:
                 now.objects.remove(kind == Kind::Renamed ? former : QString());
                 QVERIFY2(now == saved, at);
             } else {
-                QVERIFY2(fills(s->texts.text("cm16"), result.message), qPrintable(result.message));
+                QVERIFY2(fills(s->texts.text(Form2Text::cm16), result.message),
+                         qPrintable(result.message));
                 QVERIFY2(now == before, at);
                 s->memory->resetFaults();
                 QCOMPARE(s->save(r).outcome, SaveResult::Outcome::Saved);
