@@ -1,9 +1,9 @@
 #include "app/commands.h"
 
 #include <QFile>
-#include <QRegularExpression>
 
 #include "archiving/runtask.h"
+#include "editor/savetask.h"
 #include "platform/messagebox.h"
 #include "platform/programfolder.h"
 #include "store/layouts.h"
@@ -12,13 +12,8 @@
 
 namespace kv {
 QString listFilePath(const QString& list) {
-    // "Lists/<name>", also in the form written on a system with backslashes.
-    static const QRegularExpression pattern(QStringLiteral(R"(^Lists[/\\]([^/\\]+)$)"));
-    const QRegularExpressionMatch m = pattern.match(list);
-    if (!m.hasMatch() || m.captured(1) == u"." || m.captured(1) == u"..") {
-        return {};
-    }
-    return inProgramFolder(QStringLiteral("Lists/") + m.captured(1));
+    const QString name = listFileName(list);
+    return name.isEmpty() ? QString() : inProgramFolder(name);
 }
 
 bool deleteCurrentTask(Table& tasks, Table& objects, CheckMarks& marks,
@@ -75,6 +70,18 @@ bool deleteCurrentTask(Table& tasks, Table& objects, CheckMarks& marks,
         TableToGrid(tasks, marks);
     }
     return true;
+}
+
+void rereadAfterEditing(Table& tasks, Table& objects, CheckMarks& marks, const QString& name) {
+    objects.close();
+    objects.open();
+    ControlsDisabled suspended(tasks);
+    tasks.close();
+    tasks.open();
+    TableToGrid(tasks, marks);
+    if (tasks.locate({TaskField::Name}, {name}) && tasks.recNo() == 0) {
+        tasks.first();
+    }
 }
 
 void runCurrentTask(Table& tasks, CheckMarks& marks, const RunContext& run) {

@@ -22,9 +22,9 @@ enum class Form2Text {
     cm10,  // save refused: %1 the text, which code page 1251 cannot hold
     cm11,  // save refused: %1 the folder or archive name with a double quote
     cm12,  // save refused: %1 the configuration, %2 the most characters of its commands
-    cm13,  // an object not added: %1 its path, which code page 1251 cannot hold
-    cm14,  // an object not added: %1 its path, %2 the most characters a path may have
-    cm15,  // an object not added: %1 its path, which holds a line break
+    cm13,  // a path refused for the object list: %1 the path, which code page 1251 cannot hold
+    cm14,  // a path refused: %1 the path, %2 the most characters a path may have
+    cm15,  // a path refused: %1 the path, which holds a line break
     cm16,  // a save that failed: %1 why; nothing stored changed
     cm17,  // a save that failed: %1 why, %2 why the former object list could not be put back
     cm18,  // why: %1 the list file, %2 why it was not written

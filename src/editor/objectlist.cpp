@@ -11,18 +11,8 @@
 namespace kv {
 namespace {
 
-int objectFieldWidth(const QString& field) {
-    for (const FieldDef& f : objectsLayout()) {
-        if (f.name == field) {
-            return f.width;
-        }
-    }
-    Q_ASSERT(false);
-    return 0;
-}
-
-const int kPathWidth = objectFieldWidth(ObjectField::Path);
-const int kNameWidth = objectFieldWidth(ObjectField::Name);
+const int kPathWidth = fieldWidth(objectsLayout(), ObjectField::Path);
+const int kNameWidth = fieldWidth(objectsLayout(), ObjectField::Name);
 
 // * stands for any run of characters, ? for exactly one; everything else only for itself.
 bool wildcardMatch(QStringView pattern, QStringView name) {
