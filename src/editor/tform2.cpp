@@ -322,8 +322,10 @@ void TForm2::arrange() {
     schedule->addLayout(row({Label1, SpinEdit1, Label2}), 0, 0, Qt::AlignTop);
     schedule->addLayout(row({Label3, DateTimePicker1, Label4}), 0, 0, Qt::AlignTop);
     schedule->addLayout(weekly, 0, 0, Qt::AlignTop);
-    schedule->addLayout(row({SpinEdit2, Label5, DateTimePicker2}), 0, 0, Qt::AlignTop);
-    schedule->addWidget(CheckBox2, 1, 0);
+    auto* monthly = new QVBoxLayout;
+    monthly->addLayout(row({SpinEdit2, Label5, DateTimePicker2}));
+    monthly->addWidget(CheckBox2);
+    schedule->addLayout(monthly, 0, 0, Qt::AlignTop);
     for (QWidget* w : std::initializer_list<QWidget*>{
              RadioGroup3, Label1, SpinEdit1, Label2, Label3, DateTimePicker1, Label4, Label12,
              RadioGroup4, Label11, DateTimePicker3, SpinEdit2, Label5, DateTimePicker2,
