@@ -210,8 +210,8 @@ private Q_SLOTS:
         // Cancel keeps the window; Yes with an empty name refuses and keeps it too.
         fx.boxes.answer(MbResult::Cancel);
         fx.boxes.answer(MbResult::Yes);
-        form->reject();
-        form->reject();
+        QTest::keyClick(form.get(), Qt::Key_Escape);
+        form->close();  // the title bar's close
         QCOMPARE(fx.boxes.texts(),
                  (QStringList{form->texts.text(Form2Text::cm4), form->texts.text(Form2Text::cm4),
                               form->texts.text(Form2Text::cm5)}));
@@ -232,7 +232,7 @@ private Q_SLOTS:
 
         // Yes saves and closes; No closes without saving.
         fx.boxes.answer(MbResult::Yes);
-        form->reject();
+        form->BitBtn2->click();
         QVERIFY(form->isHidden());
         QCOMPARE(fx.tasks.recordCount(), 1);
         form.reset();
@@ -242,6 +242,21 @@ private Q_SLOTS:
         form->reject();
         QVERIFY(form->isHidden());
         QCOMPARE(fx.tasks.recordCount(), 1);
+    }
+
+    void configurationListRefilledAtTheSamePosition() {
+        Fixture fx;
+        auto form = fx.open(true);
+        QCOMPARE(form->ComboBox1->currentIndex(), 0);  // the one marked for new tasks
+        form->ComboBox1->setCurrentIndex(1);
+        fx.archivers.moveTo(1);
+        fx.archivers.deleteRecord();
+        test::appendRow(fx.archivers, {{"Name", "rar"}});
+        test::appendRow(fx.archivers, {{"Name", "arj"}});
+        form->BitBtn4->click();
+        QCOMPARE(form->ComboBox1->count(), 3);
+        QCOMPARE(form->ComboBox1->currentText(), QStringLiteral("rar"));
+        QVERIFY(fx.archivers.isOpen());
     }
 
     void savesWhatTheControlsShowWithinTheFieldWidths() {

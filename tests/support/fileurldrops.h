@@ -11,7 +11,8 @@
 namespace kv::test {
 
 // Drops `paths` on `target` as a file manager does: file URLs in a text/uri-list, in this
-// order, an enter and then the drop. Returns whether the drop was taken.
+// order, and the paths as plain text beside them; an enter and then the drop. Returns whether
+// the drop was taken.
 inline bool dropFileUrls(QWidget* target, const QStringList& paths) {
     QMimeData data;
     QList<QUrl> urls;
@@ -19,6 +20,7 @@ inline bool dropFileUrls(QWidget* target, const QStringList& paths) {
         urls << QUrl::fromLocalFile(p);
     }
     data.setUrls(urls);
+    data.setText(paths.join(u'\n'));
     const QPointF at(target->rect().center());
     QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &enter);
