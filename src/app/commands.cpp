@@ -16,6 +16,21 @@ QString listFilePath(const QString& list) {
     return name.isEmpty() ? QString() : inProgramFolder(name);
 }
 
+namespace {
+
+// Closes and reopens tasksm.dbf, then tasks.dbf, and refreshes the check marks; the first task
+// is current afterwards.
+void reopenTaskTables(Table& tasks, Table& objects, CheckMarks& marks) {
+    objects.close();
+    objects.open();
+    ControlsDisabled suspended(tasks);
+    tasks.close();
+    tasks.open();
+    TableToGrid(tasks, marks);
+}
+
+}  // namespace
+
 bool deleteCurrentTask(Table& tasks, Table& objects, CheckMarks& marks,
                        const MainWindowTexts& texts) {
     if (tasks.isEmpty()) {
@@ -60,25 +75,13 @@ bool deleteCurrentTask(Table& tasks, Table& objects, CheckMarks& marks,
     }
     objects.pack();
     tasks.deleteRecord();
-
-    objects.close();
-    objects.open();
-    {
-        ControlsDisabled suspended(tasks);
-        tasks.close();
-        tasks.open();
-        TableToGrid(tasks, marks);
-    }
+    reopenTaskTables(tasks, objects, marks);
     return true;
 }
 
 void rereadAfterEditing(Table& tasks, Table& objects, CheckMarks& marks, const QString& name) {
-    objects.close();
-    objects.open();
     ControlsDisabled suspended(tasks);
-    tasks.close();
-    tasks.open();
-    TableToGrid(tasks, marks);
+    reopenTaskTables(tasks, objects, marks);
     if (tasks.locate({TaskField::Name}, {name}) && tasks.recNo() == 0) {
         tasks.first();
     }
