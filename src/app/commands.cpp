@@ -1,10 +1,10 @@
 #include "app/commands.h"
 
 #include <QFile>
-#include <QRegularExpression>
 
 #include "app/startup.h"
 #include "archiving/runtask.h"
+#include "editor/savetask.h"
 #include "platform/messagebox.h"
 #include "platform/programfolder.h"
 #include "store/layouts.h"
@@ -19,14 +19,24 @@ QString helpDocumentPath(const QString& languageName) {
 }
 
 QString listFilePath(const QString& list) {
-    // "Lists/<name>", also in the form written on a system with backslashes.
-    static const QRegularExpression pattern(QStringLiteral(R"(^Lists[/\\]([^/\\]+)$)"));
-    const QRegularExpressionMatch m = pattern.match(list);
-    if (!m.hasMatch() || m.captured(1) == u"." || m.captured(1) == u"..") {
-        return {};
-    }
-    return inProgramFolder(QStringLiteral("Lists/") + m.captured(1));
+    const QString name = listFileName(list);
+    return name.isEmpty() ? QString() : inProgramFolder(name);
 }
+
+namespace {
+
+// Closes and reopens tasksm.dbf, then tasks.dbf, and refreshes the check marks; the first task
+// is current afterwards.
+void reopenTaskTables(Table& tasks, Table& objects, CheckMarks& marks) {
+    objects.close();
+    objects.open();
+    ControlsDisabled suspended(tasks);
+    tasks.close();
+    tasks.open();
+    TableToGrid(tasks, marks);
+}
+
+}  // namespace
 
 bool deleteCurrentTask(Table& tasks, Table& objects, CheckMarks& marks,
                        const MainWindowTexts& texts) {
@@ -72,16 +82,16 @@ bool deleteCurrentTask(Table& tasks, Table& objects, CheckMarks& marks,
     }
     objects.pack();
     tasks.deleteRecord();
-
-    objects.close();
-    objects.open();
-    {
-        ControlsDisabled suspended(tasks);
-        tasks.close();
-        tasks.open();
-        TableToGrid(tasks, marks);
-    }
+    reopenTaskTables(tasks, objects, marks);
     return true;
+}
+
+void rereadAfterEditing(Table& tasks, Table& objects, CheckMarks& marks, const QString& name) {
+    ControlsDisabled suspended(tasks);
+    reopenTaskTables(tasks, objects, marks);
+    if (tasks.locate({TaskField::Name}, {name}) && tasks.recNo() == 0) {
+        tasks.first();
+    }
 }
 
 void runCurrentTask(Table& tasks, CheckMarks& marks, const RunContext& run) {

@@ -31,6 +31,11 @@ QString helpDocumentPath(const QString& languageName);
 // which must never make the program delete or overwrite a file elsewhere).
 QString listFilePath(const QString& list);
 
+// After the task editor has closed: rereads tasksm.dbf, then tasks.dbf, refreshes the check
+// marks and goes to the first task named `name` (exact); the first task stays current when none
+// is.
+void rereadAfterEditing(Table& tasks, Table& objects, CheckMarks& marks, const QString& name);
+
 // Runs the current task (recompute false), then rereads tasks.dbf and returns to it. With
 // `run.powerOff` the run carries the power-off request. Nothing happens when the current row has
 // no name (an empty table included).

@@ -19,7 +19,6 @@
 #include <QSystemTrayIcon>
 
 #include "app/aboutbox.h"
-#include "app/buttonglyphs.h"
 #include "app/commands.h"
 #include "app/programicon.h"
 #include "app/startup.h"
@@ -27,6 +26,7 @@
 #include "archiving/findarchivers.h"
 #include "archiving/tform3.h"
 #include "archiving/tform5.h"
+#include "editor/tform2.h"
 #include "platform/autostart.h"
 #include "platform/clock.h"
 #include "platform/datetimetext.h"
@@ -38,6 +38,7 @@
 #include "platform/readonlycopy.h"
 #include "platform/shortcut.h"
 #include "store/tasktable.h"
+#include "widgets/buttonglyphs.h"
 #include "widgets/dbgrid.h"
 
 namespace kv {
@@ -538,13 +539,45 @@ void TForm1::DBGrid1DblClick() {
     BitBtn6Click();
 }
 
+QString TForm1::openTaskEditor(bool newTask, const QString& editedTaskName) {
+    TForm2 editor({Table1, Table2, Table3, Table4}, texts, newTask, editedTaskName, this);
+    editor.exec();
+    return editor.EditedTaskName;
+}
+
 void TForm1::BitBtn1Click() {
-    // Will open the task editor (TForm2) on a new task, then reread the tables and go to it.
+    // The scheduler pauses while a new task is made, as if the user had ticked the box.
+    const bool wasPaused = Editt5->isChecked();
+    Editt5->setChecked(true);
+    try {
+        // The activation as the editor closes leaves the first task current: the task to
+        // return to is the one saved, or else the one selected before.
+        const QString before = currentTaskName(Table1);
+        const QString saved = openTaskEditor(true, QString());
+        rereadAfterEditing(Table1, Table2, marks, saved.isEmpty() ? before : saved);
+        // Resumed for the next-run calculation, so that a task added while everything is
+        // paused gets its next run as well; then paused again if it was.
+        Editt5->setChecked(false);
+        scheduler.scheduleCurrentTask();
+    } catch (...) {
+        Editt5->setChecked(wasPaused);
+        throw;
+    }
+    Editt5->setChecked(wasPaused);
+    scheduler.restartTick();
     focusList();
 }
 
 void TForm1::BitBtn6Click() {
-    // Will open the task editor (TForm2) on the current task, then reread the tables.
+    if (Table1.isEmpty()) {
+        focusList();
+        return;
+    }
+    // The scheduler goes on meanwhile; the editor returns the name the task now has.
+    const QString name = openTaskEditor(false, currentTaskName(Table1));
+    rereadAfterEditing(Table1, Table2, marks, name);
+    scheduler.scheduleCurrentTask();
+    scheduler.setTickTimerInterval(Editt5->isChecked() ? 0 : Scheduler::kTickInterval);
     focusList();
 }
 

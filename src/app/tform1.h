@@ -186,6 +186,9 @@ private:
     // (runReportingErrors).
     void guarded(const std::function<void()>& handler);
     void focusList();
+    // Opens the task editor modally on the tables; returns the name the edited task is stored
+    // under when it closes (empty for a new task that was never saved).
+    QString openTaskEditor(bool newTask, const QString& editedTaskName);
     // The window of the program that took the focus from this one; its closing is this
     // window's activation.
     void watchWindowTakingFocus(QWidget* next);

@@ -71,4 +71,14 @@ const QList<FieldDef>& archiversLayout() {
     return fields;
 }
 
+int fieldWidth(const QList<FieldDef>& layout, const QString& field) {
+    for (const FieldDef& f : layout) {
+        if (f.name == field) {
+            return f.width;
+        }
+    }
+    Q_ASSERT(false);
+    return 0;
+}
+
 }  // namespace kv

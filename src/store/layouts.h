@@ -135,4 +135,7 @@ const QList<FieldDef>& tasksLayout();      // 26 fields
 const QList<FieldDef>& objectsLayout();    // 7 fields; tasksm.dbf and tasksmt.dbf
 const QList<FieldDef>& archiversLayout();  // 11 fields
 
+// The width of a text field of a layout (the most characters it holds).
+int fieldWidth(const QList<FieldDef>& layout, const QString& field);
+
 }  // namespace kv

@@ -83,6 +83,10 @@ MessageTable<StoreText>& storeTexts() {
         {T::NoFieldsInFile, QStringLiteral("ce48"), QStringLiteral("it has no fields")},
         {T::RowLengthMismatch, QStringLiteral("ce49"),
          QStringLiteral("its row length %1 does not match its fields (%2)")},
+        {T::BatchOpen, QStringLiteral("ce50"), QStringLiteral("is already collecting changes")},
+        {T::NoBatch, QStringLiteral("ce51"), QStringLiteral("has no changes collected to write")},
+        {T::OtherLayoutRows, QStringLiteral("ce52"),
+         QStringLiteral("cannot take back rows of another layout")},
     });
     return texts;
 }

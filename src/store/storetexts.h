@@ -57,6 +57,9 @@ enum class StoreText {
     BadFieldLength,
     NoFieldsInFile,
     RowLengthMismatch,
+    BatchOpen,        // beginBatch() while a batch is collecting
+    NoBatch,          // commitBatch() without a batch
+    OtherLayoutRows,  // restoreRows() with rows saved from another layout
 };
 
 // Process-wide; the language layer replaces the built-in texts.

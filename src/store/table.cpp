@@ -190,6 +190,9 @@ struct Table::Impl {
     int disabled = 0;
     bool dateStamped = false;
 
+    bool batch = false;
+    std::vector<char> batchBase;  // the image at beginBatch()
+
     explicit Impl(Table* table) : q(table) {}
 
     const QString& name() const { return q->fileName_; }
@@ -282,6 +285,8 @@ struct Table::Impl {
     void writeInPlace(int row, const char* bytes);
     void append(const char* rowAndEnd);
     void replaceFile(std::vector<char> newImage);
+    void takeBack(std::vector<char> bytes);
+    void dropBatch();
     void write(FileHandle& handle, qint64 offset, const char* data, qint64 size) {
         if (handle.write(offset, data, size) != size) {
             throw cannotWrite(name(), handle.errorString());
@@ -430,6 +435,9 @@ void Table::Impl::closeFile() {
     pos = -1;
     bof = eof = true;
     state = State::Browse;
+    batch = false;
+    batchBase.clear();
+    batchBase.shrink_to_fit();
 }
 
 void Table::Impl::stampDate() {
@@ -448,6 +456,10 @@ void Table::Impl::stampDate() {
 // row at the next open).
 void Table::Impl::writeInPlace(int row, const char* bytes) {
     requireWritable();
+    if (batch) {
+        std::memcpy(image.data() + rowOffset(row), bytes, size_t(layout.recordLength));
+        return;
+    }
     stampDate();
     const qint64 offset = rowOffset(row);
     const qint64 length = layout.recordLength;
@@ -498,6 +510,13 @@ void Table::Impl::append(const char* rowAndEnd) {
     }
     const qint64 offset = layout.dataEnd();
     const qint64 length = layout.recordLength;
+    if (batch) {
+        image.insert(image.end(), rowAndEnd, rowAndEnd + length);
+        live.push_back(int(layout.rowCount));
+        ++layout.rowCount;
+        putLe32(image.data() + 4, quint32(layout.rowCount));
+        return;
+    }
     write(*file, offset, rowAndEnd, length + 1);
 
     char head[8];
@@ -575,11 +594,28 @@ void Table::Impl::replaceFile(std::vector<char> newImage) {
         file->lock(FileHandle::Lock::Shared);
     }
     dateStamped = true;
-    layout.rowCount = (qint64(newImage.size()) - layout.headerLength) / layout.recordLength;
-    takeImage(std::move(newImage));
+    takeBack(std::move(newImage));
+    batch = false;  // every row is written now
+    batchBase.clear();
+    batchBase.shrink_to_fit();
+}
+
+// Makes `bytes` (header and counted rows) the rows in memory, the cursor on the first row.
+void Table::Impl::takeBack(std::vector<char> bytes) {
+    layout.rowCount = (qint64(bytes.size()) - layout.headerLength) / layout.recordLength;
+    takeImage(std::move(bytes));
     pos = live.empty() ? -1 : 0;
     bof = true;
     eof = live.empty();
+}
+
+void Table::Impl::dropBatch() {
+    state = State::Browse;
+    takeBack(std::move(batchBase));
+    batch = false;
+    batchBase.clear();
+    signalReset();
+    signalMoved();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1029,6 +1065,62 @@ void Table::pack() {
     }
     putLe32(bytes.data() + 4, quint32(d->live.size()));
     d->replaceFile(std::move(bytes));
+    d->signalReset();
+    d->signalMoved();
+}
+
+void Table::beginBatch() {
+    d->requireWritable();
+    if (d->batch) {
+        throw tableError(fileName_, storeText(StoreText::BatchOpen));
+    }
+    post();
+    d->batchBase = d->image;
+    d->batch = true;
+}
+
+void Table::commitBatch() {
+    d->requireWritable();
+    if (!d->batch) {
+        throw tableError(fileName_, storeText(StoreText::NoBatch));
+    }
+    try {
+        post();
+        pack();
+    } catch (...) {
+        if (d->batch) {
+            d->dropBatch();
+        }
+        throw;
+    }
+}
+
+void Table::cancelBatch() {
+    if (d->batch) {
+        d->dropBatch();
+    }
+}
+
+bool Table::inBatch() const {
+    return d->batch;
+}
+
+Table::SavedRows Table::savedRows() const {
+    d->requireOpen();
+    SavedRows rows;
+    rows.image_ = d->image;
+    rows.headerLength_ = d->layout.headerLength;
+    rows.recordLength_ = d->layout.recordLength;
+    return rows;
+}
+
+void Table::restoreRows(const SavedRows& rows) {
+    d->requireWritable();
+    if (rows.headerLength_ != d->layout.headerLength ||
+        rows.recordLength_ != d->layout.recordLength || rows.image_.empty()) {
+        throw tableError(fileName_, storeText(StoreText::OtherLayoutRows));
+    }
+    d->replaceFile(rows.image_);
     d->signalReset();
     d->signalMoved();
 }

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <memory>
+#include <vector>
 
 #include "store/storeerror.h"
 
@@ -147,6 +148,27 @@ public:
     // Physically removes the deleted rows (takes exclusive access like emptyTable()). The table
     // stays open with the cursor on the first row.
     void pack();
+
+    // Batches: from beginBatch() on, post() and deleteRecord() change the rows in memory only.
+    // commitBatch() writes them all, the deleted rows purged, as one new file renamed over the
+    // table (like pack()), so that neither a failure nor a crash leaves some of them and not the
+    // others. A failed commit, cancelBatch() and close() drop them: the rows are back as they
+    // were at beginBatch(). pack() and emptyTable() write everything and so end a batch.
+    void beginBatch();
+    void commitBatch();
+    void cancelBatch();
+    bool inBatch() const;
+
+    // A copy of the rows as they are now; restoreRows() puts it back as one new file renamed
+    // over the table (like pack()), to undo a change that a later step could not follow.
+    class SavedRows {
+        friend class Table;
+        std::vector<char> image_;
+        int headerLength_ = 0;
+        int recordLength_ = 0;
+    };
+    SavedRows savedRows() const;
+    void restoreRows(const SavedRows& rows);
 
     // Suspends and resumes the signals to views; calls nest.
     void disableControls();

@@ -2,9 +2,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTest>
-#include <QThread>
 #include <memory>
 
 #include "archiving/runtask.h"
@@ -16,50 +14,19 @@
 #include "store/table.h"
 #include "support/manualclock.h"
 #include "support/scriptedmessageboxes.h"
+#include "support/sevenzip.h"
 #include "support/tablerows.h"
 #include "support/tempprogramfolder.h"
 
 using namespace kv;
+using kv::test::archiveEntries;
+using kv::test::k7zz;
+using kv::test::waitForArchive;
 
 namespace {
 
-const QString k7zz = QStringLiteral("/usr/bin/7zz");
-
 QDateTime at(int h, int mi) {
     return naiveDateTime(QDate(2025, 12, 8), QTime(h, mi));
-}
-
-// The paths an archive holds, by `7zz l -slt`; empty while the archive cannot be read (not
-// there yet, or still being written).
-QStringList archiveEntries(const QString& archive) {
-    QProcess p;
-    p.start(k7zz, {"l", "-slt", "-ba", archive});
-    if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-        return {};
-    }
-    QStringList paths;
-    for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split(u'\n')) {
-        if (line.startsWith(QStringLiteral("Path = "))) {
-            paths << line.mid(7).trimmed();
-        }
-    }
-    paths.sort();
-    return paths;
-}
-
-// The archiver runs on its own: poll until the archive reads back complete, with a limit.
-QStringList waitForArchive(const QString& archive, const QStringList& expected) {
-    QElapsedTimer t;
-    t.start();
-    QStringList got;
-    while (t.elapsed() < 60000) {
-        got = archiveEntries(archive);
-        if (got == expected) {
-            break;
-        }
-        QThread::msleep(50);
-    }
-    return got;
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "app/buttonglyphs.h"
+#include "widgets/buttonglyphs.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -101,6 +101,15 @@ bool draw(QPainter& p, QStyle::StandardPixmap kind) {
             p.drawRoundedRect(QRectF(4, 5, 24, 17), 2, 2);
             p.drawLine(QPointF(16, 22), QPointF(16, 27));
             p.drawLine(QPointF(10, 28), QPointF(22, 28));
+            break;
+        case QStyle::SP_DialogSaveButton:  // save: a diskette
+            p.setPen(pen(kInk, 2));
+            p.setBrush(kBlue);
+            p.drawPolygon(QPolygonF(
+                {QPointF(4, 4), QPointF(24, 4), QPointF(28, 8), QPointF(28, 28), QPointF(4, 28)}));
+            p.setBrush(kPaper);
+            p.drawRect(QRectF(9, 4, 13, 8));
+            p.drawRect(QRectF(8, 17, 16, 11));
             break;
         case QStyle::SP_DialogCloseButton:  // exit
             p.setPen(pen(kRed, 4));

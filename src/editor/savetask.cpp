@@ -1,0 +1,440 @@
+#include "editor/savetask.h"
+
+#include <QDir>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QSet>
+#include <optional>
+
+#include "platform/clock.h"
+#include "platform/codepage1251.h"
+#include "platform/error.h"
+#include "platform/programfolder.h"
+#include "store/layouts.h"
+
+namespace kv {
+namespace {
+
+constexpr int kListNumbers = 1000000;
+constexpr int kListDraws = 100000;  // draws before giving up on a folder that is nearly full
+
+int fieldWidth(const Table& table, const QString& field) {
+    const int i = table.fieldIndex(field);
+    return i < 0 ? 0 : table.fields().at(i).width;
+}
+
+// The first row whose Name equals `name` (exact), -1 when none does.
+int findTask(const Table& tasks, const QString& name) {
+    const int field = tasks.fieldIndex(TaskField::Name);
+    for (int position = 0; position < tasks.recordCount(); ++position) {
+        if (tasks.peekString(position, field) == name) {
+            return position;
+        }
+    }
+    return -1;
+}
+
+// The configuration's commands and name as the task keeps them.
+struct Configuration {
+    QString name;
+    QString archive;
+    QString extract;
+};
+
+Configuration chosenConfiguration(const Table& archivers, int position) {
+    // A closed table raises its error here rather than leave the commands empty.
+    if (position < 0 || (archivers.isOpen() && position >= archivers.recordCount())) {
+        return {};
+    }
+    return {archivers.peekString(position, archivers.fieldIndex(ArchiverField::Name)),
+            archivers.peekString(position, archivers.fieldIndex(ArchiverField::Arhstr1)),
+            archivers.peekString(position, archivers.fieldIndex(ArchiverField::Arhstr2))};
+}
+
+// Why the save is refused, or nothing when it may go on.
+std::optional<QString> refusal(const Table& tasks, const SaveRequest& request, bool asNew,
+                               bool nameTaken, const Configuration& configuration,
+                               const EditorTexts& texts) {
+    const TaskFields& f = request.fields;
+    if (f.name.isEmpty()) {
+        return texts.text(Form2Text::cm5);
+    }
+    if (f.name.trimmed().isEmpty()) {
+        return texts.text(Form2Text::cm7);
+    }
+    if (f.name.size() > fieldWidth(tasks, TaskField::Name)) {
+        return texts.text(Form2Text::cm8).arg(fieldWidth(tasks, TaskField::Name));
+    }
+    if (!cp1251::canEncode(f.name)) {
+        return texts.text(Form2Text::cm10).arg(f.name);
+    }
+    if (nameTaken && (asNew || f.name != request.editedTaskName)) {
+        return texts.text(Form2Text::cm6);
+    }
+    // The run puts both into a quoted argument of the archiver's command line.
+    for (const QString* text : {&f.path2, &f.nameArh}) {
+        if (text->contains(u'"')) {
+            return texts.text(Form2Text::cm11).arg(*text);
+        }
+    }
+    const QList<QPair<QString, const QString*>> typed = {
+        {TaskField::Opis, &f.opis},
+        {TaskField::Path2, &f.path2},
+        {TaskField::NameArh, &f.nameArh},
+    };
+    for (const auto& [field, text] : typed) {
+        const int width = fieldWidth(tasks, field);
+        if (text->size() > width) {
+            return texts.text(Form2Text::cm9).arg(*text, QString::number(width));
+        }
+        if (!cp1251::canEncode(*text)) {
+            return texts.text(Form2Text::cm10).arg(*text);
+        }
+    }
+    // A command cut to its field would run something else than the configuration says.
+    const int commandWidth = std::min(fieldWidth(tasks, TaskField::NameArhivator1),
+                                      fieldWidth(tasks, TaskField::NameArhivator2));
+    if (configuration.archive.size() > commandWidth ||
+        configuration.extract.size() > commandWidth) {
+        return texts.text(Form2Text::cm12).arg(configuration.name, QString::number(commandWidth));
+    }
+    return std::nullopt;
+}
+
+// --- the list file ------------------------------------------------------------------------------
+
+Error listError(const EditorTexts& texts, const QString& list, const QString& why) {
+    return Error(texts.text(Form2Text::cm18).arg(list, why));
+}
+
+// A number below 1000000 that names no file in Lists and no list of another task.
+QString drawListName(const Table& tasks, FileIo& io, const EditorTexts& texts) {
+    QSet<QString> taken;
+    const int field = tasks.fieldIndex(TaskField::List);
+    for (int position = 0; position < tasks.recordCount(); ++position) {
+        taken.insert(listFileName(tasks.peekString(position, field)));
+    }
+    const qint64 ms = clock().now().toMSecsSinceEpoch();
+    QRandomGenerator random(quint32(ms) ^ quint32(ms >> 32));
+    for (int draw = 0; draw < kListDraws; ++draw) {
+        const QString name = QStringLiteral("Lists/%1.txt").arg(random.bounded(kListNumbers));
+        if (!taken.contains(name) && !io.exists(programFolder() + name)) {
+            return name;
+        }
+    }
+    throw Error(texts.text(Form2Text::cm19));
+}
+
+void writeWhole(FileIo& io, const QString& path, const QByteArray& bytes, const QString& list,
+                const EditorTexts& texts) {
+    auto file = io.open(path, FileIo::Mode::Create, FileIo::Links::NotFollowed);
+    if (!file) {
+        throw listError(texts, list, io.errorString());
+    }
+    if (file->write(0, bytes.constData(), bytes.size()) != bytes.size() || !file->sync()) {
+        const QString why = file->errorString();
+        file.reset();
+        io.remove(path);
+        throw listError(texts, list, why);
+    }
+}
+
+std::optional<QByteArray> readWhole(FileIo& io, const QString& path, const QString& list,
+                                    const EditorTexts& texts) {
+    if (!io.exists(path)) {
+        return std::nullopt;
+    }
+    auto file = io.open(path, FileIo::Mode::ReadOnly, FileIo::Links::Follow);
+    const qint64 size = file ? file->size() : -1;
+    QByteArray bytes(qMax<qint64>(size, 0), '\0');
+    if (size < 0 || file->read(0, bytes.data(), size) != size) {
+        throw listError(texts, list, file ? file->errorString() : io.errorString());
+    }
+    return bytes;
+}
+
+// The list file: written beside its place first, then renamed over it; the former contents
+// are kept to put them back.
+class ListFile {
+public:
+    ListFile(FileIo& io, QString list, const EditorTexts& texts)
+        : io_(io),
+          list_(std::move(list)),
+          path_(programFolder() + list_),
+          beside_(path_ + QStringLiteral(".new")),
+          texts_(texts) {}
+    ~ListFile() {
+        if (!placed_) {
+            io_.remove(beside_);
+        }
+    }
+    ListFile(const ListFile&) = delete;
+    ListFile& operator=(const ListFile&) = delete;
+
+    bool hadFormer() const { return former_.has_value(); }
+    bool placed() const { return placed_; }
+
+    void prepare(const QByteArray& contents) {
+        QDir().mkpath(programFolder() + QStringLiteral("Lists"));
+        former_ = readWhole(io_, path_, list_, texts_);
+        writeWhole(io_, beside_, contents, list_, texts_);
+    }
+    void place() {
+        if (!io_.rename(beside_, path_)) {
+            throw listError(texts_, list_, io_.errorString());
+        }
+        placed_ = true;
+        io_.syncFolderOf(path_);
+    }
+    void putBack() {
+        if (!former_) {
+            if (!io_.remove(path_)) {
+                throw listError(texts_, list_, io_.errorString());
+            }
+            return;
+        }
+        placed_ = false;
+        writeWhole(io_, beside_, *former_, list_, texts_);
+        place();
+    }
+
+private:
+    FileIo& io_;
+    QString list_;
+    QString path_;
+    QString beside_;
+    const EditorTexts& texts_;
+    std::optional<QByteArray> former_;
+    bool placed_ = false;
+};
+
+// --- the object rows ----------------------------------------------------------------------------
+
+// Drops the changes of a batch that an error left unwritten.
+class BatchGuard {
+public:
+    explicit BatchGuard(Table& table) : table_(table) {}
+    ~BatchGuard() { table_.cancelBatch(); }
+    BatchGuard(const BatchGuard&) = delete;
+    BatchGuard& operator=(const BatchGuard&) = delete;
+
+private:
+    Table& table_;
+};
+
+// Deletes, within a batch, every row whose Name is `name`; returns how many. Walks from the end,
+// so that each deletion moves only the rows after it.
+int deleteRowsOf(Table& objects, const QString& name) {
+    const int field = objects.fieldIndex(ObjectField::Name);
+    int deleted = 0;
+    for (int position = objects.recordCount() - 1; position >= 0; --position) {
+        if (objects.peekString(position, field) == name) {
+            objects.moveTo(position);
+            objects.deleteRecord();
+            ++deleted;
+        }
+    }
+    return deleted;
+}
+
+// The working rows under `name`, in place of the rows stored under it.
+void replaceObjectRows(Table& objects, const Table& working, const QString& name) {
+    static const QStringList kCopied = {ObjectField::Path,     ObjectField::Path1,
+                                        ObjectField::TipFile1, ObjectField::Name1,
+                                        ObjectField::Size,     ObjectField::Flag};
+    objects.beginBatch();
+    BatchGuard guard(objects);
+    const int deleted = deleteRowsOf(objects, name);
+    const int rows = working.recordCount();
+    for (int position = 0; position < rows; ++position) {
+        objects.insert();
+        objects.setString(ObjectField::Name, name);
+        for (const QString& field : kCopied) {
+            const int from = working.fieldIndex(field);
+            const int to = objects.fieldIndex(field);
+            switch (working.fields().at(from).type) {
+                case FieldType::String:
+                    objects.setString(to, working.peekString(position, from));
+                    break;
+                case FieldType::Integer:
+                    objects.setInt(to, working.peekInt(position, from));
+                    break;
+                case FieldType::Boolean:
+                    objects.setBool(to, working.peekBool(position, from));
+                    break;
+                case FieldType::DateTime:
+                    objects.setDateTime(to, working.peekDateTime(position, from));
+                    break;
+            }
+        }
+        objects.post();
+    }
+    if (deleted > 0 || rows > 0) {
+        objects.commitBatch();
+    }
+}
+
+// Every working row takes the name; the file is written anew without the deleted rows.
+void renameWorkingRows(Table& working, const QString& name) {
+    ControlsDisabled quiet(working);
+    working.beginBatch();
+    BatchGuard guard(working);
+    const int field = working.fieldIndex(ObjectField::Name);
+    for (int position = 0; position < working.recordCount(); ++position) {
+        working.moveTo(position);
+        working.edit();
+        working.setString(field, name);
+        working.post();
+    }
+    working.commitBatch();
+}
+
+// The list file's contents: each working row's Path on a line of its own, in UTF-8, CR LF
+// after every line.
+QByteArray listContents(const Table& working) {
+    QByteArray out;
+    const int field = working.fieldIndex(ObjectField::Path);
+    for (int position = 0; position < working.recordCount(); ++position) {
+        out += working.peekString(position, field).toUtf8();
+        out += "\r\n";
+    }
+    return out;
+}
+
+}  // namespace
+
+QString listFileName(const QString& list) {
+    static const QRegularExpression pattern(QStringLiteral(R"(^Lists[/\\]([^/\\]+)$)"));
+    const QRegularExpressionMatch m = pattern.match(list);
+    if (!m.hasMatch() || m.captured(1) == u"." || m.captured(1) == u"..") {
+        return {};
+    }
+    return QStringLiteral("Lists/") + m.captured(1);
+}
+
+SaveResult saveTask(EditorTables tables, const SaveRequest& request, const EditorTexts& texts,
+                    FileIo& io) {
+    Table& tasks = tables.tasks;
+    Table& objects = tables.objects;
+    const QString& name = request.fields.name;
+    SaveResult result;
+    result.workingName = request.workingName;
+    const auto failed = [&](const QString& why) {
+        result.outcome = SaveResult::Outcome::Failed;
+        result.message = texts.text(Form2Text::cm16).arg(why);
+        return result;
+    };
+
+    // Checks: nothing is written before they pass.
+    int edited = -1;
+    Configuration configuration;
+    try {
+        if (!tasks.isOpen()) {
+            tasks.first();  // raises the engine's error
+        }
+        edited = request.newTask ? -1 : findTask(tasks, request.editedTaskName);
+        const bool asNew = edited < 0;
+        configuration = chosenConfiguration(tables.archivers, request.configuration);
+        const bool taken = !name.isEmpty() && findTask(tasks, name) >= 0;
+        if (const auto why = refusal(tasks, request, asNew, taken, configuration, texts)) {
+            result.message = *why;
+            return result;
+        }
+    } catch (const Error& e) {
+        return failed(e.message());
+    }
+
+    const bool asNew = edited < 0;
+    // Rows stored under the name belong to this task or to none: the name test made sure.
+    const bool sameName = !asNew && name == request.editedTaskName;
+
+    // The working rows first: they are the editor's own copy, nothing stored changes yet.
+    try {
+        renameWorkingRows(tables.working, name);
+    } catch (const Error& e) {
+        return failed(e.message());
+    }
+    result.workingName = name;
+
+    std::optional<ListFile> listFile;
+    std::optional<Table::SavedRows> formerObjects;
+    bool objectsReplaced = false;
+    try {
+        QString list =
+            asNew ? QString()
+                  : listFileName(tasks.peekString(edited, tasks.fieldIndex(TaskField::List)));
+        if (list.isEmpty()) {
+            list = drawListName(tasks, io, texts);
+        }
+        listFile.emplace(io, list, texts);
+        listFile->prepare(listContents(tables.working));
+
+        if (asNew) {
+            tasks.insert();
+            tasks.setDateTime(TaskField::SledTime, clock().now().addYears(10));
+        } else {
+            tasks.moveTo(edited);
+            tasks.edit();
+        }
+        setTaskFields(tasks, request.fields);
+        tasks.setString(TaskField::List, list);
+        tasks.setString(TaskField::NameArhivator1, configuration.archive);
+        tasks.setString(TaskField::NameArhivator2, configuration.extract);
+        tasks.setString(TaskField::NameArhSys, configuration.name);
+
+        formerObjects = objects.savedRows();
+        replaceObjectRows(objects, tables.working, name);
+        objectsReplaced = true;
+        listFile->place();
+        tasks.post();
+    } catch (const Error& e) {
+        tasks.cancel();
+        // Put back what was done, newest first. Only the object rows of a task that keeps its
+        // name and a list file that was there before matter; the rest belong to no task.
+        QStringList notBack;
+        if (listFile && listFile->placed()) {
+            try {
+                listFile->putBack();
+            } catch (const Error& undo) {
+                if (listFile->hadFormer()) {
+                    notBack << undo.message();
+                }
+            }
+        }
+        if (objectsReplaced) {
+            try {
+                objects.restoreRows(*formerObjects);
+            } catch (const Error& undo) {
+                if (sameName) {
+                    notBack << undo.message();
+                }
+            }
+        }
+        if (!notBack.isEmpty()) {
+            result.outcome = SaveResult::Outcome::Failed;
+            result.message =
+                texts.text(Form2Text::cm17).arg(e.message(), notBack.join(QStringLiteral("; ")));
+            return result;
+        }
+        return failed(e.message());
+    }
+
+    // The rows under the former name belong to no task any more. Should they stay (a failure
+    // here), a later save under that name takes them away.
+    const QString& former = request.editedTaskName;
+    if (former != name && findTask(tasks, former) < 0) {
+        try {
+            objects.beginBatch();
+            BatchGuard guard(objects);
+            if (deleteRowsOf(objects, former) > 0) {
+                objects.commitBatch();
+            }
+        } catch (const Error&) {
+            // The task is saved; the rows left behind belong to no task.
+        }
+    }
+    result.outcome = SaveResult::Outcome::Saved;
+    return result;
+}
+
+}  // namespace kv

@@ -1,0 +1,170 @@
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+#include "app/tform1.h"
+#include "editor/tform2.h"
+#include "mainwindowfixture.h"
+#include "store/layouts.h"
+#include "store/tasktable.h"
+#include "support/fileurldrops.h"
+#include "support/sevenzip.h"
+#include "support/tablerows.h"
+#include "widgets/labelededit.h"
+
+using namespace kv;
+
+namespace {
+
+void makeTasks(const QStringList& names) {
+    Table::create(kTasksFile, tasksLayout());
+    Table t(kTasksFile);
+    t.open();
+    for (const QString& name : names) {
+        test::appendRow(t, {{"Name", name}, {"Flag", true}, {"VidPeriod", 0}});
+    }
+}
+
+QStringList column(const QString& file, const QString& field) {
+    Table t(file);
+    t.open();
+    QStringList out;
+    for (int i = 0; i < t.recordCount(); ++i) {
+        out << t.peekString(i, t.fieldIndex(field));
+    }
+    return out;
+}
+
+// Runs `script` in the task editor once the main window has opened it, as the user would with
+// the editor in front; the editor is closed afterwards if the script left it open.
+void whenEditorOpens(TForm1& form, std::function<void(TForm2&)> script) {
+    QTimer::singleShot(0, &form, [&form, script] {
+        auto* editor = form.findChild<TForm2*>();
+        if (editor == nullptr) {
+            return;
+        }
+        QApplication::setActiveWindow(editor);
+        script(*editor);
+        if (editor->isVisible()) {
+            editor->done(QDialog::Rejected);
+        }
+    });
+}
+
+struct Fixture : test::MainWindowFixture {
+    std::unique_ptr<TForm1> form;
+
+    explicit Fixture(const QStringList& tasks) {
+        makeTasks(tasks);
+        form = makeForm();
+        form->showAtStart();
+        QApplication::setActiveWindow(form.get());
+    }
+};
+
+}  // namespace
+
+class TestEditing : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    // A new task saved twice under two names is one task; renamed through the edit command it
+    // keeps its objects and list file; the list follows it each time.
+    void addSaveTwiceThenRename() {
+        Fixture fx({"a", "b"});
+        fx.folder.write("data/f.txt", "1");
+        const QString file = fx.folder.file("data/f.txt");
+        fx.form->Table1.moveTo(0);
+        whenEditorOpens(*fx.form, [&](TForm2& e) {
+            QVERIFY(test::dropFileUrls(&e, {file}));
+            e.LEdit1->setText(QStringLiteral("n1"));
+            e.BitBtn3->click();
+            e.LEdit1->setText(QStringLiteral("n2"));
+            e.BitBtn3->click();
+            e.BitBtn2->click();
+        });
+        fx.form->BitBtn1->click();
+        QCOMPARE(currentTaskName(fx.form->Table1), QStringLiteral("n2"));
+        QCOMPARE(column(kTasksFile, TaskField::Name), (QStringList{"a", "b", "n2"}));
+        QCOMPARE(column(kObjectsFile, ObjectField::Name), QStringList{"n2"});
+        const QString list = fx.form->Table1.asString(TaskField::List);
+        QCOMPARE(fx.folder.read(list), (file + "\r\n").toUtf8());
+        // The pause for the editor is over; the new hourly task has its next run.
+        QVERIFY(!fx.form->Editt5->isChecked() && !fx.form->scheduler.paused());
+        QVERIFY(!fx.form->Table1.asString(TaskField::SledTimeStr).isEmpty());
+        QCOMPARE(fx.form->scheduler.tickTimerInterval(), Scheduler::kTickInterval);
+
+        fx.boxes.answer(MbResult::Yes);
+        whenEditorOpens(*fx.form, [&](TForm2& e) {
+            e.LEdit1->setText(QStringLiteral("z"));
+            e.reject();  // Esc: Yes to the question saves
+        });
+        fx.form->DBGrid1DblClick();
+        QCOMPARE(currentTaskName(fx.form->Table1), QStringLiteral("z"));
+        QCOMPARE(column(kObjectsFile, ObjectField::Name), QStringList{"z"});
+        QCOMPARE(fx.form->Table1.asString(TaskField::List), list);
+    }
+
+    // Closing a new task's editor without saving leaves the list where it was, and a pause
+    // that was on stays on.
+    void addClosedUnsaved() {
+        Fixture fx({"a", "b", "c"});
+        fx.form->Editt5->setChecked(true);
+        fx.form->Table1.moveTo(1);
+        fx.boxes.answer(MbResult::No);
+        whenEditorOpens(*fx.form, [](TForm2& e) { e.reject(); });
+        fx.form->BitBtn1->click();
+        QCOMPARE(fx.boxes.shown.size(), 1);
+        QCOMPARE(currentTaskName(fx.form->Table1), QStringLiteral("b"));
+        QCOMPARE(fx.form->Table1.recordCount(), 3);
+        QVERIFY(fx.form->Editt5->isChecked() && fx.form->scheduler.paused());
+        QVERIFY(fx.form->Label4->isVisibleTo(fx.form.get()));
+    }
+
+    // A task made in the editor with a 7-Zip configuration, run by "выделенную", archives what
+    // was dropped.
+    void endToEndWithSevenZip() {
+        QVERIFY2(QFileInfo(test::k7zz).isExecutable(), "7-Zip (Debian package 7zip) is needed");
+        test::MainWindowFixture outer;  // the folder must hold archers.dbf before the window
+        Table::create(kArchiversFile, archiversLayout());
+        {
+            Table archivers(kArchiversFile);
+            archivers.open();
+            test::appendRow(
+                archivers,
+                {{"Name", "7-Zip"}, {"Arhstr1", test::k7zz + " a -spf"}, {"Flag", true}});
+        }
+        outer.folder.write("data/one.txt", "one");
+        outer.folder.write("data/folder/a.txt", "a");
+        QDir().mkpath(outer.folder.file("out"));
+        const QString data = outer.folder.file("data/");
+        auto form = outer.makeForm();
+        form->showAtStart();
+        QApplication::setActiveWindow(form.get());
+
+        whenEditorOpens(*form, [&](TForm2& e) {
+            QVERIFY(test::dropFileUrls(&e, {data + "one.txt", data + "folder"}));
+            e.LEdit1->setText(QStringLiteral("docs"));
+            e.LEdit2->setText(outer.folder.file("out"));
+            e.LEdit3->setText(QStringLiteral("backup.7z"));
+            e.BitBtn3->click();
+            QVERIFY(e.SaveSucceeded);
+        });
+        form->BitBtn1->click();
+        QCOMPARE(currentTaskName(form->Table1), QStringLiteral("docs"));
+        form->BitBtn5->click();
+        QVERIFY(outer.boxes.shown.isEmpty());
+
+        QStringList expected = {data + "one.txt", data + "folder", data + "folder/a.txt"};
+        expected.sort();
+        QCOMPARE(test::waitForArchive(outer.folder.file("out/backup.7z"), expected), expected);
+    }
+};
+
+QTEST_MAIN(TestEditing)
+#include "tst_editing.moc"

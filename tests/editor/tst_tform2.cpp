@@ -1,0 +1,367 @@
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTest>
+#include <QTimeEdit>
+#include <QTimer>
+#include <memory>
+
+#include "archiving/tform3.h"
+#include "editor/tform2.h"
+#include "editor/tform4.h"
+#include "platform/clock.h"
+#include "store/layouts.h"
+#include "support/fileurldrops.h"
+#include "support/scripteddialogs.h"
+#include "support/scriptedmessageboxes.h"
+#include "support/tablerows.h"
+#include "support/tempprogramfolder.h"
+#include "widgets/dbgrid.h"
+#include "widgets/labelededit.h"
+#include "widgets/radiogroup.h"
+
+using namespace kv;
+
+namespace {
+
+// The four tables of a temporary program folder, open, with one configuration; and editors on
+// them.
+struct Fixture {
+    test::TempProgramFolder folder;
+    test::ScriptedMessageBoxes boxes;
+    Table tasks{kTasksFile};
+    Table objects{kObjectsFile};
+    Table working{kWorkingObjectsFile};
+    Table archivers{kArchiversFile};
+    const MainWindowTexts mainTexts = mainWindowTexts();
+
+    Fixture() {
+        Table::create(kTasksFile, tasksLayout());
+        Table::create(kObjectsFile, objectsLayout());
+        Table::create(kWorkingObjectsFile, objectsLayout());
+        Table::create(kArchiversFile, archiversLayout());
+        for (Table* t : {&tasks, &objects, &working, &archivers}) {
+            t->open();
+        }
+        test::appendRow(archivers, {{"Name", "7z"}, {"Arhstr1", "/usr/bin/7zz a"}, {"Flag", true}});
+        test::appendRow(archivers, {{"Name", "zip"}});
+    }
+
+    // The editor on a new task, or on the current task, shown and active.
+    std::unique_ptr<TForm2> open(bool newTask) {
+        auto form = std::make_unique<TForm2>(EditorTables{tasks, objects, working, archivers},
+                                             mainTexts, newTask,
+                                             newTask ? QString() : tasks.asString(TaskField::Name));
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        return form;
+    }
+
+    QStringList workingColumn(const QString& field) const {
+        QStringList out;
+        for (int i = 0; i < working.recordCount(); ++i) {
+            out << working.peekString(i, working.fieldIndex(field));
+        }
+        return out;
+    }
+};
+
+void pick(RadioGroup* group, int item) {
+    QRadioButton* button = group->findChildren<QRadioButton*>().at(item);
+    button->setFocus();
+    button->click();
+}
+
+}  // namespace
+
+class TestTForm2 : public QObject {
+    Q_OBJECT
+public Q_SLOTS:
+    void openUrl(const QUrl& url) { opened << url; }
+
+private:
+    QList<QUrl> opened;
+
+private Q_SLOTS:
+    void periodAndDayRules() {
+        Fixture fx;
+        test::appendRow(fx.tasks,
+                        {{"Name", "m"}, {"VidPeriod", 5}, {"MonthDay", 31}, {"LastDay", false}});
+        auto form = fx.open(false);
+        // Opened, the last-day box shows the stored tick.
+        QVERIFY(form->CheckBox2->isVisible());
+        QVERIFY(!form->CheckBox2->isChecked());
+        QCOMPARE(form->CheckBox2->text(), lastDayCaption(form->texts, 31));
+        QVERIFY(!form->Modified);
+        // A changed day from 29 on ticks it; below it hides it and keeps the tick.
+        form->SpinEdit2->stepBy(-1);
+        QVERIFY(form->CheckBox2->isChecked());
+        QCOMPARE(form->CheckBox2->text(), lastDayCaption(form->texts, 30));
+        QVERIFY(form->Modified);
+        form->SpinEdit2->setValue(28);
+        QVERIFY(form->CheckBox2->isHidden());
+        QVERIFY(form->CheckBox2->isChecked());
+
+        // Per period: missed run, minute, time of day, weekday and time, day and time.
+        const QList<QList<bool>> shown = {{0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}, {1, 1, 0, 0, 0},
+                                          {1, 0, 1, 0, 0}, {1, 0, 0, 1, 0}, {1, 0, 0, 0, 1}};
+        for (int period = 0; period < shown.size(); ++period) {
+            pick(form->RadioGroup2, period);
+            const QList<bool> now = {
+                form->RadioGroup3->isVisible(), form->SpinEdit1->isVisible(),
+                form->DateTimePicker1->isVisible(),
+                form->RadioGroup4->isVisible() && form->DateTimePicker3->isVisible(),
+                form->SpinEdit2->isVisible() && form->DateTimePicker2->isVisible()};
+            QCOMPARE(now, shown[period]);
+        }
+        QVERIFY(form->CheckBox2->isHidden());  // day 28
+    }
+
+    void changedMarkForEachKindOfControl() {
+        Fixture fx;
+        test::appendRow(fx.tasks, {{"Flag", true},
+                                   {"Name", "w"},
+                                   {"Path2", "/out/"},
+                                   {"NameArh", "a.7z"},
+                                   {"VidPeriod", 4},
+                                   {"WeekDay", 3},
+                                   {"WeekTime", naiveDateTime(QDate(1899, 12, 30), QTime(7, 5))},
+                                   {"MonthDay", 1},
+                                   {"NameArhSys", "7Z"}});
+        auto form = fx.open(false);
+        QCOMPARE(form->ComboBox1->currentIndex(), 0);  // found regardless of case
+        // Leaving every control unchanged marks nothing, and closing asks nothing.
+        const QList<QWidget*> visited = {
+            form->CheckBox1,       form->LEdit1,
+            form->LEdit4,          form->LEdit2,
+            form->LEdit3,          form->RadioGroup1->findChild<QRadioButton*>(),
+            form->CheckBox3,       form->RadioGroup3->findChild<QRadioButton*>(),
+            form->DateTimePicker3, form->ComboBox1,
+            form->LEdit1};
+        for (QWidget* w : visited) {
+            w->setFocus();
+        }
+        QVERIFY(!form->Modified);
+        form->reject();
+        QVERIFY(form->isHidden());
+        QVERIFY(fx.boxes.shown.isEmpty());
+
+        // Each kind of control: typed text, spin, choice, and the ones tested when left.
+        form.reset();
+        form = fx.open(false);
+        auto marks = [&](const std::function<void()>& change) {
+            form->Modified = false;
+            change();
+            return form->Modified;
+        };
+        QVERIFY(marks([&] { QTest::keyClicks(form->LEdit1->edit(), "x\b"); }));
+        QVERIFY(marks([&] { form->SpinEdit2->stepBy(1); }));
+        QVERIFY(marks([&] { QTest::keyClick(form->ComboBox1, Qt::Key_Down); }));
+        QVERIFY(marks([&] {
+            form->CheckBox3->setFocus();
+            form->CheckBox3->click();
+            QVERIFY(!form->Modified);  // not before it is left
+            form->LEdit1->setFocus();
+        }));
+        QVERIFY(marks([&] {
+            pick(form->RadioGroup4, 0);
+            form->LEdit1->setFocus();
+        }));
+        QVERIFY(marks([&] {
+            form->DateTimePicker3->setFocus();
+            form->DateTimePicker3->setTime(QTime(7, 6));
+            form->LEdit1->setFocus();
+        }));
+        QVERIFY(marks([&] {
+                    form->LEdit2->setFocus();
+                    form->LEdit2->setText(" /out ");
+                    form->LEdit1->setFocus();
+                }) == false);  // the same folder once normalised
+        QCOMPARE(form->LEdit2->text(), QStringLiteral("/out/"));
+
+        // The folder dialog: cancelled, nothing changes; chosen, the folder is normalised.
+        test::ScriptedDialogs dialogs;
+        dialogs.answer(std::nullopt);
+        dialogs.answer(QStringLiteral("/data"));
+        QVERIFY(!marks([&] { form->BitBtn1->click(); }));
+        QVERIFY(marks([&] { QTest::mouseDClick(form->LEdit2->label(), Qt::LeftButton); }));
+        QCOMPARE(form->LEdit2->text(), QStringLiteral("/data/"));
+        QCOMPARE(dialogs.shown.at(0).title, form->texts.text(Form2Text::ct3));
+
+        // A tick changed and never left counts when the window closes.
+        form->Modified = false;
+        form->CheckBox1->setFocus();
+        form->CheckBox1->click();
+        form->reject();
+        QCOMPARE(fx.boxes.texts(), QStringList{form->texts.text(Form2Text::cm4)});
+        QVERIFY(form->isVisible());  // Cancel
+    }
+
+    void closeQuestionAnswers() {
+        Fixture fx;
+        auto form = fx.open(true);
+        // Cancel keeps the window; Yes with an empty name refuses and keeps it too.
+        fx.boxes.answer(MbResult::Cancel);
+        fx.boxes.answer(MbResult::Yes);
+        QTest::keyClick(form.get(), Qt::Key_Escape);
+        form->close();  // the title bar's close
+        QCOMPARE(fx.boxes.texts(),
+                 (QStringList{form->texts.text(Form2Text::cm4), form->texts.text(Form2Text::cm4),
+                              form->texts.text(Form2Text::cm5)}));
+        QVERIFY(form->isVisible());
+
+        // A save that fails (tasksm.dbf in use elsewhere) is reported; nothing is stored.
+        form->LEdit1->setText(QStringLiteral("t"));
+        QVERIFY(test::dropFileUrls(form.get(), {fx.folder.path()}));
+        {
+            Table other(kObjectsFile);
+            other.open();
+            form->BitBtn3->click();
+        }
+        QVERIFY(!form->SaveSucceeded);
+        QVERIFY(form->Modified);
+        QCOMPARE(fx.tasks.recordCount(), 0);
+        QCOMPARE(fx.boxes.shown.last().caption, form->texts.text(Form2Text::cm1));
+
+        // Yes saves and closes; No closes without saving.
+        fx.boxes.answer(MbResult::Yes);
+        form->BitBtn2->click();
+        QVERIFY(form->isHidden());
+        QCOMPARE(fx.tasks.recordCount(), 1);
+        form.reset();
+        form = fx.open(true);
+        fx.boxes.answer(MbResult::No);
+        form->LEdit1->setText(QStringLiteral("u"));
+        form->reject();
+        QVERIFY(form->isHidden());
+        QCOMPARE(fx.tasks.recordCount(), 1);
+    }
+
+    void configurationListRefilledAtTheSamePosition() {
+        Fixture fx;
+        auto form = fx.open(true);
+        QCOMPARE(form->ComboBox1->currentIndex(), 0);  // the one marked for new tasks
+        form->ComboBox1->setCurrentIndex(1);
+        // The list changes while the configuration window is open, and the window is closed.
+        QTimer::singleShot(0, [&fx] {
+            auto* list = qobject_cast<TForm3*>(QApplication::activeModalWidget());
+            QVERIFY(list);
+            fx.archivers.moveTo(1);
+            fx.archivers.deleteRecord();
+            test::appendRow(fx.archivers, {{"Name", "rar"}});
+            test::appendRow(fx.archivers, {{"Name", "arj"}});
+            list->BitBtn10->click();
+        });
+        form->BitBtn4->click();
+        QCOMPARE(form->ComboBox1->count(), 3);
+        QCOMPARE(form->ComboBox1->currentText(), QStringLiteral("rar"));
+        QVERIFY(fx.archivers.isOpen());
+    }
+
+    void savesWhatTheControlsShowWithinTheFieldWidths() {
+        Fixture fx;
+        auto form = fx.open(true);
+        QTest::keyClicks(form->LEdit1->edit(), QString(40, u'n'));
+        QCOMPARE(form->LEdit1->text().size(), fieldWidth(tasksLayout(), TaskField::Name));
+        QTest::keyClicks(form->LEdit4->edit(), QString(120, u'o'));
+        QCOMPARE(form->LEdit4->text().size(), fieldWidth(tasksLayout(), TaskField::Opis));
+
+        form->LEdit1->setText(QStringLiteral("t"));
+        form->LEdit2->setText(QStringLiteral(" /out"));
+        pick(form->RadioGroup2, int(Period::Weekly));
+        form->BitBtn3->click();
+        TaskFields expected = newTaskFields();
+        expected.name = QStringLiteral("t");
+        expected.opis = form->LEdit4->text();
+        expected.path2 = QStringLiteral("/out/");
+        expected.vidPeriod = int(Period::Weekly);
+        expected.weekDay = 0;  // none chosen
+        fx.tasks.first();
+        QCOMPARE(readTaskFields(fx.tasks), expected);
+        QCOMPARE(fx.tasks.asString(TaskField::NameArhSys), QStringLiteral("7z"));
+        QVERIFY(form->SaveSucceeded && !form->Modified && !form->NewTask);
+        QCOMPARE(form->windowTitle(), QStringLiteral("t"));
+        QCOMPARE(form->EditedTaskName, QStringLiteral("t"));
+    }
+
+    void dropsAndListCommands() {
+        Fixture fx;
+        fx.folder.write("data/f.txt", "12345");
+        QDir().mkpath(fx.folder.file("data/sub"));
+        const QString data = fx.folder.file("data/");
+        auto form = fx.open(true);
+        form->Modified = false;
+
+        // Dropped on a field, in the order dropped; a path the list cannot hold is refused
+        // with a message that names it.
+        const QString refused = data + QStringLiteral("日本.txt");
+        QVERIFY(test::dropFileUrls(form->LEdit1->edit(),
+                                   {QStringLiteral("/"), data + "sub", data + "f.txt", refused}));
+        QCOMPARE(fx.workingColumn(ObjectField::Path),
+                 (QStringList{QStringLiteral("/"), data + "sub", data + "f.txt"}));
+        QCOMPARE(fx.workingColumn(ObjectField::Size),
+                 (QStringList{kSizeDrive, kSizeFolder, QStringLiteral("5")}));
+        QCOMPARE(fx.boxes.shown.size(), 1);
+        QVERIFY(fx.boxes.shown[0].text.contains(refused));
+        QVERIFY(form->LEdit1->text().isEmpty());
+        QVERIFY(form->Modified);
+
+        // The pop-up menu on the right button.
+        QTest::mouseClick(form->DBGrid1->viewport(), Qt::RightButton);
+        QVERIFY(form->PopupMenu1->isVisible());
+        form->PopupMenu1->hide();
+
+        // Open folder, without a file manager.
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "openUrl");
+        fx.working.moveTo(2);
+        form->N1->trigger();
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(data)});
+
+        // Name or mask: only Path changes; the dialog's Close marks the window all the same.
+        QTimer::singleShot(0, form.get(), [&] {
+            auto* dialog = form->findChild<TForm4*>();
+            QCOMPARE(dialog->Edit1->text(), data + "f.txt");
+            dialog->Edit1->setText(data + "*.txt");
+            dialog->BitBtn1->click();
+        });
+        const QRect cell = form->DBGrid1->visualRect(form->DBGrid1->model()->index(2, 0));
+        QTest::mouseDClick(form->DBGrid1->viewport(), Qt::LeftButton, {}, cell.center());
+        QCOMPARE(fx.workingColumn(ObjectField::Path).last(), data + "*.txt");
+        QCOMPARE(fx.workingColumn(ObjectField::Name1).last(), QStringLiteral("f.txt"));
+
+        // Delete asks with the path; Cancel keeps the row and the mark.
+        form->Modified = false;
+        fx.boxes.answer(MbResult::Cancel);
+        fx.boxes.answer(MbResult::Ok);
+        form->Button4->click();
+        QVERIFY(!form->Modified);
+        form->Button4->click();
+        QCOMPARE(fx.boxes.shown.last().text,
+                 form->texts.text(Form2Text::cm2) + "\r\n" + data + "*.txt");
+        QCOMPARE(fx.working.recordCount(), 2);
+        QVERIFY(form->Modified);
+
+        // Clear asks even when empty; no menu over an empty list.
+        fx.boxes.answer(MbResult::Ok);
+        fx.boxes.answer(MbResult::Ok);
+        form->N5->trigger();
+        form->Modified = false;
+        form->Button5->click();
+        QCOMPARE(fx.working.recordCount(), 0);
+        QVERIFY(form->Modified);
+        QTest::mouseClick(form->DBGrid1->viewport(), Qt::RightButton);
+        QVERIFY(!form->PopupMenu1->isVisible());
+    }
+};
+
+QTEST_MAIN(TestTForm2)
+#include "tst_tform2.moc"

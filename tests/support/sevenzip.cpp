@@ -1,0 +1,39 @@
+#include "support/sevenzip.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QThread>
+
+namespace kv::test {
+
+QStringList archiveEntries(const QString& archive) {
+    QProcess p;
+    p.start(k7zz, {"l", "-slt", "-ba", archive});
+    if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+        return {};
+    }
+    QStringList paths;
+    for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split(u'\n')) {
+        if (line.startsWith(QStringLiteral("Path = "))) {
+            paths << line.mid(7).trimmed();
+        }
+    }
+    paths.sort();
+    return paths;
+}
+
+QStringList waitForArchive(const QString& archive, const QStringList& expected) {
+    QElapsedTimer t;
+    t.start();
+    QStringList got;
+    while (t.elapsed() < 60000) {
+        got = archiveEntries(archive);
+        if (got == expected) {
+            break;
+        }
+        QThread::msleep(50);
+    }
+    return got;
+}
+
+}  // namespace kv::test

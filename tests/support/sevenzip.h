@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace kv::test {
+
+// The 7-Zip program of Debian's 7zip package, which the end-to-end tests run.
+inline const QString k7zz = QStringLiteral("/usr/bin/7zz");
+
+// The paths an archive holds (7zz l), sorted; empty while the archive cannot be read (not there
+// yet, or still being written).
+QStringList archiveEntries(const QString& archive);
+
+// The archiver runs on its own: polls until the archive reads back as `expected`, for at most a
+// minute, and returns what it read last.
+QStringList waitForArchive(const QString& archive, const QStringList& expected);
+
+}  // namespace kv::test
