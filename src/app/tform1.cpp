@@ -305,10 +305,13 @@ void TForm1::FormCreate() {
     // folder; 7. the autostart box; 8. the start-up pass in 3 s.
     createAndOpenTables(Table1, Table2, Table3, Table4, texts);
     creating_ = false;
-    if (pendingRewrite_) {
-        const auto [from, to] = *std::exchange(pendingRewrite_, std::nullopt);
+    // A tasks.dbf that could not be opened has been reported; the configurations then stay as
+    // they are too, so that the tasks' names of them keep matching.
+    if (pendingRewrite_ && Table1.isOpen()) {
+        const auto [from, to] = *pendingRewrite_;
         guarded([&] { rewriteStoredTexts(Table4, Table1, marks, from, to); });
     }
+    pendingRewrite_.reset();
     ensureListsFolder();
     CheckBox2->setChecked(autostartEntryExists(options_.executablePath));
     Timer2.start();
