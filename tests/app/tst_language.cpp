@@ -2,24 +2,16 @@
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
-#include <QProcess>
-#include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <sys/stat.h>
-#include <unistd.h>
-#include <csignal>
 
-#include "app/aboutbox.h"
 #include "app/startup.h"
 #include "app/tform1.h"
 #include "archiving/tform5.h"
-#include "editor/tform4.h"
 #include "mainwindowfixture.h"
 #include "platform/codepage1251.h"
 #include "platform/inifile.h"
-#include "platform/platformtexts.h"
 #include "store/layouts.h"
 #include "store/tasktable.h"
 #include "support/tablerows.h"
@@ -71,8 +63,6 @@ private Q_SLOTS:
     void withoutDictionariesNothingIsReadOrWritten();
     void aMissingDictionaryIsReportedAndStartedByTheMessageTexts();
     void theListHoldsFilesAndFoldersOnly();
-    void secondStartFindsTheFirstInItsLanguage_data();
-    void secondStartFindsTheFirstInItsLanguage();
 };
 
 // Every window once over an empty dictionary: each section in the order its window reads it.
@@ -242,55 +232,6 @@ void TestLanguage::theListHoldsFilesAndFoldersOnly() {
     QCOMPARE(::mkfifo(QFile::encodeName(fx.folder.file("Pipe.dic")).constData(), 0600), 0);
     QCOMPARE(dictionaryLanguages(&present), QStringList());
     QVERIFY(!present);
-}
-
-void TestLanguage::secondStartFindsTheFirstInItsLanguage_data() {
-    QTest::addColumn<QByteArray>("languageFile");
-    QTest::addColumn<QString>("dictionaryName");
-    QTest::addColumn<QByteArray>("dictionaryText");
-    QTest::newRow("English") << QByteArray("English\r\n") << "English.dic"
-                             << dictionary("Kelvotrin", kEnglish);
-    // Started under "Kelvotrin" ("russian" is not Russian), then switched to Russian by the
-    // creation step: the channel follows the caption.
-    QTest::newRow("russian") << QByteArray("russian\r\n") << "Russian.dic"
-                             << dictionary("Кельвотрин", {});
-}
-
-// The real program and the real channel.
-void TestLanguage::secondStartFindsTheFirstInItsLanguage() {
-    QFETCH(QByteArray, languageFile);
-    QFETCH(QString, dictionaryName);
-    QFETCH(QByteArray, dictionaryText);
-    QTemporaryDir programDir;
-    QTemporaryDir runtime;
-    const QString exe = programDir.filePath("kelvotrin");
-    QVERIFY(QFile::copy(qEnvironmentVariable("KV_TEST_BINARY_DIR") + "/bin/kelvotrin", exe));
-    for (const auto& [name, bytes] : {std::pair{QString("lang.txt"), languageFile},
-                                      std::pair{dictionaryName, dictionaryText}}) {
-        QFile f(programDir.filePath(name));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("XDG_RUNTIME_DIR", runtime.path());
-    env.insert("XDG_CONFIG_HOME", runtime.path());
-
-    QProcess first;
-    first.setProcessEnvironment(env);
-    first.start(exe, {});
-    QVERIFY(first.waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(programDir.filePath("Lists")), 10000);
-    QTest::qWait(300);
-
-    QProcess second;
-    second.setProcessEnvironment(env);
-    second.start(exe, {});
-    QVERIFY(second.waitForFinished(10000));
-    QCOMPARE(second.exitCode(), 0);
-    QCOMPARE(first.state(), QProcess::Running);
-    ::kill(first.processId(), SIGTERM);
-    QVERIFY(first.waitForFinished(10000));
 }
 
 QTEST_MAIN(TestLanguage)
