@@ -29,9 +29,11 @@ QLabel* centred(QWidget* parent, const char* name, const QString& text) {
 
 }  // namespace
 
-TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent), texts(aboutTexts()) {
+TAboutBox::TAboutBox(const LanguageInUse& language, QWidget* parent)
+    : QDialog(parent), texts(aboutTexts()) {
     setObjectName(QStringLiteral("AboutBox"));
     texts.resetToBuiltIn();
+    readMessageTable(texts, objectName(), language);
     setWindowTitle(texts.text(AboutText::ca1));
 
     Image1 = centred(this, "Image1", QString());

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+#include "language/languageinuse.h"
 #include "platform/messagetable.h"
 
 class QLabel;
@@ -9,7 +10,8 @@ class QPushButton;
 
 namespace kv {
 
-// The About box's texts (dictionary section AboutBox), in reading order.
+// The About box's texts (dictionary section AboutBox), in reading order. The box has no other
+// texts to translate: its labels show these.
 enum class AboutText {
     ca1,  // the window's caption
     ca2,  // the program's name
@@ -25,7 +27,8 @@ using AboutTexts = MessageTable<AboutText>;
 class TAboutBox : public QDialog {
     Q_OBJECT
 public:
-    explicit TAboutBox(QWidget* parent = nullptr);
+    // The texts are read from the dictionary of `language` as the box is made.
+    explicit TAboutBox(const LanguageInUse& language = {}, QWidget* parent = nullptr);
 
     AboutTexts texts;
 

@@ -111,7 +111,7 @@ int main(int argc, char** argv) {
     // is just ending gets a moment to let go.
     kv::ProgramFolderLock soleCopy(kv::programFolder());
     if (!soleCopy.acquire(3000)) {
-        kv::messageBox(kv::mainWindowTexts().text(kv::Form1Text::cs1), caption, kv::MbButtons::Ok,
+        kv::messageBox(kv::textAtEntry(kv::Form1Text::cs1, language), caption, kv::MbButtons::Ok,
                        kv::MbIcon::Warning);
         return 1;
     }

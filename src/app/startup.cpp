@@ -7,8 +7,10 @@
 #include <algorithm>
 
 #include "archiving/findarchivers.h"
+#include "language/dictionary.h"
 #include "platform/codepage1251.h"
 #include "platform/error.h"
+#include "platform/inifile.h"
 #include "platform/messagebox.h"
 #include "platform/platformtexts.h"
 #include "platform/programfolder.h"
@@ -90,18 +92,33 @@ QStringList dictionaryLanguages(bool* present) {
     QDir dir(programFolder());
     const QFileInfoList entries = dir.entryInfoList(
         {QStringLiteral("*.dic")},
-        QDir::Files | QDir::Dirs | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     QStringList names;
     for (const QFileInfo& entry : entries) {
+        // isFile() and isDir() follow links, and neither holds for a socket, FIFO or device.
+        if (!entry.isFile() && !entry.isDir()) {
+            continue;
+        }
         // The name without the part after its last dot.
         const QString name = entry.fileName();
         names << name.left(name.lastIndexOf(u'.'));
     }
-    *present = !entries.isEmpty();
+    *present = !names.isEmpty();
     std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
         return a.compare(b, Qt::CaseInsensitive) < 0;
     });
     return names;
+}
+
+QString textAtEntry(Form1Text key, const QString& languageName) {
+    const MainWindowTexts texts = mainWindowTexts();
+    const MainWindowTexts::Entry& entry = texts.entries()[qsizetype(key)];
+    const IniFile dictionary(inProgramFolder(languageName + QStringLiteral(".dic")));
+    if (languageName == kRussian || !dictionary.exists()) {
+        return entry.text;
+    }
+    const QString found = dictionary.readString(QStringLiteral("Form1"), entry.name);
+    return found.isEmpty() ? entry.text : found;
 }
 
 namespace {

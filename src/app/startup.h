@@ -28,9 +28,15 @@ QString readOrCreateLanguageFile();
 void writeLanguageFile(const QString& name);
 
 // The languages of the dictionary files in the program folder: every entry named "*.dic"
-// (files and folders, hidden ones included), by its name without the extension, sorted.
-// `present` is set when there is at least one such entry.
+// (letter case ignored) that is a file or a folder, hidden ones and links to them included, by
+// its name without the extension, sorted. Sockets, FIFOs, devices and dangling links are no
+// dictionaries and are left out. `present` is set when there is at least one such entry.
 QStringList dictionaryLanguages(bool* present);
+
+// A text of the main window before the window exists (the refusal of a second copy): from
+// section Form1 of the dictionary of `languageName`, when the language is not Russian and its
+// dictionary exists; else the built-in text. Nothing is written.
+QString textAtEntry(Form1Text key, const QString& languageName);
 
 // Creates the tables that are missing and opens `tasks`, `objects` and `workingObjects` (Table1
 // to Table3), in the order of the start-up. A newly created archers.dbf is filled by archiver

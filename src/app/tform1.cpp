@@ -27,16 +27,20 @@
 #include "archiving/tform3.h"
 #include "archiving/tform5.h"
 #include "editor/tform2.h"
+#include "language/dictionary.h"
+#include "language/translateform.h"
 #include "platform/autostart.h"
 #include "platform/clock.h"
 #include "platform/datetimetext.h"
 #include "platform/error.h"
+#include "platform/inifile.h"
 #include "platform/instancechannel.h"
 #include "platform/messagebox.h"
 #include "platform/platformtexts.h"
 #include "platform/programfolder.h"
 #include "platform/readonlycopy.h"
 #include "platform/shortcut.h"
+#include "store/storetexts.h"
 #include "store/tasktable.h"
 #include "widgets/buttonglyphs.h"
 #include "widgets/dbgrid.h"
@@ -263,13 +267,19 @@ void TForm1::connectHandlers() {
 }
 
 void TForm1::FormCreate() {
-    // 1. Message texts and 2. the multi-line captions.
+    creating_ = true;
+    // 1. Message texts, those of the layers below this window included, and 2. the multi-line
+    // captions.
     texts.resetToBuiltIn();
+    platformTexts().resetToBuiltIn();
+    storeTexts().resetToBuiltIn();
+    dictionaryTexts().resetToBuiltIn();
     BitBtn3->setText(QStringLiteral("Восстановить\r\n данные  "));
     BitBtn11->setText(QStringLiteral("выделенную\r\nи выключить\r\nкомпьютер"));
     updateMinimumSize();
 
-    // 3. Language set-up: the dictionaries beside the program and lang.txt.
+    // 3. Language set-up: the dictionaries beside the program, lang.txt, the entry of the
+    // language (case ignored), and the language applied when there are dictionaries.
     bool present = false;
     const QStringList languages = dictionaryLanguages(&present);
     dictionariesPresent = present;
@@ -283,13 +293,25 @@ void TForm1::FormCreate() {
         reportError(e.message());
     }
     ComboBox1->setCurrentIndex(ComboBox1->findText(currentLanguage, Qt::MatchFixedString));
+    if (dictionariesPresent) {
+        guarded([this] { ComboBox1Change(); });
+    }
 
     // 4. Process-wide flags. The scheduler starts out starting up and not paused, its tick
     // stopped; a run asks for the power-off only when its command says so.
     autoStarted = !options_.arguments.isEmpty() && options_.arguments.first() == u"r";
 
-    // 5. Tables; 6. the Lists folder; 7. the autostart box; 8. the start-up pass in 3 s.
+    // 5. Tables, and the stored texts of a language that changed in step 3; 6. the Lists
+    // folder; 7. the autostart box; 8. the start-up pass in 3 s.
     createAndOpenTables(Table1, Table2, Table3, Table4, texts);
+    creating_ = false;
+    // A tasks.dbf that could not be opened has been reported; the configurations then stay as
+    // they are too, so that the tasks' names of them keep matching.
+    if (pendingRewrite_ && Table1.isOpen()) {
+        const auto [from, to] = *pendingRewrite_;
+        guarded([&] { rewriteStoredTexts(Table4, Table1, marks, from, to); });
+    }
+    pendingRewrite_.reset();
     ensureListsFolder();
     CheckBox2->setChecked(autostartEntryExists(options_.executablePath));
     Timer2.start();
@@ -540,7 +562,8 @@ void TForm1::DBGrid1DblClick() {
 }
 
 QString TForm1::openTaskEditor(bool newTask, const QString& editedTaskName) {
-    TForm2 editor({Table1, Table2, Table3, Table4}, texts, newTask, editedTaskName, this);
+    TForm2 editor({Table1, Table2, Table3, Table4}, texts, newTask, editedTaskName, language(),
+                  this);
     editor.exec();
     return editor.EditedTaskName;
 }
@@ -590,7 +613,7 @@ void TForm1::BitBtn2Click() {
 
 void TForm1::BitBtn3Click() {
     if (!Table1.isEmpty()) {
-        TForm5 restore(Table1, this);
+        TForm5 restore(Table1, language(), this);
         restore.exec();
     }
     focusList();
@@ -619,7 +642,7 @@ void TForm1::BitBtn7Click() {
 void TForm1::BitBtn8Click() {
     FindArchivers(Table4, texts);
     {
-        TForm3 configurations(Table4, texts, this);
+        TForm3 configurations(Table4, texts, language(), this);
         configurations.exec();
     }
     Table4.close();
@@ -640,7 +663,7 @@ void TForm1::BitBtn10Click() {
 }
 
 void TForm1::Button2Click() {
-    TAboutBox about(this);
+    TAboutBox about(language(), this);
     about.exec();
 }
 
@@ -655,8 +678,62 @@ void TForm1::Button10Click() {
 }
 
 void TForm1::ComboBox1Change() {
-    // Will apply the chosen language: translate this window, read its message texts from the
-    // dictionary and rewrite the stored copies of cf1 to cf4.
+    // 1.-2. Nothing chosen, or Russian still: the built-in texts are the Russian ones.
+    if (ComboBox1->currentIndex() < 0) {
+        return;
+    }
+    const QString chosen = ComboBox1->currentText();
+    if (chosen == currentLanguage && chosen == kRussian) {
+        return;
+    }
+    // 3.-4. A change is told by exact comparison; a language file that cannot be written is
+    // reported, and the language applies all the same for this session.
+    const bool changed = chosen != currentLanguage;
+    const StoredTexts before = storedTexts(texts);
+    currentLanguage = chosen;
+    guarded([this] { writeLanguageFile(currentLanguage); });
+    if (channel_) {
+        channel_->setCaption(mainWindowCaption(currentLanguage));
+    }
+
+    // 5.-7. This window, its captions and its message texts.
+    TranslateForm(this, objectName(), language().dictionaryPath(), true);
+    readMainWindowTexts();
+    updateMinimumSize();
+
+    // 8.-9. The texts stored in the tables follow. Before the tables are open (the creation
+    // step) they do so once the tables are.
+    if (!changed) {
+        return;
+    }
+    const StoredTexts after = storedTexts(texts);
+    if (creating_) {
+        pendingRewrite_.emplace(before, after);
+        return;
+    }
+    rewriteStoredTexts(Table4, Table1, marks, before, after);
+}
+
+void TForm1::readMainWindowTexts() {
+    IniFile dictionary(language().dictionaryPath());
+    const QString section = objectName();
+    // Numbered keys, never written back: a missing one shows as its key.
+    const auto lines = [&](const QString& name, int count) {
+        QStringList parts;
+        for (int i = 1; i <= count; ++i) {
+            parts << ReadDicTextOrKey(name + QStringLiteral("--Caption") + QString::number(i),
+                                      section, dictionary);
+        }
+        return parts.join(QStringLiteral("\r\n"));
+    };
+    BitBtn3->setText(lines(BitBtn3->objectName(), 2));
+    BitBtn11->setText(lines(BitBtn11->objectName(), 3));
+    guarded([&] {
+        readMessageTable(texts, section, dictionary);
+        readMessageTable(platformTexts(), section, dictionary);
+        readMessageTable(storeTexts(), section, dictionary);
+        readMessageTable(dictionaryTexts(), section, dictionary);
+    });
 }
 
 void TForm1::BitBtn9Click() {
@@ -769,6 +846,10 @@ void TForm1::onWindowMessage(quint32 message, qint32 wParam, qint32 lParam) {
 }
 
 void TForm1::listenForSecondStarts(InstanceChannel& channel) {
+    // The copy was looked for under the caption of lang.txt's name as the program started;
+    // the creation step may have changed the language since.
+    channel_ = &channel;
+    channel.setCaption(mainWindowCaption(currentLanguage));
     connect(&channel, &InstanceChannel::messageReceived, this, &TForm1::onWindowMessage);
 }
 

@@ -6,10 +6,14 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <optional>
+#include <utility>
 
 #include "archiving/desktoprunobserver.h"
 #include "archiving/runtask.h"
+#include "language/languageinuse.h"
 #include "language/mainwindowtexts.h"
+#include "language/storedtexts.h"
 #include "scheduler/clockwatch.h"
 #include "scheduler/scheduler.h"
 #include "store/checkmarks.h"
@@ -59,6 +63,8 @@ public:
     bool autoStarted = false;                             // started by the autostart entry ("r")
     QString currentLanguage = QStringLiteral("Russian");  // the language in use
     bool dictionariesPresent = false;  // a "*.dic" was beside the program at start
+    // What the windows this one opens apply in their creation step.
+    LanguageInUse language() const { return {currentLanguage, dictionariesPresent}; }
 
     // What a run started now gets: the texts, the scheduler's state and the power-off request.
     RunContext runContext(bool powerOff = false) const;
@@ -101,7 +107,8 @@ public:
     static constexpr int kLeftButtonDoubleClick = 515;
     static constexpr int kRightButtonUp = 517;
     void onWindowMessage(quint32 message, qint32 wParam, qint32 lParam);
-    // A second start of the program reaches this window through `channel`.
+    // A second start of the program reaches this window through `channel`, which from now on
+    // follows the language (its caption is the one a second start looks for).
     void listenForSecondStarts(InstanceChannel& channel);
     void trayCallback(int mouseMessage);
 
@@ -181,6 +188,9 @@ private:
     QSize layOut(int w, int h, bool apply);
     void updateMinimumSize();
     void FormCreate();
+    // Steps 6 and 7 of the language handler: the multi-line captions and the message texts of
+    // this window and of the layers below it, from the dictionary of the language in use.
+    void readMainWindowTexts();
     void endProgram();
     // Runs a handler; an Error (a table or a file that failed) ends it with the general report
     // (runReportingErrors).
@@ -202,6 +212,11 @@ private:
     bool activatedOnce_ = false;
     QPointer<QWidget> focusTakenBy_;
     bool ending_ = false;
+    QPointer<InstanceChannel> channel_;
+    bool creating_ = false;
+    // A language change during the creation step, before the tables are open: the stored texts
+    // are rewritten from the first to the second once they are.
+    std::optional<std::pair<StoredTexts, StoredTexts>> pendingRewrite_;
 };
 
 }  // namespace kv

@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "archiving/findarchivers.h"
+#include "language/translateform.h"
 #include "platform/dialogs.h"
 #include "platform/messagebox.h"
 #include "platform/opendialog.h"
@@ -59,7 +60,8 @@ int buttonWidth(const QWidget* b) {
 
 }  // namespace
 
-TForm3::TForm3(Table& archivers, const MainWindowTexts& mainTexts, QWidget* parent)
+TForm3::TForm3(Table& archivers, const MainWindowTexts& mainTexts, const LanguageInUse& language,
+               QWidget* parent)
     : QDialog(parent), archivers_(archivers) {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("Список настроек архиваторов"));
@@ -72,7 +74,7 @@ TForm3::TForm3(Table& archivers, const MainWindowTexts& mainTexts, QWidget* pare
     OpenDialog1 = new OpenDialog(this);
     OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
     connectHandlers();
-    runReportingErrors([&] { FormCreate(mainTexts); });
+    runReportingErrors([&] { FormCreate(mainTexts, language); });
     setEditState(false);
 }
 
@@ -152,8 +154,9 @@ void TForm3::connectHandlers() {
     });
 }
 
-void TForm3::FormCreate(const MainWindowTexts& mainTexts) {
+void TForm3::FormCreate(const MainWindowTexts& mainTexts, const LanguageInUse& language) {
     texts.resetToBuiltIn();
+    applyLanguage(this, texts, language);
     NewConfiguration = false;
     FindArchivers(archivers_, mainTexts);
     archivers_.open();

@@ -6,6 +6,7 @@
 
 #include "archiving/archiverconfig.h"
 #include "archiving/form3texts.h"
+#include "language/languageinuse.h"
 #include "language/mainwindowtexts.h"
 #include "store/checkmarks.h"
 
@@ -33,7 +34,9 @@ class Table;
 class TForm3 : public QDialog {
     Q_OBJECT
 public:
-    TForm3(Table& archivers, const MainWindowTexts& mainTexts, QWidget* parent = nullptr);
+    // `language` is applied as the window is made.
+    TForm3(Table& archivers, const MainWindowTexts& mainTexts, const LanguageInUse& language = {},
+           QWidget* parent = nullptr);
     ~TForm3() override;
 
     Form3Texts texts = form3Texts();  // section Form3
@@ -93,7 +96,7 @@ private:
     void createList();
     void createEditPanel();
     void connectHandlers();
-    void FormCreate(const MainWindowTexts& mainTexts);
+    void FormCreate(const MainWindowTexts& mainTexts, const LanguageInUse& language);
     // Ticks from Flag, row by row.
     void marksFromFlags();
     // Shows the WinRAR and WinZip buttons whose keys registry.reg holds; a shown pair stays.

@@ -8,6 +8,7 @@
 
 #include "archiving/restore.h"
 #include "archiving/runfollower.h"
+#include "language/translateform.h"
 #include "platform/messagebox.h"
 #include "platform/winexec.h"
 #include "store/layouts.h"
@@ -42,7 +43,8 @@ std::optional<Form5Text> launchFailure(unsigned result) {
 
 }  // namespace
 
-TForm5::TForm5(Table& tasks, QWidget* parent) : QDialog(parent), tasks_(tasks) {
+TForm5::TForm5(Table& tasks, const LanguageInUse& language, QWidget* parent)
+    : QDialog(parent), tasks_(tasks) {
     setObjectName(QStringLiteral("Form5"));
     setWindowTitle(QStringLiteral("Восстановление данных"));
     // A fixed border with only the close button in the title bar.
@@ -71,11 +73,12 @@ TForm5::TForm5(Table& tasks, QWidget* parent) : QDialog(parent), tasks_(tasks) {
             [this] { runReportingErrors([this] { BitBtn2Click(); }); });
     connect(ListBox1, &QListWidget::itemDoubleClicked, this,
             [this] { runReportingErrors([this] { ListBox1DblClick(); }); });
-    runReportingErrors([this] { FormCreate(); });
+    runReportingErrors([&] { FormCreate(language); });
 }
 
-void TForm5::FormCreate() {
+void TForm5::FormCreate(const LanguageInUse& language) {
     texts.resetToBuiltIn();
+    applyLanguage(this, texts, language);
     const QStringList names = archiveEntries(
         archiveLocation(tasks_.asString(TaskField::NameArh), tasks_.asString(TaskField::Path2)));
     ListBox1->addItems(names);

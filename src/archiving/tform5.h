@@ -3,6 +3,7 @@
 #include <QDialog>
 
 #include "archiving/form5texts.h"
+#include "language/languageinuse.h"
 
 class QListWidget;
 class QPushButton;
@@ -18,7 +19,8 @@ class Table;
 class TForm5 : public QDialog {
     Q_OBJECT
 public:
-    explicit TForm5(Table& tasks, QWidget* parent = nullptr);
+    // `language` is applied as the window is made.
+    explicit TForm5(Table& tasks, const LanguageInUse& language = {}, QWidget* parent = nullptr);
 
     Form5Texts texts = form5Texts();  // section Form5
 
@@ -32,7 +34,7 @@ public:
     void BitBtn2Click();
 
 private:
-    void FormCreate();
+    void FormCreate(const LanguageInUse& language);
 
     Table& tasks_;
 };

@@ -25,6 +25,7 @@
 #include "archiving/findarchivers.h"
 #include "archiving/tform3.h"
 #include "editor/tform4.h"
+#include "language/translateform.h"
 #include "platform/dialogs.h"
 #include "platform/messagebox.h"
 #include "store/layouts.h"
@@ -149,12 +150,13 @@ QStringList localFiles(const QMimeData* data) {
 }  // namespace
 
 TForm2::TForm2(EditorTables tables, const MainWindowTexts& mainTexts, bool newTask,
-               QString editedTaskName, QWidget* parent)
+               QString editedTaskName, LanguageInUse language, QWidget* parent)
     : QDialog(parent),
       NewTask(newTask),
       EditedTaskName(std::move(editedTaskName)),
       tables_(tables),
       mainTexts_(mainTexts),
+      language_(std::move(language)),
       list_(new WorkingList(tables.working, this)) {
     setObjectName(QStringLiteral("Form2"));
     // A fixed-size dialog with a system menu and a minimise button.
@@ -430,6 +432,8 @@ void TForm2::connectHandlers() {
 
 void TForm2::FormCreate() {
     texts.resetToBuiltIn();
+    setWindowTitle(texts.text(Form2Text::ct1));
+    applyLanguage(this, texts, language_);
     setWindowTitle(texts.text(Form2Text::ct1));
     if (!tables_.archivers.isOpen()) {
         tables_.archivers.open();
@@ -708,7 +712,7 @@ void TForm2::BitBtn1Click() {
 }
 
 void TForm2::showConfigurationList() {
-    TForm3 configurations(tables_.archivers, mainTexts_, this);
+    TForm3 configurations(tables_.archivers, mainTexts_, language_, this);
     configurations.exec();
 }
 
@@ -875,7 +879,7 @@ void TForm2::Button5Click() {
 
 void TForm2::Button7Click() {
     if (listHasRows()) {
-        TForm4 dialog(tables_.working, texts, this);
+        TForm4 dialog(tables_.working, texts, language_, this);
         dialog.exec();
         // Whichever button closed it.
         Modified = true;

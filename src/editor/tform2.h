@@ -9,6 +9,7 @@
 #include "editor/objectlist.h"
 #include "editor/savetask.h"
 #include "editor/taskfields.h"
+#include "language/languageinuse.h"
 #include "language/mainwindowtexts.h"
 
 class QAction;
@@ -37,8 +38,9 @@ class TForm2 : public QDialog {
     Q_OBJECT
 public:
     // `mainTexts` names the configurations that archiver discovery adds.
+    // `language` is applied as the window is made, and handed on to the windows it opens.
     TForm2(EditorTables tables, const MainWindowTexts& mainTexts, bool newTask,
-           QString editedTaskName, QWidget* parent = nullptr);
+           QString editedTaskName, LanguageInUse language = {}, QWidget* parent = nullptr);
     ~TForm2() override;  // closes archers.dbf
 
     // Handed over by the main window: whether the task is new, and the Name under which the
@@ -173,6 +175,7 @@ private:
 
     EditorTables tables_;
     const MainWindowTexts& mainTexts_;
+    LanguageInUse language_;
     WorkingList* list_;
     // What the controls are compared with: the task's row as loaded or as last saved.
     TaskFields stored_;

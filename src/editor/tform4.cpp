@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "editor/objectlist.h"
+#include "language/translateform.h"
 #include "platform/messagebox.h"
 #include "store/layouts.h"
 #include "store/table.h"
@@ -14,7 +15,8 @@
 
 namespace kv {
 
-TForm4::TForm4(Table& working, const EditorTexts& texts, QWidget* parent)
+TForm4::TForm4(Table& working, const EditorTexts& texts, const LanguageInUse& language,
+               QWidget* parent)
     : QDialog(parent), working_(working), texts_(texts) {
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral("Редактирование"));
@@ -89,6 +91,9 @@ TForm4::TForm4(Table& working, const EditorTexts& texts, QWidget* parent)
     connect(BitBtn1, &QPushButton::clicked, this,
             [this] { runReportingErrors([this] { BitBtn1Click(); }); });
     connect(BitBtn2, &QPushButton::clicked, this, &TForm4::BitBtn2Click);
+
+    // No message texts of its own: it is only translated.
+    translateWindow(this, language);
 }
 
 void TForm4::showEvent(QShowEvent* event) {

@@ -3,6 +3,7 @@
 #include <QDialog>
 
 #include "editor/form2texts.h"
+#include "language/languageinuse.h"
 
 class QLabel;
 class QLineEdit;
@@ -19,7 +20,9 @@ class TForm4 : public QDialog {
     Q_OBJECT
 public:
     // `working` is tasksmt.dbf with the cursor on the object; `texts` are the editor's.
-    TForm4(Table& working, const EditorTexts& texts, QWidget* parent = nullptr);
+    // `language` is applied as the window is made.
+    TForm4(Table& working, const EditorTexts& texts, const LanguageInUse& language = {},
+           QWidget* parent = nullptr);
 
     // Nine lines of help on masks, the path, save and close.
     QLabel* Label1;

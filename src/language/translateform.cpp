@@ -147,4 +147,10 @@ void TranslateForm(QWidget* window, const QString& section, const QString& dicti
     });
 }
 
+void translateWindow(QWidget* window, const LanguageInUse& language) {
+    if (language.dictionariesPresent) {
+        TranslateForm(window, window->objectName(), language.dictionaryPath(), true);
+    }
+}
+
 }  // namespace kv

@@ -1,8 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QWidget>
 
-class QWidget;
+#include "language/languageinuse.h"
 
 namespace kv {
 
@@ -35,5 +36,18 @@ namespace kv {
 // the texts already replaced stay.
 void TranslateForm(QWidget* window, const QString& section, const QString& dictionaryPath,
                    bool writeBack);
+
+// The translation step of a window's creation: when dictionaries are present, TranslateForm on
+// `window` with its object name as section, the language's dictionary and write-back on.
+void translateWindow(QWidget* window, const LanguageInUse& language);
+
+// The language steps of the creation of a window other than the main one, after its texts are
+// set to the built-in ones: the window is translated, then `texts` are read from the same
+// section. Without dictionaries nothing happens.
+template <typename Key>
+void applyLanguage(QWidget* window, MessageTable<Key>& texts, const LanguageInUse& language) {
+    translateWindow(window, language);
+    readMessageTable(texts, window->objectName(), language);
+}
 
 }  // namespace kv

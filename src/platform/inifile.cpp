@@ -160,6 +160,11 @@ QList<QByteArray> entryLines(const QByteArray& key, const QString& text) {
 }
 
 std::optional<QByteArray> readFile(const QString& path) {
+    // Only a regular file (or a link to one) is read: opening a FIFO would wait for a writer,
+    // a device could be endless.
+    if (!QFileInfo(path).isFile()) {
+        return std::nullopt;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         return std::nullopt;

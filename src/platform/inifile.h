@@ -47,7 +47,8 @@ public:
     bool exists() const;
 
     // The text of the entry, or the empty text when it is missing, empty, or the file cannot be
-    // read.
+    // read. Only a regular file is read; anything else at the path (a folder, a FIFO, a device)
+    // reads as no file.
     QString readString(const QString& section, const QString& key) const;
 
     // False when nothing could be written; the file is then unchanged. Also false for a name

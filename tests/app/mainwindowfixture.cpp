@@ -1,5 +1,12 @@
 #include "mainwindowfixture.h"
 
+#include "app/aboutbox.h"
+#include "archiving/tform3.h"
+#include "archiving/tform5.h"
+#include "editor/tform2.h"
+#include "editor/tform4.h"
+#include "platform/codepage1251.h"
+
 namespace kv::test {
 
 MainWindowFixture::MainWindowFixture(QDateTime now)
@@ -23,6 +30,33 @@ std::unique_ptr<TForm1> MainWindowFixture::makeForm(QStringList arguments) {
     form->terminate = [this] { ++terminated; };
     form->trayAvailable = [this] { return tray; };
     return form;
+}
+
+QStringList dictionaryKeys(const QByteArray& file) {
+    QStringList keys;
+    QString section;
+    for (const QString& line : cp1251::decode(file).split(QStringLiteral("\r\n"))) {
+        if (line.startsWith(u'[') && line.endsWith(u']')) {
+            section = line.mid(1, line.size() - 2);
+        } else if (const qsizetype eq = line.indexOf(u'='); eq > 0) {
+            keys << section + u'/' + line.left(eq);
+        }
+    }
+    return keys;
+}
+
+void MainWindowFixture::openEveryWindowOnce(TForm1& form) {
+    const LanguageInUse language = form.language();
+    {
+        TForm2 editor({form.Table1, form.Table2, form.Table3, form.Table4}, form.texts, true, {},
+                      language);
+    }
+    { TForm3 configurations(form.Table4, form.texts, language); }
+    form.Table4.close();
+    const EditorTexts editorTexts = kv::editorTexts();
+    { TForm4 names(form.Table3, editorTexts, language); }
+    { TForm5 restore(form.Table1, language); }
+    TAboutBox about(language);
 }
 
 }  // namespace kv::test

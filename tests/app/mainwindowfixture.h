@@ -30,6 +30,12 @@ public:
     // A main window of the program file kExecutable, started with `arguments`.
     std::unique_ptr<TForm1> makeForm(QStringList arguments = {});
 
+    // Makes every window that `form` opens once, in the language that `form` has set up, as
+    // the user would by opening each: the editor on a new task, the configuration list, the
+    // name dialog, the restore dialog, the About box. With write-back, this is the pass that
+    // fills a new dictionary.
+    static void openEveryWindowOnce(TForm1& form);
+
     QTemporaryDir config;
     TempProgramFolder folder;
     ScriptedMessageBoxes boxes;
@@ -41,5 +47,8 @@ private:
     QByteArray previousConfigHome_;
     bool hadConfigHome_;
 };
+
+// The keys of a dictionary file, as "section/key", in file order.
+QStringList dictionaryKeys(const QByteArray& file);
 
 }  // namespace kv::test

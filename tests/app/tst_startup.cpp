@@ -42,6 +42,12 @@ bool sameLayout(const QList<FieldDef>& a, const QList<FieldDef>& b) {
     return true;
 }
 
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
 // A disk that takes no more data, while the object lives: no file of this process may grow.
 class NoFileMayGrow {
 public:
@@ -219,15 +225,37 @@ private Q_SLOTS:
         QCOMPARE(mainWindowCaption(QString()), QStringLiteral("Kelvotrin"));
     }
 
-    // The real program in a folder of its own: a second start hands over and ends without
-    // touching a file; a termination signal ends the first copy through the destruction step.
+    void secondStartHandsOverAndChangesNothing_data() {
+        QTest::addColumn<QByteArray>("languageFile");
+        QTest::addColumn<QString>("dictionary");
+        QTest::addColumn<QByteArray>("caption");
+        QTest::newRow("no language") << QByteArray() << QString() << QByteArray();
+        QTest::newRow("English") << QByteArray("English\r\n") << "English.dic"
+                                 << QByteArray("Kelvotrin");
+        // Started under "Kelvotrin" ("russian" is not Russian), then switched to the listed
+        // Russian by the creation step: the channel follows the caption.
+        QTest::newRow("russian") << QByteArray("russian\r\n") << "Russian.dic"
+                                 << QByteArray("\xca\xe5\xeb\xfc\xe2\xee\xf2\xf0\xe8\xed");
+    }
+
+    // The real program in a folder of its own, in each language: a second start hands over and
+    // ends without touching a file; a termination signal ends the first copy through the
+    // destruction step.
     void secondStartHandsOverAndChangesNothing() {
+        QFETCH(QByteArray, languageFile);
+        QFETCH(QString, dictionary);
+        QFETCH(QByteArray, caption);
         QTemporaryDir programDir;
         QTemporaryDir runtime;
         const QString exe = programDir.path() + QStringLiteral("/kelvotrin");
         QVERIFY(QFile::copy(QString::fromLocal8Bit(qgetenv("KV_TEST_BINARY_DIR")) +
                                 QStringLiteral("/bin/kelvotrin"),
                             exe));
+        if (!dictionary.isEmpty()) {
+            writeFile(programDir.filePath(QStringLiteral("lang.txt")), languageFile);
+            writeFile(programDir.filePath(dictionary),
+                      "[Form1]\r\nForm1--Caption=" + caption + "\r\n");
+        }
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());

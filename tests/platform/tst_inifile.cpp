@@ -2,6 +2,8 @@
 #include <QFile>
 #include <QTest>
 
+#include <sys/stat.h>
+
 #include "platform/codepage1251.h"
 #include "platform/inifile.h"
 #include "support/tempprogramfolder.h"
@@ -163,6 +165,11 @@ void TestIniFile::failedWriteLeavesTheFileAsItWas() {
     QVERIFY(QDir(dir.path()).mkdir("Folder.dic"));
     QVERIFY(!IniFile(dir.file("Folder.dic")).writeString("S", "K", "v"));
     QVERIFY(!IniFile(dir.file("missing/x.dic")).writeString("S", "K", "v"));
+
+    // A FIFO is no file: reading it must not wait for a writer.
+    QCOMPARE(::mkfifo(QFile::encodeName(dir.file("Pipe.dic")).constData(), 0600), 0);
+    QCOMPARE(IniFile(dir.file("Pipe.dic")).readString("S", "K"), QString());
+    QVERIFY(!IniFile(dir.file("Pipe.dic")).writeString("S", "K", "v"));
 }
 
 void TestIniFile::brokenFilesLoseNoKey() {

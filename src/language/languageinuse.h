@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+
+#include "language/dictionary.h"
+#include "platform/inifile.h"
+#include "platform/messagebox.h"
+#include "platform/messagetable.h"
+
+namespace kv {
+
+// The language that the main window has set up, handed to every window it opens: the windows
+// apply it in their creation step and have no language state of their own.
+struct LanguageInUse {
+    QString currentLanguage = QStringLiteral("Russian");
+    // A "*.dic" was beside the program when the main window was made. Without one, nothing is
+    // translated and no dictionary is read or written.
+    bool dictionariesPresent = false;
+
+    // The dictionary of the language: "<language>.dic" in the program folder.
+    QString dictionaryPath() const;
+};
+
+// Replaces every text of `table` by its entry in `section`, in reading order, with the text in
+// use as default and written back when the entry is missing or empty. Raises Error when a
+// write-back fails; the texts read before it stay.
+template <typename Key>
+void readMessageTable(MessageTable<Key>& table, const QString& section, IniFile& dictionary) {
+    for (qsizetype i = 0; i < table.entries().size(); ++i) {
+        const auto entry = table.entries()[i];
+        table.set(entry.key, ReadDicText(entry.name, section, dictionary, true, entry.text));
+    }
+}
+
+// The message-table step of a window's creation: when dictionaries are present, `table` is read
+// from `section` of the language's dictionary, which the first write-back creates when it is
+// missing. A failed write-back is reported and ends the step.
+template <typename Key>
+void readMessageTable(MessageTable<Key>& table, const QString& section,
+                      const LanguageInUse& language) {
+    if (!language.dictionariesPresent) {
+        return;
+    }
+    IniFile dictionary(language.dictionaryPath());
+    runReportingErrors([&] { readMessageTable(table, section, dictionary); });
+}
+
+}  // namespace kv

@@ -1,0 +1,238 @@
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QTest>
+
+#include <sys/stat.h>
+
+#include "app/startup.h"
+#include "app/tform1.h"
+#include "archiving/tform5.h"
+#include "mainwindowfixture.h"
+#include "platform/codepage1251.h"
+#include "platform/inifile.h"
+#include "store/layouts.h"
+#include "store/tasktable.h"
+#include "support/tablerows.h"
+
+using namespace kv;
+
+namespace {
+
+QByteArray lines(const QStringList& lines) {
+    return cp1251::encode(lines.join("\r\n") + "\r\n");
+}
+
+// A dictionary for `caption` with the stored texts cf1 to cf4 given, and anything else.
+QByteArray dictionary(const QString& caption, const QStringList& cf, const QStringList& more = {}) {
+    QStringList out = {"[Form1]", "Form1--Caption=" + caption};
+    for (int i = 0; i < cf.size(); ++i) {
+        out << QString("cf%1=%2").arg(i + 1).arg(cf[i]);
+    }
+    return lines(out + more);
+}
+
+const QStringList kEnglish = {"Default WinZip configuration", "Default WinRAR configuration",
+                              "Run on demand only", "At the next start"};
+const QStringList kGerman = {"WinZip-Standard", "WinRAR-Standard", "Nur manuell", ""};
+
+QStringList column(const QString& file, const QString& field) {
+    Table t(file);
+    t.open();
+    QStringList out;
+    for (int i = 0; i < t.recordCount(); ++i) {
+        out << t.peekString(i, t.fieldIndex(field));
+    }
+    return out;
+}
+
+void choose(TForm1& form, const QString& language) {
+    form.ComboBox1->setCurrentIndex(form.ComboBox1->findText(language));
+    form.ComboBox1Change();
+}
+
+}  // namespace
+
+class TestLanguage : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void firstPassWritesEveryWindowInOrder();
+    void switchingRewritesTheStoredTexts();
+    void aNameMatchingOnlyInCaseRewritesOnceTheTablesAreOpen();
+    void withoutDictionariesNothingIsReadOrWritten();
+    void aMissingDictionaryIsReportedAndStartedByTheMessageTexts();
+    void theListHoldsFilesAndFoldersOnly();
+};
+
+// Every window once over an empty dictionary: each section in the order its window reads it.
+void TestLanguage::firstPassWritesEveryWindowInOrder() {
+    test::MainWindowFixture fx;
+    fx.folder.write("First.dic", {});
+    fx.folder.write("lang.txt", "First\r\n");
+    auto form = fx.makeForm();
+    test::MainWindowFixture::openEveryWindowOnce(*form);
+    QCOMPARE(fx.boxes.shown.size(), 0);
+
+    QFile expected(QFINDTESTDATA("data/firstpass.dic"));
+    QVERIFY(expected.open(QIODevice::ReadOnly));
+    const QByteArray written = fx.folder.read("First.dic");
+    if (written != expected.readAll()) {
+        QFile actual(QDir(qEnvironmentVariable("KV_TEST_BINARY_DIR")).filePath("firstpass.dic"));
+        QVERIFY(actual.open(QIODevice::WriteOnly));
+        actual.write(written);
+        QFAIL(qPrintable("the pass wrote otherwise; see " + actual.fileName()));
+    }
+}
+
+// English -> German -> Russian: the stored copies of cf1..cf4 follow every change and nothing
+// else; a key left empty keeps the text in use and is written back with it.
+void TestLanguage::switchingRewritesTheStoredTexts() {
+    test::MainWindowFixture fx;
+    // Junk lines and a byte that 1251 lacks cost no other key.
+    fx.folder.write("English.dic", dictionary("Kelvotrin", kEnglish, {"no equals sign"}) +
+                                       "\x98\x98=\x98\r\ncm7=No help file\r\n");
+    fx.folder.write(
+        "German.dic",
+        dictionary("Kelvotrin", {"WinZip-Standard", "WinRAR-Standard", "\"Nur manuell\"", ""},
+                   {"[Form5]", "cm4=Keine Archive"}));
+    fx.folder.write(
+        "Russian.dic",
+        dictionary("Кельвотрин", {"Основная конфигурация WinZip", "Основная конфигурация WinRar",
+                                  "Только ручной запуск", "При следующем запуске"}));
+    fx.folder.write("lang.txt", "English\r\n");
+    Table::create(kArchiversFile, archiversLayout());
+    {
+        Table a(kArchiversFile);
+        a.open();
+        for (const QString& name : {kEnglish[0], kEnglish[1], QString("Mine")}) {
+            test::appendRow(a, {{"Name", name}});
+        }
+    }
+    Table::create(kTasksFile, tasksLayout());
+    {
+        Table t(kTasksFile);
+        t.open();
+        test::appendRow(t,
+                        {{"Name", "A"}, {"SledTimeStr", kEnglish[2]}, {"NameArhSys", kEnglish[0]}});
+        test::appendRow(t, {{"Name", "B"},
+                            {"SledTimeStr", kEnglish[3]},
+                            {"NameArhSys", kEnglish[1]},
+                            {"Path2", "/nonexistent/"},
+                            {"NameArh", "b"}});
+        test::appendRow(
+            t, {{"Name", "C"}, {"SledTimeStr", "01.02.2026 10:00"}, {"NameArhSys", "Mine"}});
+    }
+
+    auto form = fx.makeForm();
+    // Started in English: translated, the tables untouched.
+    QCOMPARE(form->windowTitle(), QString("Kelvotrin"));
+    QCOMPARE(form->texts.text(Form1Text::cf1), kEnglish[0]);
+    QCOMPARE(form->texts.text(Form1Text::cm7), QString("No help file"));
+    QCOMPARE(column(kArchiversFile, "Name"), QStringList({kEnglish[0], kEnglish[1], "Mine"}));
+
+    form->Table1.moveTo(1);
+    choose(*form, "German");
+    QCOMPARE(fx.folder.read("lang.txt"), QByteArray("German\r\n"));
+    QCOMPARE(column(kArchiversFile, "Name"),
+             QStringList({"WinZip-Standard", "WinRAR-Standard", "Mine"}));
+    QCOMPARE(column(kTasksFile, "SledTimeStr"),
+             QStringList({"Nur manuell", kEnglish[3], "01.02.2026 10:00"}));
+    QCOMPARE(column(kTasksFile, "NameArhSys"),
+             QStringList({"WinZip-Standard", "WinRAR-Standard", "Mine"}));
+    QCOMPARE(currentTaskName(form->Table1), QString("B"));
+    QCOMPARE(IniFile(fx.folder.file("German.dic")).readString("Form1", "cf4"), kEnglish[3]);
+    // The windows opened now apply German.
+    TForm5 restore(form->Table1, form->language());
+    QCOMPARE(restore.ListBox1->item(0)->text(), QString("Keine Archive"));
+
+    choose(*form, "Russian");
+    QCOMPARE(form->windowTitle(), QString("Кельвотрин"));
+    QCOMPARE(column(kArchiversFile, "Name"),
+             QStringList({"Основная конфигурация WinZip", "Основная конфигурация WinRar", "Mine"}));
+    QCOMPARE(column(kTasksFile, "SledTimeStr"),
+             QStringList({"Только ручной запуск", "При следующем запуске", "01.02.2026 10:00"}));
+
+    // The language in use again: translated anew, the tables left alone.
+    const auto before = test::snapshot(fx.folder.path());
+    choose(*form, "Russian");
+    QCOMPARE(test::snapshot(fx.folder.path()), before);
+    QCOMPARE(fx.boxes.shown.size(), 0);
+}
+
+// lang.txt naming a listed language in other letter case: the change of language that this is
+// rewrites the stored Russian texts once the tables are open, and lang.txt takes the list's
+// spelling.
+void TestLanguage::aNameMatchingOnlyInCaseRewritesOnceTheTablesAreOpen() {
+    test::MainWindowFixture fx;
+    fx.folder.write("English.dic", dictionary("Kelvotrin", kEnglish));
+    fx.folder.write("lang.txt", "english\r\n");
+    Table::create(kTasksFile, tasksLayout());
+    {
+        Table t(kTasksFile);
+        t.open();
+        test::appendRow(t, {{"Name", "A"}, {"SledTimeStr", "Только ручной запуск"}});
+    }
+    auto form = fx.makeForm();
+    QCOMPARE(fx.boxes.shown.size(), 0);
+    QCOMPARE(form->currentLanguage, QString("English"));
+    QCOMPARE(fx.folder.read("lang.txt"), QByteArray("English\r\n"));
+    QCOMPARE(column(kTasksFile, "SledTimeStr"), QStringList({kEnglish[2]}));
+}
+
+void TestLanguage::withoutDictionariesNothingIsReadOrWritten() {
+    test::MainWindowFixture fx;
+    fx.folder.write("lang.txt", "English\r\n");
+    auto form = fx.makeForm();
+    QVERIFY(!form->ComboBox1->isVisibleTo(form.get()));
+    QCOMPARE(form->windowTitle(), QString("Кельвотрин"));
+    QCOMPARE(form->trayToolTip(false), QString("Кельвотрин.\r\nЗадачи выполняются"));
+    test::MainWindowFixture::openEveryWindowOnce(*form);
+    QCOMPARE(QDir(fx.folder.path()).entryList({"*.dic"}, QDir::AllEntries | QDir::Hidden),
+             QStringList());
+    QCOMPARE(fx.boxes.shown.size(), 0);
+}
+
+// Russian in use while only another language has a dictionary: each other window reports the
+// missing Russian.dic, and its message texts start that file.
+void TestLanguage::aMissingDictionaryIsReportedAndStartedByTheMessageTexts() {
+    test::MainWindowFixture fx;
+    fx.folder.write("English.dic", dictionary("Kelvotrin", kEnglish));
+    auto form = fx.makeForm();
+    QCOMPARE(form->ComboBox1->currentIndex(), -1);
+    QCOMPARE(fx.boxes.shown.size(), 0);
+
+    TForm5 restore(form->Table1, form->language());
+    QCOMPARE(fx.boxes.shown.size(), 1);
+    QCOMPARE(fx.boxes.shown[0].text, "No exists " + fx.folder.file("Russian.dic"));
+    QCOMPARE(test::dictionaryKeys(fx.folder.read("Russian.dic")),
+             QStringList(
+                 {"Form5/cm1", "Form5/cm2", "Form5/cm3", "Form5/cm4", "Form5/cm5", "Form5/cm6"}));
+}
+
+void TestLanguage::theListHoldsFilesAndFoldersOnly() {
+    test::MainWindowFixture fx;
+    QDir dir(fx.folder.path());
+    fx.folder.write("English.dic", {});
+    fx.folder.write(".Hidden.dic", {});
+    fx.folder.write("Upper.DIC", {});
+    fx.folder.write("notes.txt", {});
+    QVERIFY(dir.mkdir("Folder.dic"));
+    QVERIFY(QFile::link(fx.folder.file("English.dic"), fx.folder.file("Linked.dic")));
+    QVERIFY(QFile::link(fx.folder.file("gone"), fx.folder.file("Dangling.dic")));
+    QCOMPARE(::mkfifo(QFile::encodeName(fx.folder.file("Pipe.dic")).constData(), 0600), 0);
+
+    bool present = false;
+    QCOMPARE(dictionaryLanguages(&present),
+             QStringList({".Hidden", "English", "Folder", "Linked", "Upper"}));
+    QVERIFY(present);
+
+    QDir(fx.folder.path()).removeRecursively();
+    QVERIFY(dir.mkpath("."));
+    QCOMPARE(::mkfifo(QFile::encodeName(fx.folder.file("Pipe.dic")).constData(), 0600), 0);
+    QCOMPARE(dictionaryLanguages(&present), QStringList());
+    QVERIFY(!present);
+}
+
+QTEST_MAIN(TestLanguage)
+#include "tst_language.moc"
