@@ -8,6 +8,7 @@
 
 #include "archiving/findarchivers.h"
 #include "language/dictionary.h"
+#include "language/languageinuse.h"
 #include "platform/codepage1251.h"
 #include "platform/error.h"
 #include "platform/inifile.h"
@@ -113,7 +114,7 @@ QStringList dictionaryLanguages(bool* present) {
 QString textAtEntry(Form1Text key, const QString& languageName) {
     const MainWindowTexts texts = mainWindowTexts();
     const MainWindowTexts::Entry& entry = texts.entries()[qsizetype(key)];
-    const IniFile dictionary(inProgramFolder(languageName + QStringLiteral(".dic")));
+    const IniFile dictionary(dictionaryPathOf(languageName));
     if (languageName == kRussian || !dictionary.exists()) {
         return entry.text;
     }

@@ -4,8 +4,14 @@
 
 namespace kv {
 
+QString dictionaryPathOf(const QString& languageName) {
+    QString name = languageName;
+    name.replace(u'/', u'_');
+    return inProgramFolder(name + QStringLiteral(".dic"));
+}
+
 QString LanguageInUse::dictionaryPath() const {
-    return inProgramFolder(currentLanguage + QStringLiteral(".dic"));
+    return dictionaryPathOf(currentLanguage);
 }
 
 }  // namespace kv

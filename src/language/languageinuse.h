@@ -21,6 +21,10 @@ struct LanguageInUse {
     QString dictionaryPath() const;
 };
 
+// "<languageName>.dic" in the program folder. A "/" in the name (only a hand-edited lang.txt holds
+// one) stands as "_", so that no look-up or write-back reaches outside the program folder.
+QString dictionaryPathOf(const QString& languageName);
+
 // Replaces every text of `table` by its entry in `section`, in reading order, with the text in
 // use as default and written back when the entry is missing or empty. Raises Error when a
 // write-back fails; the texts read before it stay.

@@ -208,6 +208,13 @@ void TestLanguage::aMissingDictionaryIsReportedAndStartedByTheMessageTexts() {
     QCOMPARE(test::dictionaryKeys(fx.folder.read("Russian.dic")),
              QStringList(
                  {"Form5/cm1", "Form5/cm2", "Form5/cm3", "Form5/cm4", "Form5/cm5", "Form5/cm6"}));
+
+    // A hand-edited lang.txt naming a path: the dictionary stays inside the program folder.
+    LanguageInUse outside = form->language();
+    outside.currentLanguage = "../Outside";
+    TForm5 again(form->Table1, outside);
+    QVERIFY(!QFile::exists(fx.folder.file("../Outside.dic")));
+    QVERIFY(QFile::exists(fx.folder.file(".._Outside.dic")));
 }
 
 void TestLanguage::theListHoldsFilesAndFoldersOnly() {
