@@ -210,11 +210,12 @@ void TestLanguage::aMissingDictionaryIsReportedAndStartedByTheMessageTexts() {
                  {"Form5/cm1", "Form5/cm2", "Form5/cm3", "Form5/cm4", "Form5/cm5", "Form5/cm6"}));
 
     // A hand-edited lang.txt naming a path: the dictionary stays inside the program folder.
+    const QString name = QDir(fx.folder.path()).dirName() + "-outside";
     LanguageInUse outside = form->language();
-    outside.currentLanguage = "../Outside";
+    outside.currentLanguage = "../" + name;
     TForm5 again(form->Table1, outside);
-    QVERIFY(!QFile::exists(fx.folder.file("../Outside.dic")));
-    QVERIFY(QFile::exists(fx.folder.file(".._Outside.dic")));
+    QVERIFY(!QFile::exists(fx.folder.file("../" + name + ".dic")));
+    QVERIFY(QFile::exists(fx.folder.file(".._" + name + ".dic")));
 }
 
 void TestLanguage::theListHoldsFilesAndFoldersOnly() {
