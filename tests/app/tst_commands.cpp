@@ -51,16 +51,6 @@ void addObjects(const QList<QPair<QString, QString>>& rows) {
     }
 }
 
-QStringList column(const QString& file, const QString& field) {
-    Table t(file);
-    t.open();
-    QStringList out;
-    for (int i = 0; i < t.recordCount(); ++i) {
-        out << t.peekString(i, t.fieldIndex(field));
-    }
-    return out;
-}
-
 // The main window on the given tasks, shown, its archivers recorded instead of started.
 struct Fixture : test::MainWindowFixture {
     test::LaunchRecorder launches;
@@ -111,9 +101,9 @@ private Q_SLOTS:
         // Yes: the row, its object rows (exact name) and its list file go; archives stay.
         fx.boxes.answer(MbResult::Yes);
         fx.form->BitBtn2->click();
-        QCOMPARE(column(kTasksFile, QStringLiteral("Name")),
+        QCOMPARE(test::column(kTasksFile, QStringLiteral("Name")),
                  (QStringList{QStringLiteral("docs"), QStringLiteral("photo")}));
-        QCOMPARE(column(kObjectsFile, QStringLiteral("Path")),
+        QCOMPARE(test::column(kObjectsFile, QStringLiteral("Path")),
                  (QStringList{QStringLiteral("/home/d"), QStringLiteral("/home/c")}));
         QVERIFY(!QFileInfo::exists(fx.folder.file(QStringLiteral("Lists/7.txt"))));
         QVERIFY(QFileInfo::exists(fx.folder.file(QStringLiteral("Arch/mail.7z"))));

@@ -31,16 +31,6 @@ void makeTasks(const QStringList& names) {
     }
 }
 
-QStringList column(const QString& file, const QString& field) {
-    Table t(file);
-    t.open();
-    QStringList out;
-    for (int i = 0; i < t.recordCount(); ++i) {
-        out << t.peekString(i, t.fieldIndex(field));
-    }
-    return out;
-}
-
 // Runs `script` in the task editor once the main window has opened it, as the user would with
 // the editor in front; the editor is closed afterwards if the script left it open.
 void whenEditorOpens(TForm1& form, std::function<void(TForm2&)> script) {
@@ -90,8 +80,8 @@ private Q_SLOTS:
         });
         fx.form->BitBtn1->click();
         QCOMPARE(currentTaskName(fx.form->Table1), QStringLiteral("n2"));
-        QCOMPARE(column(kTasksFile, TaskField::Name), (QStringList{"a", "b", "n2"}));
-        QCOMPARE(column(kObjectsFile, ObjectField::Name), QStringList{"n2"});
+        QCOMPARE(test::column(kTasksFile, TaskField::Name), (QStringList{"a", "b", "n2"}));
+        QCOMPARE(test::column(kObjectsFile, ObjectField::Name), QStringList{"n2"});
         const QString list = fx.form->Table1.asString(TaskField::List);
         QCOMPARE(fx.folder.read(list), (file + "\r\n").toUtf8());
         // The pause for the editor is over; the new hourly task has its next run.
@@ -106,7 +96,7 @@ private Q_SLOTS:
         });
         fx.form->DBGrid1DblClick();
         QCOMPARE(currentTaskName(fx.form->Table1), QStringLiteral("z"));
-        QCOMPARE(column(kObjectsFile, ObjectField::Name), QStringList{"z"});
+        QCOMPARE(test::column(kObjectsFile, ObjectField::Name), QStringList{"z"});
         QCOMPARE(fx.form->Table1.asString(TaskField::List), list);
     }
 

@@ -37,16 +37,6 @@ const QStringList kEnglish = {"Default WinZip configuration", "Default WinRAR co
                               "Run on demand only", "At the next start"};
 const QStringList kGerman = {"WinZip-Standard", "WinRAR-Standard", "Nur manuell", ""};
 
-QStringList column(const QString& file, const QString& field) {
-    Table t(file);
-    t.open();
-    QStringList out;
-    for (int i = 0; i < t.recordCount(); ++i) {
-        out << t.peekString(i, t.fieldIndex(field));
-    }
-    return out;
-}
-
 void choose(TForm1& form, const QString& language) {
     form.ComboBox1->setCurrentIndex(form.ComboBox1->findText(language));
     form.ComboBox1Change();
@@ -129,16 +119,16 @@ void TestLanguage::switchingRewritesTheStoredTexts() {
     QCOMPARE(form->windowTitle(), QString("Kelvotrin"));
     QCOMPARE(form->texts.text(Form1Text::cf1), kEnglish[0]);
     QCOMPARE(form->texts.text(Form1Text::cm7), QString("No help file"));
-    QCOMPARE(column(kArchiversFile, "Name"), QStringList({kEnglish[0], kEnglish[1], "Mine"}));
+    QCOMPARE(test::column(kArchiversFile, "Name"), QStringList({kEnglish[0], kEnglish[1], "Mine"}));
 
     form->Table1.moveTo(1);
     choose(*form, "German");
     QCOMPARE(fx.folder.read("lang.txt"), QByteArray("German\r\n"));
-    QCOMPARE(column(kArchiversFile, "Name"),
+    QCOMPARE(test::column(kArchiversFile, "Name"),
              QStringList({"WinZip-Standard", "WinRAR-Standard", "Mine"}));
-    QCOMPARE(column(kTasksFile, "SledTimeStr"),
+    QCOMPARE(test::column(kTasksFile, "SledTimeStr"),
              QStringList({"Nur manuell", kEnglish[3], "01.02.2026 10:00"}));
-    QCOMPARE(column(kTasksFile, "NameArhSys"),
+    QCOMPARE(test::column(kTasksFile, "NameArhSys"),
              QStringList({"WinZip-Standard", "WinRAR-Standard", "Mine"}));
     QCOMPARE(currentTaskName(form->Table1), QString("B"));
     QCOMPARE(IniFile(fx.folder.file("German.dic")).readString("Form1", "cf4"), kEnglish[3]);
@@ -148,9 +138,9 @@ void TestLanguage::switchingRewritesTheStoredTexts() {
 
     choose(*form, "Russian");
     QCOMPARE(form->windowTitle(), QString("Кельвотрин"));
-    QCOMPARE(column(kArchiversFile, "Name"),
+    QCOMPARE(test::column(kArchiversFile, "Name"),
              QStringList({"Основная конфигурация WinZip", "Основная конфигурация WinRar", "Mine"}));
-    QCOMPARE(column(kTasksFile, "SledTimeStr"),
+    QCOMPARE(test::column(kTasksFile, "SledTimeStr"),
              QStringList({"Только ручной запуск", "При следующем запуске", "01.02.2026 10:00"}));
 
     // The language in use again: translated anew, the tables left alone.
@@ -177,7 +167,7 @@ void TestLanguage::aNameMatchingOnlyInCaseRewritesOnceTheTablesAreOpen() {
     QCOMPARE(fx.boxes.shown.size(), 0);
     QCOMPARE(form->currentLanguage, QString("English"));
     QCOMPARE(fx.folder.read("lang.txt"), QByteArray("English\r\n"));
-    QCOMPARE(column(kTasksFile, "SledTimeStr"), QStringList({kEnglish[2]}));
+    QCOMPARE(test::column(kTasksFile, "SledTimeStr"), QStringList({kEnglish[2]}));
 }
 
 void TestLanguage::withoutDictionariesNothingIsReadOrWritten() {

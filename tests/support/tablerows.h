@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringList>
 #include <QVariantMap>
 
 #include "store/table.h"
@@ -26,6 +27,17 @@ inline void appendRow(Table& table, const QVariantMap& fields) {
         }
     }
     table.post();
+}
+
+// The texts of one field in every row of the table file, in row order.
+inline QStringList column(const QString& file, const QString& field) {
+    Table t(file);
+    t.open();
+    QStringList out;
+    for (int i = 0; i < t.recordCount(); ++i) {
+        out << t.peekString(i, t.fieldIndex(field));
+    }
+    return out;
 }
 
 }  // namespace kv::test
