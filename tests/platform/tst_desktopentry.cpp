@@ -15,7 +15,7 @@ private Q_SLOTS:
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
     }
 
-    // A desktop that reads the autostart entry as the Desktop Entry Specification says starts
+    // A desktop that reads the autostart entry by the freedesktop.org desktop-entry rules starts
     // the very program file with "r", whatever its path holds.
     void autostartEntryStartsTheProgramWithR() {
         const QStringList folders = {

@@ -7,7 +7,7 @@
 
 namespace kv::test {
 
-// Reads desktop entries as the Desktop Entry Specification tells readers to, independently of
+// Reads desktop entries by the freedesktop.org desktop-entry rules for readers, independently of
 // the program's writer, so that a test sees what a desktop would start.
 
 // The keys of the [Desktop Entry] group with their values, string escapes undone.
