@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <algorithm>
 
 #include "archiving/findarchivers.h"
@@ -15,6 +14,7 @@
 #include "platform/messagebox.h"
 #include "platform/platformtexts.h"
 #include "platform/programfolder.h"
+#include "platform/savefile.h"
 #include "store/layouts.h"
 #include "store/table.h"
 
@@ -44,35 +44,14 @@ QString firstLine(const QString& path, bool* readable) {
 }  // namespace
 
 QString languageNameAtEntry() {
-    const QString path = inProgramFolder(kLanguageFile);
-    if (!QFileInfo::exists(path)) {
-        return kRussian;
-    }
+    // A missing lang.txt cannot be opened either.
     bool readable = false;
-    const QString name = firstLine(path, &readable);
+    const QString name = firstLine(inProgramFolder(kLanguageFile), &readable);
     return readable ? name : kRussian;
 }
 
 void writeLanguageFile(const QString& name) {
-    const QString path = inProgramFolder(kLanguageFile);
-    const auto failed = [&path](const QSaveFile& file) {
-        return Error(platformText(PlatformText::CannotWrite)
-                         .arg(QDir::toNativeSeparators(path), file.errorString()));
-    };
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        throw failed(file);
-    }
-    const QByteArray bytes = cp1251::encode(name) + "\r\n";
-    // commit() does not notice a failure of the write that it flushes itself (a full disk), and
-    // would put an empty file in place: the write is flushed and checked first. Unless committed,
-    // QSaveFile removes its temporary file and the old lang.txt stays as it was.
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        throw failed(file);
-    }
-    if (!file.commit()) {
-        throw failed(file);
-    }
+    saveWholeFile(inProgramFolder(kLanguageFile), cp1251::encode(name) + "\r\n");
 }
 
 QString readOrCreateLanguageFile() {
@@ -114,12 +93,11 @@ QStringList dictionaryLanguages(bool* present) {
 QString textAtEntry(Form1Text key, const QString& languageName) {
     const MainWindowTexts texts = mainWindowTexts();
     const MainWindowTexts::Entry& entry = texts.entries()[qsizetype(key)];
-    const IniFile dictionary(dictionaryPathOf(languageName));
+    IniFile dictionary(dictionaryPathOf(languageName));
     if (languageName == kRussian || !dictionary.exists()) {
         return entry.text;
     }
-    const QString found = dictionary.readString(QStringLiteral("Form1"), entry.name);
-    return found.isEmpty() ? entry.text : found;
+    return ReadDicText(entry.name, QStringLiteral("Form1"), dictionary, false, entry.text);
 }
 
 namespace {

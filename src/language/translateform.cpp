@@ -55,7 +55,11 @@ void translateComponent(QObject* o, Translation& t) {
     }
     if (auto* b = qobject_cast<QPushButton*>(o)) {
         t.captionAndHint(b, &QPushButton::text, &QPushButton::setText);
-        if (!b->icon().isNull()) {  // the glyph-button rule: the same keys again
+        // The glyph-button rule: the same keys again. Not redundant on a first pass: it reads
+        // back what the push-button rule has just written, as the dictionary holds it (blanks
+        // around it stripped, its first line only), so the caption shown is the one every
+        // later start shows.
+        if (!b->icon().isNull()) {
             t.captionAndHint(b, &QPushButton::text, &QPushButton::setText);
         }
     }
@@ -76,6 +80,7 @@ void translateComponent(QObject* o, Translation& t) {
         e->setToolTip(t.read(n + QLatin1String("--Hint"), e->toolTip()));
     }
     if (auto* r = qobject_cast<RadioGroup*>(o)) {
+        // Read as a group box already; read again for the reason given for glyph buttons.
         t.captionAndHint(r, &RadioGroup::caption, &RadioGroup::setCaption);
         for (int i = 0; i < r->count(); ++i) {
             r->setItem(i, t.read(n + QLatin1String("--") + QString::number(i), r->item(i)));
