@@ -530,9 +530,9 @@ void TForm1::Timer3Timer() {
 
 void TForm1::Editt5Click() {
     N2->setChecked(Editt5->isChecked());
-    scheduler.setPaused(Editt5->isChecked());
     Label4->setVisible(Editt5->isChecked());
     focusList();
+    scheduler.setPaused(Editt5->isChecked());
 }
 
 void TForm1::DBGrid1CellClick(int column, int row) {

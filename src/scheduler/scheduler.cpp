@@ -50,8 +50,10 @@ void Scheduler::setPaused(bool paused) {
     if (paused) {
         setTickTimerInterval(0);
     } else {
-        markMissedRunChecks();
+        // Armed first: when marking the missed runs fails (a full disk), the failure is
+        // reported and the start-up pass still comes to restart the tick.
         startupTimer_.start();
+        markMissedRunChecks();
     }
 }
 
@@ -174,7 +176,12 @@ void Scheduler::markMissedRunChecks() {
     while (!t.eof()) {
         t.edit();
         t.setBool(TaskField::IsPropusk, true);
-        t.post();
+        try {
+            t.post();
+        } catch (const Error&) {
+            t.cancel();
+            throw;
+        }
         t.next();
     }
     returnToTask(t, name);

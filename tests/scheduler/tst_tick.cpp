@@ -240,6 +240,10 @@ private Q_SLOTS:
         g.addTask(QStringLiteral("a"), {{"SledTime", missed}});
         g.addTask(QStringLiteral("b"), {{"SledTime", missed}});
         QVERIFY(QDir(g.folder.path()).mkdir(kTasksFile + QStringLiteral(".jnl")));
+        // A resume whose marking fails still arms the pass that restarts the tick.
+        g.scheduler.setPaused(true);
+        QVERIFY_THROWS_EXCEPTION(Error, g.scheduler.setPaused(false));
+        QVERIFY(g.scheduler.startupTimer().isActive());
         g.scheduler.startupPass();
         QCOMPARE(g.boxes.shown.size(), 1);
         QVERIFY(g.launched().isEmpty());  // no run without its record
