@@ -176,31 +176,38 @@ void WorkingList::append(const QString& name, const ObjectPath& object) {
 // --- operations -------------------------------------------------------------------------------
 
 void ClearWorkingList(Table& working) {
-    if (!working.isOpen()) {
-        working.open();
-    }
+    working.open();  // does nothing when it is open
     // Written as a new file without rows, so nothing of the old rows is left to purge.
     working.emptyTable();
 }
+
+namespace {
+
+// Adds an object whose path has passed pathRefusal.
+AddOutcome addUnlessListed(WorkingList& list, const QString& workingName,
+                           const ObjectPath& object) {
+    if (list.contains(workingName, object.folder, object.name)) {
+        return {AddResult::AlreadyListed};
+    }
+    list.append(workingName, object);
+    return {AddResult::Added};
+}
+
+}  // namespace
 
 AddOutcome AddObjectRow(WorkingList& list, const QString& workingName, const QString& folder,
                         const QString& rest, const QString& size) {
     if (const PathRefusal why = pathRefusal(folder + rest); why != PathRefusal::None) {
         return {AddResult::Refused, why};
     }
-    if (list.contains(workingName, folder, rest)) {
-        return {AddResult::AlreadyListed};
-    }
-    list.append(workingName, {folder, rest, size});
-    return {AddResult::Added};
+    return addUnlessListed(list, workingName, {folder, rest, size});
 }
 
 AddOutcome AddObjectPath(WorkingList& list, const QString& workingName, const QString& path) {
     if (const PathRefusal why = pathRefusal(path); why != PathRefusal::None) {
         return {AddResult::Refused, why};
     }
-    const ObjectPath object = classifyObjectPath(path);
-    return AddObjectRow(list, workingName, object.folder, object.name, object.size);
+    return addUnlessListed(list, workingName, classifyObjectPath(path));
 }
 
 QList<RefusedObject> LoadWorkingList(WorkingList& list, const Table& objects,

@@ -62,8 +62,8 @@ std::optional<QString> refusal(const Table& tasks, const SaveRequest& request, b
     if (f.name.trimmed().isEmpty()) {
         return texts.text(Form2Text::cm7);
     }
-    if (f.name.size() > fieldWidth(tasks, TaskField::Name)) {
-        return texts.text(Form2Text::cm8).arg(fieldWidth(tasks, TaskField::Name));
+    if (const int width = fieldWidth(tasks, TaskField::Name); f.name.size() > width) {
+        return texts.text(Form2Text::cm8).arg(width);
     }
     if (!cp1251::canEncode(f.name)) {
         return texts.text(Form2Text::cm10).arg(f.name);
@@ -210,13 +210,14 @@ private:
 
 // --- the object rows ----------------------------------------------------------------------------
 
-// Drops the changes of a batch that an error left unwritten.
-class BatchGuard {
+// A batch of changes to `table`, dropped unless committed before it ends (an error, nothing to
+// write).
+class Batch {
 public:
-    explicit BatchGuard(Table& table) : table_(table) {}
-    ~BatchGuard() { table_.cancelBatch(); }
-    BatchGuard(const BatchGuard&) = delete;
-    BatchGuard& operator=(const BatchGuard&) = delete;
+    explicit Batch(Table& table) : table_(table) { table_.beginBatch(); }
+    ~Batch() { table_.cancelBatch(); }
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
 
 private:
     Table& table_;
@@ -242,8 +243,7 @@ void replaceObjectRows(Table& objects, const Table& working, const QString& name
     static const QStringList kCopied = {ObjectField::Path,     ObjectField::Path1,
                                         ObjectField::TipFile1, ObjectField::Name1,
                                         ObjectField::Size,     ObjectField::Flag};
-    objects.beginBatch();
-    BatchGuard guard(objects);
+    Batch batch(objects);
     const int deleted = deleteRowsOf(objects, name);
     const int rows = working.recordCount();
     for (int position = 0; position < rows; ++position) {
@@ -277,8 +277,7 @@ void replaceObjectRows(Table& objects, const Table& working, const QString& name
 // Every working row takes the name; the file is written anew without the deleted rows.
 void renameWorkingRows(Table& working, const QString& name) {
     ControlsDisabled quiet(working);
-    working.beginBatch();
-    BatchGuard guard(working);
+    Batch batch(working);
     const int field = working.fieldIndex(ObjectField::Name);
     for (int position = 0; position < working.recordCount(); ++position) {
         working.moveTo(position);
@@ -333,10 +332,9 @@ SaveResult saveTask(EditorTables tables, const SaveRequest& request, const Edito
             tasks.first();  // raises the engine's error
         }
         edited = request.newTask ? -1 : findTask(tasks, request.editedTaskName);
-        const bool asNew = edited < 0;
         configuration = chosenConfiguration(tables.archivers, request.configuration);
         const bool taken = !name.isEmpty() && findTask(tasks, name) >= 0;
-        if (const auto why = refusal(tasks, request, asNew, taken, configuration, texts)) {
+        if (const auto why = refusal(tasks, request, edited < 0, taken, configuration, texts)) {
             result.message = *why;
             return result;
         }
@@ -424,8 +422,7 @@ SaveResult saveTask(EditorTables tables, const SaveRequest& request, const Edito
     const QString& former = request.editedTaskName;
     if (former != name && findTask(tasks, former) < 0) {
         try {
-            objects.beginBatch();
-            BatchGuard guard(objects);
+            Batch batch(objects);
             if (deleteRowsOf(objects, former) > 0) {
                 objects.commitBatch();
             }

@@ -17,6 +17,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QSpinBox>
 #include <QTimeEdit>
 #include <QUrl>
@@ -435,9 +436,7 @@ void TForm2::FormCreate() {
     setWindowTitle(texts.text(Form2Text::ct1));
     applyLanguage(this, texts, language_);
     setWindowTitle(texts.text(Form2Text::ct1));
-    if (!tables_.archivers.isOpen()) {
-        tables_.archivers.open();
-    }
+    tables_.archivers.open();
 }
 
 // --- Opening ------------------------------------------------------------------------------------
@@ -458,35 +457,32 @@ void TForm2::FormShow() {
 }
 
 void TForm2::FormActivate() {
-    if (!tables_.archivers.isOpen()) {
-        tables_.archivers.open();
-    }
-    opening_ = true;
-    try {
-        Myread();
-        RadioGroup2Click();
-    } catch (...) {
-        opening_ = false;
-        throw;
-    }
-    opening_ = false;
+    tables_.archivers.open();
+    const QScopedValueRollback opening(opening_, true);
+    Myread();
+    RadioGroup2Click();
 }
 
-void TForm2::fillConfigurations(int position) {
+QStringList TForm2::fillConfigurations(int position) {
+    const QStringList names = configurationNames(tables_.archivers);
     ComboBox1->clear();
-    ComboBox1->addItems(configurationNames(tables_.archivers));
+    ComboBox1->addItems(names);
     ComboBox1->setCurrentIndex(position);
+    return names;
+}
+
+void TForm2::rememberStoredRow() {
+    stored_ = readTaskFields(tables_.tasks);
+    storedNameArhSys_ = tables_.tasks.asString(TaskField::NameArhSys);
 }
 
 void TForm2::Myread() {
     WaitCursor wait;
-    fillConfigurations(defaultConfiguration(tables_.archivers));
+    const QStringList configurations = fillConfigurations(defaultConfiguration(tables_.archivers));
 
     // What the controls are compared with: the current task row (empty values on an empty
     // table, which a new task's set mark makes moot).
-    stored_ = readTaskFields(tables_.tasks);
-    storedNameArhSys_ =
-        tables_.tasks.isEmpty() ? QString() : tables_.tasks.asString(TaskField::NameArhSys);
+    rememberStoredRow();
 
     if (NewTask) {
         const TaskFields fresh = newTaskFields();
@@ -523,8 +519,7 @@ void TForm2::Myread() {
     CheckBox2->setChecked(f.lastDay);
     RadioGroup3->setItemIndex(f.propusk);
     CheckBox4->setChecked(f.vidArhivator == 0);
-    ComboBox1->setCurrentIndex(
-        configurationPosition(configurationNames(tables_.archivers), storedNameArhSys_));
+    ComboBox1->setCurrentIndex(configurationPosition(configurations, storedNameArhSys_));
     CheckBox4Click();
     // A minute or day out of range shows brought into it: the task is changed then.
     SpinEdit1Change();
@@ -721,9 +716,7 @@ void TForm2::BitBtn4Click() {
     const int position = ComboBox1->currentIndex();
     showConfigurationList();
     // Discovery leaves archers.dbf closed; the editor reads it until it closes.
-    if (!tables_.archivers.isOpen()) {
-        tables_.archivers.open();
-    }
+    tables_.archivers.open();
     // The same position again, whatever configuration it holds now; none when the list is
     // shorter.
     fillConfigurations(position < tables_.archivers.recordCount() ? position : -1);
@@ -769,8 +762,7 @@ void TForm2::BitBtn3Click() {
         NewTask = false;
         EditedTaskName = request.fields.name;
         // From now on the controls are compared with the saved row, on which the cursor rests.
-        stored_ = readTaskFields(tables_.tasks);
-        storedNameArhSys_ = tables_.tasks.asString(TaskField::NameArhSys);
+        rememberStoredRow();
         return;
     }
     SaveSucceeded = false;
@@ -819,9 +811,7 @@ void TForm2::focusList() {
 }
 
 void TForm2::dragEnterEvent(QDragEnterEvent* event) {
-    if (!localFiles(event->mimeData()).isEmpty()) {
-        event->acceptProposedAction();
-    }
+    dragMoveEvent(event);
 }
 
 void TForm2::dragMoveEvent(QDragMoveEvent* event) {

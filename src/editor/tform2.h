@@ -160,10 +160,13 @@ private:
     void FormCreate();
 
     // The configuration list: every configuration's name, then `position` chosen (-1 none).
-    void fillConfigurations(int position);
+    // Returns the names.
+    QStringList fillConfigurations(int position);
     // Where the configuration list is shown; archiver discovery has run before.
     void showConfigurationList();
 
+    // Takes the current row of tasks.dbf as what the controls are compared with.
+    void rememberStoredRow();
     // The task as the controls show it.
     TaskFields controlFields() const;
     void markIf(bool differs);

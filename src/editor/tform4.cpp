@@ -24,38 +24,28 @@ TForm4::TForm4(Table& working, const EditorTexts& texts, const LanguageInUse& la
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
 
-    const QList<QPair<const char*, QString>> help = {
-        {"Label1", QStringLiteral("Для удобства можно использовать маски файлов.")},
-        {"Label2", QStringLiteral(
-                       "Маска (шаблон) — имена файлов, в которых используются символы «*» и «?».")},
-        {"Label3", QStringLiteral("Символ «?» заменяет один любой символ. Например, маска "
-                                  "text?.doc означает все")},
-        {"Label4", QStringLiteral("файлы с именами text1.doc , text2.doc , texta.doc и т.д.")},
-        {"Label5", QStringLiteral("Символ «*» заменяет любое число произвольных символов (в том "
-                                  "числе и отсутствие символа).")},
-        {"Label6", QStringLiteral("Например, маска text*.doc означает все файлы с именами "
-                                  "text1.doc , text2.doc , texta.doc , text11.doc и т.д.")},
-        {"Label7", QStringLiteral("Маска *.mp3 означает все файлы с любыми именами и расширением "
-                                  ".mp3 (музыка) .")},
-        {"Label8",
-         QStringLiteral("Маска text.* означает все файлы с именем text и любыми расширениями. ")},
-        {"Label9", QStringLiteral("Маска * означает все файлы.")},
+    // The labels are named Label1 to Label9 in this order.
+    const QStringList help = {
+        QStringLiteral("Для удобства можно использовать маски файлов."),
+        QStringLiteral("Маска (шаблон) — имена файлов, в которых используются символы «*» и «?»."),
+        QStringLiteral("Символ «?» заменяет один любой символ. Например, маска "
+                       "text?.doc означает все"),
+        QStringLiteral("файлы с именами text1.doc , text2.doc , texta.doc и т.д."),
+        QStringLiteral("Символ «*» заменяет любое число произвольных символов (в том "
+                       "числе и отсутствие символа)."),
+        QStringLiteral("Например, маска text*.doc означает все файлы с именами "
+                       "text1.doc , text2.doc , texta.doc , text11.doc и т.д."),
+        QStringLiteral("Маска *.mp3 означает все файлы с любыми именами и расширением "
+                       ".mp3 (музыка) ."),
+        QStringLiteral("Маска text.* означает все файлы с именем text и любыми расширениями. "),
+        QStringLiteral("Маска * означает все файлы."),
     };
-    QList<QLabel*> lines;
-    for (const auto& [name, text] : help) {
-        auto* label = new QLabel(text, this);
-        label->setObjectName(QString::fromLatin1(name));
-        lines << label;
+    QLabel** const lines[] = {&Label1, &Label2, &Label3, &Label4, &Label5,
+                              &Label6, &Label7, &Label8, &Label9};
+    for (int i = 0; i < help.size(); ++i) {
+        *lines[i] = new QLabel(help[i], this);
+        (*lines[i])->setObjectName(QStringLiteral("Label%1").arg(i + 1));
     }
-    Label1 = lines[0];
-    Label2 = lines[1];
-    Label3 = lines[2];
-    Label4 = lines[3];
-    Label5 = lines[4];
-    Label6 = lines[5];
-    Label7 = lines[6];
-    Label8 = lines[7];
-    Label9 = lines[8];
 
     Edit1 = new QLineEdit(this);
     Edit1->setObjectName(QStringLiteral("Edit1"));
@@ -71,12 +61,13 @@ TForm4::TForm4(Table& working, const EditorTexts& texts, const LanguageInUse& la
     }
 
     auto* layout = new QVBoxLayout(this);
-    for (int i = 0; i < lines.size(); ++i) {
+    for (int i = 0; i < help.size(); ++i) {
         // The three examples stand indented under the rules.
-        layout->addWidget(lines[i]);
+        QLabel* line = *lines[i];
+        layout->addWidget(line);
         if (i >= 6) {
-            layout->setAlignment(lines[i], Qt::AlignLeft);
-            lines[i]->setContentsMargins(24, 0, 0, 0);
+            layout->setAlignment(line, Qt::AlignLeft);
+            line->setContentsMargins(24, 0, 0, 0);
         }
     }
     layout->addSpacing(8);
