@@ -29,9 +29,6 @@ struct ArchiverEntries {
 // is; WinExec finds it) and nothing is trimmed, so empty switches leave a trailing blank.
 QString composeCommand(const QString& program, const QString& command, const QString& switches);
 
-// The width of a text field of archers.dbf.
-int archiverFieldWidth(const QString& field);
-
 // Why the entries cannot be stored as they stand, as a message ready to show; nothing when they
 // can. In this order: an empty program path; a program path holding a double quote (no command
 // line could carry it); a text that code page 1251 cannot hold (it would be stored garbled); a

@@ -50,7 +50,7 @@ LabeledEdit* makeEdit(QWidget* parent, const char* name, const QString& caption,
     auto* e = new LabeledEdit(parent);
     e->setObjectName(QString::fromLatin1(name));
     e->setCaption(caption);
-    e->setMaxLength(archiverFieldWidth(field));
+    e->setMaxLength(fieldWidth(archiversLayout(), field));
     return e;
 }
 
@@ -276,7 +276,7 @@ void TForm3::BitBtn2Click() {
 }
 
 void TForm3::putProgramPath(const QString& path) {
-    const int width = archiverFieldWidth(ArchiverField::NameAr);
+    const int width = fieldWidth(archiversLayout(), ArchiverField::NameAr);
     if (path.size() > width) {
         // The field would cut it without a word.
         messageBox(texts.text(Form3Text::cm12).arg(path).arg(width), texts.text(Form3Text::cm1),
