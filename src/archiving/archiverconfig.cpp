@@ -39,6 +39,15 @@ std::optional<QString> entriesRefusal(const ArchiverEntries& e, const Form3Texts
     return std::nullopt;
 }
 
+ArchiverEntries shellArchiverEntries(const QString& name, const QString& program) {
+    return {name,
+            program,
+            QStringLiteral("a"),
+            QStringLiteral("-ep3"),
+            QStringLiteral("x"),
+            QStringLiteral("-ep3")};
+}
+
 void writeEntries(Table& t, const ArchiverEntries& e, int tip) {
     t.setString(ArchiverField::Name, e.name);
     t.setString(ArchiverField::NameAr, e.program);

@@ -35,6 +35,10 @@ QString composeCommand(const QString& program, const QString& command, const QSt
 // composed command longer than its field (it would be stored cut).
 std::optional<QString> entriesRefusal(const ArchiverEntries& entries, const Form3Texts& texts);
 
+// The entries of a WinRAR or WinZip configuration, found by discovery or filled in by the user:
+// the program path with the command words and switches that both archivers understand.
+ArchiverEntries shellArchiverEntries(const QString& name, const QString& program);
+
 // Writes the entries and the two composed commands into the current row of `archivers`, which
 // is in edit or insert state, with `tip` as the kind. Flag and Sys are left as they are.
 void writeEntries(Table& archivers, const ArchiverEntries& entries, int tip);

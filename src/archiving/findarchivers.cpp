@@ -1,5 +1,6 @@
 #include "archiving/findarchivers.h"
 
+#include "archiving/archiverconfig.h"
 #include "platform/registryfile.h"
 #include "store/layouts.h"
 #include "store/table.h"
@@ -76,15 +77,7 @@ void FindArchivers(Table& t, const MainWindowTexts& texts) {
         }
         t.insert();
         t.setBool(ArchiverField::Flag, !insertedInThisPass);
-        t.setString(ArchiverField::Name, texts.text(known.name));
-        t.setString(ArchiverField::NameAr, path);
-        t.setString(ArchiverField::Param1, QStringLiteral("a"));
-        t.setString(ArchiverField::Keys1, QStringLiteral("-ep3"));
-        t.setString(ArchiverField::Arhstr1, path + QStringLiteral(" a -ep3"));
-        t.setString(ArchiverField::Param2, QStringLiteral("x"));
-        t.setString(ArchiverField::Keys2, QStringLiteral("-ep3"));
-        t.setString(ArchiverField::Arhstr2, path + QStringLiteral(" x -ep3"));
-        t.setInt(ArchiverField::Tip, known.tip);
+        writeEntries(t, shellArchiverEntries(texts.text(known.name), path), known.tip);
         t.setBool(ArchiverField::Sys, true);
         t.post();
         insertedInThisPass = true;

@@ -292,11 +292,12 @@ void TForm3::fillForArchiver(const QString& key, int tip) {
     if (!command) {
         return;
     }
-    putProgramPath(ArchiverPathFromCommand(*command));
-    LabeledEdit2->setText(QStringLiteral("a"));
-    LabeledEdit3->setText(QStringLiteral("-ep3"));
-    LabeledEdit5->setText(QStringLiteral("x"));
-    LabeledEdit4->setText(QStringLiteral("-ep3"));
+    const ArchiverEntries fill = shellArchiverEntries(QString(), ArchiverPathFromCommand(*command));
+    putProgramPath(fill.program);
+    LabeledEdit2->setText(fill.archiveCommand);
+    LabeledEdit3->setText(fill.archiveSwitches);
+    LabeledEdit5->setText(fill.restoreCommand);
+    LabeledEdit4->setText(fill.restoreSwitches);
 }
 
 void TForm3::BitBtn5Click() {
