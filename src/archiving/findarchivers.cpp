@@ -10,16 +10,16 @@ namespace {
 
 struct KnownKey {
     const char16_t* key;
-    int tip;  // 2 WinZip, 1 WinRAR
+    int tip;
     Form1Text name;
 };
 
 // In the order they are tried; the two keys of one kind stand in for each other.
 constexpr KnownKey kKnownKeys[] = {
-    {u"Applications\\WinZip.exe\\shell\\open\\command", 2, Form1Text::cf1},
-    {u"WinZip\\shell\\open\\command", 2, Form1Text::cf1},
-    {u"Applications\\WinRAR.exe\\shell\\open\\command", 1, Form1Text::cf2},
-    {u"WinRAR\\shell\\open\\command", 1, Form1Text::cf2},
+    {kWinZipProgramKey, kTipWinZip, Form1Text::cf1},
+    {u"WinZip\\shell\\open\\command", kTipWinZip, Form1Text::cf1},
+    {kWinRarProgramKey, kTipWinRar, Form1Text::cf2},
+    {u"WinRAR\\shell\\open\\command", kTipWinRar, Form1Text::cf2},
 };
 
 // Closes the table however the pass ends.

@@ -25,8 +25,8 @@ namespace kv {
 namespace {
 
 // The shell "open" commands of the two archivers the window can fill in.
-const QString kWinRarKey = QStringLiteral("Applications\\WinRAR.exe\\shell\\open\\command");
-const QString kWinZipKey = QStringLiteral("Applications\\WinZIP.exe\\shell\\open\\command");
+const QString kWinRarKey = QString::fromUtf16(kWinRarProgramKey);
+const QString kWinZipKey = QString::fromUtf16(kWinZipProgramKey);
 
 constexpr int kMargin = 8;
 constexpr int kGap = 6;
