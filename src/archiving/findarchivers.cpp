@@ -1,5 +1,7 @@
 #include "archiving/findarchivers.h"
 
+#include <QScopeGuard>
+
 #include "archiving/archiverconfig.h"
 #include "platform/registryfile.h"
 #include "store/layouts.h"
@@ -20,18 +22,6 @@ constexpr KnownKey kKnownKeys[] = {
     {u"WinZip\\shell\\open\\command", kTipWinZip, Form1Text::cf1},
     {kWinRarProgramKey, kTipWinRar, Form1Text::cf2},
     {u"WinRAR\\shell\\open\\command", kTipWinRar, Form1Text::cf2},
-};
-
-// Closes the table however the pass ends.
-class ClosesTable {
-public:
-    explicit ClosesTable(Table& table) : table_(table) {}
-    ~ClosesTable() { table_.close(); }
-    ClosesTable(const ClosesTable&) = delete;
-    ClosesTable& operator=(const ClosesTable&) = delete;
-
-private:
-    Table& table_;
 };
 
 // Only system rows count: a configuration the user entered does not stand for the kind.
@@ -62,7 +52,8 @@ QString ArchiverPathFromCommand(const QString& command) {
 
 void FindArchivers(Table& t, const MainWindowTexts& texts) {
     t.open();
-    ClosesTable closes(t);
+    // Closed however the pass ends.
+    const auto closes = qScopeGuard([&t] { t.close(); });
     const RegistryFile registry = loadProgramRegistry();
     bool insertedInThisPass = false;
     for (const KnownKey& known : kKnownKeys) {
