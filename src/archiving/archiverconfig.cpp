@@ -13,16 +13,6 @@ QString composeCommand(const QString& program, const QString& command, const QSt
     return program + u' ' + command + u' ' + switches;
 }
 
-int archiverFieldWidth(const QString& field) {
-    for (const FieldDef& def : archiversLayout()) {
-        if (def.name.compare(field, Qt::CaseInsensitive) == 0) {
-            return def.width;
-        }
-    }
-    Q_ASSERT_X(false, "archiverFieldWidth", "no such field");
-    return 0;
-}
-
 std::optional<QString> entriesRefusal(const ArchiverEntries& e, const Form3Texts& texts) {
     if (e.program.isEmpty()) {
         return texts.text(Form3Text::cm2);
@@ -41,12 +31,21 @@ std::optional<QString> entriesRefusal(const ArchiverEntries& e, const Form3Texts
         {ArchiverField::Arhstr2, composeCommand(e.program, e.restoreCommand, e.restoreSwitches)},
     };
     for (const auto& [field, command] : commands) {
-        const int width = archiverFieldWidth(field);
+        const int width = fieldWidth(archiversLayout(), field);
         if (command.size() > width) {
             return texts.text(Form3Text::cm11).arg(command).arg(width);
         }
     }
     return std::nullopt;
+}
+
+ArchiverEntries shellArchiverEntries(const QString& name, const QString& program) {
+    return {name,
+            program,
+            QStringLiteral("a"),
+            QStringLiteral("-ep3"),
+            QStringLiteral("x"),
+            QStringLiteral("-ep3")};
 }
 
 void writeEntries(Table& t, const ArchiverEntries& e, int tip) {

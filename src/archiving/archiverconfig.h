@@ -29,14 +29,15 @@ struct ArchiverEntries {
 // is; WinExec finds it) and nothing is trimmed, so empty switches leave a trailing blank.
 QString composeCommand(const QString& program, const QString& command, const QString& switches);
 
-// The width of a text field of archers.dbf.
-int archiverFieldWidth(const QString& field);
-
 // Why the entries cannot be stored as they stand, as a message ready to show; nothing when they
 // can. In this order: an empty program path; a program path holding a double quote (no command
 // line could carry it); a text that code page 1251 cannot hold (it would be stored garbled); a
 // composed command longer than its field (it would be stored cut).
 std::optional<QString> entriesRefusal(const ArchiverEntries& entries, const Form3Texts& texts);
+
+// The entries of a WinRAR or WinZip configuration, found by discovery or filled in by the user:
+// the program path with the command words and switches that both archivers understand.
+ArchiverEntries shellArchiverEntries(const QString& name, const QString& program);
 
 // Writes the entries and the two composed commands into the current row of `archivers`, which
 // is in edit or insert state, with `tip` as the kind. Flag and Sys are left as they are.

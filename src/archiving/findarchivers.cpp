@@ -1,5 +1,8 @@
 #include "archiving/findarchivers.h"
 
+#include <QScopeGuard>
+
+#include "archiving/archiverconfig.h"
 #include "platform/registryfile.h"
 #include "store/layouts.h"
 #include "store/table.h"
@@ -9,28 +12,16 @@ namespace {
 
 struct KnownKey {
     const char16_t* key;
-    int tip;  // 2 WinZip, 1 WinRAR
+    int tip;
     Form1Text name;
 };
 
 // In the order they are tried; the two keys of one kind stand in for each other.
 constexpr KnownKey kKnownKeys[] = {
-    {u"Applications\\WinZip.exe\\shell\\open\\command", 2, Form1Text::cf1},
-    {u"WinZip\\shell\\open\\command", 2, Form1Text::cf1},
-    {u"Applications\\WinRAR.exe\\shell\\open\\command", 1, Form1Text::cf2},
-    {u"WinRAR\\shell\\open\\command", 1, Form1Text::cf2},
-};
-
-// Closes the table however the pass ends.
-class ClosesTable {
-public:
-    explicit ClosesTable(Table& table) : table_(table) {}
-    ~ClosesTable() { table_.close(); }
-    ClosesTable(const ClosesTable&) = delete;
-    ClosesTable& operator=(const ClosesTable&) = delete;
-
-private:
-    Table& table_;
+    {kWinZipProgramKey, kTipWinZip, Form1Text::cf1},
+    {u"WinZip\\shell\\open\\command", kTipWinZip, Form1Text::cf1},
+    {kWinRarProgramKey, kTipWinRar, Form1Text::cf2},
+    {u"WinRAR\\shell\\open\\command", kTipWinRar, Form1Text::cf2},
 };
 
 // Only system rows count: a configuration the user entered does not stand for the kind.
@@ -61,7 +52,8 @@ QString ArchiverPathFromCommand(const QString& command) {
 
 void FindArchivers(Table& t, const MainWindowTexts& texts) {
     t.open();
-    ClosesTable closes(t);
+    // Closed however the pass ends.
+    const auto closes = qScopeGuard([&t] { t.close(); });
     const RegistryFile registry = loadProgramRegistry();
     bool insertedInThisPass = false;
     for (const KnownKey& known : kKnownKeys) {
@@ -76,15 +68,7 @@ void FindArchivers(Table& t, const MainWindowTexts& texts) {
         }
         t.insert();
         t.setBool(ArchiverField::Flag, !insertedInThisPass);
-        t.setString(ArchiverField::Name, texts.text(known.name));
-        t.setString(ArchiverField::NameAr, path);
-        t.setString(ArchiverField::Param1, QStringLiteral("a"));
-        t.setString(ArchiverField::Keys1, QStringLiteral("-ep3"));
-        t.setString(ArchiverField::Arhstr1, path + QStringLiteral(" a -ep3"));
-        t.setString(ArchiverField::Param2, QStringLiteral("x"));
-        t.setString(ArchiverField::Keys2, QStringLiteral("-ep3"));
-        t.setString(ArchiverField::Arhstr2, path + QStringLiteral(" x -ep3"));
-        t.setInt(ArchiverField::Tip, known.tip);
+        writeEntries(t, shellArchiverEntries(texts.text(known.name), path), known.tip);
         t.setBool(ArchiverField::Sys, true);
         t.post();
         insertedInThisPass = true;

@@ -8,6 +8,11 @@ namespace kv {
 
 class Table;
 
+// The shell "open" command keys under HKEY_CLASSES_ROOT that belong to the WinRAR and WinZip
+// programs themselves (discovery also knows a second key of each kind).
+inline constexpr char16_t kWinRarProgramKey[] = u"Applications\\WinRAR.exe\\shell\\open\\command";
+inline constexpr char16_t kWinZipProgramKey[] = u"Applications\\WinZip.exe\\shell\\open\\command";
+
 // The archiver's program path in a shell "open" command: the text from its second character (the
 // first is the opening quote of the quoted program path) up to and including the first ".exe"
 // (lower case only). A command without ".exe" names a native program: the text inside its

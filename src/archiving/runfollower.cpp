@@ -30,6 +30,31 @@ void powerOffIfIdle() {
     }
 }
 
+// The reason of a failed run as the texts word it (7-Zip's codes, which other archivers share:
+// 1 files skipped, 2 fatal error, 7 command line, 8 out of memory, 255 stopped by the user).
+QString failureReason(const ProgramEnd& end, bool archiveMissing, const QString& archivePath,
+                      const MainWindowTexts& t) {
+    if (end.signalled) {
+        return t.text(Form1Text::cm19).arg(end.code);
+    }
+    switch (end.code) {
+        case 0:
+            return archiveMissing ? t.text(Form1Text::cm20).arg(archivePath) : QString();
+        case 1:
+            return t.text(Form1Text::cm13);
+        case 2:
+            return t.text(Form1Text::cm14);
+        case 7:
+            return t.text(Form1Text::cm15);
+        case 8:
+            return t.text(Form1Text::cm16);
+        case 255:
+            return t.text(Form1Text::cm17);
+        default:
+            return t.text(Form1Text::cm18).arg(end.code);
+    }
+}
+
 void finishRun(const RunFacts& facts, const ProgramEnd& end) {
     const QFileInfo archive(facts.archivePath);
     const bool archiveExists = archive.exists() && archive.isFile();
@@ -97,29 +122,6 @@ void setRunObserver(RunObserver* o) {
 
 RunObserver* runObserver() {
     return observer;
-}
-
-QString failureReason(const ProgramEnd& end, bool archiveMissing, const QString& archivePath,
-                      const MainWindowTexts& t) {
-    if (end.signalled) {
-        return t.text(Form1Text::cm19).arg(end.code);
-    }
-    switch (end.code) {
-        case 0:
-            return archiveMissing ? t.text(Form1Text::cm20).arg(archivePath) : QString();
-        case 1:
-            return t.text(Form1Text::cm13);
-        case 2:
-            return t.text(Form1Text::cm14);
-        case 7:
-            return t.text(Form1Text::cm15);
-        case 8:
-            return t.text(Form1Text::cm16);
-        case 255:
-            return t.text(Form1Text::cm17);
-        default:
-            return t.text(Form1Text::cm18).arg(end.code);
-    }
 }
 
 ProgramEndHandler followRun(RunFacts facts) {

@@ -49,11 +49,6 @@ RunObserver* runObserver();
 // When this program ends before the archiver, nothing of this happens and the .BAK stays.
 ProgramEndHandler followRun(RunFacts facts);
 
-// The reason of a failed run as the texts word it (7-Zip's codes, which other archivers share:
-// 1 files skipped, 2 fatal error, 7 command line, 8 out of memory, 255 stopped by the user).
-QString failureReason(const ProgramEnd& end, bool archiveMissing, const QString& archivePath,
-                      const MainWindowTexts& texts);
-
 // Asks the observer for the power-off as soon as no started archiver is running any more: at
 // once when none is, else when the last one ends.
 void powerOffWhenRunsEnd();

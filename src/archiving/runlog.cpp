@@ -53,8 +53,7 @@ QStringList outputLines(const ProgramEnd& end) {
         texts.text(Form1Text::cm28).arg(path, QString::fromLocal8Bit(std::strerror(error))));
 }
 
-}  // namespace
-
+// The entry as runs.log holds it.
 QByteArray runLogText(const RunLogEntry& e) {
     const QString result =
         (e.end.signalled ? QStringLiteral("signal %1") : QStringLiteral("exit %1")).arg(e.end.code);
@@ -76,6 +75,8 @@ QByteArray runLogText(const RunLogEntry& e) {
     }
     return text.toUtf8();
 }
+
+}  // namespace
 
 void appendRunLog(const RunLogEntry& entry, const MainWindowTexts& texts) {
     const QByteArray text = runLogText(entry);

@@ -26,13 +26,10 @@ inline constexpr char kOldRunLogFile[] = "runs.log.1";
 // runs.log.1, replacing the older one.
 inline constexpr qint64 kRunLogLimit = 1024 * 1024;
 
-// The entry as runs.log holds it, in UTF-8: one line of tab-separated fields (start, end, kind,
-// task, archive, "exit N" or "signal N", size in bytes or "-"), and for a failed run the tail of
-// the archiver's output under it, each line indented and marked with "| ".
-QByteArray runLogText(const RunLogEntry& entry);
-
-// Appends the entry to runs.log in the program folder, in one write. Raises Error (cm28 of
-// `texts`) when the log cannot be written.
+// Appends the entry to runs.log in the program folder, in one write, as UTF-8: one line of
+// tab-separated fields (start, end, kind, task, archive, "exit N" or "signal N", size in bytes or
+// "-"), and for a failed run the tail of the archiver's output under it, each line indented and
+// marked with "| ". Raises Error (cm28 of `texts`) when the log cannot be written.
 void appendRunLog(const RunLogEntry& entry, const MainWindowTexts& texts);
 
 }  // namespace kv

@@ -25,8 +25,8 @@ namespace kv {
 namespace {
 
 // The shell "open" commands of the two archivers the window can fill in.
-const QString kWinRarKey = QStringLiteral("Applications\\WinRAR.exe\\shell\\open\\command");
-const QString kWinZipKey = QStringLiteral("Applications\\WinZIP.exe\\shell\\open\\command");
+const QString kWinRarKey = QString::fromUtf16(kWinRarProgramKey);
+const QString kWinZipKey = QString::fromUtf16(kWinZipProgramKey);
 
 constexpr int kMargin = 8;
 constexpr int kGap = 6;
@@ -50,7 +50,7 @@ LabeledEdit* makeEdit(QWidget* parent, const char* name, const QString& caption,
     auto* e = new LabeledEdit(parent);
     e->setObjectName(QString::fromLatin1(name));
     e->setCaption(caption);
-    e->setMaxLength(archiverFieldWidth(field));
+    e->setMaxLength(fieldWidth(archiversLayout(), field));
     return e;
 }
 
@@ -276,7 +276,7 @@ void TForm3::BitBtn2Click() {
 }
 
 void TForm3::putProgramPath(const QString& path) {
-    const int width = archiverFieldWidth(ArchiverField::NameAr);
+    const int width = fieldWidth(archiversLayout(), ArchiverField::NameAr);
     if (path.size() > width) {
         // The field would cut it without a word.
         messageBox(texts.text(Form3Text::cm12).arg(path).arg(width), texts.text(Form3Text::cm1),
@@ -292,11 +292,12 @@ void TForm3::fillForArchiver(const QString& key, int tip) {
     if (!command) {
         return;
     }
-    putProgramPath(ArchiverPathFromCommand(*command));
-    LabeledEdit2->setText(QStringLiteral("a"));
-    LabeledEdit3->setText(QStringLiteral("-ep3"));
-    LabeledEdit5->setText(QStringLiteral("x"));
-    LabeledEdit4->setText(QStringLiteral("-ep3"));
+    const ArchiverEntries fill = shellArchiverEntries(QString(), ArchiverPathFromCommand(*command));
+    putProgramPath(fill.program);
+    LabeledEdit2->setText(fill.archiveCommand);
+    LabeledEdit3->setText(fill.archiveSwitches);
+    LabeledEdit5->setText(fill.restoreCommand);
+    LabeledEdit4->setText(fill.restoreSwitches);
 }
 
 void TForm3::BitBtn5Click() {
@@ -407,7 +408,7 @@ void TForm3::setEditState(bool edit) {
     for (QPushButton* b : {BitBtn1, BitBtn6, BitBtn2}) {
         b->setEnabled(!edit);
     }
-    setFixedSize(layOut(true));
+    setFixedSize(layOut());
     // A window grown below the screen's bottom edge moves up.
     if (isVisible() && screen()) {
         const QRect available = screen()->availableGeometry();
@@ -418,12 +419,7 @@ void TForm3::setEditState(bool edit) {
     }
 }
 
-QSize TForm3::layOut(bool apply) {
-    auto place = [apply](QWidget* w, int x, int y, int width, int height) {
-        if (apply) {
-            w->setGeometry(x, y, width, height);
-        }
-    };
+QSize TForm3::layOut() {
     const QList<QPushButton*> listButtons = {BitBtn1, BitBtn6, BitBtn2};
     const QList<QPushButton*> archiverButtons = {BitBtn5, BitBtn7, BitBtn3, BitBtn11};
     const QList<QPushButton*> saveButtons = {BitBtn8, BitBtn4};
@@ -451,13 +447,13 @@ QSize TForm3::layOut(bool apply) {
 
     int y = kMargin;
     const int labelH = Label1->heightForWidth(inner);
-    place(Label1, kMargin, y, inner, labelH);
+    Label1->setGeometry(kMargin, y, inner, labelH);
     y += labelH + kGap;
-    place(cyDBGrid1, kMargin, y, inner, kGridHeight);
+    cyDBGrid1->setGeometry(kMargin, y, inner, kGridHeight);
     y += kGridHeight + kGap;
     int x = kMargin;
     for (QPushButton* b : listButtons) {
-        place(b, x, y, buttonWidth(b), rowH);
+        b->setGeometry(x, y, buttonWidth(b), rowH);
         x += buttonWidth(b) + kGap;
     }
     int lastRowY = y;
@@ -465,27 +461,27 @@ QSize TForm3::layOut(bool apply) {
     if (editState_) {
         y += rowH + 2 * kGap;
         const int editH = LabeledEdit1->sizeHint().height();
-        place(LabeledEdit6, kMargin, y, inner, editH);
+        LabeledEdit6->setGeometry(kMargin, y, inner, editH);
         y += editH + kGap;
         // The browse button sits beside the edit line, below the caption.
         const int lineH = LabeledEdit1->edit()->sizeHint().height();
         const int browseW = lineH + 10;
-        place(LabeledEdit1, kMargin, y, inner - browseW - kGap, editH);
-        place(BitBtn9, kMargin + inner - browseW, y + editH - lineH, browseW, lineH);
+        LabeledEdit1->setGeometry(kMargin, y, inner - browseW - kGap, editH);
+        BitBtn9->setGeometry(kMargin + inner - browseW, y + editH - lineH, browseW, lineH);
         y += editH + kGap;
         const int rightX = kMargin + leftColumn + kGap;
         const int rightW = inner - leftColumn - kGap;
-        place(LabeledEdit2, kMargin, y, leftColumn, editH);
-        place(LabeledEdit3, rightX, y, rightW, editH);
+        LabeledEdit2->setGeometry(kMargin, y, leftColumn, editH);
+        LabeledEdit3->setGeometry(rightX, y, rightW, editH);
         y += editH + kGap;
-        place(LabeledEdit5, kMargin, y, leftColumn, editH);
-        place(LabeledEdit4, rightX, y, rightW, editH);
+        LabeledEdit5->setGeometry(kMargin, y, leftColumn, editH);
+        LabeledEdit4->setGeometry(rightX, y, rightW, editH);
         y += editH + kGap;
         x = kMargin;
         bool anyArchiverButton = false;
         for (QPushButton* b : archiverButtons) {
             if (b->isVisibleTo(this)) {
-                place(b, x, y + kGap, buttonWidth(b), rowH);
+                b->setGeometry(x, y + kGap, buttonWidth(b), rowH);
                 x += buttonWidth(b) + kGap;
                 anyArchiverButton = true;
             }
@@ -496,13 +492,13 @@ QSize TForm3::layOut(bool apply) {
         y += kGap;
         x = kMargin;
         for (QPushButton* b : saveButtons) {
-            place(b, x, y, buttonWidth(b), rowH);
+            b->setGeometry(x, y, buttonWidth(b), rowH);
             x += buttonWidth(b) + kGap;
         }
         lastRowY = y;
     }
     // The close button keeps its distance from the bottom edge.
-    place(BitBtn10, width - kMargin - closeW, lastRowY, closeW, rowH);
+    BitBtn10->setGeometry(width - kMargin - closeW, lastRowY, closeW, rowH);
     return {width, lastRowY + rowH + kMargin};
 }
 

@@ -111,7 +111,7 @@ private:
     // Shows or hides the edit panel, growing or shrinking the window with it.
     void setEditState(bool edit);
     // Places the controls; returns the window's size for the state.
-    QSize layOut(bool apply);
+    QSize layOut();
     void focusList();
 
     Table& archivers_;

@@ -23,14 +23,14 @@
 #include "support/manualclock.h"
 #include "support/recordingobserver.h"
 #include "support/scriptedmessageboxes.h"
+#include "support/sevenzip.h"
 #include "support/tempprogramfolder.h"
 
 using namespace kv;
 
 namespace {
 
-const QString k7zz = QStringLiteral("/usr/bin/7zz");
-
+using test::k7zz;
 using test::RecordingObserver;
 
 struct Fixture {

@@ -199,7 +199,8 @@ void TestTForm3::saveRefusesWhatCannotBeStored() {
     f.folder.write("pack", "");
     TForm3& form = f.open();
     form.BitBtn1Click();
-    const QString longPath = '/' + QString(archiverFieldWidth(ArchiverField::NameAr) - 1, 'p');
+    const QString longPath =
+        '/' + QString(fieldWidth(archiversLayout(), ArchiverField::NameAr) - 1, 'p');
     const QList<QStringList> refused = {
         {"empty path", QString(), "a"},
         {"quote", f.folder.file("pa\"ck"), "a"},
