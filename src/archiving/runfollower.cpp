@@ -75,11 +75,15 @@ void finishRun(const RunFacts& facts, const ProgramEnd& end) {
     }
     // What a failed run left at the archive path is set aside at once, so that the next
     // rotation never takes it for the previous archive and deletes the good copy for it, with
-    // or without a kept .BAK.
+    // or without a kept .BAK. An archive already set aside is kept instead: its run was never
+    // confirmed, so it may be good, while this output is known to have failed.
     if (backup && failed && !archiveWritten && archiveExists && !facts.unconfirmedPath.isEmpty() &&
         facts.archivePath != facts.backupPath) {
-        QFile::remove(facts.unconfirmedPath);
-        QFile::rename(facts.archivePath, facts.unconfirmedPath);
+        if (QFileInfo::exists(facts.unconfirmedPath)) {
+            QFile::remove(facts.archivePath);
+        } else {
+            QFile::rename(facts.archivePath, facts.unconfirmedPath);
+        }
     }
 
     RunLogEntry entry;

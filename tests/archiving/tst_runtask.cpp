@@ -240,6 +240,16 @@ void TestRunTask::backupWithoutBakWaitsForAConfirmedRun() {
     f.folder.write("out/Archive.7z", "new");
     launches.endLaunch(ProgramEnd{});
     QCOMPARE(QDir(f.folder.file("out")).entryList(QDir::Files), QStringList{"Archive.7z"});
+
+    // An archive set aside unconfirmed (here beside a .BAK from before) may be good: a failed
+    // run's output never replaces it.
+    f.folder.write("out/Archive.BAK", "good");
+    f.run();
+    f.folder.write("out/Archive.7z", "broken");
+    launches.endLaunch(fatal);
+    QCOMPARE(f.folder.read("out/Archive.unconfirmed.7z"), QByteArray("new"));
+    QCOMPARE(QDir(f.folder.file("out")).entryList(QDir::Files),
+             (QStringList{"Archive.BAK", "Archive.unconfirmed.7z"}));
 }
 
 void TestRunTask::powerOffOnlyAfterItsOwnRun() {
