@@ -36,12 +36,6 @@ Clock& clock() {
     return *current;
 }
 
-ScopedClock::ScopedClock(Clock& clock) : previous_(current) {
-    current = &clock;
-}
-
-ScopedClock::~ScopedClock() {
-    current = previous_;
-}
+ScopedClock::ScopedClock(Clock& clock) : ScopedValue(current, &clock) {}
 
 }  // namespace kv

@@ -4,6 +4,8 @@
 #include <QDateTime>
 #include <QTime>
 
+#include "platform/scopedvalue.h"
+
 namespace kv {
 
 // Date-time values inside the program are naive local wall-clock times with milliseconds, as the
@@ -38,15 +40,9 @@ Clock& clock();
 
 // Puts `clock` in use while the object lives, and the clock that was in use back afterwards
 // (tests, with a clock they set). Not owned.
-class ScopedClock {
+class ScopedClock : ScopedValue<Clock*> {
 public:
     explicit ScopedClock(Clock& clock);
-    ~ScopedClock();
-    ScopedClock(const ScopedClock&) = delete;
-    ScopedClock& operator=(const ScopedClock&) = delete;
-
-private:
-    Clock* previous_;
 };
 
 }  // namespace kv

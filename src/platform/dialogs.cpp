@@ -9,13 +9,7 @@ std::optional<QString> show(const DialogRequest& request) {
 }
 }  // namespace
 
-void setDialogService(DialogService* s) {
-    service = s;
-}
-
-DialogService* dialogService() {
-    return service;
-}
+ScopedDialogService::ScopedDialogService(DialogService& s) : ScopedValue(service, &s) {}
 
 std::optional<QString> selectFolder(const QString& title) {
     return show({DialogRequest::Kind::SelectFolder, title, {}, {}, {}});

@@ -3,6 +3,8 @@
 #include <QString>
 #include <optional>
 
+#include "platform/scopedvalue.h"
+
 namespace kv {
 
 // The folder and file dialogs. The program installs a service that shows real dialogs; tests
@@ -27,22 +29,11 @@ public:
     virtual std::optional<QString> show(const DialogRequest& request) = 0;
 };
 
-// Not owned. Without a service every dialog counts as cancelled.
-void setDialogService(DialogService* service);
-DialogService* dialogService();
-
 // Installs a service for the lifetime of the object and puts the previous one back afterwards.
-class ScopedDialogService {
+// Not owned. Without a service every dialog counts as cancelled.
+class ScopedDialogService : ScopedValue<DialogService*> {
 public:
-    explicit ScopedDialogService(DialogService& service) : previous_(dialogService()) {
-        setDialogService(&service);
-    }
-    ~ScopedDialogService() { setDialogService(previous_); }
-    ScopedDialogService(const ScopedDialogService&) = delete;
-    ScopedDialogService& operator=(const ScopedDialogService&) = delete;
-
-private:
-    DialogService* previous_;
+    explicit ScopedDialogService(DialogService& service);
 };
 
 // A folder of the file system: a root as "/", any other folder without a closing '/'.

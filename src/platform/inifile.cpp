@@ -3,10 +3,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
-#include <QSaveFile>
 #include <string_view>
 
 #include "platform/codepage1251.h"
+#include "platform/error.h"
+#include "platform/savefile.h"
 
 namespace kv {
 namespace {
@@ -304,15 +305,12 @@ bool IniFile::writeString(const QString& section, const QString& key, const QStr
     if (present && !mayWrite(info)) {
         return false;
     }
-    QSaveFile file(path_);
-    if (!file.open(QIODevice::WriteOnly)) {
+    try {
+        saveWholeFile(path_, *updated);
+    } catch (const Error&) {
         return false;
     }
-    if (file.write(*updated) != updated->size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return true;
 }
 
 }  // namespace kv

@@ -10,13 +10,7 @@ namespace {
 MessageBoxService* service = nullptr;
 }
 
-ScopedMessageBoxService::ScopedMessageBoxService(MessageBoxService& s) : previous_(service) {
-    service = &s;
-}
-
-ScopedMessageBoxService::~ScopedMessageBoxService() {
-    service = previous_;
-}
+ScopedMessageBoxService::ScopedMessageBoxService(MessageBoxService& s) : ScopedValue(service, &s) {}
 
 MbResult cancellingAnswer(MbButtons buttons) {
     switch (buttons) {

@@ -3,6 +3,8 @@
 #include <QString>
 #include <functional>
 
+#include "platform/scopedvalue.h"
+
 namespace kv {
 
 // Every question and every report reaches the user through messageBox(). The program installs a
@@ -29,15 +31,9 @@ public:
 // Puts `service` in place while the object lives, and the one before it back afterwards. Not
 // owned. Without a service, boxes are written to stderr and answered with the cancelling choice
 // (Ok for a box that has only Ok), so that nothing destructive happens unasked.
-class ScopedMessageBoxService {
+class ScopedMessageBoxService : ScopedValue<MessageBoxService*> {
 public:
     explicit ScopedMessageBoxService(MessageBoxService& service);
-    ~ScopedMessageBoxService();
-    ScopedMessageBoxService(const ScopedMessageBoxService&) = delete;
-    ScopedMessageBoxService& operator=(const ScopedMessageBoxService&) = delete;
-
-private:
-    MessageBoxService* previous_;
 };
 
 MbResult messageBox(const QString& text, const QString& caption = {},

@@ -352,9 +352,12 @@ QSet<QByteArray>& reported() {
 
 }  // namespace
 
-RegistryFile RegistryFile::load(const QString& path) {
+RegistryFile RegistryFile::load(const QString& path, QByteArray* read) {
     try {
         const std::optional<QByteArray> bytes = readRegistryBytes(path);
+        if (bytes && read) {
+            *read = *bytes;
+        }
         return bytes ? parse(*bytes) : RegistryFile();
     } catch (const Error& e) {
         RegistryFile out;
@@ -374,17 +377,8 @@ std::optional<QString> RegistryFile::classesRootDefault(const QString& subkey) c
 RegistryFile loadProgramRegistry() {
     const QString path = inProgramFolder(kRegistryFileName);
     QByteArray bytes;
-    QString error;
-    RegistryFile registry;
-    try {
-        if (const std::optional<QByteArray> read = readRegistryBytes(path)) {
-            bytes = *read;
-            registry = RegistryFile::parse(bytes);
-            error = registry.error();
-        }
-    } catch (const Error& e) {
-        error = e.message();
-    }
+    const RegistryFile registry = RegistryFile::load(path, &bytes);
+    const QString& error = registry.error();
     if (!error.isEmpty()) {
         // Once per file contents: discovery runs several times in a row.
         const QByteArray id = path.toUtf8() + '\0' +

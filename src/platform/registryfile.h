@@ -31,8 +31,9 @@ public:
     // Never throws; a malformed text gives an empty registry with error() set.
     static RegistryFile parse(const QByteArray& bytes);
     // A missing file is an empty registry without error. A file that cannot be read, or is
-    // larger than any registry export we expect, is malformed.
-    static RegistryFile load(const QString& path);
+    // larger than any registry export we expect, is malformed. `read`, when given, gets the bytes
+    // that were read.
+    static RegistryFile load(const QString& path, QByteArray* read = nullptr);
 
     bool isMalformed() const { return !error_.isEmpty(); }
     // "line 7: ..." for the user; empty when the file is sound.

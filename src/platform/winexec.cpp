@@ -22,12 +22,7 @@ extern char** environ;
 namespace kv {
 namespace {
 
-WinExecHook& hook() {
-    static WinExecHook h;
-    return h;
-}
-
-ScopedWinExecHook* currentScope = nullptr;  // the innermost scoped hook
+ScopedWinExecHook* currentScope = nullptr;  // the innermost scoped hook: its hook is in place
 
 bool isBlank(QChar c) {
     return c == u' ' || c == u'\t';
@@ -353,9 +348,9 @@ unsigned WinExec(const QString& commandLine, int show) {
 }
 
 unsigned WinExec(const QString& commandLine, int show, ProgramEndHandler onEnd) {
-    if (hook()) {
-        const unsigned result = hook()(commandLine, show);
-        if (result > 31 && onEnd && currentScope) {
+    if (currentScope && currentScope->hook_) {
+        const unsigned result = currentScope->hook_(commandLine, show);
+        if (result > 31 && onEnd) {
             currentScope->waiting_.emplace_back(clock().now(), std::move(onEnd));
         }
         return result;
@@ -384,21 +379,14 @@ unsigned WinExec(const QString& commandLine, int show, ProgramEndHandler onEnd) 
 
 qsizetype programsRunning() {
     qsizetype waiting = 0;
-    for (const ScopedWinExecHook* s = currentScope; s; s = s->outer_) {
+    for (const ScopedWinExecHook* s = currentScope; s; s = s->inUse_.previous()) {
         waiting += s->launchesWaiting();
     }
     return childrenFollowed() + waiting;
 }
 
-ScopedWinExecHook::ScopedWinExecHook(WinExecHook h) : previous_(hook()), outer_(currentScope) {
-    hook() = std::move(h);
-    currentScope = this;
-}
-
-ScopedWinExecHook::~ScopedWinExecHook() {
-    hook() = std::move(previous_);
-    currentScope = outer_;
-}
+ScopedWinExecHook::ScopedWinExecHook(WinExecHook h)
+    : hook_(std::move(h)), inUse_(currentScope, this) {}
 
 qsizetype ScopedWinExecHook::launchesWaiting() const {
     return qsizetype(waiting_.size());

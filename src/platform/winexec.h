@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/scopedvalue.h"
+
 namespace kv {
 
 // Starts a program from one command line, as the archivers are started. Never through a shell.
@@ -61,9 +63,6 @@ using WinExecHook = std::function<unsigned(const QString& commandLine, int show)
 class ScopedWinExecHook {
 public:
     explicit ScopedWinExecHook(WinExecHook hook);
-    ~ScopedWinExecHook();
-    ScopedWinExecHook(const ScopedWinExecHook&) = delete;
-    ScopedWinExecHook& operator=(const ScopedWinExecHook&) = delete;
 
     qsizetype launchesWaiting() const;
     // Ends the waiting launch at `index` as if its program had ended as `end` says (the start
@@ -73,8 +72,8 @@ public:
 private:
     friend unsigned WinExec(const QString&, int, ProgramEndHandler);
     friend qsizetype programsRunning();
-    WinExecHook previous_;
-    ScopedWinExecHook* outer_;
+    WinExecHook hook_;
+    ScopedValue<ScopedWinExecHook*> inUse_;  // its previous() is the scope it hides
     std::vector<std::pair<QDateTime, ProgramEndHandler>> waiting_;  // start time, handler
 };
 

@@ -287,6 +287,11 @@ struct Table::Impl {
     void replaceFile(std::vector<char> newImage);
     void takeBack(std::vector<char> bytes);
     void dropBatch();
+    // A batch is over (written or dropped): its copy of the rows is let go.
+    void endBatch() {
+        batch = false;
+        batchBase = std::vector<char>();
+    }
     void write(FileHandle& handle, qint64 offset, const char* data, qint64 size) {
         if (handle.write(offset, data, size) != size) {
             throw cannotWrite(name(), handle.errorString());
@@ -435,9 +440,7 @@ void Table::Impl::closeFile() {
     pos = -1;
     bof = eof = true;
     state = State::Browse;
-    batch = false;
-    batchBase.clear();
-    batchBase.shrink_to_fit();
+    endBatch();
 }
 
 void Table::Impl::stampDate() {
@@ -595,9 +598,7 @@ void Table::Impl::replaceFile(std::vector<char> newImage) {
     }
     dateStamped = true;
     takeBack(std::move(newImage));
-    batch = false;  // every row is written now
-    batchBase.clear();
-    batchBase.shrink_to_fit();
+    endBatch();  // every row is written now
 }
 
 // Makes `bytes` (header and counted rows) the rows in memory, the cursor on the first row.
@@ -612,8 +613,7 @@ void Table::Impl::takeBack(std::vector<char> bytes) {
 void Table::Impl::dropBatch() {
     state = State::Browse;
     takeBack(std::move(batchBase));
-    batch = false;
-    batchBase.clear();
+    endBatch();
     signalReset();
     signalMoved();
 }

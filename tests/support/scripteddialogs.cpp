@@ -2,14 +2,6 @@
 
 namespace kv::test {
 
-ScriptedDialogs::ScriptedDialogs() : previous_(dialogService()) {
-    setDialogService(this);
-}
-
-ScriptedDialogs::~ScriptedDialogs() {
-    setDialogService(previous_);
-}
-
 void ScriptedDialogs::answer(std::optional<QString> path) {
     queue_.append(std::move(path));
 }

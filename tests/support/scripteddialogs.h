@@ -13,11 +13,6 @@ namespace kv::test {
 // Installs itself on construction and puts the previous service back on destruction.
 class ScriptedDialogs final : public DialogService {
 public:
-    ScriptedDialogs();
-    ~ScriptedDialogs() override;
-    ScriptedDialogs(const ScriptedDialogs&) = delete;
-    ScriptedDialogs& operator=(const ScriptedDialogs&) = delete;
-
     void answer(std::optional<QString> path);
 
     std::optional<QString> show(const DialogRequest& request) override;
@@ -26,7 +21,7 @@ public:
 
 private:
     QList<std::optional<QString>> queue_;
-    DialogService* previous_;
+    ScopedDialogService inUse_{*this};
 };
 
 }  // namespace kv::test
