@@ -125,6 +125,15 @@ void closeOnExecFrom3(int limit) {
     if (::chdir(folder) != 0) {
         // Started in the folder this program is in; the archiver gets absolute paths anyway.
     }
+    // When this program runs without descriptors 0..2, the report pipe or the output file may
+    // sit among them, where the dup2s below would replace them (a failed exec would then read
+    // as started): both move above 2 first.
+    const auto above2 = [](int fd) {
+        const int moved = fd >= 0 && fd <= 2 ? ::fcntl(fd, F_DUPFD_CLOEXEC, 3) : -1;
+        return moved >= 0 ? moved : fd;
+    };
+    reportFd = above2(reportFd);
+    outputFd = above2(outputFd);
     const int in = ::open("/dev/null", O_RDONLY);
     if (in >= 0 && in != 0) {
         ::dup2(in, 0);

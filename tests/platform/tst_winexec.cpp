@@ -176,6 +176,19 @@ void TestWinExec::notRunnableIs11() {
 
     makeExecutable(folder.file("garbage"), QByteArray::fromHex("01020304") + " not a program");
     QCOMPARE(WinExec(folder.file("garbage") + " a", kv::kSwShow), kv::kWinExecBadFormat);
+    // Also from a program started without descriptors 0 to 2, where the pipe that reports the
+    // failed exec lands among them.
+    const QString garbage = folder.file("garbage") + " a";
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(0);
+        ::close(1);
+        ::close(2);
+        ::_exit(WinExec(garbage, kv::kSwShow) == kv::kWinExecBadFormat ? 0 : 1);
+    }
+    int status = 0;
+    QCOMPARE(::waitpid(pid, &status, 0), pid);
+    QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 
     makeExecutable(folder.file("badinterp"), "#!/nonexistent/interpreter\n");
     QCOMPARE(WinExec(folder.file("badinterp"), kv::kSwShow), kv::kWinExecBadFormat);
