@@ -210,19 +210,6 @@ private:
 
 // --- the object rows ----------------------------------------------------------------------------
 
-// A batch of changes to `table`, dropped unless committed before it ends (an error, nothing to
-// write).
-class Batch {
-public:
-    explicit Batch(Table& table) : table_(table) { table_.beginBatch(); }
-    ~Batch() { table_.cancelBatch(); }
-    Batch(const Batch&) = delete;
-    Batch& operator=(const Batch&) = delete;
-
-private:
-    Table& table_;
-};
-
 // Deletes, within a batch, every row whose Name is `name`; returns how many. Walks from the end,
 // so that each deletion moves only the rows after it.
 int deleteRowsOf(Table& objects, const QString& name) {

@@ -24,23 +24,20 @@ void replace(Table& table, const QString& field, const QString& from, const QStr
 // Edits every row with `change` in one batch: all rows are written, or none.
 template <typename Change>
 void changeEveryRow(Table& table, Change change) {
-    table.beginBatch();
+    Batch batch(table);
     try {
         for (table.first(); !table.eof(); table.next()) {
             table.edit();
             change();
             table.post();
         }
-        table.commitBatch();
     } catch (...) {
         if (table.state() != Table::State::Browse) {
             table.cancel();
         }
-        if (table.inBatch()) {
-            table.cancelBatch();
-        }
         throw;
     }
+    table.commitBatch();
 }
 
 }  // namespace

@@ -201,4 +201,17 @@ private:
     Table& table_;
 };
 
+// Begins a batch on the table and drops it when it goes out of scope, unless commitBatch() has
+// written it by then.
+class Batch {
+public:
+    explicit Batch(Table& table) : table_(table) { table_.beginBatch(); }
+    ~Batch() { table_.cancelBatch(); }
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
+
+private:
+    Table& table_;
+};
+
 }  // namespace kv
