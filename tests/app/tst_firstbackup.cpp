@@ -14,14 +14,13 @@
 #include "mainwindowfixture.h"
 #include "platform/winexec.h"
 #include "store/layouts.h"
+#include "support/sevenzip.h"
 #include "support/tablerows.h"
 #include "widgets/labelededit.h"
 
 using namespace kv;
 
 namespace {
-
-const QString k7zz = QStringLiteral("/usr/bin/7zz");
 
 // Runs `body` on the modal window of type W that the next event loop shows, then closes the
 // window if it is still open.
@@ -46,7 +45,7 @@ private Q_SLOTS:
 };
 
 void TestFirstBackup::sevenZipBacksUpAndRestores() {
-    QVERIFY2(QFileInfo(k7zz).isExecutable(), "7-Zip (Debian package 7zip) is needed");
+    QVERIFY2(QFileInfo(test::k7zz).isExecutable(), "7-Zip (Debian package 7zip) is needed");
     test::MainWindowFixture fx;
     auto form = fx.makeForm();
 
@@ -54,7 +53,7 @@ void TestFirstBackup::sevenZipBacksUpAndRestores() {
     whenShown<TForm3>([](TForm3& list) {
         list.BitBtn1Click();
         list.LabeledEdit6->setText("7-Zip");
-        list.LabeledEdit1->setText(k7zz);
+        list.LabeledEdit1->setText(test::k7zz);
         list.LabeledEdit2->setText("a");
         list.LabeledEdit3->setText("-spf");
         list.LabeledEdit5->setText("x");

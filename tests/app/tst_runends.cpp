@@ -11,13 +11,12 @@
 #include "platform/winexec.h"
 #include "store/layouts.h"
 #include "support/fakedbus.h"
+#include "support/sevenzip.h"
 #include "support/tablerows.h"
 
 using namespace kv;
 
 namespace {
-
-const QString k7zz = QStringLiteral("/usr/bin/7zz");
 
 // The main window, shown, on tasks that keep no .BAK and archive data/a.txt with 7-Zip into
 // out/<name>.7z, where an archive of an earlier run lies. `switches` follow the command word.
@@ -35,7 +34,7 @@ struct Fixture : test::MainWindowFixture {
                                     {"Name", name},
                                     {"NameArh", name + ".7z"},
                                     {"Path2", "out/"},
-                                    {"NameArhivator1", k7zz + " a" + switches},
+                                    {"NameArhivator1", test::k7zz + " a" + switches},
                                     {"List", "Lists/1.txt"},
                                     {"VidPeriod", 3},
                                     {"SledTime", naiveDateTime(QDate(2030, 1, 1), QTime(9, 0))},
@@ -69,7 +68,7 @@ class TestRunEnds : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase() {
-        QVERIFY2(QFileInfo(k7zz).isExecutable(), "7-Zip (Debian package 7zip) is needed");
+        QVERIFY2(QFileInfo(test::k7zz).isExecutable(), "7-Zip (Debian package 7zip) is needed");
         bus_ = std::make_unique<test::PrivateBus>();
         QVERIFY2(!bus_->address().isEmpty(), "dbus-daemon (Debian package dbus-daemon) is needed");
         bus_->standInForSessionAndSystemBus();
