@@ -167,13 +167,12 @@ void RunTask(Table& t, const RunContext& context, bool recompute) {
         t.setDateTime(TaskField::WorkTime, clock().now());
         t.post();
     }
-    if (recompute && CalcNextRun(t, context.nextRun())) {
-        // The calculation asks for a run of its own (a missed run to make up). The tick, which
-        // alone runs with `recompute`, marks its task as running, so that this never repeats
-        // the run under way.
-        RunContext again = context;
-        again.powerOff = false;
-        RunTask(t, again, false);
+    if (recompute) {
+        // Only the tick recomputes, and it marks its task as running, so the calculation never
+        // asks for a run of its own here: a second run now would write the same archive.
+        const bool runAgain = CalcNextRun(t, context.nextRun());
+        Q_ASSERT(!runAgain);
+        Q_UNUSED(runAgain);
     }
 
     if (!commandLine) {
