@@ -81,6 +81,9 @@ TForm1::TForm1(Options options, QWidget* parent)
       options_(std::move(options)),
       icon_(programIcon()) {
     setObjectName(QStringLiteral("Form1"));
+    // A run that the schedule asks for while its archive is being written waits for the next
+    // check.
+    scheduler.setRunBlocked([this] { return currentTaskArchiveInUse(Table1); });
     setWindowIcon(icon_);
     setWindowTitle(QStringLiteral("Кельвотрин"));
     terminate = [] { QCoreApplication::quit(); };
@@ -110,8 +113,8 @@ TForm1::~TForm1() {
     }
 }
 
-RunContext TForm1::runContext(bool powerOff) const {
-    return {texts, scheduler.startingUp(), scheduler.paused(), powerOff};
+RunContext TForm1::runContext(bool powerOff, bool byUser) const {
+    return {texts, scheduler.startingUp(), scheduler.paused(), powerOff, byUser};
 }
 
 void TForm1::createTaskList() {
@@ -620,22 +623,22 @@ void TForm1::BitBtn3Click() {
 }
 
 void TForm1::BitBtn5Click() {
-    runCurrentTask(Table1, marks, runContext());
+    runCurrentTask(Table1, marks, runContext(false, true));
     focusList();
 }
 
 void TForm1::BitBtn11Click() {
-    runCurrentTask(Table1, marks, runContext(true));
+    runCurrentTask(Table1, marks, runContext(true, true));
     focusList();
 }
 
 void TForm1::BitBtn4Click() {
-    runTasks(Table1, marks, runContext(), false);
+    runTasks(Table1, marks, runContext(false, true), false);
     focusList();
 }
 
 void TForm1::BitBtn7Click() {
-    runTasks(Table1, marks, runContext(), true);
+    runTasks(Table1, marks, runContext(false, true), true);
     focusList();
 }
 
