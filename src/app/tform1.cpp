@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QShortcut>
 #include <QSignalBlocker>
@@ -271,6 +272,16 @@ void TForm1::connectHandlers() {
 
 void TForm1::FormCreate() {
     creating_ = true;
+    // What fails in these steps is told only once the start-up pass is armed, so that it runs
+    // on time however long a box waits for the user (a program started into the tray, say).
+    QStringList failures;
+    creationFailures_ = &failures;
+    auto tell = qScopeGuard([this, &failures] {
+        creationFailures_ = nullptr;
+        for (const QString& failure : std::as_const(failures)) {
+            reportError(failure);
+        }
+    });
     // 1. Message texts, those of the layers below this window included, and 2. the multi-line
     // captions.
     texts.resetToBuiltIn();
@@ -293,7 +304,7 @@ void TForm1::FormCreate() {
         currentLanguage = readOrCreateLanguageFile();
     } catch (const Error& e) {
         currentLanguage = kRussian;
-        reportError(e.message());
+        failures << e.message();
     }
     ComboBox1->setCurrentIndex(ComboBox1->findText(currentLanguage, Qt::MatchFixedString));
     if (dictionariesPresent) {
@@ -306,7 +317,7 @@ void TForm1::FormCreate() {
 
     // 5. Tables, and the stored texts of a language that changed in step 3; 6. the Lists
     // folder; 7. the autostart box; 8. the start-up pass in 3 s.
-    createAndOpenTables(Table1, Table2, Table3, Table4, texts);
+    failures += createAndOpenTables(Table1, Table2, Table3, Table4, texts);
     creating_ = false;
     // A tasks.dbf that could not be opened has been reported; the configurations then stay as
     // they are too, so that the tasks' names of them keep matching.
@@ -315,7 +326,7 @@ void TForm1::FormCreate() {
         guarded([&] { rewriteStoredTexts(Table4, Table1, marks, from, to); });
     }
     pendingRewrite_.reset();
-    ensureListsFolder();
+    guarded([] { ensureListsFolder(); });
     CheckBox2->setChecked(autostartEntryExists(options_.executablePath));
     Timer2.start();
     scheduler.startupTimer().start();
@@ -500,7 +511,15 @@ void TForm1::updateMinimumSize() {
 }
 
 void TForm1::guarded(const std::function<void()>& handler) {
-    runReportingErrors(handler);
+    if (!creationFailures_) {
+        runReportingErrors(handler);
+        return;
+    }
+    try {
+        handler();
+    } catch (const Error& e) {
+        creationFailures_->append(e.message());
+    }
 }
 
 void TForm1::focusList() {

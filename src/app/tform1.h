@@ -195,7 +195,7 @@ private:
     void readMainWindowTexts();
     void endProgram();
     // Runs a handler; an Error (a table or a file that failed) ends it with the general report
-    // (runReportingErrors).
+    // (runReportingErrors), which the creation step holds back until the start-up pass is armed.
     void guarded(const std::function<void()>& handler);
     void focusList();
     // Opens the task editor modally on the tables; returns the name the edited task is stored
