@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <functional>
 
 #include "archiving/findarchivers.h"
 #include "language/dictionary.h"
@@ -112,26 +113,35 @@ bool createIfMissing(const QString& fileName, const QList<FieldDef>& layout) {
 
 }  // namespace
 
-// Each step reports its error, and the start-up goes on.
-void createAndOpenTables(Table& tasks, Table& objects, Table& workingObjects, Table& archivers,
-                         const MainWindowTexts& texts) {
-    runReportingErrors([&] {
+// An error ends only its step, and the start-up goes on.
+QStringList createAndOpenTables(Table& tasks, Table& objects, Table& workingObjects,
+                                Table& archivers, const MainWindowTexts& texts) {
+    QStringList failures;
+    const auto step = [&failures](const std::function<void()>& work) {
+        try {
+            work();
+        } catch (const Error& e) {
+            failures << e.message();
+        }
+    };
+    step([&] {
         createIfMissing(kTasksFile, tasksLayout());
         tasks.open();
     });
-    runReportingErrors([&] {
+    step([&] {
         createIfMissing(kObjectsFile, objectsLayout());
         objects.open();
     });
-    runReportingErrors([&] {
+    step([&] {
         createIfMissing(kWorkingObjectsFile, objectsLayout());
         workingObjects.open();
     });
-    runReportingErrors([&] {
+    step([&] {
         if (createIfMissing(kArchiversFile, archiversLayout())) {
             FindArchivers(archivers, texts);
         }
     });
+    return failures;
 }
 
 void ensureListsFolder() {

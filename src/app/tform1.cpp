@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QShortcut>
 #include <QSignalBlocker>
@@ -81,6 +82,9 @@ TForm1::TForm1(Options options, QWidget* parent)
       options_(std::move(options)),
       icon_(programIcon()) {
     setObjectName(QStringLiteral("Form1"));
+    // A run that the schedule asks for while its archive is being written waits for the next
+    // check.
+    scheduler.setRunBlocked([this] { return currentTaskArchiveInUse(Table1); });
     setWindowIcon(icon_);
     setWindowTitle(QStringLiteral("Кельвотрин"));
     terminate = [] { QCoreApplication::quit(); };
@@ -110,8 +114,8 @@ TForm1::~TForm1() {
     }
 }
 
-RunContext TForm1::runContext(bool powerOff) const {
-    return {texts, scheduler.startingUp(), scheduler.paused(), powerOff};
+RunContext TForm1::runContext(bool powerOff, bool byUser) const {
+    return {texts, scheduler.startingUp(), scheduler.paused(), powerOff, byUser};
 }
 
 void TForm1::createTaskList() {
@@ -268,6 +272,16 @@ void TForm1::connectHandlers() {
 
 void TForm1::FormCreate() {
     creating_ = true;
+    // What fails in these steps is told only once the start-up pass is armed, so that it runs
+    // on time however long a box waits for the user (a program started into the tray, say).
+    QStringList failures;
+    creationFailures_ = &failures;
+    auto tell = qScopeGuard([this, &failures] {
+        creationFailures_ = nullptr;
+        for (const QString& failure : std::as_const(failures)) {
+            reportError(failure);
+        }
+    });
     // 1. Message texts, those of the layers below this window included, and 2. the multi-line
     // captions.
     texts.resetToBuiltIn();
@@ -290,7 +304,7 @@ void TForm1::FormCreate() {
         currentLanguage = readOrCreateLanguageFile();
     } catch (const Error& e) {
         currentLanguage = kRussian;
-        reportError(e.message());
+        failures << e.message();
     }
     ComboBox1->setCurrentIndex(ComboBox1->findText(currentLanguage, Qt::MatchFixedString));
     if (dictionariesPresent) {
@@ -303,7 +317,7 @@ void TForm1::FormCreate() {
 
     // 5. Tables, and the stored texts of a language that changed in step 3; 6. the Lists
     // folder; 7. the autostart box; 8. the start-up pass in 3 s.
-    createAndOpenTables(Table1, Table2, Table3, Table4, texts);
+    failures += createAndOpenTables(Table1, Table2, Table3, Table4, texts);
     creating_ = false;
     // A tasks.dbf that could not be opened has been reported; the configurations then stay as
     // they are too, so that the tasks' names of them keep matching.
@@ -312,7 +326,7 @@ void TForm1::FormCreate() {
         guarded([&] { rewriteStoredTexts(Table4, Table1, marks, from, to); });
     }
     pendingRewrite_.reset();
-    ensureListsFolder();
+    guarded([] { ensureListsFolder(); });
     CheckBox2->setChecked(autostartEntryExists(options_.executablePath));
     Timer2.start();
     scheduler.startupTimer().start();
@@ -497,7 +511,15 @@ void TForm1::updateMinimumSize() {
 }
 
 void TForm1::guarded(const std::function<void()>& handler) {
-    runReportingErrors(handler);
+    if (!creationFailures_) {
+        runReportingErrors(handler);
+        return;
+    }
+    try {
+        handler();
+    } catch (const Error& e) {
+        creationFailures_->append(e.message());
+    }
 }
 
 void TForm1::focusList() {
@@ -620,22 +642,22 @@ void TForm1::BitBtn3Click() {
 }
 
 void TForm1::BitBtn5Click() {
-    runCurrentTask(Table1, marks, runContext());
+    runCurrentTask(Table1, marks, runContext(false, true));
     focusList();
 }
 
 void TForm1::BitBtn11Click() {
-    runCurrentTask(Table1, marks, runContext(true));
+    runCurrentTask(Table1, marks, runContext(true, true));
     focusList();
 }
 
 void TForm1::BitBtn4Click() {
-    runTasks(Table1, marks, runContext(), false);
+    runTasks(Table1, marks, runContext(false, true), false);
     focusList();
 }
 
 void TForm1::BitBtn7Click() {
-    runTasks(Table1, marks, runContext(), true);
+    runTasks(Table1, marks, runContext(false, true), true);
     focusList();
 }
 

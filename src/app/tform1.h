@@ -66,8 +66,10 @@ public:
     // What the windows this one opens apply in their creation step.
     LanguageInUse language() const { return {currentLanguage, dictionariesPresent}; }
 
-    // What a run started now gets: the texts, the scheduler's state and the power-off request.
-    RunContext runContext(bool powerOff = false) const;
+    // What a run started now gets: the texts, the scheduler's state and the power-off request;
+    // a run of the schedule, or one of the user's commands (`byUser`), which is told when it is
+    // refused.
+    RunContext runContext(bool powerOff = false, bool byUser = false) const;
 
     // Controls, in creation order (the order in which a translation visits them).
     QLabel* Label1;         // title of the task list
@@ -193,7 +195,7 @@ private:
     void readMainWindowTexts();
     void endProgram();
     // Runs a handler; an Error (a table or a file that failed) ends it with the general report
-    // (runReportingErrors).
+    // (runReportingErrors), which the creation step holds back until the start-up pass is armed.
     void guarded(const std::function<void()>& handler);
     void focusList();
     // Opens the task editor modally on the tables; returns the name the edited task is stored
@@ -207,13 +209,14 @@ private:
     Options options_;
     QIcon icon_;
     TrayIcon* tray_ = nullptr;  // made with the tray menu
-    DesktopRunObserver runEnds_{&texts, [this] { return inTray() ? trayIcon() : nullptr; }};
+    DesktopRunObserver runEnds_{&texts, [this] { return inTray() ? trayIcon() : nullptr; }, this};
     ClockWatch clockWatch_;
     bool activatedOnce_ = false;
     QPointer<QWidget> focusTakenBy_;
     bool ending_ = false;
     QPointer<InstanceChannel> channel_;
     bool creating_ = false;
+    QStringList* creationFailures_ = nullptr;  // the creation step's failures, told at its end
     // A language change during the creation step, before the tables are open: the stored texts
     // are rewritten from the first to the second once they are.
     std::optional<std::pair<StoredTexts, StoredTexts>> pendingRewrite_;

@@ -1,5 +1,6 @@
 #include "archiving/desktoprunobserver.h"
 
+#include <QMessageBox>
 #include <QSystemTrayIcon>
 #include <QtDebug>
 
@@ -10,26 +11,48 @@
 namespace kv {
 
 DesktopRunObserver::DesktopRunObserver(const MainWindowTexts* texts,
-                                       std::function<QSystemTrayIcon*()> shownTray, QObject* parent)
-    : QObject(parent), texts_(texts), shownTray_(std::move(shownTray)), previous_(runObserver()) {
+                                       std::function<QSystemTrayIcon*()> shownTray, QWidget* window,
+                                       QObject* parent)
+    : QObject(parent),
+      texts_(texts),
+      shownTray_(std::move(shownTray)),
+      window_(window),
+      previous_(runObserver()) {
     setRunObserver(this);
 }
 
 DesktopRunObserver::~DesktopRunObserver() {
     setRunObserver(previous_);
     delete countdown_;
+    delete noticeBox_;
 }
 
-void DesktopRunObserver::runFailed(const QString& title, const QString& text) {
+void DesktopRunObserver::tell(const QString& title, const QString& text) {
     QSystemTrayIcon* tray = shownTray_ ? shownTray_() : nullptr;
     if (tray && QSystemTrayIcon::supportsMessages()) {
         tray->showMessage(title, text, QSystemTrayIcon::Warning);
         return;
     }
-    if (!showDesktopNotification(title, text)) {
-        qWarning("kelvotrin: no session bus for the notification: %s: %s", qPrintable(title),
-                 qPrintable(text));
+    showDesktopNotification(title, text, [self = QPointer(this), title, text] {
+        if (self) {
+            self->showInWindow(title, text);
+        }
+    });
+}
+
+QMessageBox* DesktopRunObserver::noticeBox() const {
+    return noticeBox_;
+}
+
+void DesktopRunObserver::showInWindow(const QString& title, const QString& text) {
+    if (noticeBox_) {
+        noticeBox_->setText(noticeBox_->text() + QStringLiteral("\n\n") + title + u'\n' + text);
+        return;
     }
+    noticeBox_ = new QMessageBox(QMessageBox::Warning, title, text, QMessageBox::Ok, window_);
+    noticeBox_->setWindowModality(Qt::NonModal);
+    noticeBox_->setAttribute(Qt::WA_DeleteOnClose);
+    noticeBox_->show();
 }
 
 void DesktopRunObserver::powerOffRequested() {

@@ -25,7 +25,8 @@ QStringList archiveEntries(const ArchiveLocation& location) {
     while (it.hasNext()) {
         it.next();
         const QString name = it.fileName();
-        if (name.startsWith(location.prefix)) {
+        // A partial archive is still being written, or was never confirmed: nothing to restore.
+        if (name.startsWith(location.prefix) && !isPartialArchiveName(name)) {
             names << name;
         }
     }

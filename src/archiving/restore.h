@@ -17,7 +17,8 @@ ArchiveLocation archiveLocation(const QString& nameArh, const QString& path2);
 
 // Every entry of the folder whose name begins with the prefix, whatever it is (file, folder,
 // link, hidden), by name, in the order in which the file system lists them. Archives of every
-// date, their .BAK copies and the archives of other tasks whose names begin alike all match.
+// date, their .BAK copies and the archives of other tasks whose names begin alike all match;
+// partial archives that runs are writing (ArchivePaths::partial) never do.
 QStringList archiveEntries(const ArchiveLocation& location);
 
 // The extract command: `extractCommand` (the task's NameArhivator2), a blank and the archive path

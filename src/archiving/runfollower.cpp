@@ -2,8 +2,12 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QtDebug>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <optional>
 
 #include "platform/error.h"
 
@@ -12,10 +16,19 @@ namespace {
 
 RunObserver* observer = nullptr;
 bool powerOffPending = false;
+bool logTroubleTold = false;  // told since the last line that went into runs.log
 
 const MainWindowTexts& texts() {
     static const MainWindowTexts builtIn = mainWindowTexts();
     return observer ? observer->messageTexts() : builtIn;
+}
+
+void tell(const QString& title, const QString& text) {
+    if (observer) {
+        observer->tell(title, text);
+    } else {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
+    }
 }
 
 void powerOffIfIdle() {
@@ -30,16 +43,42 @@ void powerOffIfIdle() {
     }
 }
 
-// The reason of a failed run as the texts word it (7-Zip's codes, which other archivers share:
-// 1 files skipped, 2 fatal error, 7 command line, 8 out of memory, 255 stopped by the user).
-QString failureReason(const ProgramEnd& end, bool archiveMissing, const QString& archivePath,
-                      const MainWindowTexts& t) {
-    if (end.signalled) {
-        return t.text(Form1Text::cm19).arg(end.code);
+bool fileExists(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() && info.isFile();
+}
+
+// Renames `from` to `to`, replacing a file there in one step; else says why not.
+std::optional<QString> moveOver(const QString& from, const QString& to) {
+    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0) {
+        return std::nullopt;
     }
-    switch (end.code) {
-        case 0:
-            return archiveMissing ? t.text(Form1Text::cm20).arg(archivePath) : QString();
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// The files that 7-Zip reports having put into the archive, from the last summary line of its
+// output ("Add new data to archive: 2 folders, 3 files, 10 bytes"). None when there is no such
+// line: another archiver, or 7-Zip told to print less.
+std::optional<int> archivedFiles(const QByteArray& output) {
+    static const QRegularExpression summary(QStringLiteral("Add new data to archive:([^\r\n]*)"));
+    static const QRegularExpression files(QStringLiteral("(\\d+) files?\\b"));
+    QRegularExpressionMatchIterator it = summary.globalMatch(QString::fromUtf8(output));
+    if (!it.hasNext()) {
+        return std::nullopt;
+    }
+    QString line;
+    while (it.hasNext()) {
+        line = it.next().captured(1);
+    }
+    // 7-Zip always counts the files; a line without the count archived none.
+    const QRegularExpressionMatch count = files.match(line);
+    return count.hasMatch() ? count.captured(1).toInt() : 0;
+}
+
+// The reason of a status other than 0 and 1 as the texts word it (7-Zip's codes, which other
+// archivers share: 2 fatal error, 7 command line, 8 out of memory, 255 stopped by the user).
+QString statusReason(int code, const MainWindowTexts& t) {
+    switch (code) {
         case 1:
             return t.text(Form1Text::cm13);
         case 2:
@@ -51,65 +90,141 @@ QString failureReason(const ProgramEnd& end, bool archiveMissing, const QString&
         case 255:
             return t.text(Form1Text::cm17);
         default:
-            return t.text(Form1Text::cm18).arg(end.code);
+            return t.text(Form1Text::cm18).arg(code);
     }
 }
 
-void finishRun(const RunFacts& facts, const ProgramEnd& end) {
-    const QFileInfo archive(facts.archivePath);
-    const bool archiveExists = archive.exists() && archive.isFile();
-    const bool backup = facts.kind == RunKind::Backup;
-    const bool failed = end.signalled || end.code != 0 || (backup && !archiveExists);
+enum class Verdict { Confirmed, Warning, Failed };
 
-    // Status 1 is a warning: the archive was written without the files that could not be read.
-    // Keeping the older copy for ever would not bring those back, and the user is told.
-    const bool archiveWritten = !end.signalled && (end.code == 0 || end.code == 1) && archiveExists;
-    // An archive named *.BAK is its own backup path: that file is the new archive.
-    if (backup && archiveWritten) {
-        for (const QString& older :
-             {facts.keepBackup ? QString() : facts.backupPath, facts.unconfirmedPath}) {
-            if (!older.isEmpty() && older != facts.archivePath) {
-                QFile::remove(older);
+struct Judgement {
+    Verdict verdict = Verdict::Failed;
+    QString reason;          // empty when confirmed
+    qint64 outputSize = -1;  // what the run wrote; -1 when nothing
+    bool empty = false;      // the archiver reports that the archive holds no file
+};
+
+// What a backup run's own output, its partial archive, is worth.
+Judgement judgeBackup(const RunFacts& facts, const ProgramEnd& end, const MainWindowTexts& t) {
+    Judgement j;
+    const QFileInfo output(facts.partialPath);
+    if (output.exists() && output.isFile()) {
+        j.outputSize = output.size();
+    }
+    j.empty = archivedFiles(end.outputTail) == 0;
+    if (end.signalled) {
+        j.reason = t.text(Form1Text::cm19).arg(end.code);
+    } else if (end.code != 0 && end.code != 1) {
+        j.reason = statusReason(end.code, t);
+    } else if (j.outputSize < 0) {
+        j.reason = t.text(Form1Text::cm20).arg(facts.archivePath);
+    } else if (j.empty) {
+        j.reason = t.text(Form1Text::cm30);
+    } else if (end.code == 1) {
+        j.verdict = Verdict::Warning;
+        j.reason = statusReason(1, t) + u' ' + t.text(Form1Text::cm32).arg(facts.unconfirmedPath);
+    } else {
+        j.verdict = Verdict::Confirmed;
+    }
+    return j;
+}
+
+// A confirmed run: the previous archive becomes the .BAK copy or goes, the partial archive
+// takes its place, what earlier runs left unconfirmed goes. Every step is a rename within the
+// folder, so that whatever stops it leaves the previous archive under one of its names. An
+// archive named like its own .BAK copy is simply replaced. Says why when the archive could not
+// be put in place.
+std::optional<QString> confirm(const RunFacts& f) {
+    const bool ownBackup = f.archivePath == f.backupPath;
+    if (f.keepBackup && !ownBackup && fileExists(f.archivePath)) {
+        if (const auto error = moveOver(f.archivePath, f.backupPath)) {
+            return error;
+        }
+    }
+    if (const auto error = moveOver(f.partialPath, f.archivePath)) {
+        return error;
+    }
+    if (!f.keepBackup && !ownBackup) {
+        QFile::remove(f.backupPath);
+    }
+    if (!f.unconfirmedPath.isEmpty() && f.unconfirmedPath != f.archivePath) {
+        QFile::remove(f.unconfirmedPath);
+    }
+    return std::nullopt;
+}
+
+// A run that is not confirmed leaves the archive and the .BAK as they are. Its partial archive
+// is set aside: a warning's holds what could be read and replaces an older unconfirmed archive;
+// a failure's only takes an empty place, since the one already there may be good. An archive
+// that holds no file is worth nothing and goes.
+void setAside(const RunFacts& f, const Judgement& j) {
+    if (j.outputSize < 0) {
+        return;
+    }
+    if (j.empty || (j.verdict == Verdict::Failed && QFileInfo::exists(f.unconfirmedPath))) {
+        QFile::remove(f.partialPath);
+    } else {
+        moveOver(f.partialPath, f.unconfirmedPath);
+    }
+}
+
+void finishRun(RunFacts& facts, const ProgramEnd& end) {
+    const MainWindowTexts& t = texts();
+    const bool backup = facts.kind == RunKind::Backup;
+
+    // 1. Judge the run's own output; 2. confirm it, or set it aside.
+    Judgement j;
+    if (backup) {
+        j = judgeBackup(facts, end, t);
+        if (j.verdict == Verdict::Confirmed) {
+            if (const auto error = confirm(facts)) {
+                j.verdict = Verdict::Failed;
+                j.reason = t.text(Form1Text::cm35).arg(*error);
             }
         }
-    }
-    // What a failed run left at the archive path is set aside at once, so that the next
-    // rotation never takes it for the previous archive and deletes the good copy for it, with
-    // or without a kept .BAK. An archive already set aside is kept instead: its run was never
-    // confirmed, so it may be good, while this output is known to have failed.
-    if (backup && failed && !archiveWritten && archiveExists && !facts.unconfirmedPath.isEmpty() &&
-        facts.archivePath != facts.backupPath) {
-        if (QFileInfo::exists(facts.unconfirmedPath)) {
-            QFile::remove(facts.archivePath);
+        if (j.verdict != Verdict::Confirmed) {
+            setAside(facts, j);
+        }
+    } else {
+        const QFileInfo archive(facts.archivePath);
+        j.outputSize = archive.exists() && archive.isFile() ? archive.size() : -1;
+        if (end.signalled || end.code != 0) {
+            j.reason =
+                end.signalled ? t.text(Form1Text::cm19).arg(end.code) : statusReason(end.code, t);
         } else {
-            QFile::rename(facts.archivePath, facts.unconfirmedPath);
+            j.verdict = Verdict::Confirmed;
         }
     }
+    facts.claim.reset();
 
+    // 3. Log. The log's trouble is told once per spell, after the run's own decisions.
     RunLogEntry entry;
     entry.kind = facts.kind;
     entry.taskName = facts.taskName;
     entry.archivePath = facts.archivePath;
     entry.end = end;
-    entry.archiveSize = archiveExists ? archive.size() : -1;
-    entry.failed = failed;
+    entry.archiveSize = j.outputSize;
+    entry.withOutput = j.verdict != Verdict::Confirmed;
+    bool logged = true;
     try {
-        appendRunLog(entry, texts());
+        appendRunLog(entry, t);
+        logTroubleTold = false;
     } catch (const Error& e) {
+        logged = false;
         qWarning("kelvotrin: %s", qPrintable(e.message()));
+        if (!logTroubleTold) {
+            logTroubleTold = true;
+            tell(t.text(Form1Text::cm33), e.message());
+        }
     }
 
-    if (failed) {
-        const MainWindowTexts& t = texts();
-        const QString title = t.text(backup ? Form1Text::cm10 : Form1Text::cm11);
-        const QString text = t.text(Form1Text::cm12)
-                                 .arg(facts.taskName, failureReason(end, backup && !archiveExists,
-                                                                    facts.archivePath, t));
-        if (observer) {
-            observer->runFailed(title, text);
-        } else {
-            std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
-        }
+    // 4. Tell.
+    if (j.verdict != Verdict::Confirmed) {
+        const Form1Text title = !backup                         ? Form1Text::cm11
+                                : j.verdict == Verdict::Warning ? Form1Text::cm31
+                                                                : Form1Text::cm10;
+        // The details are in runs.log only when the line went there.
+        tell(t.text(title),
+             t.text(logged ? Form1Text::cm12 : Form1Text::cm34).arg(facts.taskName, j.reason));
     }
 
     if (facts.powerOff) {
@@ -129,7 +244,7 @@ RunObserver* runObserver() {
 }
 
 ProgramEndHandler followRun(RunFacts facts) {
-    return [facts = std::move(facts)](const ProgramEnd& end) { finishRun(facts, end); };
+    return [facts = std::move(facts)](const ProgramEnd& end) mutable { finishRun(facts, end); };
 }
 
 void powerOffWhenRunsEnd() {

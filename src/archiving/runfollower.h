@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "archiving/runlog.h"
+#include "archiving/runsinprogress.h"
 #include "language/mainwindowtexts.h"
 #include "platform/winexec.h"
 
@@ -13,40 +14,51 @@ struct RunFacts {
     RunKind kind = RunKind::Backup;
     QString taskName;
     QString archivePath;      // the archive written (backup) or read (restore)
-    QString backupPath;       // the .BAK copy made before the launch; empty for a restore
-    QString unconfirmedPath;  // where the rotation sets aside what an unconfirmed run left
+    QString backupPath;       // the .BAK copy beside it; empty for a restore
+    QString unconfirmedPath;  // where what an unconfirmed run wrote is set aside
+    QString partialPath;      // what the archiver writes until the run is confirmed
     bool keepBackup = true;   // the task's Bak
     bool powerOff = false;    // started by the command that powers off afterwards
+    RunClaim claim;           // the archive path, held until the run's end has been judged
 };
 
-// What the end of a run tells the user. The main window implements it.
+// What the ends of runs tell the user. The main window implements it.
 class RunObserver {
 public:
     virtual ~RunObserver() = default;
     // The main window's message texts, as they stand when a run ends.
     virtual const MainWindowTexts& messageTexts() const = 0;
-    // A run failed: `title` and `text` are ready to show.
-    virtual void runFailed(const QString& title, const QString& text) = 0;
+    // Something went wrong (a run failed or ended with a warning, runs.log cannot be written):
+    // `title` and `text` are ready to show.
+    virtual void tell(const QString& title, const QString& text) = 0;
     // A power-off run has ended and no other archiver is running: count down, then power off.
     virtual void powerOffRequested() = 0;
 };
 
-// Not owned; nullptr (the default) leaves failures to the session's log and powers nothing off.
+// Not owned; nullptr (the default) leaves what is to be told to the session's log and powers
+// nothing off.
 void setRunObserver(RunObserver* observer);
 RunObserver* runObserver();
 
-// The end handler to pass to WinExec() for the run. When the archiver ends:
-// - a backup run has failed when the archiver ended by a signal, with a status other than 0, or
-//   with 0 but no archive file; a restore run when it ended by a signal or with a status other
-//   than 0;
-// - with `keepBackup` false the .BAK copy (and an archive set aside as unconfirmed) is deleted
-//   once an archive exists and the status is 0, or 1 (a warning: some files were skipped, the
-//   archive holds the rest); in every other case it stays as the last archive there is;
-// - the run is appended to runs.log (a log that cannot be written is reported to the session's
-//   log and stops nothing else);
-// - a failure goes to the observer, naming the task and the reason;
-// - a power-off run then asks for the power-off, failed or not (see powerOffWhenRunsEnd()).
-// When this program ends before the archiver, nothing of this happens and the .BAK stays.
+// The end handler to pass to WinExec() for the run. When the archiver ends, in this order:
+// - Judge: a backup run is confirmed only when its archiver ended with status 0 and its partial
+//   archive exists and holds files. Status 1 (files skipped) is a warning; a signal, any other
+//   status, no partial archive, or an archive that holds no file at all (whatever the status)
+//   is a failure. The files are counted from 7-Zip's summary line ("Add new data to archive:
+//   ... N files"); an archiver that prints none (not 7-Zip) is judged by status and archive
+//   alone. A restore run fails on a signal or a status other than 0.
+// - Confirm: the previous archive becomes the .BAK copy (replacing the older one) when the task
+//   keeps one, the partial archive takes the archive's name, then a task that keeps no copy
+//   loses its .BAK, and an archive set aside as unconfirmed goes. A run that is not confirmed
+//   changes neither the archive nor the .BAK: its partial archive is set aside as unconfirmed
+//   (a warning's replaces an older one, a failure's only takes an empty place) or deleted when
+//   it holds no file. The archive path is free for the next run from here on.
+// - Log: the run is appended to runs.log. A log that cannot be written stops nothing; it is told
+//   once, and not again until a line has gone into it.
+// - Tell: a failure or a warning goes to the observer, naming the task and the reason.
+// - A power-off run then asks for the power-off, failed or not (see powerOffWhenRunsEnd()).
+// When this program ends before the archiver, nothing of this happens: the archive and the .BAK
+// stay, and the next run sets the partial archive aside.
 ProgramEndHandler followRun(RunFacts facts);
 
 // Asks the observer for the power-off as soon as no started archiver is running any more: at

@@ -68,7 +68,7 @@ QByteArray runLogText(const RunLogEntry& e) {
                                size}
                        .join(u'\t') +
                    u'\n';
-    if (e.failed) {
+    if (e.withOutput) {
         for (const QString& line : outputLines(e.end)) {
             text += QStringLiteral("    | ") + line + u'\n';
         }
@@ -82,13 +82,14 @@ void appendRunLog(const RunLogEntry& entry, const MainWindowTexts& texts) {
     const QByteArray text = runLogText(entry);
     const QString path = inProgramFolder(QString::fromLatin1(kRunLogFile));
     const QByteArray native = QFile::encodeName(path);
+    const QString oldPath = inProgramFolder(QString::fromLatin1(kOldRunLogFile));
+    int moveAsideError = 0;
     struct stat st {};
     if (::stat(native.constData(), &st) == 0 && st.st_size > 0 &&
         st.st_size + text.size() > kRunLogLimit) {
-        const QByteArray old =
-            QFile::encodeName(inProgramFolder(QString::fromLatin1(kOldRunLogFile)));
+        const QByteArray old = QFile::encodeName(oldPath);
         if (::rename(native.constData(), old.constData()) != 0) {
-            fail(texts, path, errno);
+            moveAsideError = errno;
         }
     }
     const int fd = ::open(native.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
@@ -110,6 +111,9 @@ void appendRunLog(const RunLogEntry& entry, const MainWindowTexts& texts) {
     }
     if (::close(fd) != 0) {
         fail(texts, path, errno);
+    }
+    if (moveAsideError != 0) {
+        fail(texts, oldPath, moveAsideError);
     }
 }
 

@@ -17,7 +17,7 @@ struct RunLogEntry {
     QString archivePath;      // the archive written (backup) or read (restore)
     ProgramEnd end;           // times, status, output
     qint64 archiveSize = -1;  // after the run; -1: no archive file
-    bool failed = false;      // the output tail goes under the line
+    bool withOutput = false;  // not confirmed: the output tail goes under the line
 };
 
 inline constexpr char kRunLogFile[] = "runs.log";
@@ -28,8 +28,10 @@ inline constexpr qint64 kRunLogLimit = 1024 * 1024;
 
 // Appends the entry to runs.log in the program folder, in one write, as UTF-8: one line of
 // tab-separated fields (start, end, kind, task, archive, "exit N" or "signal N", size in bytes or
-// "-"), and for a failed run the tail of the archiver's output under it, each line indented and
-// marked with "| ". Raises Error (cm28 of `texts`) when the log cannot be written.
+// "-"), and for a run that was not confirmed the tail of the archiver's output under it, each
+// line indented and marked with "| ". Raises Error (cm28 of `texts`) when the log cannot be
+// written. A log that cannot be moved aside (runs.log.1 a folder, say) grows on: the line is
+// appended all the same, and then the Error names runs.log.1.
 void appendRunLog(const RunLogEntry& entry, const MainWindowTexts& texts);
 
 }  // namespace kv

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "archiving/runfollower.h"
+#include "archiving/runsinprogress.h"
 #include "platform/clock.h"
 #include "platform/datetimetext.h"
 #include "platform/messagebox.h"
@@ -22,26 +23,36 @@ QString extensionOf(const QString& path) {
     return path.mid(dot);
 }
 
+namespace {
+
+// The date part with the separators a run formats it with, "_" and "-"; no side effect.
+QString datePartOf(int vidNameArh, const QDateTime& now) {
+    if (vidNameArh != 1 && vidNameArh != 2) {
+        return {};
+    }
+    const QDate d = now.date();
+    QString part = QStringLiteral(" %1_%2_%3")
+                       .arg(d.day(), 2, 10, QChar(u'0'))
+                       .arg(d.month(), 2, 10, QChar(u'0'))
+                       .arg(d.year(), 4, 10, QChar(u'0'));
+    if (vidNameArh == 2) {
+        part += QStringLiteral(" %1-%2")
+                    .arg(now.time().hour(), 2, 10, QChar(u'0'))
+                    .arg(now.time().minute(), 2, 10, QChar(u'0'));
+    }
+    return part;
+}
+
+const QString kPartialMark = QStringLiteral(".partial");
+
+}  // namespace
+
 QString archiveDatePart(int vidNameArh, const QDateTime& now) {
     setDateSeparator(QStringLiteral("_"));
     setTimeSeparator(QStringLiteral("-"));
-    QString part;
-    if (vidNameArh == 1 || vidNameArh == 2) {
-        const QDate d = now.date();
-        part = QStringLiteral("%1%2%3%2%4")
-                   .arg(d.day(), 2, 10, QChar(u'0'))
-                   .arg(dateSeparator())
-                   .arg(d.month(), 2, 10, QChar(u'0'))
-                   .arg(d.year(), 4, 10, QChar(u'0'));
-        if (vidNameArh == 2) {
-            part += QStringLiteral(" %1%2%3")
-                        .arg(now.time().hour(), 2, 10, QChar(u'0'))
-                        .arg(timeSeparator())
-                        .arg(now.time().minute(), 2, 10, QChar(u'0'));
-        }
-    }
+    const QString part = datePartOf(vidNameArh, now);
     useRunSeparators();
-    return part.isEmpty() ? part : u' ' + part;
+    return part;
 }
 
 ArchivePaths archivePaths(const QString& nameArh, const QString& path2, const QString& datePart) {
@@ -63,7 +74,18 @@ ArchivePaths archivePaths(const QString& nameArh, const QString& path2, const QS
         noExt ? out.archive : out.archive.left(out.archive.size() - archiveExt.size());
     out.backup = stem + QStringLiteral(".BAK");
     out.unconfirmed = stem + QStringLiteral(".unconfirmed") + (noExt ? QString() : archiveExt);
+    const qsizetype nameAt = stem.lastIndexOf(u'/') + 1;
+    out.partial = stem.left(nameAt) + u'.' + stem.mid(nameAt) + kPartialMark +
+                  (noExt ? QString() : archiveExt);
     return out;
+}
+
+bool isPartialArchiveName(const QString& fileName) {
+    if (!fileName.startsWith(u'.')) {
+        return false;
+    }
+    const QString stem = fileName.left(fileName.size() - extensionOf(fileName).size());
+    return fileName.endsWith(kPartialMark) || stem.endsWith(kPartialMark);
 }
 
 std::optional<QString> archiveCommandLine(const QString& archiveCommand, const QString& archivePath,
@@ -123,48 +145,68 @@ std::optional<Form1Text> launchFailure(unsigned result, const QString& commandLi
 
 }  // namespace
 
+namespace {
+
+// The archive paths of the current task, with `datePart` in the name.
+ArchivePaths currentTaskPaths(const Table& t, const QString& datePart) {
+    return archivePaths(t.asString(TaskField::NameArh), t.asString(TaskField::Path2), datePart);
+}
+
+// A partial archive left by a run whose end this program never saw may hold a good archive or a
+// cut-off one: it is set aside as unconfirmed (replacing an older one), so that the archiver
+// starts on a file of its own and nothing ever takes the leftover for a confirmed archive.
+void setAsideLeftoverPartial(const ArchivePaths& paths) {
+    if (!fileExists(paths.partial)) {
+        return;
+    }
+    QFile::remove(paths.unconfirmed);
+    if (!QFile::rename(paths.partial, paths.unconfirmed)) {
+        QFile::remove(paths.partial);
+    }
+}
+
+}  // namespace
+
+bool currentTaskArchiveInUse(const Table& t) {
+    const QDateTime now = clock().now();
+    return archivePathInUse(
+        currentTaskPaths(t, datePartOf(t.asInt(TaskField::VidNameArh), now)).archive);
+}
+
 void RunTask(Table& t, const RunContext& context, bool recompute) {
     const QString taskName = t.asString(TaskField::Name);
-    const int vidNameArh = t.asInt(TaskField::VidNameArh);
-    const QString nameArh = t.asString(TaskField::NameArh);
-    const QString path2 = t.asString(TaskField::Path2);
     const QString archiveCommand = t.asString(TaskField::NameArhivator1);
     const QString list = t.asString(TaskField::List);
-    const bool keepBackup = t.asBool(TaskField::Bak);
 
-    const QString datePart = archiveDatePart(vidNameArh, clock().now());
-    const ArchivePaths paths = archivePaths(nameArh, path2, datePart);
+    const QDateTime now = clock().now();
+    const QString datePart = archiveDatePart(t.asInt(TaskField::VidNameArh), now);
+    const ArchivePaths paths = currentTaskPaths(t, datePart);
     QString refusedPath;
     const std::optional<QString> commandLine =
-        archiveCommandLine(archiveCommand, paths.archive, programFolder() + list, &refusedPath);
+        archiveCommandLine(archiveCommand, paths.partial, programFolder() + list, &refusedPath);
+    if (refusedPath == paths.partial) {
+        refusedPath = paths.archive;  // the user knows the archive by its own name
+    }
 
-    // The rotation. A refused run touches no archive at all, and an archive that is named like
-    // its own .BAK copy stays where it is (the archiver then updates it).
-    bool archiveMoved = false;
-    bool archiveSetAside = false;
-    if (commandLine && paths.archive != paths.backup && fileExists(paths.archive)) {
-        if (!fileExists(paths.backup)) {
-            archiveMoved = QFile::rename(paths.archive, paths.backup);
-        } else if (keepBackup) {
-            // The previous archive replaces the older copy.
-            QFile::remove(paths.backup);
-            archiveMoved = QFile::rename(paths.archive, paths.backup);
-        } else {
-            // A task that keeps no copy has its .BAK deleted when a run is confirmed to have
-            // written its archive. One still here is the last archive known to be good, and the
-            // archive beside it is what an unconfirmed run left (a failed one, or one whose end
-            // this program never saw): that file is set aside, replacing an older one.
-            if (fileExists(paths.unconfirmed)) {
-                QFile::remove(paths.unconfirmed);
+    // One run at a time writes an archive path. A run that the schedule started is left for the
+    // next check, as if it had not come due; the user is told why his start did nothing.
+    RunClaim claim;
+    if (commandLine) {
+        claim = claimArchivePath(paths.archive, taskName);
+        if (!claim) {
+            if (context.byUser) {
+                messageBox(context.texts.text(Form1Text::cm29).arg(taskName, paths.archive),
+                           QString(), MbButtons::Ok, MbIcon::Warning);
             }
-            archiveSetAside = QFile::rename(paths.archive, paths.unconfirmed);
+            return;
         }
+        setAsideLeftoverPartial(paths);
     }
 
     // A refused run never happened: only its next run is written.
     if (commandLine) {
         t.edit();
-        t.setDateTime(TaskField::WorkTime, clock().now());
+        t.setDateTime(TaskField::WorkTime, now);
         t.post();
     }
     if (recompute) {
@@ -183,28 +225,25 @@ void RunTask(Table& t, const RunContext& context, bool recompute) {
         return;
     }
 
-    // The archiver is followed: its end decides about the .BAK copy, logs the run, tells a
-    // failure and, for a power-off run, starts the power-off.
+    // The archiver is followed: its end judges the partial archive, puts a confirmed one in
+    // place with its .BAK copy, logs the run, tells what went wrong and, for a power-off run,
+    // starts the power-off.
     RunFacts facts;
     facts.taskName = taskName;
     facts.archivePath = paths.archive;
     facts.backupPath = paths.backup;
     facts.unconfirmedPath = paths.unconfirmed;
-    facts.keepBackup = keepBackup;
+    facts.partialPath = paths.partial;
+    facts.keepBackup = t.asBool(TaskField::Bak);
     facts.powerOff = context.powerOff;
+    facts.claim = claim;
     const std::optional<Form1Text> failure =
         launchFailure(WinExec(*commandLine, kSwShow, followRun(std::move(facts))), *commandLine);
-    if (!failure) {
-        return;
+    if (failure) {
+        // Nothing was written and nothing was moved: the archive path is free again at once.
+        claim.reset();
+        messageBox(context.texts.text(*failure));
     }
-    // Nothing will write a new archive: without a kept copy the previous archive is put back
-    // under its own name before the user is told (a copy kept by the task stays as it is).
-    if (archiveSetAside) {
-        QFile::rename(paths.unconfirmed, paths.archive);
-    } else if (!keepBackup && archiveMoved) {
-        QFile::rename(paths.backup, paths.archive);
-    }
-    messageBox(context.texts.text(*failure));
 }
 
 }  // namespace kv

@@ -17,30 +17,37 @@ struct RunContext {
     bool startingUp = false;       // the scheduler's state, for the next-run calculation
     bool paused = false;           //
     bool powerOff = false;         // started by the command that powers off afterwards
+    bool byUser = false;           // started by a command of the user, not by the schedule
 
     NextRunContext nextRun() const { return {texts, startingUp, paused}; }
 };
 
 // One backup run of the task on which the cursor of `tasks` (tasks.dbf) rests: archive path
-// with its date part, .BAK rotation, the archiver's command line, the run record in WorkTime,
-// the launch and its error message. With `recompute` the task's next run is computed
-// (CalcNextRun) before the launch. Leaves the cursor on the task.
+// with its date part, the archiver's command line, the run record in WorkTime, the launch and
+// its error message. With `recompute` the task's next run is computed (CalcNextRun) before the
+// launch. Leaves the cursor on the task.
 //
-// The previous archive of the same name becomes the .BAK copy; an older copy is deleted only
-// when an archive is there to replace it (after a run whose archiver wrote nothing the copy may
-// be the last archive of the task). The archiver is followed (followRun): a task that keeps no
-// copy loses it only when its archiver has ended and the new archive is there. Until then the
-// copy is the last archive known to be good: a later rotation that still finds it keeps it and
-// sets the archive beside it aside as `unconfirmed`. When the launch fails, a task that keeps
-// no copy gets its archive back under its own name.
+// The archiver writes a partial file beside the archive (ArchivePaths::partial), and nothing at
+// the archive path, its .BAK copy or its unconfirmed copy changes before the run's end has been
+// judged (followRun): only a confirmed run puts its archive in place and rotates the previous
+// one to the .BAK copy. A partial file left by a run whose end this program never saw (it was
+// killed with its archiver, say) is set aside as `unconfirmed` before the launch.
+//
+// While a run of this program writes the same archive path (runsinprogress.h), the task is not
+// started: a run that the user started is refused with a message box, one that the schedule
+// started is left as if it had not come due (no WorkTime, no next run), for the next check.
 //
 // The power-off request applies to this run alone: its end starts the power-off.
 //
 // A task whose archive path or list-file path holds a double quote is not started (the quote
 // would end the quoted path early and pass the rest to the archiver as arguments the task never
-// meant): the user is told, no archive is moved or deleted, WorkTime keeps the last real run,
-// and with `recompute` the next run is written as after a launch that failed.
+// meant): the user is told, no archive is touched, WorkTime keeps the last real run, and with
+// `recompute` the next run is written as after a launch that failed.
 void RunTask(Table& tasks, const RunContext& context, bool recompute);
+
+// Whether a run of this program is writing the archive that the current task of `tasks` would
+// write if it started now.
+bool currentTaskArchiveInUse(const Table& tasks);
 
 // The steps of a run, on their own.
 
@@ -56,12 +63,19 @@ QString archiveDatePart(int vidNameArh, const QDateTime& now);
 struct ArchivePaths {
     QString archive;
     QString backup;  // the archive path with its extension replaced by (or else followed by) .BAK
-    // Where the rotation sets aside an archive whose run was never confirmed: ".unconfirmed"
-    // before the archive's extension ("docs.unconfirmed.7z"), or after a name without one.
+    // Where an archive whose run was never confirmed is set aside: ".unconfirmed" before the
+    // archive's extension ("docs.unconfirmed.7z"), or after a name without one.
     QString unconfirmed;
+    // What the archiver writes until the run is confirmed: hidden, beside the archive, with the
+    // archive's extension last (archivers choose the archive type by it), ".docs.partial.7z".
+    QString partial;
 };
 // `path2` absolute (starting with '/') or relative to the program folder; `datePart` as above.
 ArchivePaths archivePaths(const QString& nameArh, const QString& path2, const QString& datePart);
+
+// Whether a file name is that of a partial archive (ArchivePaths::partial): never an archive to
+// restore.
+bool isPartialArchiveName(const QString& fileName);
 
 // The archiver's command line: the archive command, the archive path in double quotes and "@"
 // with the list file's path (in double quotes only when it holds a blank). No command line when

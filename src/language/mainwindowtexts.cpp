@@ -47,7 +47,19 @@ MainWindowTexts mainWindowTexts() {
         KV_MESSAGE(Form1Text, cm26, QStringLiteral("Измените папку или имя архива в задаче.")),
         KV_MESSAGE(Form1Text, cm27,
                    QStringLiteral("Перенесите программу в папку без кавычек в пути.")),
-        KV_MESSAGE(Form1Text, cm28, QStringLiteral("Run log %1: %2")),
+        KV_MESSAGE(Form1Text, cm28,
+                   QStringLiteral("Журнал запусков %1 не записан: %2. Запуски идут как обычно.")),
+        KV_MESSAGE(Form1Text, cm29,
+                   QStringLiteral("Задача «%1» не запущена: её архив «%2» ещё записывается "
+                                  "предыдущим запуском. Запустите задачу, когда он закончится.")),
+        KV_MESSAGE(Form1Text, cm30,
+                   QStringLiteral("в архиве нет ни одного файла: источник пуст или недоступен.")),
+        KV_MESSAGE(Form1Text, cm31, QStringLiteral("Архивация завершилась с предупреждением")),
+        KV_MESSAGE(Form1Text, cm32,
+                   QStringLiteral("Архив отложен как «%1», прежний архив и его копия не тронуты.")),
+        KV_MESSAGE(Form1Text, cm33, QStringLiteral("Журнал запусков не записан")),
+        KV_MESSAGE(Form1Text, cm34, QStringLiteral("Задача «%1»: %2")),
+        KV_MESSAGE(Form1Text, cm35, QStringLiteral("архив записан, но не поставлен на место: %1.")),
     });
 }
 

@@ -41,6 +41,13 @@ enum class Form1Text {
     cm26,  // the quote is in the archive's folder or name
     cm27,  // the quote is in the program folder
     cm28,  // runs.log cannot be written: %1 the file, %2 why
+    cm29,  // a run refused while another writes its archive: %1 the task, %2 the archive
+    cm30,  // a reason: the archive holds no file
+    cm31,  // a backup run ended with a warning (title)
+    cm32,  // after the warning's reason: %1 where its archive was set aside
+    cm33,  // runs.log cannot be written (title)
+    cm34,  // cm12 without the pointer to runs.log, for a run that runs.log lacks
+    cm35,  // a reason: the archive could not be put in place, %1 why
 };
 
 using MainWindowTexts = MessageTable<Form1Text>;

@@ -11,10 +11,12 @@
 
 namespace kv {
 
-bool showDesktopNotification(const QString& title, const QString& text) {
+void showDesktopNotification(const QString& title, const QString& text,
+                             const std::function<void()>& notShown) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
-        return false;
+        notShown();
+        return;
     }
     QDBusMessage call = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.Notifications"),
@@ -25,14 +27,14 @@ bool showDesktopNotification(const QString& title, const QString& text) {
          << title << text << QStringList() << hints << int(-1);
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call));
     QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
-                     [](QDBusPendingCallWatcher* w) {
+                     [notShown](QDBusPendingCallWatcher* w) {
                          if (w->isError()) {
                              qWarning("kelvotrin: desktop notification refused: %s",
                                       qPrintable(w->error().message()));
+                             notShown();
                          }
                          w->deleteLater();
                      });
-    return true;
 }
 
 }  // namespace kv

@@ -58,6 +58,11 @@ bool CalcNextRun(Table& t, const NextRunContext& context) {
         run = false;
     }
 
+    // Its archive is still being written: the run waits for a later check, as while paused.
+    if (run && context.runBlocked && context.runBlocked()) {
+        return false;
+    }
+
     if (run) {
         // The text below is formatted as after the run, which fixes the separators of every
         // date text from the first run on.

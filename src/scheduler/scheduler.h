@@ -54,7 +54,12 @@ public:
     bool togglePaused();
 
     // What CalcNextRun reads besides the task's row.
-    NextRunContext nextRunContext() const { return {texts_, startingUp_, paused_}; }
+    NextRunContext nextRunContext() const { return {texts_, startingUp_, paused_, runBlocked_}; }
+
+    // Tells whether the current task cannot start now (its archive is being written). The
+    // start-up pass then leaves a run it would make, and the runner leaves one the tick asks
+    // for, to the next check: the tick comes again a second later.
+    void setRunBlocked(std::function<bool()> runBlocked) { runBlocked_ = std::move(runBlocked); }
 
     // The next-run calculation of the current task, and the run it asks for (CalcNextRun).
     void scheduleCurrentTask();
@@ -97,6 +102,7 @@ private:
     CheckMarks& marks_;
     const MainWindowTexts& texts_;
     TaskRunner runTask_;
+    std::function<bool()> runBlocked_;
     QTimer tickTimer_;
     QTimer startupTimer_;
     bool startingUp_ = true;

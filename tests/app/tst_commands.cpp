@@ -170,7 +170,8 @@ private Q_SLOTS:
         fx.form->BitBtn5->click();
         QCOMPARE(fx.launches.lines.size(), 1);
         QCOMPARE(fx.launches.lines[0], QStringLiteral("/usr/bin/pack a \"") + fx.folder.path() +
-                                           QStringLiteral("Arch/mail.7z\" @") + fx.folder.path());
+                                           QStringLiteral("Arch/.mail.partial.7z\" @") +
+                                           fx.folder.path());
         QCOMPARE(currentTaskName(fx.form->Table1), QStringLiteral("mail"));
         Table& t = fx.form->Table1;
         QCOMPARE(t.asDateTime(QStringLiteral("WorkTime")), fx.clock.now());
@@ -184,17 +185,44 @@ private Q_SLOTS:
         Fixture fx({{QStringLiteral("docs")}, {QStringLiteral("mail"), false}});
         ScopedWinExecHook& launches = fx.launches.hook();
         fx.form->BitBtn11->click();
-        fx.form->BitBtn4->click();
-        QCOMPARE(launches.launchesWaiting(), 3);
+        fx.select(QStringLiteral("mail"));
+        fx.form->BitBtn5->click();
+        QCOMPARE(launches.launchesWaiting(), 2);
         // Runs that wrote their archives: nothing to tell besides the power-off.
-        fx.folder.write("Arch/docs.7z", "archive");
-        fx.folder.write("Arch/mail.7z", "archive");
-        launches.endLaunch(ProgramEnd{});
+        fx.folder.write("Arch/.docs.partial.7z", "archive");
+        fx.folder.write("Arch/.mail.partial.7z", "archive");
         launches.endLaunch(ProgramEnd{});
         QVERIFY(!fx.form->runEnds().countdown());
         launches.endLaunch(ProgramEnd{});
         QVERIFY(fx.form->runEnds().countdown());
         fx.form->runEnds().countdown()->reject();
+    }
+
+    // While an archive is being written, the user's start is refused with a box, and the
+    // start-up pass and the tick leave the task due until the archiver has ended.
+    void aBusyArchiveWaitsForTheNextCheck() {
+        Fixture fx({{QStringLiteral("docs")}});
+        Table& t = fx.form->Table1;
+        const QDateTime due = fx.clock.now().addSecs(-3600);
+        t.edit();
+        t.setDateTime(QStringLiteral("SledTime"), due);
+        t.post();
+        ScopedWinExecHook& launches = fx.launches.hook();
+        fx.form->BitBtn5->click();
+        fx.form->BitBtn5->click();
+        QCOMPARE(fx.boxes.texts(),
+                 QStringList{fx.form->texts.text(Form1Text::cm29)
+                                 .arg(QStringLiteral("docs"), fx.folder.file("Arch/docs.7z"))});
+        fx.form->Timer3Timer();
+        fx.form->Timer1Timer();
+        QCOMPARE(launches.launchesWaiting(), 1);
+        QCOMPARE(fx.form->scheduler.tickTimerInterval(), 1000);
+        QCOMPARE(t.asDateTime(QStringLiteral("SledTime")), due);
+
+        launches.endLaunch(ProgramEnd{});
+        fx.form->Timer1Timer();
+        QCOMPARE(launches.launchesWaiting(), 1);
+        QVERIFY(t.asDateTime(QStringLiteral("SledTime")) > fx.clock.now());
     }
 
     void runAllAndRunMarkedIgnoreThePause() {
@@ -206,16 +234,20 @@ private Q_SLOTS:
 
         fx.form->BitBtn4->click();
         QCOMPARE(fx.launches.lines.size(), 3);
-        QVERIFY(fx.launches.lines[0].contains(QStringLiteral("/a.7z")));
-        QVERIFY(fx.launches.lines[1].contains(QStringLiteral("/b.7z")));
-        QVERIFY(fx.launches.lines[2].contains(QStringLiteral("/c.7z")));
+        QVERIFY(fx.launches.lines[0].contains(QStringLiteral("/.a.partial.7z")));
+        QVERIFY(fx.launches.lines[1].contains(QStringLiteral("/.b.partial.7z")));
+        QVERIFY(fx.launches.lines[2].contains(QStringLiteral("/.c.partial.7z")));
         QCOMPARE(currentTaskName(fx.form->Table1), QStringLiteral("b"));
 
         fx.launches.lines.clear();
+        for (int i = 0; i < 3; ++i) {
+            fx.folder.write("Arch/." + QString(QChar(u'a' + i)) + ".partial.7z", "archive");
+            fx.launches.hook().endLaunch(ProgramEnd{});
+        }
         fx.form->BitBtn7->click();
         QCOMPARE(fx.launches.lines.size(), 2);
-        QVERIFY(fx.launches.lines[0].contains(QStringLiteral("/a.7z")));
-        QVERIFY(fx.launches.lines[1].contains(QStringLiteral("/c.7z")));
+        QVERIFY(fx.launches.lines[0].contains(QStringLiteral("/.a.partial.7z")));
+        QVERIFY(fx.launches.lines[1].contains(QStringLiteral("/.c.partial.7z")));
         QCOMPARE(currentTaskName(fx.form->Table1), QStringLiteral("b"));
         QVERIFY(fx.boxes.shown.isEmpty());
     }

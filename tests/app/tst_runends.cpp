@@ -1,4 +1,4 @@
-// What the ends of the main window's runs do, with the real 7-Zip: the .BAK copy, runs.log, the
+// What the ends of the main window's runs do, with the real 7-Zip: the archive, runs.log, the
 // failure notices and the power-off. Notifications and logind are fakes on a private bus.
 #include <QFileInfo>
 #include <QPushButton>
@@ -47,7 +47,7 @@ struct Fixture : test::MainWindowFixture {
     }
     ~Fixture() { form.reset(); }
 
-    QString backup(const QString& name) const { return folder.file("out/" + name + ".BAK"); }
+    QString archive(const QString& name) const { return folder.file("out/" + name + ".7z"); }
 
     // The status and size fields of each runs.log line of the task.
     QList<QStringList> logged(const QString& task) const {
@@ -74,25 +74,24 @@ private Q_SLOTS:
         bus_->standInForSessionAndSystemBus();
     }
 
-    // Two archivers at once, each followed: a .BAK goes only once its own archiver has ended
-    // and written the new archive.
-    void backupsGoWhenTheirArchiversHaveEnded() {
+    // Two archivers at once, each followed: an archive is replaced only once its own archiver
+    // has ended and written the new one.
+    void archivesChangeWhenTheirArchiversHaveEnded() {
         Fixture fx({"docs", "mail"});
         fx.form->BitBtn4->click();
         QCOMPARE(programsRunning(), 2);
-        QVERIFY(QFile::exists(fx.backup("docs")) && QFile::exists(fx.backup("mail")));
+        QCOMPARE(fx.folder.read("out/docs.7z"), QByteArray("the archive before"));
         QTRY_COMPARE_WITH_TIMEOUT(programsRunning(), 0, 60000);
         for (const QString name : {"docs", "mail"}) {
-            QVERIFY(!QFile::exists(fx.backup(name)));
-            const QString size =
-                QString::number(QFileInfo(fx.folder.file("out/" + name + ".7z")).size());
+            QCOMPARE(test::archiveEntries(fx.archive(name)), QStringList{"a.txt"});
+            const QString size = QString::number(QFileInfo(fx.archive(name)).size());
             QCOMPARE(fx.logged(name), (QList<QStringList>{{"exit 0", size}}));
         }
         QVERIFY(fx.boxes.shown.isEmpty());
     }
 
-    // A bad switch: 7-Zip ends with 7 and writes nothing. The .BAK stays the task's archive
-    // and the user is told: by a desktop notification, or in the tray while the window is there.
+    // A bad switch: 7-Zip ends with 7 and writes nothing. The archive stays, and the user is told:
+    // by a desktop notification, or in the tray while the window is there.
     void failedRunKeepsTheBackupAndIsTold() {
         test::FakeNotifications notifications(bus_->address());
         QVERIFY(notifications.registered());
@@ -100,14 +99,14 @@ private Q_SLOTS:
         fx.form->BitBtn5->click();
         QTRY_COMPARE_WITH_TIMEOUT(fx.logged("docs").size(), 1, 60000);
         QCOMPARE(fx.logged("docs")[0], (QStringList{"exit 7", "-"}));
-        QCOMPARE(fx.folder.read("out/docs.BAK"), QByteArray("the archive before"));
+        QCOMPARE(fx.folder.read("out/docs.7z"), QByteArray("the archive before"));
         QTRY_COMPARE(notifications.received.size(), 1);
         QVERIFY(notifications.received[0].text.contains("«docs»"));
 
         fx.form->hideToTray();
         fx.form->BitBtn5Click();
         QTRY_COMPARE_WITH_TIMEOUT(fx.logged("docs").size(), 2, 60000);
-        QCOMPARE(fx.folder.read("out/docs.BAK"), QByteArray("the archive before"));
+        QCOMPARE(fx.folder.read("out/docs.7z"), QByteArray("the archive before"));
         QTest::qWait(50);
         QCOMPARE(notifications.received.size(), 1);  // the tray's message instead
     }
@@ -122,7 +121,7 @@ private Q_SLOTS:
         fx.form->BitBtn11->click();
         QVERIFY(!ends.countdown());
         QTRY_VERIFY_WITH_TIMEOUT(ends.countdown(), 60000);
-        QVERIFY(!QFile::exists(fx.backup("docs")));
+        QCOMPARE(test::archiveEntries(fx.archive("docs")), QStringList{"a.txt"});
         fx.clock.advance(PowerOffCountdown::kSeconds * 1000 - 1000);
         ends.countdown()->tick();
         QTest::qWait(50);

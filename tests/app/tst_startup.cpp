@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -168,6 +169,25 @@ private Q_SLOTS:
         QCOMPARE(fx.boxes.shown.size(), 1);
         QVERIFY(fx.boxes.shown.first().text.contains(kTasksFile));
         QCOMPARE(fx.folder.read(kTasksFile), garbage);
+    }
+
+    // A box of the start (here a damaged tasksm.dbf) waits for the user with the start-up pass
+    // already armed, so that the pass and then the tick run on time while it is open.
+    void aBoxAtTheStartHoldsNoPassBack() {
+        test::MainWindowFixture fx;
+        fx.folder.write(kObjectsFile, "not a table");
+        bool armed = false;
+        fx.boxes.answer([&](const MessageBoxRequest&) {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (auto* form = qobject_cast<TForm1*>(w)) {
+                    armed = form->scheduler.startupTimer().isActive() && form->Table1.isOpen();
+                }
+            }
+            return MbResult::Ok;
+        });
+        auto form = fx.makeForm();
+        QCOMPARE(fx.boxes.shown.size(), 1);
+        QVERIFY(armed);
     }
 
     // The language is set up before the tables are made: a lang.txt that cannot be read is

@@ -1,25 +1,31 @@
-// A stand-in for the program that ends while its archiver runs: starts the command line as a
-// backup run of a task without a .BAK to keep, and ends at once.
-//   run_probe <program folder> <command line> <archive> <backup>
+// A stand-in for the program: runs the first task of the program folder's tasks.dbf, then ends at
+// once ("exit") or goes on until it is killed ("stay").
+//   run_probe <program folder> exit|stay
 #include <QCoreApplication>
 
-#include "archiving/runfollower.h"
+#include "archiving/runtask.h"
 #include "platform/programfolder.h"
+#include "platform/winexec.h"
+#include "store/layouts.h"
+#include "store/table.h"
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() != 5) {
+    if (args.size() != 3) {
         return 2;
     }
     kv::setProgramFolder(args[1]);
-    kv::RunFacts facts;
-    facts.taskName = QStringLiteral("probe");
-    facts.archivePath = args[3];
-    facts.backupPath = args[4];
-    facts.keepBackup = false;
-    if (kv::WinExec(args[2], kv::kSwShow, kv::followRun(facts)) <= 31) {
+    kv::Table tasks(kv::inProgramFolder(kv::kTasksFile));
+    tasks.open();
+    tasks.first();
+    const kv::MainWindowTexts texts = kv::mainWindowTexts();
+    kv::RunTask(tasks, {texts}, false);
+    if (kv::programsRunning() != 1) {
         return 1;
+    }
+    if (args[2] == u"stay") {
+        return app.exec();
     }
     QCoreApplication::processEvents();
     return 0;

@@ -1,4 +1,5 @@
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <QCoreApplication>
@@ -7,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>
@@ -18,18 +20,23 @@
 #include "archiving/desktoprunobserver.h"
 #include "archiving/poweroffcountdown.h"
 #include "archiving/runfollower.h"
+#include "archiving/runtask.h"
 #include "platform/clock.h"
+#include "store/layouts.h"
+#include "store/table.h"
 #include "support/fakedbus.h"
 #include "support/manualclock.h"
 #include "support/recordingobserver.h"
 #include "support/scriptedmessageboxes.h"
 #include "support/sevenzip.h"
+#include "support/tablerows.h"
 #include "support/tempprogramfolder.h"
 
 using namespace kv;
 
 namespace {
 
+using test::archiveEntries;
 using test::k7zz;
 using test::RecordingObserver;
 
@@ -37,27 +44,38 @@ struct Fixture {
     test::TempProgramFolder folder;
     int ended = 0;
 
-    // A backup run of task `name` that keeps no .BAK, into out/<name>.7z; the rotation has
-    // left the archive before at out/<name>.BAK.
-    RunFacts facts(const QString& name) {
-        folder.write("out/" + name + ".BAK", "the archive before");
+    // A backup run of task `name` into out/<name>.7z, where the archive of the run before lies,
+    // and with `keepBackup` its .BAK copy too.
+    RunFacts facts(const QString& name, bool keepBackup = false) {
+        const ArchivePaths paths = archivePaths(name + ".7z", folder.path() + "out/", QString());
+        folder.write("out/" + name + ".7z", "the archive before");
+        if (keepBackup) {
+            folder.write("out/" + name + ".BAK", "the older archive");
+        }
         RunFacts f;
         f.taskName = name;
-        f.archivePath = folder.file("out/" + name + ".7z");
-        f.backupPath = folder.file("out/" + name + ".BAK");
-        f.keepBackup = false;
+        f.archivePath = paths.archive;
+        f.backupPath = paths.backup;
+        f.unconfirmedPath = paths.unconfirmed;
+        f.partialPath = paths.partial;
+        f.keepBackup = keepBackup;
         return f;
     }
 
-    // The command line of 7-Zip for the run, with a list file naming `files` of the folder.
-    QString commandLine(const RunFacts& f, const QStringList& files, const QString& switches) {
+    // The list file of task `name`, naming `files` of the folder.
+    QString listFile(const QString& name, const QStringList& files) {
         QByteArray list;
         for (const QString& file : files) {
             list += (folder.file(file) + "\r\n").toUtf8();
         }
-        folder.write("Lists/" + f.taskName + ".txt", list);
-        return k7zz + " a " + switches + " \"" + f.archivePath + "\" @" +
-               folder.file("Lists/" + f.taskName + ".txt");
+        folder.write("Lists/" + name + ".txt", list);
+        return folder.file("Lists/" + name + ".txt");
+    }
+
+    // The command line of 7-Zip for the run, writing its partial archive.
+    QString commandLine(const RunFacts& f, const QStringList& files, const QString& switches) {
+        return k7zz + " a " + switches + " \"" + f.partialPath + "\" @" +
+               listFile(f.taskName, files);
     }
 
     void start7zip(const RunFacts& f, const QStringList& files, const QString& switches = {}) {
@@ -66,6 +84,36 @@ struct Fixture {
                     follow(end);
                     ++ended;
                 }) > 31);
+    }
+
+    // Runs 7-Zip for the run and waits for its end.
+    void run7zip(const RunFacts& f, const QStringList& files) {
+        const int before = ended;
+        start7zip(f, files);
+        QTRY_COMPARE_WITH_TIMEOUT(ended, before + 1, 60000);
+    }
+
+    // tasks.dbf with the one task `name` that archives `files` with 7-Zip into out/<name>.7z.
+    void writeTask(const QString& name, bool keepBackup, const QStringList& files) {
+        Table::create(kTasksFile, tasksLayout());
+        Table tasks(kTasksFile);
+        tasks.open();
+        listFile(name, files);
+        test::appendRow(tasks, {{"Name", name},
+                                {"NameArh", name + ".7z"},
+                                {"Path2", "out/"},
+                                {"NameArhivator1", k7zz + " a -mx9 -mmt1"},
+                                {"List", "Lists/" + name + ".txt"},
+                                {"Bak", keepBackup}});
+    }
+
+    // Runs the task of tasks.dbf in this process and waits for its end.
+    void runTask() {
+        Table tasks(kTasksFile);
+        tasks.open();
+        const MainWindowTexts texts = mainWindowTexts();
+        RunTask(tasks, {texts}, false);
+        QTRY_COMPARE_WITH_TIMEOUT(programsRunning(), 0, 60000);
     }
 
     QString log() const { return QString::fromUtf8(folder.read("runs.log")); }
@@ -81,6 +129,13 @@ struct Fixture {
         return {};
     }
 };
+
+// Incompressible data that keeps 7-Zip busy for a while.
+QByteArray noise() {
+    QByteArray bytes(4 * 1024 * 1024, Qt::Uninitialized);
+    QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(bytes.data()), bytes.size() / 4);
+    return bytes;
+}
 
 QString sizeOf(const QString& path) {
     return QString::number(QFileInfo(path).size());
@@ -107,13 +162,16 @@ class TestRunFollower : public QObject {
 private Q_SLOTS:
     void initTestCase();
 
-    void twoRunsAtOnceDecideTheirOwnBackup();
-    void skippedFileStillReplacesBackupAndNotifies();
-    void signalOrMissingArchiveKeepsBackup();
+    void twoRunsAtOnceDecideTheirOwnArchives();
+    void onlyStatusZeroWithFilesConfirms();
+    void signalOrMissingArchiveChangesNothing();
     void archiveNamedBakIsNotItsOwnBackup();
     void restoreIsLoggedAsRestore();
     void logMovesAsideBeforeItPassesOneMiB();
+    void logTroubleIsToldOncePerSpell();
     void programEndingFirstLeavesArchiverAndBackup();
+    void killedWithItsArchiverTheBackupStaysGood();
+    void noticeNobodyTakesIsShownInTheWindow();
 
     void powerOffRunNotifiesThenCountsDownToLogind();
     void cancelOrRefusalLeavesComputerOn();
@@ -131,7 +189,7 @@ void TestRunFollower::initTestCase() {
     bus_->standInForSessionAndSystemBus();
 }
 
-void TestRunFollower::twoRunsAtOnceDecideTheirOwnBackup() {
+void TestRunFollower::twoRunsAtOnceDecideTheirOwnArchives() {
     Fixture f;
     RecordingObserver observer;
     f.folder.write("data/a.txt", "a");
@@ -142,42 +200,77 @@ void TestRunFollower::twoRunsAtOnceDecideTheirOwnBackup() {
     QCOMPARE(programsRunning(), 2);
     QTRY_COMPARE_WITH_TIMEOUT(f.ended, 2, 60000);
 
-    QVERIFY(!QFile::exists(good.backupPath));
+    QCOMPARE(archiveEntries(good.archivePath), QStringList{"a.txt"});
     QCOMPARE(f.entry("good").mid(4),
              (QStringList{good.archivePath, "exit 0", sizeOf(good.archivePath)}));
 
-    QCOMPARE(f.folder.read("out/bad.BAK"), QByteArray("the archive before"));
+    QCOMPARE(f.folder.read("out/bad.7z"), QByteArray("the archive before"));
     QCOMPARE(f.entry("bad").mid(4), (QStringList{bad.archivePath, "exit 7", "-"}));
     QVERIFY(f.log().contains(QRegularExpression("\n    \\| Command Line Error")));
     const MainWindowTexts& t = observer.texts;
-    QCOMPARE(observer.failures,
+    QCOMPARE(observer.told,
              QStringList{t.text(Form1Text::cm10) + " | " +
                          t.text(Form1Text::cm12).arg("bad", t.text(Form1Text::cm15))});
     QCOMPARE(observer.powerOffs, 0);
+    QCOMPARE(QDir(f.folder.file("out")).entryList(QDir::Files | QDir::Hidden),
+             (QStringList{"bad.7z", "good.7z"}));
 }
 
-void TestRunFollower::skippedFileStillReplacesBackupAndNotifies() {
+// Status 1 is a warning, and an archive that holds no file (the source renamed away, or an
+// empty folder mounted over it) a failure whatever the status: neither touches the archive or
+// its .BAK copy, however often it happens.
+void TestRunFollower::onlyStatusZeroWithFilesConfirms() {
     Fixture f;
     RecordingObserver observer;
-    f.folder.write("data/a.txt", "a");
-    const RunFacts run = f.facts("docs");
-    f.start7zip(run, {"data/a.txt", "data/gone.txt"});
-    QTRY_COMPARE_WITH_TIMEOUT(f.ended, 1, 60000);
+    const MainWindowTexts& t = observer.texts;
+    f.folder.write("data/src/a.txt", "a");
+    const RunFacts run = f.facts("docs", true);
+    const auto untouched = [&] {
+        return f.folder.read("out/docs.7z") == "the archive before" &&
+               f.folder.read("out/docs.BAK") == "the older archive";
+    };
 
-    QVERIFY(!QFile::exists(run.backupPath));
-    QCOMPARE(f.entry("docs").mid(5), (QStringList{"exit 1", sizeOf(run.archivePath)}));
+    f.run7zip(run, {"data/src/a.txt", "data/src/gone.txt"});
+    QVERIFY(untouched());
+    QCOMPARE(archiveEntries(run.unconfirmedPath), QStringList{"a.txt"});
+    QCOMPARE(f.entry("docs").mid(5), (QStringList{"exit 1", sizeOf(run.unconfirmedPath)}));
     QVERIFY(f.log().contains(QRegularExpression("\n    \\| .*gone.txt")));
-    QCOMPARE(observer.failures.size(), 1);
-    QVERIFY(observer.failures[0].contains(observer.texts.text(Form1Text::cm13)));
+    QCOMPARE(observer.told.size(), 1);
+    QVERIFY(observer.told[0].startsWith(t.text(Form1Text::cm31) + " | "));
+
+    QVERIFY(QDir().rename(f.folder.file("data/src"), f.folder.file("data/moved")));
+    for (int i = 0; i < 2; ++i) {
+        f.run7zip(run, {"data/src"});
+        QVERIFY(untouched());
+    }
+    const QString noFile = t.text(Form1Text::cm10) + " | " +
+                           t.text(Form1Text::cm12).arg("docs", t.text(Form1Text::cm30));
+    QCOMPARE(observer.told.mid(1), (QStringList{noFile, noFile}));
+    QCOMPARE(archiveEntries(run.unconfirmedPath), QStringList{"a.txt"});
+    QVERIFY(!QFile::exists(run.partialPath));
+
+    QVERIFY(QDir().rename(f.folder.file("data/moved"), f.folder.file("data/src")));
+    QDir().mkpath(f.folder.file("empty"));
+    if (::mount(QFile::encodeName(f.folder.file("empty")).constData(),
+                QFile::encodeName(f.folder.file("data/src")).constData(), nullptr, MS_BIND,
+                nullptr) != 0) {
+        QSKIP("an empty folder mounted over the source needs root (and mount rights)");
+    }
+    auto unmount = qScopeGuard(
+        [&] { ::umount2(QFile::encodeName(f.folder.file("data/src")).constData(), MNT_DETACH); });
+    f.run7zip(run, {"data/src"});
+    QCOMPARE(f.log().split(u'\n').filter("\texit 0\t").size(), 1);
+    QVERIFY(untouched());
+    QCOMPARE(observer.told.last(), noFile);
 }
 
-void TestRunFollower::signalOrMissingArchiveKeepsBackup() {
+void TestRunFollower::signalOrMissingArchiveChangesNothing() {
     Fixture f;
     RecordingObserver observer;
     ScopedWinExecHook hook([](const QString&, int) { return kWinExecStarted; });
     const RunFacts none = f.facts("none");
     const RunFacts killed = f.facts("killed");
-    f.folder.write("out/killed.7z", "partial");
+    f.folder.write("out/.killed.partial.7z", "partial");
     WinExec("a", kSwShow, followRun(none));
     WinExec("b", kSwShow, followRun(killed));
     hook.endLaunch(ProgramEnd{});  // status 0, but no archive
@@ -186,13 +279,14 @@ void TestRunFollower::signalOrMissingArchiveKeepsBackup() {
     signalled.code = SIGKILL;
     hook.endLaunch(signalled);
 
-    QCOMPARE(f.folder.read("out/none.BAK"), QByteArray("the archive before"));
-    QCOMPARE(f.folder.read("out/killed.BAK"), QByteArray("the archive before"));
+    QCOMPARE(f.folder.read("out/none.7z"), QByteArray("the archive before"));
+    QCOMPARE(f.folder.read("out/killed.7z"), QByteArray("the archive before"));
+    QCOMPARE(f.folder.read("out/killed.unconfirmed.7z"), QByteArray("partial"));
     QCOMPARE(f.entry("none").mid(5), (QStringList{"exit 0", "-"}));
     QCOMPARE(f.entry("killed").mid(5), (QStringList{"signal 9", "7"}));
     const MainWindowTexts& t = observer.texts;
     QCOMPARE(
-        observer.failures,
+        observer.told,
         (QStringList{
             t.text(Form1Text::cm10) + " | " +
                 t.text(Form1Text::cm12).arg("none", t.text(Form1Text::cm20).arg(none.archivePath)),
@@ -204,11 +298,14 @@ void TestRunFollower::archiveNamedBakIsNotItsOwnBackup() {
     Fixture f;
     RecordingObserver observer;
     ScopedWinExecHook hook([](const QString&, int) { return kWinExecStarted; });
+    const ArchivePaths paths = archivePaths("docs.BAK", f.folder.path() + "out/", QString());
     RunFacts run;
     run.taskName = "bak";
-    run.archivePath = run.backupPath = f.folder.file("out/docs.BAK");
-    run.keepBackup = false;
-    f.folder.write("out/docs.BAK", "the new archive");
+    run.archivePath = paths.archive;
+    run.backupPath = paths.backup;
+    run.partialPath = paths.partial;
+    f.folder.write("out/docs.BAK", "the archive before");
+    f.folder.write("out/.docs.partial.BAK", "the new archive");
     WinExec("x", kSwShow, followRun(run));
     hook.endLaunch(ProgramEnd{});
     QCOMPARE(f.folder.read("out/docs.BAK"), QByteArray("the new archive"));
@@ -230,8 +327,8 @@ void TestRunFollower::restoreIsLoggedAsRestore() {
 
     QCOMPARE(f.entry("docs").mid(2),
              (QStringList{"restore", "docs", restore.archivePath, "exit 2", "7"}));
-    QCOMPARE(observer.failures.size(), 1);
-    QVERIFY(observer.failures[0].startsWith(observer.texts.text(Form1Text::cm11) + " | "));
+    QCOMPARE(observer.told.size(), 1);
+    QVERIFY(observer.told[0].startsWith(observer.texts.text(Form1Text::cm11) + " | "));
     QVERIFY(QFile::exists(restore.archivePath));
 }
 
@@ -243,7 +340,7 @@ void TestRunFollower::logMovesAsideBeforeItPassesOneMiB() {
     f.folder.write("runs.log", nearlyFull);
     f.folder.write("runs.log.1", "the oldest runs");
     const RunFacts run = f.facts("docs");
-    f.folder.write("out/docs.7z", "archive");
+    f.folder.write("out/.docs.partial.7z", "archive");
     WinExec("x", kSwShow, followRun(run));
     hook.endLaunch(ProgramEnd{});
 
@@ -252,33 +349,123 @@ void TestRunFollower::logMovesAsideBeforeItPassesOneMiB() {
     QCOMPARE(f.entry("docs").mid(5), (QStringList{"exit 0", "7"}));
 }
 
+// A run log that cannot be written (a folder in its place, or in the place of runs.log.1) is told
+// once per spell, and stops neither the run's decisions nor the log itself where it can go on.
+void TestRunFollower::logTroubleIsToldOncePerSpell() {
+    Fixture f;
+    RecordingObserver observer;
+    ScopedWinExecHook hook([](const QString&, int) { return kWinExecStarted; });
+    const MainWindowTexts& t = observer.texts;
+    const auto runEnding = [&](const QString& name, int status) {
+        const RunFacts run = f.facts(name);
+        f.folder.write("out/." + name + ".partial.7z", "new");
+        WinExec("x", kSwShow, followRun(run));
+        ProgramEnd end;
+        end.code = status;
+        hook.endLaunch(end);
+    };
+    const QString logTrouble = t.text(Form1Text::cm33) + " | ";
+
+    QVERIFY(QDir().mkpath(f.folder.file("runs.log/x")));
+    runEnding("a", 0);
+    runEnding("b", 2);
+    QCOMPARE(f.folder.read("out/a.7z"), QByteArray("new"));
+    QCOMPARE(observer.told.size(), 2);
+    QVERIFY(observer.told[0].startsWith(logTrouble));
+    QVERIFY(observer.told[0].contains(f.folder.file("runs.log")));
+    QCOMPARE(observer.told[1], t.text(Form1Text::cm10) + " | " +
+                                   t.text(Form1Text::cm34).arg("b", t.text(Form1Text::cm14)));
+
+    QVERIFY(QDir(f.folder.file("runs.log")).removeRecursively());
+    runEnding("c", 0);
+    QCOMPARE(observer.told.size(), 2);
+
+    f.folder.write("runs.log", QByteArray(kRunLogLimit - 10, 'x'));
+    QVERIFY(QDir().mkpath(f.folder.file("runs.log.1/x")));
+    runEnding("d", 0);
+    runEnding("e", 0);
+    QCOMPARE(observer.told.size(), 3);
+    QVERIFY(observer.told[2].startsWith(logTrouble));
+    QVERIFY(observer.told[2].contains(f.folder.file("runs.log.1")));
+    QCOMPARE(f.entry("e").mid(5), (QStringList{"exit 0", "3"}));
+}
+
 void TestRunFollower::programEndingFirstLeavesArchiverAndBackup() {
     Fixture f;
-    // Enough incompressible data to keep 7-Zip busy for a while after the program has ended.
-    QByteArray noise(4 * 1024 * 1024, Qt::Uninitialized);
-    QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(noise.data()), noise.size() / 4);
-    f.folder.write("data/noise.bin", noise);
+    f.folder.write("data/noise.bin", noise());
+    f.writeTask("probe", false, {"data/noise.bin"});
     const RunFacts run = f.facts("probe");
-    const QString line = f.commandLine(run, {"data/noise.bin"}, "-mx9 -mmt1");
 
     // Orphans of the stand-in come to this process, which can then see how the archiver ends.
     QCOMPARE(::prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
     auto unset = qScopeGuard([] { ::prctl(PR_SET_CHILD_SUBREAPER, 0); });
     QProcess program;
-    program.start(QCoreApplication::applicationDirPath() + "/run_probe",
-                  {f.folder.path(), line, run.archivePath, run.backupPath});
+    program.start(QCoreApplication::applicationDirPath() + "/run_probe", {f.folder.path(), "exit"});
     QVERIFY(program.waitForFinished(30000));
     QCOMPARE(program.exitCode(), 0);
 
-    const pid_t archiver = processNaming(run.archivePath);
+    const pid_t archiver = processNaming(run.partialPath);
     QVERIFY2(archiver > 0, "the archiver did not outlive the program");
     int status = 0;
     QCOMPARE(::waitpid(archiver, &status, 0), archiver);
     QVERIFY(WIFEXITED(status));
     QCOMPARE(WEXITSTATUS(status), 0);
-    QVERIFY(QFileInfo(run.archivePath).size() > 0);
-    QCOMPARE(f.folder.read("out/probe.BAK"), QByteArray("the archive before"));
+    QCOMPARE(archiveEntries(run.partialPath), QStringList{"noise.bin"});
+    QCOMPARE(f.folder.read("out/probe.7z"), QByteArray("the archive before"));
     QVERIFY(!QFile::exists(f.folder.file("runs.log")));
+}
+
+// The program and its archiver killed together (a power loss): the next runs never take the
+// cut-off archive for the previous one, and the .BAK copy stays the last good archive.
+void TestRunFollower::killedWithItsArchiverTheBackupStaysGood() {
+    Fixture f;
+    f.folder.write("data/one.txt", "one");
+    f.folder.write("data/noise.bin", noise());
+    f.folder.write("data/two.txt", "two");
+    f.writeTask("docs", true, {"data/one.txt"});
+    const ArchivePaths paths = archivePaths("docs.7z", f.folder.path() + "out/", QString());
+    QDir().mkpath(f.folder.file("out"));
+    f.runTask();
+    QCOMPARE(archiveEntries(paths.archive), QStringList{"one.txt"});
+
+    QCOMPARE(::prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+    auto unset = qScopeGuard([] { ::prctl(PR_SET_CHILD_SUBREAPER, 0); });
+    f.listFile("docs", {"data/noise.bin"});
+    QProcess program;
+    program.start(QCoreApplication::applicationDirPath() + "/run_probe", {f.folder.path(), "stay"});
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(paths.partial).size() > 0, 30000);
+    const pid_t archiver = processNaming(paths.partial);
+    QVERIFY(archiver > 0);
+    ::kill(pid_t(program.processId()), SIGKILL);
+    ::kill(archiver, SIGKILL);
+    QVERIFY(program.waitForFinished(30000));
+    QCOMPARE(::waitpid(archiver, nullptr, 0), archiver);
+
+    QCOMPARE(archiveEntries(paths.archive), QStringList{"one.txt"});
+    f.listFile("docs", {"data/two.txt"});
+    f.runTask();
+    QCOMPARE(archiveEntries(paths.archive), QStringList{"two.txt"});
+    QCOMPARE(archiveEntries(paths.backup), QStringList{"one.txt"});
+    QVERIFY(!QFile::exists(paths.unconfirmed) && !QFile::exists(paths.partial));
+}
+
+// With a session bus but no notification service and no tray, the window shows the notice in a
+// box that blocks nothing; a later notice joins it.
+void TestRunFollower::noticeNobodyTakesIsShownInTheWindow() {
+    const MainWindowTexts texts = mainWindowTexts();
+    QWidget window;
+    DesktopRunObserver observer(
+        &texts, [] { return nullptr; }, &window);
+    observer.tell("first title", "first text");
+    QTRY_VERIFY(observer.noticeBox());
+    QMessageBox* box = observer.noticeBox();
+    QVERIFY(box->isVisible());
+    QCOMPARE(box->windowModality(), Qt::NonModal);
+    QCOMPARE(box->parentWidget(), &window);
+    observer.tell("second title", "second text");
+    QTRY_VERIFY(box->text().contains("second text"));
+    QVERIFY(box->text().startsWith("first text"));
+    QCOMPARE(observer.noticeBox(), box);
 }
 
 void TestRunFollower::powerOffRunNotifiesThenCountsDownToLogind() {

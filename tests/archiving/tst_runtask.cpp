@@ -1,8 +1,10 @@
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 #include <memory>
 
+#include "archiving/restore.h"
 #include "archiving/runtask.h"
 #include "language/mainwindowtexts.h"
 #include "platform/clock.h"
@@ -87,10 +89,10 @@ private Q_SLOTS:
     void datePartsAndSeparators();
     void namesAndFolders_data();
     void namesAndFolders();
-    void rotationKeepsOneBackup();
-    void backupWithoutBakWaitsForAConfirmedRun();
+    void archiveChangesOnlyWhenARunIsConfirmed();
+    void oneRunAtATimeWritesAnArchive();
     void powerOffOnlyAfterItsOwnRun();
-    void failedLaunchPutsTheOnlyArchiveBack();
+    void failedLaunchTouchesNoArchive();
     void launchFailuresAreReported();
     void unrunnableArchiverIsReportedAndRecorded();
     void quoteInArchiverPathIsNamed();
@@ -106,13 +108,14 @@ void TestRunTask::commandLineOfTheExample() {
     setProgramFolder("/tools/backup/");
     const QString line = f.run();
     setProgramFolder(f.folder.path());
-    QCOMPARE(line, QStringLiteral("/opt/Archiver/pack a -ep3 \"/backup/docs 08_12_2025.rar\" "
-                                  "@/tools/backup/Lists/48213.txt"));
+    QCOMPARE(line,
+             QStringLiteral("/opt/Archiver/pack a -ep3 \"/backup/.docs 08_12_2025.partial.rar\" "
+                            "@/tools/backup/Lists/48213.txt"));
     QVERIFY(f.boxes.shown.isEmpty());
     QCOMPARE(f.tasks.asDateTime("WorkTime"), at(2025, 12, 8, 14, 5));
     // What the archiver receives.
     QCOMPARE(splitArguments(line.mid(QStringLiteral("/opt/Archiver/pack").size())),
-             (QStringList{"a", "-ep3", "/backup/docs 08_12_2025.rar",
+             (QStringList{"a", "-ep3", "/backup/.docs 08_12_2025.partial.rar",
                           "@/tools/backup/Lists/48213.txt"}));
 }
 
@@ -130,7 +133,7 @@ void TestRunTask::datePartsAndSeparators() {
     f.addTask("t", {{"VidNameArh", 2}});
     setDateSeparator(QStringLiteral("-"));
     setTimeSeparator(QStringLiteral("h"));
-    QVERIFY(f.run().contains(QStringLiteral("docs 08_12_2025 14-05.rar")));
+    QVERIFY(f.run().contains(QStringLiteral("docs 08_12_2025 14-05.partial.rar")));
     QCOMPARE(dateSeparator(), QStringLiteral("."));
     QCOMPARE(timeSeparator(), QStringLiteral(":"));
     QCOMPARE(dateTimeText(at(2025, 12, 8, 14, 5)), QStringLiteral("08.12.2025 14:05:00"));
@@ -142,36 +145,39 @@ void TestRunTask::namesAndFolders_data() {
     QTest::addColumn<int>("vid");
     QTest::addColumn<QString>("archive");  // "~/" stands for the program folder
     QTest::addColumn<QString>("backup");
+    QTest::addColumn<QString>("partial");  // empty: not checked
     QTest::newRow("name only") << "Archive"
                                << "/B/" << 0 << "/B/Archive"
-                               << "/B/Archive.BAK";
+                               << "/B/Archive.BAK"
+                               << "/B/.Archive.partial";
     QTest::newRow("date and time") << "docs.rar"
                                    << "/B/" << 2 << "/B/docs 08_12_2025 14-05.rar"
-                                   << "/B/docs 08_12_2025 14-05.BAK";
+                                   << "/B/docs 08_12_2025 14-05.BAK"
+                                   << "/B/.docs 08_12_2025 14-05.partial.rar";
     QTest::newRow("lone dot") << "docs."
                               << "/B/" << 1 << "/B/docs 08_12_2025"
-                              << "/B/docs 08_12_2025.BAK";
+                              << "/B/docs 08_12_2025.BAK" << QString();
     QTest::newRow("lone dot, no date") << "docs."
                                        << "/B/" << 0 << "/B/docs"
-                                       << "/B/docs.BAK";
+                                       << "/B/docs.BAK" << QString();
     QTest::newRow("sub folder with extension") << "sub/docs.rar"
                                                << "/B/" << 1 << "/B/docs 08_12_2025.rar"
-                                               << "/B/docs 08_12_2025.BAK";
+                                               << "/B/docs 08_12_2025.BAK" << QString();
     QTest::newRow("sub folder without extension") << "sub/docs"
                                                   << "/B/" << 1 << "/B/sub/docs 08_12_2025"
-                                                  << "/B/sub/docs 08_12_2025.BAK";
+                                                  << "/B/sub/docs 08_12_2025.BAK" << QString();
     QTest::newRow("dot in a folder") << "my.dir/docs"
                                      << "/B/" << 0 << "/B/my.dir/docs"
-                                     << "/B/my.dir/docs.BAK";
+                                     << "/B/my.dir/docs.BAK" << QString();
     QTest::newRow("colon is an ordinary character") << "a:b.tar.gz"
                                                     << "/B/" << 0 << "/B/a:b.tar.gz"
-                                                    << "/B/a:b.tar.BAK";
+                                                    << "/B/a:b.tar.BAK" << QString();
     QTest::newRow("relative folder") << "docs.rar"
                                      << "Arch/" << 0 << "~/Arch/docs.rar"
-                                     << "~/Arch/docs.BAK";
+                                     << "~/Arch/docs.BAK" << QString();
     QTest::newRow("empty folder") << "docs.rar"
                                   << "" << 0 << "~/docs.rar"
-                                  << "~/docs.BAK";
+                                  << "~/docs.BAK" << QString();
 }
 
 void TestRunTask::namesAndFolders() {
@@ -180,84 +186,110 @@ void TestRunTask::namesAndFolders() {
     QFETCH(int, vid);
     QFETCH(QString, archive);
     QFETCH(QString, backup);
+    QFETCH(QString, partial);
     setProgramFolder("/prog/");
     const ArchivePaths p =
         archivePaths(nameArh, path2, archiveDatePart(vid, at(2025, 12, 8, 14, 5)));
     QCOMPARE(p.archive, archive.replace("~/", "/prog/"));
     QCOMPARE(p.backup, backup.replace("~/", "/prog/"));
+    if (!partial.isEmpty()) {
+        QCOMPARE(p.partial, partial);
+        QVERIFY(isPartialArchiveName(QFileInfo(p.partial).fileName()));
+        QVERIFY(!isPartialArchiveName(QFileInfo(p.archive).fileName()));
+    }
 }
 
-void TestRunTask::rotationKeepsOneBackup() {
+// The archiver writes beside the archive. Only a confirmed end puts the new archive in place
+// and settles the .BAK copy: a failure, or a run killed with this program, changes neither.
+void TestRunTask::archiveChangesOnlyWhenARunIsConfirmed() {
     Fixture f;
+    test::RecordingObserver observer;
     f.addTask("t", {{"VidNameArh", 0}, {"NameArh", "Archive.7z"}, {"Bak", true}});
-    f.folder.write("out/Archive.7z", "previous archive");
-    f.folder.write("out/Archive.BAK", "older backup");
-    f.run();
-    QVERIFY(!QFile::exists(f.folder.file("out/Archive.7z")));
-    QCOMPARE(f.folder.read("out/Archive.BAK"), QByteArray("previous archive"));
-    // The archiver wrote nothing: the next run keeps the copy, which may be the last archive.
-    f.run();
-    QCOMPARE(f.folder.read("out/Archive.BAK"), QByteArray("previous archive"));
-    // A run that failed leaves its output set aside: the rotation after it keeps the good copy,
-    // and a confirmed run clears the failed output away.
     ScopedWinExecHook& launches = f.launches.hook();
-    f.folder.write("out/Archive.7z", "broken");
+    const auto out = [&] { return test::snapshot(f.folder.path() + "out"); };
+    using Files = QMap<QString, QByteArray>;
+    f.folder.write("out/Archive.7z", "previous");
+    f.folder.write("out/Archive.BAK", "older");
+
     ProgramEnd fatal;
     fatal.code = 2;
-    launches.endLaunch(fatal);
     f.run();
-    QCOMPARE(f.folder.read("out/Archive.BAK"), QByteArray("previous archive"));
-    f.folder.write("out/Archive.7z", "new");
+    f.folder.write("out/.Archive.partial.7z", "broken");
+    launches.endLaunch(fatal);
+    QCOMPARE(out(), (Files{{"Archive.7z", "previous"},
+                           {"Archive.BAK", "older"},
+                           {"Archive.unconfirmed.7z", "broken"}}));
+
+    // What a killed run left is set aside before the next launch, never rotated.
+    f.folder.write("out/.Archive.partial.7z", "cut off");
+    f.run();
+    QCOMPARE(out(), (Files{{"Archive.7z", "previous"},
+                           {"Archive.BAK", "older"},
+                           {"Archive.unconfirmed.7z", "cut off"}}));
+    f.folder.write("out/.Archive.partial.7z", "new");
     launches.endLaunch(ProgramEnd{});
-    QVERIFY(!QFile::exists(f.folder.file("out/Archive.unconfirmed.7z")));
-    // An archive named like its own copy is never deleted to make room for itself.
+    QCOMPARE(out(), (Files{{"Archive.7z", "new"}, {"Archive.BAK", "previous"}}));
+
     f.tasks.edit();
-    f.tasks.setString("NameArh", "Archive.BAK");
+    f.tasks.setBool("Bak", false);
     f.tasks.post();
     f.run();
-    QCOMPARE(f.folder.read("out/Archive.BAK"), QByteArray("previous archive"));
+    f.folder.write("out/.Archive.partial.7z", "newer");
+    launches.endLaunch(ProgramEnd{});
+    QCOMPARE(out(), (Files{{"Archive.7z", "newer"}}));
+
+    QCOMPARE(observer.told.size(), 1);  // the failure alone
 }
 
-// Without a kept copy the .BAK is the last good archive until a run is confirmed: it goes only
-// when the archiver has ended well, and what a failed run left is set aside by the next
-// rotation, never rotated over the .BAK.
-void TestRunTask::backupWithoutBakWaitsForAConfirmedRun() {
+// While an archiver writes an archive path, no other run starts on it: the user is told, the
+// schedule's run waits for the next check. A partial archive is nothing to restore.
+void TestRunTask::oneRunAtATimeWritesAnArchive() {
     Fixture f;
-    f.addTask("t", {{"VidNameArh", 0}, {"NameArh", "Archive.7z"}, {"Bak", false}});
+    f.addTask("first", {{"VidNameArh", 0}, {"NameArh", "docs.7z"}});
+    f.addTask("same archive", {{"VidNameArh", 0}, {"NameArh", "docs.7z"}, {"Path2", "out/./"}});
+    QDir().mkpath(f.folder.file("out"));
     ScopedWinExecHook& launches = f.launches.hook();
-    ProgramEnd fatal;
-    fatal.code = 2;
-    f.folder.write("out/Archive.7z", "good");
-    f.run();
-    f.folder.write("out/Archive.7z", "broken");
-    launches.endLaunch(fatal);
-    QCOMPARE(f.folder.read("out/Archive.BAK"), QByteArray("good"));
+    f.tasks.first();
+    RunContext byUser = f.context();
+    byUser.byUser = true;
+    RunTask(f.tasks, byUser, false);
+    f.folder.write("out/.docs.partial.7z", "being written");
 
-    f.run();
-    QCOMPARE(f.folder.read("out/Archive.BAK"), QByteArray("good"));
-    QCOMPARE(f.folder.read("out/Archive.unconfirmed.7z"), QByteArray("broken"));
-    QVERIFY(!QFile::exists(f.folder.file("out/Archive.7z")));
-    f.folder.write("out/Archive.7z", "new");
+    const auto run = [&](const QString& task, const RunContext& context, bool recompute) {
+        QVERIFY(f.tasks.locate({"Name"}, {task}));
+        RunTask(f.tasks, context, recompute);
+    };
+    f.clock.advance(60'000);
+    run("first", byUser, false);
+    run("same archive", byUser, false);
+    run("same archive", f.context(), true);
+    QCOMPARE(launches.launchesWaiting(), 1);
+    QCOMPARE(f.boxes.shown.size(), 2);
+    QVERIFY(f.boxes.shown[1].text.contains("«same archive»"));
+    QCOMPARE(f.boxes.shown[1].icon, MbIcon::Warning);
+    QVERIFY(isZeroDateTime(f.tasks.asDateTime("WorkTime")));
+    QVERIFY(isZeroDateTime(f.tasks.asDateTime("SledTime")));  // left due for the next check
+    QVERIFY(currentTaskArchiveInUse(f.tasks));
+    f.folder.write("out/docs.BAK", "copy");
+    QCOMPARE(archiveEntries({f.folder.file("out/"), QString()}), QStringList{"docs.BAK"});
+    QCOMPARE(f.folder.read("out/.docs.partial.7z"), QByteArray("being written"));
+
     launches.endLaunch(ProgramEnd{});
-    QCOMPARE(QDir(f.folder.file("out")).entryList(QDir::Files), QStringList{"Archive.7z"});
-
-    // An archive set aside unconfirmed (here beside a .BAK from before) may be good: a failed
-    // run's output never replaces it.
-    f.folder.write("out/Archive.BAK", "good");
-    f.run();
-    f.folder.write("out/Archive.7z", "broken");
-    launches.endLaunch(fatal);
-    QCOMPARE(f.folder.read("out/Archive.unconfirmed.7z"), QByteArray("new"));
-    QCOMPARE(QDir(f.folder.file("out")).entryList(QDir::Files),
-             (QStringList{"Archive.BAK", "Archive.unconfirmed.7z"}));
+    QVERIFY(!currentTaskArchiveInUse(f.tasks));
+    run("same archive", f.context(), true);
+    QCOMPARE(launches.launchesWaiting(), 1);
+    QCOMPARE(f.tasks.asDateTime("WorkTime"), f.clock.now());
 }
 
 void TestRunTask::powerOffOnlyAfterItsOwnRun() {
     Fixture f;
     test::RecordingObserver observer;
     f.addTask("t", {{"Path2", "/b/"}, {"VidNameArh", 0}});
-    QCOMPARE(f.run(false, true),
-             "/opt/Archiver/pack a -ep3 \"/b/docs.rar\" @" + f.folder.path() + "Lists/48213.txt");
+    f.addTask("u", {{"Path2", "/b/"}, {"VidNameArh", 0}, {"NameArh", "mail.rar"}});
+    f.tasks.first();
+    QCOMPARE(f.run(false, true), "/opt/Archiver/pack a -ep3 \"/b/.docs.partial.rar\" @" +
+                                     f.folder.path() + "Lists/48213.txt");
+    f.tasks.next();
     f.run(true);
     f.launches.hook().endLaunch(ProgramEnd{}, 1);
     QCOMPARE(observer.powerOffs, 0);
@@ -265,24 +297,20 @@ void TestRunTask::powerOffOnlyAfterItsOwnRun() {
     QCOMPARE(observer.powerOffs, 1);
 }
 
-// Nothing will write a new archive, so a task that keeps no copy gets its archive back.
-void TestRunTask::failedLaunchPutsTheOnlyArchiveBack() {
+// Nothing will write a new archive: the archives stay as they are and the path is free again.
+void TestRunTask::failedLaunchTouchesNoArchive() {
     Fixture f;
     f.addTask("t", {{"VidNameArh", 0}, {"NameArh", "Archive.7z"}, {"Bak", false}});
+    f.folder.write("out/Archive.7z", "previous archive");
+    f.folder.write("out/Archive.BAK", "good");
+    const auto before = test::snapshot(f.folder.path() + "out");
     for (unsigned r :
          {kWinExecOutOfResources, kWinExecFileNotFound, kWinExecPathNotFound, kWinExecBadFormat}) {
         f.launches.result = r;
-        f.folder.write("out/Archive.7z", "previous archive");
         f.run();
-        QCOMPARE(f.folder.read("out/Archive.7z"), QByteArray("previous archive"));
-        QVERIFY(!QFile::exists(f.folder.file("out/Archive.BAK")));
+        QCOMPARE(test::snapshot(f.folder.path() + "out"), before);
+        QVERIFY(!currentTaskArchiveInUse(f.tasks));
     }
-    // Beside a .BAK left by an unconfirmed run, the archive set aside comes back as well.
-    f.folder.write("out/Archive.BAK", "good");
-    f.run();
-    QCOMPARE(f.folder.read("out/Archive.7z"), QByteArray("previous archive"));
-    QCOMPARE(f.folder.read("out/Archive.BAK"), QByteArray("good"));
-    QVERIFY(!QFile::exists(f.folder.file("out/Archive.unconfirmed.7z")));
 }
 
 void TestRunTask::launchFailuresAreReported() {
@@ -374,10 +402,10 @@ void TestRunTask::programFolderWithBlanksAndQuotes() {
     f.addTask("t", {{"Path2", "/b/"}, {"VidNameArh", 0}});
     setProgramFolder("/home/me/My Backups/");
     const QString line = f.run();
-    QCOMPARE(line, QStringLiteral("/opt/Archiver/pack a -ep3 \"/b/docs.rar\" "
+    QCOMPARE(line, QStringLiteral("/opt/Archiver/pack a -ep3 \"/b/.docs.partial.rar\" "
                                   "\"@/home/me/My Backups/Lists/48213.txt\""));
     QCOMPARE(splitArguments(line).mid(3),
-             (QStringList{"/b/docs.rar", "@/home/me/My Backups/Lists/48213.txt"}));
+             (QStringList{"/b/.docs.partial.rar", "@/home/me/My Backups/Lists/48213.txt"}));
 
     setProgramFolder("/home/me/say \"hi\"/");
     QCOMPARE(f.run(), QString());

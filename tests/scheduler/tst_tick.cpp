@@ -270,6 +270,7 @@ private Q_SLOTS:
             QVERIFY(QDir().rmdir(journal));
             f.scheduler.tick();
             QCOMPARE(f.runsOf(QStringLiteral("a")), day + 1);
+            f.launches.hook().endLaunch(ProgramEnd{});
             f.clock.setNow(f.clock.now().addDays(1));
         }
     }

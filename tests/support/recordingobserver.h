@@ -15,13 +15,11 @@ public:
     RecordingObserver& operator=(const RecordingObserver&) = delete;
 
     const MainWindowTexts& messageTexts() const override { return texts; }
-    void runFailed(const QString& title, const QString& text) override {
-        failures << title + " | " + text;
-    }
+    void tell(const QString& title, const QString& text) override { told << title + " | " + text; }
     void powerOffRequested() override { ++powerOffs; }
 
     MainWindowTexts texts = mainWindowTexts();
-    QStringList failures;  // "title | text" of each failed run
+    QStringList told;  // "title | text" of each notice
     int powerOffs = 0;
 
 private:

@@ -13,7 +13,8 @@ inline const QString k7zz = QStringLiteral("/usr/bin/7zz");
 QStringList archiveEntries(const QString& archive);
 
 // The archiver runs on its own: polls until the archive reads back as `expected`, for at most a
-// minute, and returns what it read last.
+// minute, and returns what it read last. Events are processed meanwhile, so that the end of the
+// run that puts the archive in place is noticed.
 QStringList waitForArchive(const QString& archive, const QStringList& expected);
 
 }  // namespace kv::test

@@ -1,0 +1,46 @@
+#include "archiving/runsinprogress.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+
+namespace kv {
+namespace {
+
+QHash<QString, RunInProgress>& claims() {
+    static QHash<QString, RunInProgress> byPath;
+    return byPath;
+}
+
+// The path as the file system resolves it: its folder canonical when it exists, else cleaned.
+QString keyOf(const QString& path) {
+    const QFileInfo info(QDir::cleanPath(path));
+    const QString folder = info.absolutePath();
+    const QString canonical = QFileInfo(folder).canonicalFilePath();
+    return (canonical.isEmpty() ? folder : canonical) + u'/' + info.fileName();
+}
+
+}  // namespace
+
+RunClaim claimArchivePath(const QString& archivePath, const QString& taskName) {
+    const QString key = keyOf(archivePath);
+    if (claims().contains(key)) {
+        return nullptr;
+    }
+    const RunInProgress run{taskName, archivePath};
+    claims().insert(key, run);
+    return RunClaim(new RunInProgress(run), [key](const RunInProgress* claim) {
+        claims().remove(key);
+        delete claim;
+    });
+}
+
+bool archivePathInUse(const QString& archivePath) {
+    return claims().contains(keyOf(archivePath));
+}
+
+QList<RunInProgress> runsInProgress() {
+    return claims().values();
+}
+
+}  // namespace kv
