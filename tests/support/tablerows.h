@@ -1,41 +1,76 @@
 #pragma once
 
+#include <QList>
 #include <QStringList>
-#include <QVariantMap>
+#include <functional>
+#include <type_traits>
 
 #include "store/table.h"
 
 namespace kv::test {
 
-// Appends a row to an open table, each value written with the setter of its field's type.
-inline void appendRow(Table& table, const QVariantMap& fields) {
+// Writes a field of the row being edited with the setter of the field's type.
+template <typename T>
+void setValue(Table& table, const Field<T>& field, const T& value) {
+    if constexpr (std::is_same_v<T, QString>) {
+        table.setString(field, value);
+    } else if constexpr (std::is_same_v<T, int>) {
+        table.setInt(field, value);
+    } else if constexpr (std::is_same_v<T, bool>) {
+        table.setBool(field, value);
+    } else {
+        table.setDateTime(field, value);
+    }
+}
+
+// Reads a field of a live row with the getter of the field's type.
+template <typename T>
+T peekValue(const Table& table, int position, FieldIndex<T> field) {
+    if constexpr (std::is_same_v<T, QString>) {
+        return table.peekString(position, field);
+    } else if constexpr (std::is_same_v<T, int>) {
+        return table.peekInt(position, field);
+    } else if constexpr (std::is_same_v<T, bool>) {
+        return table.peekBool(position, field);
+    } else {
+        return table.peekDateTime(position, field);
+    }
+}
+
+// One field's value in a row that a test writes: a declared field and a value of its type.
+class FieldValue {
+public:
+    template <typename T>
+    FieldValue(const Field<T>& field, std::type_identity_t<T> value)
+        : write_(
+              [field, value = std::move(value)](Table& table) { setValue(table, field, value); }) {}
+
+    void writeTo(Table& table) const { write_(table); }
+
+private:
+    std::function<void(Table&)> write_;
+};
+
+// A row's values, written in order: a field named twice keeps the later value.
+using Row = QList<FieldValue>;
+
+// Appends a row to an open table.
+inline void appendRow(Table& table, const Row& row) {
     table.insert();
-    for (auto it = fields.cbegin(); it != fields.cend(); ++it) {
-        switch (table.fields().at(table.fieldIndex(it.key())).type) {
-            case FieldType::String:
-                table.setString(it.key(), it.value().toString());
-                break;
-            case FieldType::Integer:
-                table.setInt(it.key(), it.value().toInt());
-                break;
-            case FieldType::Boolean:
-                table.setBool(it.key(), it.value().toBool());
-                break;
-            case FieldType::DateTime:
-                table.setDateTime(it.key(), it.value().toDateTime());
-                break;
-        }
+    for (const FieldValue& value : row) {
+        value.writeTo(table);
     }
     table.post();
 }
 
 // The texts of one field in every row of the table file, in row order.
-inline QStringList column(const QString& file, const QString& field) {
+inline QStringList column(const QString& file, const Field<QString>& field) {
     Table t(file);
     t.open();
+    const auto index = t.fieldIndex(field);
     QStringList out;
     for (int i = 0; i < t.recordCount(); ++i) {
-        out << t.peekString(i, t.fieldIndex(field));
+        out << t.peekString(i, index);
     }
     return out;
 }
