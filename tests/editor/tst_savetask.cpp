@@ -358,8 +358,18 @@ private Q_SLOTS:
             }
         }
 
-        // tasksm.dbf in use elsewhere: the engine refuses, nothing changes.
+        // tasks.dbf made unwritable under the open table: neither the row nor its undo can be
+        // written. The save says that nothing changed, and so the next opening finds it.
         auto s = prepared(kind, &r);
+        s->memory->setImmutable(kTasksFile, true);
+        const SaveResult result = s->save(r);
+        QVERIFY2(fills(s->texts.text(Form2Text::cm16), result.message), qPrintable(result.message));
+        s->memory->setImmutable(kTasksFile, false);
+        QVERIFY(s->stored() == before);
+
+        // tasksm.dbf in use elsewhere: the engine refuses, nothing changes.
+        s.reset();
+        s = prepared(kind, &r);
         Table other(kObjectsFile);
         other.setFileIo(s->memory);
         other.open();
