@@ -16,6 +16,7 @@
 #include "support/fileurldrops.h"
 #include "support/sevenzip.h"
 #include "support/tablerows.h"
+#include "widgets/dbgrid.h"
 #include "widgets/labelededit.h"
 
 using namespace kv;
@@ -98,6 +99,20 @@ private Q_SLOTS:
         QCOMPARE(currentTaskName(fx.form->Table1), QStringLiteral("z"));
         QCOMPARE(test::column(kObjectsFile, ObjectField::Name), QStringList{"z"});
         QCOMPARE(fx.form->Table1.asString(TaskField::List), list);
+    }
+
+    // A double click on a task's mark opens the editor on the task as it is, and the mark and
+    // Flag stay as they were.
+    void doubleClickOnTheMarkKeepsIt() {
+        Fixture fx({"a"});
+        bool enabled = false;
+        whenEditorOpens(*fx.form, [&](TForm2& e) { enabled = e.CheckBox1->isChecked(); });
+        DBGrid* grid = fx.form->DBGrid1;
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {},
+                           grid->visualRect(grid->model()->index(0, 0)).center());
+        QVERIFY(enabled);
+        QVERIFY(fx.form->marks.at(0));
+        QVERIFY(fx.form->Table1.asBool(TaskField::Flag));
     }
 
     // Closing a new task's editor without saving leaves the list where it was, and a pause
