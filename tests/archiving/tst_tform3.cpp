@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "archiving/tform3.h"
+#include "archiving/tform5.h"
 #include "language/mainwindowtexts.h"
 #include "platform/registryfile.h"
 #include "store/layouts.h"
@@ -14,6 +15,7 @@
 #include "support/scriptedmessageboxes.h"
 #include "support/tablerows.h"
 #include "support/tempprogramfolder.h"
+#include "widgets/buttonglyphs.h"
 #include "widgets/dbgrid.h"
 #include "widgets/labelededit.h"
 
@@ -112,6 +114,7 @@ private Q_SLOTS:
     void saveWritesTheRowThatWasOpened();
     void winRarThenWinZipGivesWinZip();
     void deletedSystemRowComesBack();
+    void buttonsShowTheDrawnPictures();
 };
 
 void TestTForm3::oneDefaultAtMost() {
@@ -288,6 +291,31 @@ void TestTForm3::deletedSystemRowComesBack() {
 
     f.open();
     QCOMPARE(f.archivers.recordCount(), rows);
+}
+
+// Both windows show the drawn button pictures, as every other window does, none from the
+// desktop's icon theme.
+void TestTForm3::buttonsShowTheDrawnPictures() {
+    QList<QImage> drawn;
+    for (int kind = 0; kind < 200; ++kind) {
+        const QIcon glyph = buttonGlyph(QStyle::StandardPixmap(kind));
+        if (!glyph.isNull()) {
+            drawn << glyph.pixmap(32).toImage();
+        }
+    }
+    Fixture f;
+    TForm3& configurations = f.open();
+    Table::create(kTasksFile, tasksLayout());
+    Table tasks(kTasksFile);
+    tasks.open();
+    TForm5 restore(tasks);
+    for (const QWidget* window :
+         {static_cast<QWidget*>(&configurations), static_cast<QWidget*>(&restore)}) {
+        for (const QPushButton* b : window->findChildren<QPushButton*>()) {
+            QVERIFY2(b->icon().isNull() || drawn.contains(b->icon().pixmap(32).toImage()),
+                     qPrintable(window->objectName() + '.' + b->objectName()));
+        }
+    }
 }
 
 QTEST_MAIN(TestTForm3)
