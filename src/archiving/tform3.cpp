@@ -353,13 +353,15 @@ void TForm3::BitBtn8Click() {
         return;
     }
     if (e.archiveCommand.isEmpty()) {
-        // The question shows the command word; Yes puts it in.
+        // The question shows the command word; Yes puts it in, No goes back to the field.
         const QString question = texts.text(Form3Text::cm4) + QStringLiteral("\r\n") +
                                  texts.text(Form3Text::cm5) + QStringLiteral(" \" а \" ?");
-        if (messageBox(question, caption, MbButtons::YesNo, MbIcon::Warning) == MbResult::Yes) {
-            e.archiveCommand = QStringLiteral("a");
-            LabeledEdit2->setText(e.archiveCommand);
+        if (messageBox(question, caption, MbButtons::YesNo, MbIcon::Warning) != MbResult::Yes) {
+            LabeledEdit2->setFocus();
+            return;
         }
+        e.archiveCommand = QStringLiteral("a");
+        LabeledEdit2->setText(e.archiveCommand);
     }
     if (NewConfiguration) {
         archivers_.insert();

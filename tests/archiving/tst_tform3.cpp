@@ -186,12 +186,19 @@ void TestTForm3::saveComposesTheCommandStrings() {
     QCOMPARE(f.archivers.asBool(ArchiverField::Sys), false);
     QCOMPARE(f.archivers.asBool(ArchiverField::Flag), false);
 
-    // An empty archive command: Yes puts in "a".
+    // An empty archive command: No goes back to the field and saves nothing; Yes puts in "a".
     form.BitBtn6Click();
+    form.LabeledEdit3->setText(QStringLiteral("-m"));
     form.LabeledEdit2->setText(QString());
+    f.boxes.answer(MbResult::No);
+    form.BitBtn8Click();
+    QCOMPARE(f.field(0, ArchiverField::Arhstr1), pack + " a -r");
+    QVERIFY(form.editState());
+    QCOMPARE(form.focusWidget(), form.LabeledEdit2->edit());
+    form.LabeledEdit3->setText(QStringLiteral("-r"));
     f.boxes.answer(MbResult::Yes);
     form.BitBtn8Click();
-    QCOMPARE(f.boxes.shown.size(), 1);
+    QCOMPARE(f.boxes.shown.size(), 2);
     QCOMPARE(f.boxes.shown[0].buttons, MbButtons::YesNo);
     QCOMPARE(f.field(0, ArchiverField::Param1), QStringLiteral("a"));
     QCOMPARE(f.field(0, ArchiverField::Arhstr1), pack + " a -r");
