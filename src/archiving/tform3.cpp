@@ -341,7 +341,9 @@ void TForm3::BitBtn9Click() {
 }
 
 void TForm3::BitBtn8Click() {
-    ArchiverEntries e = entries();
+    // What is checked and stored is what the fields then show.
+    ArchiverEntries e = withStoredTexts(entries());
+    setEntries(e);
     const QString& caption = texts.text(Form3Text::cm1);
     if (const std::optional<QString> refusal = entriesRefusal(e, texts)) {
         messageBox(*refusal, caption, MbButtons::Ok, MbIcon::Warning);

@@ -46,6 +46,10 @@ EditorTexts editorTexts() {
         KV_MESSAGE(Form2Text, cm18, QStringLiteral("файл списка «%1» не записан: %2")),
         KV_MESSAGE(Form2Text, cm19,
                    QStringLiteral("в папке Lists не нашлось свободного имени для файла списка")),
+        KV_MESSAGE(Form2Text, cm20,
+                   QStringLiteral("У задачи нет команды архиватора, и запустить её будет нечем. "
+                                  "Выберите настройку архиватора или добавьте её кнопкой «Список "
+                                  "настроек архиваторов».")),
     });
 }
 

@@ -767,8 +767,13 @@ TaskFields TForm2::controlFields() const {
 }
 
 void TForm2::BitBtn3Click() {
-    // The folder is read as leaving its field leaves it.
+    // The folder is read as leaving its field leaves it; the texts show what the table keeps.
     LEdit2Exit();
+    for (LabeledEdit* e : {LEdit1, LEdit4, LEdit3}) {
+        if (const QString kept = withoutTrailingBlanks(e->text()); kept != e->text()) {
+            e->setText(kept);
+        }
+    }
     WaitCursor wait;
     SaveRequest request;
     request.fields = controlFields();

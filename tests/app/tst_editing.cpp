@@ -23,6 +23,7 @@ using namespace kv;
 
 namespace {
 
+// The tasks, and a configuration that new tasks get.
 void makeTasks(const QStringList& names) {
     Table::create(kTasksFile, tasksLayout());
     Table t(kTasksFile);
@@ -30,6 +31,11 @@ void makeTasks(const QStringList& names) {
     for (const QString& name : names) {
         test::appendRow(t, {{"Name", name}, {"Flag", true}, {"VidPeriod", 0}});
     }
+    Table::create(kArchiversFile, archiversLayout());
+    Table archivers(kArchiversFile);
+    archivers.open();
+    test::appendRow(archivers,
+                    {{"Name", "7-Zip"}, {"Arhstr1", test::k7zz + " a -spf"}, {"Flag", true}});
 }
 
 // Runs `script` in the task editor once the main window has opened it, as the user would with

@@ -172,14 +172,16 @@ void TestTForm3::saveComposesTheCommandStrings() {
     TForm3& form = f.open();
 
     form.BitBtn1Click();
-    f.type("Pack", QString(), "a", "-r", "x", QString());
-    f.dialogs.answer(pack);
+    // Trailing blanks go before the checks and the save.
+    f.type("Pack ", QString(), "a ", "-r  ", "x", QString());
+    f.dialogs.answer(pack + u' ');
     form.BitBtn9Click();
-    QCOMPARE(form.LabeledEdit1->text(), pack);
     form.BitBtn8Click();
+    QCOMPARE(form.LabeledEdit1->text(), pack);
     QVERIFY(f.boxes.shown.isEmpty());
     QVERIFY(!form.editState());
     QCOMPARE(f.archivers.recordCount(), 1);
+    QCOMPARE(f.field(0, ArchiverField::Name), QStringLiteral("Pack"));
     QCOMPARE(f.field(0, ArchiverField::Arhstr1), pack + " a -r");
     QCOMPARE(f.field(0, ArchiverField::Arhstr2), pack + " x ");  // empty switches: a blank
     QCOMPARE(f.archivers.asInt(ArchiverField::Tip), 0);

@@ -314,7 +314,7 @@ private Q_SLOTS:
         QTest::keyClicks(form->LEdit4->edit(), QString(120, u'o'));
         QCOMPARE(form->LEdit4->text().size(), fieldWidth(tasksLayout(), TaskField::Opis));
 
-        form->LEdit1->setText(QStringLiteral("t"));
+        form->LEdit1->setText(QStringLiteral("t "));  // shown as stored, without the blank
         form->LEdit2->setText(QStringLiteral(" /out"));
         pick(form->RadioGroup2, int(Period::Weekly));
         form->BitBtn3->click();
@@ -330,6 +330,7 @@ private Q_SLOTS:
         QVERIFY(form->SaveSucceeded && !form->Modified && !form->NewTask);
         QCOMPARE(form->windowTitle(), QStringLiteral("t"));
         QCOMPARE(form->EditedTaskName, QStringLiteral("t"));
+        QCOMPARE(form->LEdit1->text(), QStringLiteral("t"));
     }
 
     void dropsAndListCommands() {
