@@ -81,4 +81,12 @@ int fieldWidth(const QList<FieldDef>& layout, const QString& field) {
     return 0;
 }
 
+QString withoutTrailingBlanks(const QString& text) {
+    qsizetype n = text.size();
+    while (n > 0 && text[n - 1] == u' ') {
+        --n;
+    }
+    return text.left(n);
+}
+
 }  // namespace kv

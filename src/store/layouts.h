@@ -138,4 +138,9 @@ const QList<FieldDef>& archiversLayout();  // 11 fields
 // The width of a text field of a layout (the most characters it holds).
 int fieldWidth(const QList<FieldDef>& layout, const QString& field);
 
+// A typed text as a text field keeps it: without its trailing blanks, which a field filled to
+// its width loses when it is read back. Windows store this form, so that what they compare,
+// store and show is one text.
+QString withoutTrailingBlanks(const QString& text);
+
 }  // namespace kv

@@ -16,12 +16,14 @@
 #include "support/fileurldrops.h"
 #include "support/sevenzip.h"
 #include "support/tablerows.h"
+#include "widgets/dbgrid.h"
 #include "widgets/labelededit.h"
 
 using namespace kv;
 
 namespace {
 
+// The tasks, and a configuration that new tasks get.
 void makeTasks(const QStringList& names) {
     Table::create(kTasksFile, tasksLayout());
     Table t(kTasksFile);
@@ -29,6 +31,11 @@ void makeTasks(const QStringList& names) {
     for (const QString& name : names) {
         test::appendRow(t, {{"Name", name}, {"Flag", true}, {"VidPeriod", 0}});
     }
+    Table::create(kArchiversFile, archiversLayout());
+    Table archivers(kArchiversFile);
+    archivers.open();
+    test::appendRow(archivers,
+                    {{"Name", "7-Zip"}, {"Arhstr1", test::k7zz + " a -spf"}, {"Flag", true}});
 }
 
 // Runs `script` in the task editor once the main window has opened it, as the user would with
@@ -98,6 +105,20 @@ private Q_SLOTS:
         QCOMPARE(currentTaskName(fx.form->Table1), QStringLiteral("z"));
         QCOMPARE(test::column(kObjectsFile, ObjectField::Name), QStringList{"z"});
         QCOMPARE(fx.form->Table1.asString(TaskField::List), list);
+    }
+
+    // A double click on a task's mark opens the editor on the task as it is, and the mark and
+    // Flag stay as they were.
+    void doubleClickOnTheMarkKeepsIt() {
+        Fixture fx({"a"});
+        bool enabled = false;
+        whenEditorOpens(*fx.form, [&](TForm2& e) { enabled = e.CheckBox1->isChecked(); });
+        DBGrid* grid = fx.form->DBGrid1;
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {},
+                           grid->visualRect(grid->model()->index(0, 0)).center());
+        QVERIFY(enabled);
+        QVERIFY(fx.form->marks.at(0));
+        QVERIFY(fx.form->Table1.asBool(TaskField::Flag));
     }
 
     // Closing a new task's editor without saving leaves the list where it was, and a pause
