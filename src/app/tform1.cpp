@@ -136,6 +136,8 @@ void TForm1::createTaskList() {
             {TaskField::WorkTime.name(), QStringLiteral("Время последнего выполнения"), 210},
             {TaskField::Opis.name(), QStringLiteral("Описание"), 300},
         });
+    // A double click opens the task as it is, also on its mark.
+    DBGrid1->setDoubleClickKeepsMark(true);
 
     Label4 = makeLabel(this, "Label4", QStringLiteral("Выполнение задач приостановлено!"));
     QFont alarm = Label4->font();

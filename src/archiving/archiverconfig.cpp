@@ -9,6 +9,14 @@
 
 namespace kv {
 
+ArchiverEntries withStoredTexts(ArchiverEntries e) {
+    for (QString* text : {&e.name, &e.program, &e.archiveCommand, &e.archiveSwitches,
+                          &e.restoreCommand, &e.restoreSwitches}) {
+        *text = withoutTrailingBlanks(*text);
+    }
+    return e;
+}
+
 QString composeCommand(const QString& program, const QString& command, const QString& switches) {
     return program + u' ' + command + u' ' + switches;
 }

@@ -24,6 +24,9 @@ struct ArchiverEntries {
     QString restoreSwitches;  // Keys2
 };
 
+// The entries as archers.dbf keeps them: without trailing blanks.
+ArchiverEntries withStoredTexts(ArchiverEntries entries);
+
 // A complete command string (Arhstr1, Arhstr2): the program path, a blank, the command word, a
 // blank and the switches, exactly as typed. Nothing is quoted (a path with blanks stays as it
 // is; WinExec finds it) and nothing is trimmed, so empty switches leave a trailing blank.

@@ -18,6 +18,7 @@
 #include "platform/registryfile.h"
 #include "store/layouts.h"
 #include "store/table.h"
+#include "widgets/buttonglyphs.h"
 #include "widgets/dbgrid.h"
 #include "widgets/labelededit.h"
 
@@ -38,7 +39,7 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
     auto* b = new QPushButton(caption, parent);
     b->setObjectName(QString::fromLatin1(name));
     if (glyph != QStyle::SP_CustomBase) {
-        b->setIcon(parent->style()->standardIcon(glyph));
+        b->setIcon(buttonGlyph(glyph));
     }
     // Enter in an edit field presses nothing.
     b->setAutoDefault(false);
@@ -109,7 +110,7 @@ void TForm3::createEditPanel() {
     LabeledEdit1 =
         makeEdit(this, "LabeledEdit1", QStringLiteral("Путь к исполняемому файлу архиватора"),
                  ArchiverField::NameAr);
-    BitBtn9 = makeButton(this, "BitBtn9", QString(), QStyle::SP_DirOpenIcon);
+    BitBtn9 = makeButton(this, "BitBtn9", QString(), QStyle::SP_DialogOpenButton);
     LabeledEdit2 =
         makeEdit(this, "LabeledEdit2", QStringLiteral("Параметр (команда) для архивации"),
                  ArchiverField::Param1);
@@ -122,10 +123,10 @@ void TForm3::createEditPanel() {
                             ArchiverField::Keys2);
     BitBtn5 = makeButton(this, "BitBtn5", QStringLiteral("WinRar"));
     BitBtn7 = makeButton(this, "BitBtn7", QStringLiteral("WinZip"));
-    BitBtn3 = makeButton(this, "BitBtn3", QStringLiteral("Справка WinRar"),
-                         QStyle::SP_MessageBoxQuestion);
-    BitBtn11 = makeButton(this, "BitBtn11", QStringLiteral("Справка WinZip"),
-                          QStyle::SP_MessageBoxQuestion);
+    BitBtn3 =
+        makeButton(this, "BitBtn3", QStringLiteral("Справка WinRar"), QStyle::SP_DialogHelpButton);
+    BitBtn11 =
+        makeButton(this, "BitBtn11", QStringLiteral("Справка WinZip"), QStyle::SP_DialogHelpButton);
     BitBtn8 = makeButton(this, "BitBtn8", QStringLiteral("Сохранить"), QStyle::SP_DialogSaveButton);
     BitBtn4 =
         makeButton(this, "BitBtn4", QStringLiteral("Не сохранять"), QStyle::SP_DialogCancelButton);
@@ -341,7 +342,9 @@ void TForm3::BitBtn9Click() {
 }
 
 void TForm3::BitBtn8Click() {
-    ArchiverEntries e = entries();
+    // What is checked and stored is what the fields then show.
+    ArchiverEntries e = withStoredTexts(entries());
+    setEntries(e);
     const QString& caption = texts.text(Form3Text::cm1);
     if (const std::optional<QString> refusal = entriesRefusal(e, texts)) {
         messageBox(*refusal, caption, MbButtons::Ok, MbIcon::Warning);
@@ -353,13 +356,15 @@ void TForm3::BitBtn8Click() {
         return;
     }
     if (e.archiveCommand.isEmpty()) {
-        // The question shows the command word; Yes puts it in.
+        // The question shows the command word; Yes puts it in, No goes back to the field.
         const QString question = texts.text(Form3Text::cm4) + QStringLiteral("\r\n") +
                                  texts.text(Form3Text::cm5) + QStringLiteral(" \" а \" ?");
-        if (messageBox(question, caption, MbButtons::YesNo, MbIcon::Warning) == MbResult::Yes) {
-            e.archiveCommand = QStringLiteral("a");
-            LabeledEdit2->setText(e.archiveCommand);
+        if (messageBox(question, caption, MbButtons::YesNo, MbIcon::Warning) != MbResult::Yes) {
+            LabeledEdit2->setFocus();
+            return;
         }
+        e.archiveCommand = QStringLiteral("a");
+        LabeledEdit2->setText(e.archiveCommand);
     }
     if (NewConfiguration) {
         archivers_.insert();

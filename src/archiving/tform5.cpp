@@ -13,13 +13,14 @@
 #include "platform/winexec.h"
 #include "store/layouts.h"
 #include "store/table.h"
+#include "widgets/buttonglyphs.h"
 
 namespace kv {
 namespace {
 
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption,
                         QStyle::StandardPixmap glyph) {
-    auto* b = new QPushButton(parent->style()->standardIcon(glyph), caption, parent);
+    auto* b = new QPushButton(buttonGlyph(glyph), caption, parent);
     b->setObjectName(QString::fromLatin1(name));
     b->setAutoDefault(false);
     return b;
@@ -54,7 +55,7 @@ TForm5::TForm5(Table& tasks, const LanguageInUse& language, QWidget* parent)
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
     ListBox1->setSortingEnabled(false);
     BitBtn1 =
-        makeButton(this, "BitBtn1", QStringLiteral("Восстановить"), QStyle::SP_DialogApplyButton);
+        makeButton(this, "BitBtn1", QStringLiteral("Восстановить"), QStyle::SP_DialogOpenButton);
     BitBtn2 = makeButton(this, "BitBtn2", QStringLiteral("Закрыть"), QStyle::SP_DialogCloseButton);
 
     auto* buttons = new QHBoxLayout;

@@ -29,6 +29,8 @@ enum class Form2Text {
     cm17,  // a save that failed: %1 why, %2 why the former object list could not be put back
     cm18,  // why: %1 the list file, %2 why it was not written
     cm19,  // why: no free name for a list file
+    cm20,  // save refused: the task would have no archive command
+    cm21,  // a path refused: %1 the path, which begins or ends with a blank or tab
 };
 
 using EditorTexts = MessageTable<Form2Text>;

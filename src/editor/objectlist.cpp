@@ -86,6 +86,10 @@ PathRefusal pathRefusal(const QString& path) {
     if (path.size() > kPathWidth) {
         return PathRefusal::TooLong;
     }
+    const auto blank = [](QChar c) { return c == u' ' || c == u'\t'; };
+    if (!path.isEmpty() && (blank(path.front()) || blank(path.back()))) {
+        return PathRefusal::BlankAtEnd;
+    }
     return PathRefusal::None;
 }
 
@@ -99,6 +103,8 @@ QString pathRefusalText(const EditorTexts& texts, const QString& path, PathRefus
             return texts.text(Form2Text::cm14).arg(path, QString::number(kPathWidth));
         case PathRefusal::LineBreak:
             return texts.text(Form2Text::cm15).arg(path);
+        case PathRefusal::BlankAtEnd:
+            return texts.text(Form2Text::cm21).arg(path);
     }
     return {};
 }

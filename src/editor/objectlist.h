@@ -21,9 +21,10 @@ inline const QString kSizeDrive = QStringLiteral("Диск");
 inline const QString kSizeMissing = QStringLiteral("Нет файла");
 
 // Why a path cannot go into the list. The tables hold paths in code page 1251 and at most 255
-// characters, and the list file holds one path a line; a path stored cut or garbled would make
-// a backup that silently misses files.
-enum class PathRefusal { None, NotRepresentable, TooLong, LineBreak };
+// characters, and the list file holds one path a line, from which the archiver drops blanks and
+// tabs at either end; a path stored cut or garbled, or read back as another one, would make a
+// backup that silently misses files.
+enum class PathRefusal { None, NotRepresentable, TooLong, LineBreak, BlankAtEnd };
 PathRefusal pathRefusal(const QString& path);
 // The message that tells which path was refused and why.
 QString pathRefusalText(const EditorTexts& texts, const QString& path, PathRefusal why);

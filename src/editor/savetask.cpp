@@ -35,6 +35,19 @@ int findTask(const Table& tasks, const QString& name) {
     return -1;
 }
 
+// Whether a row other than `edited` has the name, its trailing blanks aside: a name stored with
+// them by an earlier release shows the same as `name`.
+bool nameTaken(const Table& tasks, const QString& name, int edited) {
+    const auto field = tasks.fieldIndex(TaskField::Name);
+    for (int position = 0; position < tasks.recordCount(); ++position) {
+        if (position != edited &&
+            withoutTrailingBlanks(tasks.peekString(position, field)) == name) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // The configuration's commands and name as the task keeps them.
 struct Configuration {
     QString name;
@@ -42,25 +55,32 @@ struct Configuration {
     QString extract;
 };
 
-Configuration chosenConfiguration(const Table& archivers, int position) {
+// The chosen configuration's commands and name; with none chosen, those the edited task keeps
+// (none for a new task), so that a save never empties them.
+Configuration taskConfiguration(const Table& archivers, int position, const Table& tasks,
+                                int edited) {
     // A closed table raises its error here rather than leave the commands empty.
-    if (position < 0 || (archivers.isOpen() && position >= archivers.recordCount())) {
+    if (position >= 0 && (!archivers.isOpen() || position < archivers.recordCount())) {
+        return {archivers.peekString(position, archivers.fieldIndex(ArchiverField::Name)),
+                archivers.peekString(position, archivers.fieldIndex(ArchiverField::Arhstr1)),
+                archivers.peekString(position, archivers.fieldIndex(ArchiverField::Arhstr2))};
+    }
+    if (edited < 0) {
         return {};
     }
-    return {archivers.peekString(position, archivers.fieldIndex(ArchiverField::Name)),
-            archivers.peekString(position, archivers.fieldIndex(ArchiverField::Arhstr1)),
-            archivers.peekString(position, archivers.fieldIndex(ArchiverField::Arhstr2))};
+    return {tasks.peekString(edited, tasks.fieldIndex(TaskField::NameArhSys)),
+            tasks.peekString(edited, tasks.fieldIndex(TaskField::NameArhivator1)),
+            tasks.peekString(edited, tasks.fieldIndex(TaskField::NameArhivator2))};
 }
 
-// Why the save is refused, or nothing when it may go on.
-std::optional<QString> refusal(const Table& tasks, const SaveRequest& request, bool asNew,
+// Why the save is refused, or nothing when it may go on. `f` holds the texts as stored.
+std::optional<QString> refusal(const Table& tasks, const QString& typedName, const TaskFields& f,
                                bool nameTaken, const Configuration& configuration,
                                const EditorTexts& texts) {
-    const TaskFields& f = request.fields;
-    if (f.name.isEmpty()) {
+    if (typedName.isEmpty()) {
         return texts.text(Form2Text::cm5);
     }
-    if (f.name.trimmed().isEmpty()) {
+    if (typedName.trimmed().isEmpty()) {
         return texts.text(Form2Text::cm7);
     }
     if (const int width = fieldWidth(tasks, TaskField::Name); f.name.size() > width) {
@@ -69,7 +89,7 @@ std::optional<QString> refusal(const Table& tasks, const SaveRequest& request, b
     if (!cp1251::canEncode(f.name)) {
         return texts.text(Form2Text::cm10).arg(f.name);
     }
-    if (nameTaken && (asNew || f.name != request.editedTaskName)) {
+    if (nameTaken) {
         return texts.text(Form2Text::cm6);
     }
     // The run puts both into a quoted argument of the archiver's command line.
@@ -98,6 +118,10 @@ std::optional<QString> refusal(const Table& tasks, const SaveRequest& request, b
     if (configuration.archive.size() > commandWidth ||
         configuration.extract.size() > commandWidth) {
         return texts.text(Form2Text::cm12).arg(configuration.name, QString::number(commandWidth));
+    }
+    // Every run would fail to start an archiver.
+    if (configuration.archive.trimmed().isEmpty()) {
+        return texts.text(Form2Text::cm20);
     }
     return std::nullopt;
 }
@@ -304,7 +328,9 @@ SaveResult saveTask(EditorTables tables, const SaveRequest& request, const Edito
                     FileIo& io) {
     Table& tasks = tables.tasks;
     Table& objects = tables.objects;
-    const QString& name = request.fields.name;
+    // What is compared and stored is the text as the table keeps it.
+    const TaskFields fields = withStoredTexts(request.fields);
+    const QString& name = fields.name;
     SaveResult result;
     result.workingName = request.workingName;
     const auto failed = [&](const QString& why) {
@@ -321,9 +347,10 @@ SaveResult saveTask(EditorTables tables, const SaveRequest& request, const Edito
             tasks.first();  // raises the engine's error
         }
         edited = request.newTask ? -1 : findTask(tasks, request.editedTaskName);
-        configuration = chosenConfiguration(tables.archivers, request.configuration);
-        const bool taken = !name.isEmpty() && findTask(tasks, name) >= 0;
-        if (const auto why = refusal(tasks, request, edited < 0, taken, configuration, texts)) {
+        configuration = taskConfiguration(tables.archivers, request.configuration, tasks, edited);
+        const bool taken = nameTaken(tasks, name, edited);
+        if (const auto why =
+                refusal(tasks, request.fields.name, fields, taken, configuration, texts)) {
             result.message = *why;
             return result;
         }
@@ -363,7 +390,7 @@ SaveResult saveTask(EditorTables tables, const SaveRequest& request, const Edito
             tasks.moveTo(edited);
             tasks.edit();
         }
-        setTaskFields(tasks, request.fields);
+        setTaskFields(tasks, fields);
         tasks.setString(TaskField::List, list);
         tasks.setString(TaskField::NameArhivator1, configuration.archive);
         tasks.setString(TaskField::NameArhivator2, configuration.extract);

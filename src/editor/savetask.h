@@ -20,7 +20,8 @@ struct EditorTables {
 // What the editor holds when it saves.
 struct SaveRequest {
     TaskFields fields;       // from the controls; Path2 already normalised
-    int configuration = -1;  // position of the chosen configuration, -1 none
+    int configuration = -1;  // position of the chosen configuration, -1 none: the task keeps
+                             // the commands it has
     bool newTask = true;     //
     QString editedTaskName;  // Name under which the task is stored; empty for a new task
     QString workingName;     // the window's caption, carried by the working rows
@@ -37,10 +38,13 @@ struct SaveResult {
     QString workingName;  // the caption to show from now on
 };
 
-// Saves a task from the editor. The name must not be empty, blanks only, longer than its field
-// or taken by another task (exact comparison); the texts must fit their fields in code page
-// 1251; the destination folder and the archive name must hold no double quote; the chosen
-// configuration's commands must fit their fields. A refused save writes nothing.
+// Saves a task from the editor. The texts are taken without their trailing blanks, as the table
+// keeps them. The name must not be empty, blanks only, longer than its field or taken by another
+// task (exact comparison, trailing blanks of stored names aside); the texts must fit their
+// fields in code page 1251; the destination folder and the archive name must hold no double
+// quote; the chosen configuration's commands must fit their fields. With no configuration
+// chosen the task keeps its commands; a task that would be left without an archive command is
+// refused. A refused save writes nothing.
 //
 // Then, in this order: the working rows take the name (tasksmt.dbf written anew, deleted rows
 // purged); the list file name is kept from List or drawn (a number below 1000000 that names no

@@ -64,6 +64,13 @@ void setTaskFields(Table& t, const TaskFields& f) {
     t.setInt(TaskField::VidArhivator, f.vidArhivator);
 }
 
+TaskFields withStoredTexts(TaskFields f) {
+    for (QString* text : {&f.name, &f.opis, &f.path2, &f.nameArh}) {
+        *text = withoutTrailingBlanks(*text);
+    }
+    return f;
+}
+
 QStringList configurationNames(const Table& archivers) {
     QStringList names;
     const auto name = archivers.fieldIndex(ArchiverField::Name);

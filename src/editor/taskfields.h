@@ -39,6 +39,8 @@ TaskFields readTaskFields(const Table& tasks);
 TaskFields newTaskFields();
 // Sets the fields on the row being edited or inserted (times on the zero date).
 void setTaskFields(Table& tasks, const TaskFields& fields);
+// The fields with their texts as tasks.dbf keeps them: without trailing blanks.
+TaskFields withStoredTexts(TaskFields fields);
 
 // The configuration choice: the Name of every archers.dbf row in table order; the position of
 // the last row marked for new tasks (Flag), -1 when none is; the position of the first name

@@ -17,6 +17,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScopedValueRollback>
 #include <QSpinBox>
 #include <QTimeEdit>
@@ -372,6 +373,25 @@ void TForm2::arrange() {
     window->addLayout(closing);
     window->setSizeConstraint(QLayout::SetFixedSize);
 
+    // Tab follows the screen: the left column, the schedule beside it, the object list with its
+    // commands, then save and close. (The order of creation, which a translation walks, has
+    // save and close before the list.) A radio group takes part through its buttons.
+    QList<QWidget*> order;
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             CheckBox1,       LEdit1,      LEdit4,          LEdit2,          BitBtn1,
+             LEdit3,          RadioGroup1, CheckBox3,       ComboBox1,       BitBtn4,
+             RadioGroup2,     RadioGroup3, SpinEdit1,       DateTimePicker1, RadioGroup4,
+             DateTimePicker3, SpinEdit2,   DateTimePicker2, CheckBox2,       DBGrid1,
+             Button7,         Button4,     Button5,         Button9,         BitBtn3,
+             BitBtn2}) {
+        const QList<QRadioButton*> items = w->findChildren<QRadioButton*>();
+        order += qobject_cast<RadioGroup*>(w) ? QList<QWidget*>(items.begin(), items.end())
+                                              : QList<QWidget*>{w};
+    }
+    for (qsizetype i = 1; i < order.size(); ++i) {
+        setTabOrder(order[i - 1], order[i]);
+    }
+
     // Files dropped anywhere on the window go to the list; no field takes them as text.
     for (QWidget* w : findChildren<QWidget*>()) {
         w->setAcceptDrops(false);
@@ -461,6 +481,8 @@ void TForm2::FormActivate() {
     const QScopedValueRollback opening(opening_, true);
     Myread();
     RadioGroup2Click();
+    // Typing starts with the name, never in the enabled box above it, which a blank would untick.
+    LEdit1->setFocus();
 }
 
 QStringList TForm2::fillConfigurations(int position) {
@@ -745,8 +767,13 @@ TaskFields TForm2::controlFields() const {
 }
 
 void TForm2::BitBtn3Click() {
-    // The folder is read as leaving its field leaves it.
+    // The folder is read as leaving its field leaves it; the texts show what the table keeps.
     LEdit2Exit();
+    for (LabeledEdit* e : {LEdit1, LEdit4, LEdit3}) {
+        if (const QString kept = withoutTrailingBlanks(e->text()); kept != e->text()) {
+            e->setText(kept);
+        }
+    }
     WaitCursor wait;
     SaveRequest request;
     request.fields = controlFields();

@@ -24,4 +24,12 @@ const QList<FieldDef>& archiversLayout() {
     return fields;
 }
 
+QString withoutTrailingBlanks(const QString& text) {
+    qsizetype n = text.size();
+    while (n > 0 && text[n - 1] == u' ') {
+        --n;
+    }
+    return text.left(n);
+}
+
 }  // namespace kv

@@ -137,4 +137,9 @@ const QList<FieldDef>& tasksLayout();      // 26 fields
 const QList<FieldDef>& objectsLayout();    // 7 fields; tasksm.dbf and tasksmt.dbf
 const QList<FieldDef>& archiversLayout();  // 11 fields
 
+// A typed text as a text field keeps it: without its trailing blanks, which a field filled to
+// its width loses when it is read back. Windows store this form, so that what they compare,
+// store and show is one text.
+QString withoutTrailingBlanks(const QString& text);
+
 }  // namespace kv

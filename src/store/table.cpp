@@ -459,8 +459,9 @@ void Table::Impl::stampDate() {
 }
 
 // Writes a changed row in place: first into the journal, then into the table. A write that
-// fails is undone; when even that fails the table is closed (the journal then completes the
-// row at the next open).
+// fails is undone, and the journal takes the former row first: when even the undo fails, the
+// table is closed and the next open completes the row as it was, never with the values whose
+// post raised.
 void Table::Impl::writeInPlace(int row, const char* bytes) {
     requireWritable();
     if (batch) {
@@ -496,8 +497,15 @@ void Table::Impl::writeInPlace(int row, const char* bytes) {
 
     if (file->write(offset, bytes, length) != length) {
         const QString why = file->errorString();
-        const bool undone =
-            file->write(offset, image.data() + offset, length) == length && journal->truncate(0);
+        std::memcpy(r + kJournalHead, image.data() + offset, size_t(length));
+        putLe64(r + kJournalHead + length, fnv1a(r, kJournalHead + length));
+        const bool journalled = journal->write(0, r, record.size()) == record.size();
+        bool undone = file->write(offset, image.data() + offset, length) == length;
+        if (!journalled) {
+            // It may still hold the new row, which must not reach the table.
+            journal.reset();
+            undone = io->remove(jpath) && undone;
+        }
         if (!undone) {
             journal.reset();  // keep the file: it completes the row at the next open
             closeFile();

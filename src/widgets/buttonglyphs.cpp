@@ -111,6 +111,12 @@ bool draw(QPainter& p, QStyle::StandardPixmap kind) {
             p.drawRect(QRectF(9, 4, 13, 8));
             p.drawRect(QRectF(8, 17, 16, 11));
             break;
+        case QStyle::SP_DialogCancelButton:  // drop the entries: a "no" sign
+            p.setPen(pen(kRed, 3.5));
+            p.setBrush(Qt::NoBrush);
+            p.drawEllipse(QRectF(5, 5, 22, 22));
+            p.drawLine(QPointF(9, 9), QPointF(23, 23));
+            break;
         case QStyle::SP_DialogCloseButton:  // exit
             p.setPen(pen(kRed, 4));
             p.drawLine(QPointF(8, 8), QPointF(24, 24));

@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <algorithm>
+#include <utility>
 
 #include "platform/datetimetext.h"
 #include "store/table.h"
@@ -303,18 +304,36 @@ void DBGrid::onCurrentRowChanged(const QModelIndex& current) {
 void DBGrid::mousePressEvent(QMouseEvent* event) {
     const QModelIndex index = indexAt(event->position().toPoint());
     QTableView::mousePressEvent(event);
+    toggledByPress_ = -1;
     if (event->button() != Qt::LeftButton || !index.isValid()) {
         return;
     }
-    if (columns_[index.column()].field.isEmpty() && marks_) {
+    // The view treats a double click that lands on another cell as a press; a double click
+    // that keeps marks toggles none.
+    if (columns_[index.column()].field.isEmpty() && marks_ &&
+        !(inDoubleClick_ && doubleClickKeepsMark_)) {
         marks_->toggle(index.row());
+        toggledByPress_ = index.row();
     }
     Q_EMIT cellClicked(index.column(), index.row());
 }
 
 void DBGrid::mouseDoubleClickEvent(QMouseEvent* event) {
     const QModelIndex index = indexAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && doubleClickKeepsMark_ && marks_ &&
+        toggledByPress_ >= 0) {
+        const int row = std::exchange(toggledByPress_, -1);
+        marks_->toggle(row);
+        for (int column = 0; column < columns_.size(); ++column) {
+            if (columns_[column].field.isEmpty()) {
+                Q_EMIT cellClicked(column, row);
+                break;
+            }
+        }
+    }
+    inDoubleClick_ = true;
     QTableView::mouseDoubleClickEvent(event);
+    inDoubleClick_ = false;
     if (event->button() == Qt::LeftButton) {
         Q_EMIT rowDoubleClicked(index.isValid() ? index.row() : -1);
     }

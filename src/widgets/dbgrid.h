@@ -45,6 +45,11 @@ public:
     void setCheckColumnVisible(bool visible);
     bool checkColumnVisible() const;
 
+    // Whether a double click on a check box opens its row rather than toggling the mark: the
+    // mark that the double click's first click toggled is then put back, with a cellClicked()
+    // of its own, before rowDoubleClicked(). Off by default: a double click toggles once.
+    void setDoubleClickKeepsMark(bool keeps) { doubleClickKeepsMark_ = keeps; }
+
     // The text shown in a cell (tests read the grid as the user sees it).
     QString cellText(int row, int column) const;
 
@@ -79,6 +84,9 @@ private:
     QPointer<CheckMarks> marks_;
     QList<Column> columns_;
     bool following_ = false;
+    bool doubleClickKeepsMark_ = false;
+    int toggledByPress_ = -1;  // the row whose mark the last press toggled, -1 none
+    bool inDoubleClick_ = false;
     // The texts of rows on screen as last painted, or as last told to the view.
     QHash<int, QStringList> shown_;
 };

@@ -16,6 +16,7 @@
 #include "support/fileurldrops.h"
 #include "support/sevenzip.h"
 #include "support/tablerows.h"
+#include "widgets/dbgrid.h"
 #include "widgets/labelededit.h"
 
 using namespace kv;
@@ -41,6 +42,7 @@ void whenEditorOpens(TForm1& form, std::function<void(TForm2&)> script) {
 struct Fixture : test::MainWindowFixture {
     std::unique_ptr<TForm1> form;
 
+    // The tasks, and a configuration that new tasks get.
     explicit Fixture(const QStringList& tasks) {
         folder.makeTables();
         for (const QString& name : tasks) {
@@ -48,6 +50,9 @@ struct Fixture : test::MainWindowFixture {
                 kTasksFile,
                 {{TaskField::Name, name}, {TaskField::Flag, true}, {TaskField::VidPeriod, 0}});
         }
+        folder.addRow(kArchiversFile, {{ArchiverField::Name, "7-Zip"},
+                                       {ArchiverField::Arhstr1, test::k7zz + " a -spf"},
+                                       {ArchiverField::Flag, true}});
         form = makeForm();
         form->showAtStart();
         QApplication::setActiveWindow(form.get());
@@ -94,6 +99,20 @@ private Q_SLOTS:
         QCOMPARE(currentTaskName(fx.form->Table1), QStringLiteral("z"));
         QCOMPARE(test::column(kObjectsFile, ObjectField::Name), QStringList{"z"});
         QCOMPARE(fx.form->Table1.asString(TaskField::List), list);
+    }
+
+    // A double click on a task's mark opens the editor on the task as it is, and the mark and
+    // Flag stay as they were.
+    void doubleClickOnTheMarkKeepsIt() {
+        Fixture fx({"a"});
+        bool enabled = false;
+        whenEditorOpens(*fx.form, [&](TForm2& e) { enabled = e.CheckBox1->isChecked(); });
+        DBGrid* grid = fx.form->DBGrid1;
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {},
+                           grid->visualRect(grid->model()->index(0, 0)).center());
+        QVERIFY(enabled);
+        QVERIFY(fx.form->marks.at(0));
+        QVERIFY(fx.form->Table1.asBool(TaskField::Flag));
     }
 
     // Closing a new task's editor without saving leaves the list where it was, and a pause

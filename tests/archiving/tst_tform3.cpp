@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "archiving/tform3.h"
+#include "archiving/tform5.h"
 #include "language/mainwindowtexts.h"
 #include "platform/registryfile.h"
 #include "store/layouts.h"
@@ -13,6 +14,7 @@
 #include "support/scripteddialogs.h"
 #include "support/scriptedmessageboxes.h"
 #include "support/tablefolder.h"
+#include "widgets/buttonglyphs.h"
 #include "widgets/dbgrid.h"
 #include "widgets/labelededit.h"
 
@@ -108,6 +110,7 @@ private Q_SLOTS:
     void saveWritesTheRowThatWasOpened();
     void winRarThenWinZipGivesWinZip();
     void deletedSystemRowComesBack();
+    void buttonsShowTheDrawnPictures();
 };
 
 void TestTForm3::oneDefaultAtMost() {
@@ -165,26 +168,35 @@ void TestTForm3::saveComposesTheCommandStrings() {
     TForm3& form = f.open();
 
     form.BitBtn1Click();
-    f.type("Pack", QString(), "a", "-r", "x", QString());
-    f.dialogs.answer(pack);
+    // Trailing blanks go before the checks and the save.
+    f.type("Pack ", QString(), "a ", "-r  ", "x", QString());
+    f.dialogs.answer(pack + u' ');
     form.BitBtn9Click();
-    QCOMPARE(form.LabeledEdit1->text(), pack);
     form.BitBtn8Click();
+    QCOMPARE(form.LabeledEdit1->text(), pack);
     QVERIFY(f.boxes.shown.isEmpty());
     QVERIFY(!form.editState());
     QCOMPARE(f.archivers.recordCount(), 1);
+    QCOMPARE(f.field(0, ArchiverField::Name), QStringLiteral("Pack"));
     QCOMPARE(f.field(0, ArchiverField::Arhstr1), pack + " a -r");
     QCOMPARE(f.field(0, ArchiverField::Arhstr2), pack + " x ");  // empty switches: a blank
     QCOMPARE(f.archivers.asInt(ArchiverField::Tip), 0);
     QCOMPARE(f.archivers.asBool(ArchiverField::Sys), false);
     QCOMPARE(f.archivers.asBool(ArchiverField::Flag), false);
 
-    // An empty archive command: Yes puts in "a".
+    // An empty archive command: No goes back to the field and saves nothing; Yes puts in "a".
     form.BitBtn6Click();
+    form.LabeledEdit3->setText(QStringLiteral("-m"));
     form.LabeledEdit2->setText(QString());
+    f.boxes.answer(MbResult::No);
+    form.BitBtn8Click();
+    QCOMPARE(f.field(0, ArchiverField::Arhstr1), pack + " a -r");
+    QVERIFY(form.editState());
+    QCOMPARE(form.focusWidget(), form.LabeledEdit2->edit());
+    form.LabeledEdit3->setText(QStringLiteral("-r"));
     f.boxes.answer(MbResult::Yes);
     form.BitBtn8Click();
-    QCOMPARE(f.boxes.shown.size(), 1);
+    QCOMPARE(f.boxes.shown.size(), 2);
     QCOMPARE(f.boxes.shown[0].buttons, MbButtons::YesNo);
     QCOMPARE(f.field(0, ArchiverField::Param1), QStringLiteral("a"));
     QCOMPARE(f.field(0, ArchiverField::Arhstr1), pack + " a -r");
@@ -287,6 +299,30 @@ void TestTForm3::deletedSystemRowComesBack() {
 
     f.open();
     QCOMPARE(f.archivers.recordCount(), rows);
+}
+
+// Both windows show the drawn button pictures, as every other window does, none from the
+// desktop's icon theme.
+void TestTForm3::buttonsShowTheDrawnPictures() {
+    QList<QImage> drawn;
+    for (int kind = 0; kind < 200; ++kind) {
+        const QIcon glyph = buttonGlyph(QStyle::StandardPixmap(kind));
+        if (!glyph.isNull()) {
+            drawn << glyph.pixmap(32).toImage();
+        }
+    }
+    Fixture f;
+    TForm3& configurations = f.open();
+    Table tasks(kTasksFile);
+    tasks.open();
+    TForm5 restore(tasks);
+    for (const QWidget* window :
+         {static_cast<QWidget*>(&configurations), static_cast<QWidget*>(&restore)}) {
+        for (const QPushButton* b : window->findChildren<QPushButton*>()) {
+            QVERIFY2(b->icon().isNull() || drawn.contains(b->icon().pixmap(32).toImage()),
+                     qPrintable(window->objectName() + '.' + b->objectName()));
+        }
+    }
 }
 
 QTEST_MAIN(TestTForm3)

@@ -85,14 +85,21 @@ private Q_SLOTS:
         QCOMPARE(AddObjectPath(fx.list, kWorking, file).result, AddResult::Added);
     }
 
-    void refusesPathsTheTablesCannotHold() {
+    // Paths that the tables cannot hold, or that the archiver would read from the list file as
+    // another path (it drops blanks and tabs at both ends of a line).
+    void refusesPathsTheListCannotHold() {
         Fixture fx;
         const EditorTexts texts = editorTexts();
         const QString tooLong = fx.data() + QString(256, u'x');
+        const QString fullWidth = fx.data() + QString(254 - fx.data().size(), u'ж') + u' ';
         const QList<QPair<QString, PathRefusal>> cases = {
             {fx.data() + "日本.txt", PathRefusal::NotRepresentable},
             {tooLong, PathRefusal::TooLong},
             {fx.data() + "two\nlines", PathRefusal::LineBreak},
+            {fx.data() + "report ", PathRefusal::BlankAtEnd},
+            {fx.data() + "sub\t", PathRefusal::BlankAtEnd},
+            {u' ' + fx.data(), PathRefusal::BlankAtEnd},
+            {fullWidth, PathRefusal::BlankAtEnd},
         };
         for (const auto& [path, why] : cases) {
             const AddOutcome outcome = AddObjectPath(fx.list, kWorking, path);

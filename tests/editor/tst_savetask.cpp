@@ -240,6 +240,7 @@ private Q_SLOTS:
         s.addTask(QStringLiteral("Other"), QStringLiteral("Lists/1.txt"), {"/o"});
         test::appendRow(s.archivers, {{ArchiverField::Name, "long"},
                                       {ArchiverField::Arhstr1, QString(256, u'a')}});
+        test::appendRow(s.archivers, {{ArchiverField::Name, "bare"}});
         const auto folder = test::snapshot(s.folder.path());
         const int current = s.tasks.recNo();
         struct Case {
@@ -262,6 +263,10 @@ private Q_SLOTS:
              Form2Text::cm9},
             {"N", true, [](SaveRequest& r) { r.fields.nameArh = "a✓"; }, Form2Text::cm10},
             {"N", true, [](SaveRequest& r) { r.configuration = 1; }, Form2Text::cm12},
+            // Left without an archive command: none chosen, or one without commands.
+            {"N", true, [](SaveRequest& r) { r.configuration = -1; }, Form2Text::cm20},
+            {"Old", false, [](SaveRequest& r) { r.configuration = -1; }, Form2Text::cm20},
+            {"Old", false, [](SaveRequest& r) { r.configuration = 2; }, Form2Text::cm20},
         };
         for (const Case& c : cases) {
             SaveRequest r = s.request(c.name, c.newTask, c.newTask ? QString() : "Old");
@@ -279,6 +284,52 @@ private Q_SLOTS:
         // Its own name, and a name that differs from another only in case, are free.
         QCOMPARE(s.save(s.request("Old", false, "Old")).outcome, SaveResult::Outcome::Saved);
         QCOMPARE(s.save(s.request("other", true, {})).outcome, SaveResult::Outcome::Saved);
+    }
+
+    // With no configuration chosen (it was renamed or deleted since) the task keeps its commands.
+    void commandsAreKeptWhenNoConfigurationIsChosen() {
+        Store s;
+        test::appendRow(s.tasks, {{TaskField::Name, "Old"},
+                                  {TaskField::List, "Lists/3.txt"},
+                                  {TaskField::NameArhSys, "gone"},
+                                  {TaskField::NameArhivator1, "/opt/pack a"},
+                                  {TaskField::NameArhivator2, "/opt/pack x"}});
+        const QStringList kept = s.stored().tasks;
+        SaveRequest r = s.request(QStringLiteral("Old"), false, QStringLiteral("Old"));
+        r.configuration = -1;
+        r.fields = readTaskFields(s.tasks);
+        QCOMPARE(s.save(r).outcome, SaveResult::Outcome::Saved);
+        QCOMPARE(s.stored().tasks, kept);
+    }
+
+    // Texts are compared and stored without trailing blanks: a name cut at a blank by its field
+    // stays one task when saved again, and a name that differs from another only by closing
+    // blanks, typed or stored, is taken.
+    void textsLoseTheirTrailingBlanks() {
+        Store s;
+        s.addTask(QStringLiteral("Old"), QStringLiteral("Lists/7.txt"), {});
+        s.addTask(QStringLiteral("Stored "), QStringLiteral("Lists/8.txt"), {});
+        const QString cut = QStringLiteral("Еженедельный архив документов ");
+        SaveRequest r = s.request(cut, true, {});
+        r.fields.opis = QStringLiteral("о ");
+        r.fields.nameArh = QStringLiteral("a.7z  ");
+        const SaveResult first = s.save(r);
+        QCOMPARE(first.outcome, SaveResult::Outcome::Saved);
+        TaskFields expected = r.fields;
+        expected.name = cut.chopped(1);
+        expected.opis = QStringLiteral("о");
+        expected.nameArh = QStringLiteral("a.7z");
+        QCOMPARE(readTaskFields(s.tasks), expected);
+        QCOMPARE(first.workingName, expected.name);
+
+        r.newTask = false;
+        r.editedTaskName = r.workingName = first.workingName;
+        QCOMPARE(s.save(r).outcome, SaveResult::Outcome::Saved);
+        QCOMPARE(s.tasks.recordCount(), 3);
+        for (const QString& name : {QStringLiteral("Old  "), QStringLiteral("Stored")}) {
+            const SaveResult taken = s.save(s.request(name, true, {}));
+            QCOMPARE(taken.message, s.texts.text(Form2Text::cm6));
+        }
     }
 
     void destinationFolderAndConfigurationChoice() {
@@ -359,8 +410,18 @@ private Q_SLOTS:
             }
         }
 
-        // tasksm.dbf in use elsewhere: the engine refuses, nothing changes.
+        // tasks.dbf made unwritable under the open table: neither the row nor its undo can be
+        // written. The save says that nothing changed, and so the next opening finds it.
         auto s = prepared(kind, &r);
+        s->memory->setImmutable(kTasksFile, true);
+        const SaveResult result = s->save(r);
+        QVERIFY2(fills(s->texts.text(Form2Text::cm16), result.message), qPrintable(result.message));
+        s->memory->setImmutable(kTasksFile, false);
+        QVERIFY(s->stored() == before);
+
+        // tasksm.dbf in use elsewhere: the engine refuses, nothing changes.
+        s.reset();
+        s = prepared(kind, &r);
         Table other(kObjectsFile);
         other.setFileIo(s->memory);
         other.open();

@@ -205,6 +205,46 @@ private Q_SLOTS:
         QVERIFY(form->isVisible());  // Cancel
     }
 
+    // The window opens with the focus in the name field, and Tab goes through the controls as
+    // they are read on the screen: never back up to a control above within the same columns,
+    // nor back left to one beside.
+    void focusStartsAtTheNameAndTabFollowsTheScreen() {
+        Fixture fx;
+        auto form = fx.open(true);
+        QCOMPARE(QApplication::focusWidget(), form->LEdit1->edit());
+        QList<QWidget*> visited;
+        for (QWidget* w = QApplication::focusWidget(); !visited.contains(w);
+             w = QApplication::focusWidget()) {
+            visited << w;
+            QTest::keyClick(w, Qt::Key_Tab);
+        }
+        QVERIFY(visited.contains(form->DBGrid1) && visited.contains(form->BitBtn2));
+        const auto place = [&](QWidget* w) {
+            return QRect(w->mapTo(form.get(), QPoint()), w->size());
+        };
+        // The round begins with the control at the top left.
+        const auto first = std::min_element(visited.begin(), visited.end(), [&](auto* a, auto* b) {
+            return std::pair(place(a).top(), place(a).left()) <
+                   std::pair(place(b).top(), place(b).left());
+        });
+        std::rotate(visited.begin(), first, visited.end());
+        const auto name = [](QWidget* w) {
+            return w->objectName().isEmpty() ? w->parentWidget()->objectName() : w->objectName();
+        };
+        for (qsizetype i = 0; i < visited.size(); ++i) {
+            for (qsizetype j = i + 1; j < visited.size(); ++j) {
+                const QRect a = place(visited[i]);
+                const QRect b = place(visited[j]);
+                const bool above =
+                    b.bottom() < a.top() && b.left() <= a.right() && a.left() <= b.right();
+                const bool before =
+                    b.right() < a.left() && b.top() <= a.bottom() && a.top() <= b.bottom();
+                QVERIFY2(!above && !before,
+                         qPrintable(name(visited[i]) + " then " + name(visited[j])));
+            }
+        }
+    }
+
     void closeQuestionAnswers() {
         Fixture fx;
         auto form = fx.open(true);
@@ -274,7 +314,7 @@ private Q_SLOTS:
         QTest::keyClicks(form->LEdit4->edit(), QString(120, u'o'));
         QCOMPARE(form->LEdit4->text().size(), TaskField::Opis.width());
 
-        form->LEdit1->setText(QStringLiteral("t"));
+        form->LEdit1->setText(QStringLiteral("t "));  // shown as stored, without the blank
         form->LEdit2->setText(QStringLiteral(" /out"));
         pick(form->RadioGroup2, int(Period::Weekly));
         form->BitBtn3->click();
@@ -290,6 +330,7 @@ private Q_SLOTS:
         QVERIFY(form->SaveSucceeded && !form->Modified && !form->NewTask);
         QCOMPARE(form->windowTitle(), QStringLiteral("t"));
         QCOMPARE(form->EditedTaskName, QStringLiteral("t"));
+        QCOMPARE(form->LEdit1->text(), QStringLiteral("t"));
     }
 
     void dropsAndListCommands() {

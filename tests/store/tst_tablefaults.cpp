@@ -266,6 +266,31 @@ private Q_SLOTS:
         }
     }
 
+    // A file that can no longer be written under the open table (its undo fails as well):
+    // every operation raises, and the rows are as they were, also at the next opening once the
+    // file can be written again.
+    void unwritableFileKeepsTheRowsAsTheyWere() {
+        for (const Operation& op : operations()) {
+            auto io = setUp();
+            Rows before;
+            {
+                Table t(kName);
+                t.setFileIo(io);
+                t.open();
+                t.moveTo(1);  // a first write, which dates the header
+                t.edit();
+                t.setInt(ObjectField::TipFile1, 77);
+                t.post();
+                before = contents(t);
+                io->setImmutable(kName, true);
+                QVERIFY_THROWS_EXCEPTION(StoreError, op.run(t));
+            }
+            io->setImmutable(kName, false);
+            QVERIFY2(reopened(io) == before, op.name);
+            QVERIFY2(io->files() == QStringList({kName}), op.name);
+        }
+    }
+
     // A row cut at a page boundary by a crash is completed from the journal at the next open.
     void tornRowIsCompletedFromTheJournal() {
         auto io = setUp();

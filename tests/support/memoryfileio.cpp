@@ -10,6 +10,7 @@ struct MemoryFileIo::Node {
     QByteArray data;
     quint64 id = 0;
     QHash<const void*, FileHandle::Lock> locks;  // holder -> kind
+    bool immutable = false;
 };
 
 struct MemoryFileIo::State {
@@ -67,6 +68,14 @@ struct MemoryFileIo::State {
 
 namespace {
 
+const QString kNotPermitted = QStringLiteral("Operation not permitted");
+
+bool isImmutable(const QMap<QString, std::shared_ptr<MemoryFileIo::Node>>& files,
+                 const QString& path) {
+    const auto it = files.constFind(path);
+    return it != files.cend() && it.value()->immutable;
+}
+
 class MemoryHandle final : public FileHandle {
 public:
     MemoryHandle(std::shared_ptr<MemoryFileIo::State> state,
@@ -94,7 +103,7 @@ public:
     }
 
     qint64 write(qint64 offset, const char* data, qint64 size) override {
-        if (!alive() || !checkWritable()) {
+        if (!alive() || !checkWritable() || !checkMutable()) {
             return -1;
         }
         bool failed = false;
@@ -120,7 +129,7 @@ public:
     }
 
     bool truncate(qint64 size) override {
-        if (!alive() || !checkWritable() || !admitted()) {
+        if (!alive() || !checkWritable() || !checkMutable() || !admitted()) {
             return false;
         }
         node_->data.resize(size, '\0');
@@ -169,6 +178,12 @@ private:
         }
         return writable_;
     }
+    bool checkMutable() {
+        if (node_->immutable) {
+            error_ = kNotPermitted;
+        }
+        return !node_->immutable;
+    }
     bool admitted() {
         bool failed = false;
         s_->admit(0, 0, failed);
@@ -195,6 +210,10 @@ MemoryFileIo::MemoryFileIo() : s_(std::make_shared<State>()) {}
 MemoryFileIo::~MemoryFileIo() = default;
 
 std::unique_ptr<FileHandle> MemoryFileIo::open(const QString& path, Mode mode, Links) {
+    if (mode != Mode::ReadOnly && isImmutable(s_->files, path)) {
+        error_ = kNotPermitted;
+        return nullptr;
+    }
     auto it = s_->files.find(path);
     if (mode == Mode::Create) {
         bool failed = false;
@@ -222,6 +241,10 @@ bool MemoryFileIo::exists(const QString& path) {
 }
 
 bool MemoryFileIo::rename(const QString& from, const QString& to) {
+    if (isImmutable(s_->files, from) || isImmutable(s_->files, to)) {
+        error_ = kNotPermitted;
+        return false;
+    }
     bool failed = false;
     s_->admit(0, 0, failed);
     if (failed) {
@@ -242,6 +265,10 @@ bool MemoryFileIo::rename(const QString& from, const QString& to) {
 bool MemoryFileIo::remove(const QString& path) {
     if (!s_->files.contains(path)) {
         return true;
+    }
+    if (isImmutable(s_->files, path)) {
+        error_ = kNotPermitted;
+        return false;
     }
     bool failed = false;
     s_->admit(0, 0, failed);
@@ -295,6 +322,12 @@ QByteArray MemoryFileIo::file(const QString& path) const {
 
 QStringList MemoryFileIo::files() const {
     return s_->files.keys();
+}
+
+void MemoryFileIo::setImmutable(const QString& path, bool immutable) {
+    if (auto it = s_->files.find(path); it != s_->files.end()) {
+        it.value()->immutable = immutable;
+    }
 }
 
 void MemoryFileIo::failWrite(int n) {

@@ -37,6 +37,9 @@ public:
     void setFile(const QString& path, const QByteArray& bytes);
     QByteArray file(const QString& path) const;  // empty when absent
     QStringList files() const;
+    // As with chattr +i: the file can be read, but neither written (also through handles opened
+    // before), opened for writing, renamed, replaced nor removed.
+    void setImmutable(const QString& path, bool immutable);
 
     // The files as a new process would find them if this one died now: same contents and
     // identities, no locks, no faults.
