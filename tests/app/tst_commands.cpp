@@ -15,8 +15,6 @@
 #include "store/layouts.h"
 #include "store/tasktable.h"
 #include "support/launchrecorder.h"
-#include "support/tablerows.h"
-#include "support/tempprogramfolder.h"
 
 using namespace kv;
 

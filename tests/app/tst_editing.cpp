@@ -15,7 +15,6 @@
 #include "store/tasktable.h"
 #include "support/fileurldrops.h"
 #include "support/sevenzip.h"
-#include "support/tablerows.h"
 #include "widgets/dbgrid.h"
 #include "widgets/labelededit.h"
 

@@ -15,7 +15,6 @@
 #include "platform/winexec.h"
 #include "store/layouts.h"
 #include "support/sevenzip.h"
-#include "support/tablerows.h"
 #include "widgets/labelededit.h"
 
 using namespace kv;

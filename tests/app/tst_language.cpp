@@ -14,7 +14,6 @@
 #include "platform/inifile.h"
 #include "store/layouts.h"
 #include "store/tasktable.h"
-#include "support/tablerows.h"
 
 using namespace kv;
 

@@ -21,7 +21,6 @@
 #include "platform/datetimetext.h"
 #include "store/layouts.h"
 #include "store/tasktable.h"
-#include "support/tablerows.h"
 #include "widgets/dbgrid.h"
 #include "widgets/messageboxes.h"
 

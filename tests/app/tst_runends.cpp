@@ -12,7 +12,6 @@
 #include "store/layouts.h"
 #include "support/fakedbus.h"
 #include "support/sevenzip.h"
-#include "support/tablerows.h"
 
 using namespace kv;
 

@@ -5,7 +5,7 @@
 #include "store/checkmarks.h"
 #include "store/layouts.h"
 #include "support/memoryfileio.h"
-#include "support/tablerows.h"
+#include "support/tablefolder.h"
 
 using namespace kv;
 

@@ -5,7 +5,6 @@
 #include "archiving/runtask.h"
 #include "platform/datetimetext.h"
 #include "store/layouts.h"
-#include "support/tablerows.h"
 
 namespace kv::test {
 
