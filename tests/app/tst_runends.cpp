@@ -51,8 +51,8 @@ struct Fixture : test::MainWindowFixture {
         QList<QStringList> out;
         for (const QString& line : QString::fromUtf8(folder.read("runs.log")).split(u'\n')) {
             const QStringList fields = line.split(u'\t');
-            if (fields.size() == 7 && fields[3] == task) {
-                out << fields.mid(5);
+            if (fields.size() >= 7 && fields[3] == task) {
+                out << fields.mid(5, 2);
             }
         }
         return out;
