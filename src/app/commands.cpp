@@ -89,7 +89,7 @@ bool deleteCurrentTask(Table& tasks, Table& objects, CheckMarks& marks,
 void rereadAfterEditing(Table& tasks, Table& objects, CheckMarks& marks, const QString& name) {
     ControlsDisabled suspended(tasks);
     reopenTaskTables(tasks, objects, marks);
-    if (tasks.locate({TaskField::Name}, {name}) && tasks.recNo() == 0) {
+    if (tasks.locate(TaskField::Name, name) && tasks.recNo() == 0) {
         tasks.first();
     }
 }

@@ -127,14 +127,15 @@ void TForm1::createTaskList() {
     DBGrid1 = new DBGrid(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->setToolTip(QStringLiteral("Список задач архивации"));
-    DBGrid1->bind(&Table1, &marks,
-                  {
-                      {QString(), QString(), 26},
-                      {TaskField::Name, QStringLiteral("Задача"), 170},
-                      {TaskField::SledTimeStr, QStringLiteral("Время следующей задачи"), 190},
-                      {TaskField::WorkTime, QStringLiteral("Время последнего выполнения"), 210},
-                      {TaskField::Opis, QStringLiteral("Описание"), 300},
-                  });
+    DBGrid1->bind(
+        &Table1, &marks,
+        {
+            {QString(), QString(), 26},
+            {TaskField::Name.name(), QStringLiteral("Задача"), 170},
+            {TaskField::SledTimeStr.name(), QStringLiteral("Время следующей задачи"), 190},
+            {TaskField::WorkTime.name(), QStringLiteral("Время последнего выполнения"), 210},
+            {TaskField::Opis.name(), QStringLiteral("Описание"), 300},
+        });
     // A double click opens the task as it is, also on its mark.
     DBGrid1->setDoubleClickKeepsMark(true);
 

@@ -47,11 +47,11 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
 }
 
 LabeledEdit* makeEdit(QWidget* parent, const char* name, const QString& caption,
-                      const QString& field) {
+                      const Field<QString>& field) {
     auto* e = new LabeledEdit(parent);
     e->setObjectName(QString::fromLatin1(name));
     e->setCaption(caption);
-    e->setMaxLength(fieldWidth(archiversLayout(), field));
+    e->setMaxLength(field.width());
     return e;
 }
 
@@ -90,11 +90,12 @@ void TForm3::createList() {
     Label1->setWordWrap(true);
     cyDBGrid1 = new DBGrid(this);
     cyDBGrid1->setObjectName(QStringLiteral("cyDBGrid1"));
-    cyDBGrid1->bind(&archivers_, &marks,
-                    {
-                        {QString(), QString(), 26},
-                        {ArchiverField::Name, QStringLiteral("Наименование конфигурации"), 300},
-                    });
+    cyDBGrid1->bind(
+        &archivers_, &marks,
+        {
+            {QString(), QString(), 26},
+            {ArchiverField::Name.name(), QStringLiteral("Наименование конфигурации"), 300},
+        });
     BitBtn1 = makeButton(this, "BitBtn1", QStringLiteral("Добавить"), QStyle::SP_FileIcon);
     BitBtn6 =
         makeButton(this, "BitBtn6", QStringLiteral("Изменить"), QStyle::SP_FileDialogDetailedView);
@@ -182,7 +183,7 @@ void TForm3::FormActivate() {
 
 void TForm3::marksFromFlags() {
     QList<bool> flags(archivers_.isOpen() ? archivers_.recordCount() : 0);
-    const int flag = archivers_.isOpen() ? archivers_.fieldIndex(ArchiverField::Flag) : -1;
+    const auto flag = archivers_.fieldIndex(ArchiverField::Flag);
     for (int row = 0; row < flags.size(); ++row) {
         flags[row] = archivers_.peekBool(row, flag);
     }
@@ -277,7 +278,7 @@ void TForm3::BitBtn2Click() {
 }
 
 void TForm3::putProgramPath(const QString& path) {
-    const int width = fieldWidth(archiversLayout(), ArchiverField::NameAr);
+    const int width = ArchiverField::NameAr.width();
     if (path.size() > width) {
         // The field would cut it without a word.
         messageBox(texts.text(Form3Text::cm12).arg(path).arg(width), texts.text(Form3Text::cm1),

@@ -83,11 +83,11 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
 }
 
 LabeledEdit* makeEdit(QWidget* parent, const char* name, const QString& caption,
-                      const QString& field) {
+                      const Field<QString>& field) {
     auto* e = named(new LabeledEdit(parent), name);
     e->setCaption(caption);
     // Typing stops where the stored field ends.
-    e->setMaxLength(fieldWidth(tasksLayout(), field));
+    e->setMaxLength(field.width());
     return e;
 }
 
@@ -272,7 +272,7 @@ void TForm2::createObjectListControls() {
 
     DBGrid1 = named(new DBGrid(this), "DBGrid1");
     DBGrid1->bind(&tables_.working, nullptr,
-                  {{ObjectField::Path, QStringLiteral("Имя файла"), 400}});
+                  {{ObjectField::Path.name(), QStringLiteral("Имя файла"), 400}});
     DBGrid1->horizontalHeader()->setFont(bold);
     DBGrid1->viewport()->installEventFilter(this);
 

@@ -49,7 +49,7 @@ TForm4::TForm4(Table& working, const EditorTexts& texts, const LanguageInUse& la
 
     Edit1 = new QLineEdit(this);
     Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setMaxLength(fieldWidth(objectsLayout(), ObjectField::Path));
+    Edit1->setMaxLength(ObjectField::Path.width());
     BitBtn1 = new QPushButton(buttonGlyph(QStyle::SP_DialogSaveButton), QStringLiteral("Сохранить"),
                               this);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));

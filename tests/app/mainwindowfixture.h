@@ -9,14 +9,15 @@
 #include "app/tform1.h"
 #include "support/manualclock.h"
 #include "support/scriptedmessageboxes.h"
-#include "support/tempprogramfolder.h"
+#include "support/tablefolder.h"
 
 namespace kv::test {
 
 // The program file of the windows that the fixture makes.
 inline const QString kExecutable = QStringLiteral("/opt/kelvotrin/kelvotrin");
 
-// What a main window needs around it in a test: a temporary program folder, an autostart folder
+// What a main window needs around it in a test: a temporary program folder (without tables until
+// a test makes them; the start-up makes those that are missing), an autostart folder
 // of its own (XDG_CONFIG_HOME, put back afterwards), scripted message boxes and a settable
 // clock. The windows it makes do not end the test program (their ends are counted) and see a
 // tray while `tray` is true.
@@ -37,7 +38,7 @@ public:
     static void openEveryWindowOnce(TForm1& form);
 
     QTemporaryDir config;
-    TempProgramFolder folder;
+    TableFolder folder{TableFolder::Tables::Missing};
     ScriptedMessageBoxes boxes;
     ManualClock clock;
     int terminated = 0;
