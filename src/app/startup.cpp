@@ -1,7 +1,6 @@
 #include "app/startup.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 
@@ -14,6 +13,7 @@
 #include "platform/messagebox.h"
 #include "platform/platformtexts.h"
 #include "platform/programfolder.h"
+#include "platform/regularfile.h"
 #include "platform/savefile.h"
 #include "store/layouts.h"
 #include "store/table.h"
@@ -26,19 +26,23 @@ QString mainWindowCaption(const QString& languageName) {
 
 namespace {
 
-// The first line of a 1251 text file, without its line break; null when the file cannot be read.
+// lang.txt holds one name; anything larger is no language file.
+constexpr qint64 kMaxLanguageFile = 64 * 1024;
+
+// The first line of lang.txt, without its line break, in 1251; null when the file cannot be
+// read.
 QString firstLine(const QString& path, bool* readable) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *readable = false;
+    const FileRead read = readRegularFile(path, kMaxLanguageFile);
+    *readable = read.status == FileRead::Status::Read;
+    if (!*readable) {
         return {};
     }
-    *readable = true;
-    QByteArray line = file.readLine(4096);
-    while (line.endsWith('\n') || line.endsWith('\r')) {
-        line.chop(1);
+    const QByteArray& bytes = read.bytes;
+    qsizetype end = 0;
+    while (end < bytes.size() && end < 4095 && bytes[end] != '\r' && bytes[end] != '\n') {
+        ++end;
     }
-    return cp1251::decode(line);
+    return cp1251::decode(bytes.left(end));
 }
 
 }  // namespace

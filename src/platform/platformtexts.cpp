@@ -43,6 +43,7 @@ MessageTable<PlatformText>& platformTexts() {
         {T::RegistryCutShort, QStringLiteral("cp23"),
          QStringLiteral("данные оборваны в конце файла")},
         {T::CannotOpen, QStringLiteral("cp24"), QStringLiteral("Cannot open %1")},
+        {T::NotARegularFile, QStringLiteral("cm40"), QStringLiteral("это не обычный файл")},
     });
     return texts;
 }

@@ -32,6 +32,8 @@ enum class PlatformText {
     RegistryBadHexType,
     RegistryCutShort,
     CannotOpen,  // %1 the file: no viewer could be started for it
+    // The names below are those of the main window's texts (cm40 ...): they share its section.
+    NotARegularFile,  // why a file was not opened: a FIFO, a device, a folder
 };
 
 // Process-wide; the language layer replaces the built-in texts.

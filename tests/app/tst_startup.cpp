@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <csignal>
 
 #include "app/startup.h"
@@ -148,6 +149,21 @@ private Q_SLOTS:
         QCOMPARE(fx.boxes.texts(), QStringList{platformText(PlatformText::AutostartFailed)
                                                    .arg(applicationTitle(test::kExecutable))});
         QVERIFY(!autostartEntryExists(test::kExecutable));
+    }
+
+    // FIFOs where the first start reads lang.txt and registry.reg are refused at once and told,
+    // never waited for.
+    void fifosAreRefusedAtOnce() {
+        test::MainWindowFixture fx;
+        for (const char* name : {"lang.txt", "registry.reg"}) {
+            QCOMPARE(::mkfifo(QFile::encodeName(fx.folder.file(name)).constData(), 0600), 0);
+        }
+        auto form = fx.makeForm();
+        QCOMPARE(form->currentLanguage, kRussian);
+        QCOMPARE(fx.boxes.shown.size(), 2);
+        QVERIFY(fx.boxes.texts()[0].contains(kLanguageFile));
+        QVERIFY(fx.boxes.texts()[1].contains(platformText(PlatformText::NotARegularFile)));
+        QVERIFY(QFileInfo::exists(fx.folder.file(kArchiversFile)));
     }
 
     void aDamagedTableIsReportedAndKept() {

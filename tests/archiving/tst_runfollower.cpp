@@ -1,5 +1,6 @@
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -12,13 +13,16 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
 #include "archiving/desktoprunobserver.h"
 #include "archiving/poweroffcountdown.h"
 #include "archiving/runfollower.h"
+#include "archiving/runlog.h"
 #include "platform/clock.h"
+#include "platform/error.h"
 #include "support/fakedbus.h"
 #include "support/manualclock.h"
 #include "support/recordingobserver.h"
@@ -113,6 +117,7 @@ private Q_SLOTS:
     void archiveNamedBakIsNotItsOwnBackup();
     void restoreIsLoggedAsRestore();
     void logMovesAsideBeforeItPassesOneMiB();
+    void logIsOnlyARegularFileOfItsOwn();
     void programEndingFirstLeavesArchiverAndBackup();
 
     void powerOffRunNotifiesThenCountsDownToLogind();
@@ -250,6 +255,33 @@ void TestRunFollower::logMovesAsideBeforeItPassesOneMiB() {
     QCOMPARE(f.folder.read("runs.log.1"), nearlyFull);
     QCOMPARE(f.log().count(u'\n'), 1);
     QCOMPARE(f.entry("docs").mid(5), (QStringList{"exit 0", "7"}));
+}
+
+// runs.log is never waited for nor reached through a link: a FIFO is refused at once, and the
+// target of a link, present or missing, stays as it was.
+void TestRunFollower::logIsOnlyARegularFileOfItsOwn() {
+    test::TempProgramFolder folder;
+    QTemporaryDir outside;
+    const QString target = outside.filePath("target");
+    const MainWindowTexts texts = mainWindowTexts();
+    const auto append = [&] {
+        try {
+            appendRunLog(RunLogEntry{}, texts);
+        } catch (const Error&) {
+        }
+    };
+    QVERIFY(QFile::link(target, folder.file("runs.log")));
+    append();
+    QVERIFY(!QFileInfo::exists(target));
+    QFile kept(target);
+    QVERIFY(kept.open(QIODevice::WriteOnly) && kept.write("kept") == 4);
+    kept.close();
+    append();
+    QCOMPARE(kept.size(), 4);
+
+    QVERIFY(QFile::remove(folder.file("runs.log")));
+    QCOMPARE(::mkfifo(QFile::encodeName(folder.file("runs.log")).constData(), 0600), 0);
+    append();
 }
 
 void TestRunFollower::programEndingFirstLeavesArchiverAndBackup() {
