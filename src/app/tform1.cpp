@@ -716,6 +716,9 @@ void TForm1::ComboBox1Change() {
 
 void TForm1::readMainWindowTexts() {
     IniFile dictionary(language().dictionaryPath());
+    if (dictionary.tooLarge()) {
+        return;  // told by the translation; the texts in use stay
+    }
     const QString section = objectName();
     // Numbered keys, never written back: a missing one shows as its key.
     const auto lines = [&](const QString& name, int count) {
@@ -728,12 +731,11 @@ void TForm1::readMainWindowTexts() {
     };
     BitBtn3->setText(lines(BitBtn3->objectName(), 2));
     BitBtn11->setText(lines(BitBtn11->objectName(), 3));
-    guarded([&] {
-        readMessageTable(texts, section, dictionary);
-        readMessageTable(platformTexts(), section, dictionary);
-        readMessageTable(storeTexts(), section, dictionary);
-        readMessageTable(dictionaryTexts(), section, dictionary);
-    });
+    readMessageTable(texts, section, dictionary);
+    readMessageTable(platformTexts(), section, dictionary);
+    readMessageTable(storeTexts(), section, dictionary);
+    readMessageTable(dictionaryTexts(), section, dictionary);
+    reportWriteBackFailure(dictionary);
 }
 
 void TForm1::BitBtn9Click() {

@@ -144,12 +144,15 @@ void TranslateForm(QWidget* window, const QString& section, const QString& dicti
         messageBox(dictionaryTexts().text(DictionaryText::NoDictionary) + dictionaryPath);
         return;
     }
+    if (dictionary.tooLarge()) {
+        reportTooLarge(dictionary);
+        return;
+    }
     Translation t(section, dictionary, writeBack);
-    runReportingErrors([&] {
-        window->setWindowTitle(
-            t.read(window->objectName() + QLatin1String("--Caption"), window->windowTitle()));
-        walk(window, t);
-    });
+    window->setWindowTitle(
+        t.read(window->objectName() + QLatin1String("--Caption"), window->windowTitle()));
+    walk(window, t);
+    reportWriteBackFailure(dictionary);
 }
 
 void translateWindow(QWidget* window, const LanguageInUse& language) {

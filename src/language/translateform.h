@@ -31,9 +31,10 @@ namespace kv {
 //   data grid                    N--Hint, then the title of column i under N--Title-i
 // Hints are tooltips unless said otherwise. Everything else keeps its texts.
 //
-// A missing dictionary file is reported ("No exists " and the path) and nothing changes. A
-// write-back that fails is reported ("Unable to write to ..."); the translation stops there and
-// the texts already replaced stay.
+// A missing dictionary file is reported ("No exists " and the path) and nothing changes; so does
+// one that is too large to be read. A write-back that fails does not stop the translation: every
+// text the dictionary holds is still applied, nothing more is written, and the failure is told
+// at the end ("Unable to write to ..."), once until a write-back into that file succeeds.
 void TranslateForm(QWidget* window, const QString& section, const QString& dictionaryPath,
                    bool writeBack);
 
