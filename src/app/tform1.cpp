@@ -91,6 +91,7 @@ TForm1::TForm1(Options options, QWidget* parent)
     createTaskButtons();
     createProgramButtons();
     createTrayMenu();
+    setHints();
     tray_ = new TrayIcon(PopupMenu1, this);
     connectHandlers();
     setToolTipDuration(-1);
@@ -146,6 +147,7 @@ void TForm1::createTaskList() {
 void TForm1::createClockAndPause() {
     Label3 = makeLabel(this, "Label3", QStringLiteral("Текущее время"));
     Label5 = makeLabel(this, "Label5", QString());
+    Label5->setProperty(kLiveText, true);  // a clock reading is no text to translate
     QFont clockFont = Label5->font();
     clockFont.setBold(true);
     Label5->setFont(clockFont);
@@ -206,6 +208,32 @@ void TForm1::createProgramButtons() {
     yellow.setColor(QPalette::Base, Qt::yellow);
     ComboBox1->setPalette(yellow);
     ComboBox1->setStyleSheet(QStringLiteral("QComboBox { background: yellow; color: black; }"));
+}
+
+void TForm1::setHints() {
+    const std::pair<QWidget*, QString> hints[] = {
+        {Label1, QStringLiteral("Ваши задачи архивации и время их выполнения")},
+        {Label4, QStringLiteral("Ни одна задача не запустится по расписанию, пока выполнение не "
+                                "возобновлено")},
+        {Label3, QStringLiteral("Время этого компьютера")},
+        {Label5, QStringLiteral("Время этого компьютера")},
+        {Editt5, QStringLiteral("Пока флажок стоит, ни одна задача не запускается по расписанию")},
+        {Label2, QStringLiteral("Запустить архивацию сейчас, не дожидаясь её времени")},
+        {BitBtn8, QStringLiteral("Настроить архиваторы, которыми пользуются задачи")},
+        {BitBtn9, QStringLiteral("Закрыть программу: задачи не выполняются, пока она не запущена "
+                                 "снова")},
+        {Button2, QStringLiteral("Версия программы и её папка")},
+        {BitBtn10, QStringLiteral("Открыть руководство пользователя")},
+        {CheckBox2, QStringLiteral("Запускать программу в области уведомлений при каждом входе в "
+                                   "систему")},
+        {Button10, QStringLiteral("Поместить значок запуска программы на рабочий стол")},
+    };
+    for (const auto& [control, hint] : hints) {
+        control->setToolTip(hint);
+    }
+    N1->setStatusTip(QStringLiteral("Показать главное окно"));
+    N2->setStatusTip(QStringLiteral("Приостановить все задачи архивации"));
+    N3->setStatusTip(QStringLiteral("Выйти из программы"));
 }
 
 void TForm1::createTrayMenu() {
@@ -696,7 +724,9 @@ void TForm1::ComboBox1Change() {
         channel_->setCaption(mainWindowCaption(currentLanguage));
     }
 
-    // 5.-7. This window, its captions and its message texts.
+    // 5.-7. This window, its captions and its message texts. The caption in use is the one a
+    // second start looks for, so that a dictionary that lacks it receives that one.
+    setWindowTitle(mainWindowCaption(currentLanguage));
     TranslateForm(this, objectName(), language().dictionaryPath(), true);
     readMainWindowTexts();
     updateMinimumSize();

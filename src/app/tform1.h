@@ -182,6 +182,7 @@ private:
     void
     createProgramButtons();  // configurations, exit, About, help, autostart, shortcut, language
     void createTrayMenu();
+    void setHints();  // of the controls whose caption does not say it all
     void connectHandlers();
     // Places the controls for a window of w x h (only computes, unless `apply`); returns the
     // smallest size at which nothing overlaps.

@@ -70,7 +70,11 @@ void translateComponent(QObject* o, Translation& t) {
         t.captionAndHint(g, &QGroupBox::title, &QGroupBox::setTitle);
     }
     if (auto* l = qobject_cast<QLabel*>(o)) {
-        t.captionAndHint(l, &QLabel::text, &QLabel::setText);
+        if (l->property(kLiveText).toBool()) {
+            l->setToolTip(t.read(n + QLatin1String("--Hint"), l->toolTip()));
+        } else {
+            t.captionAndHint(l, &QLabel::text, &QLabel::setText);
+        }
     }
     if (auto* e = qobject_cast<LabeledEdit*>(o)) {
         e->setCaption(t.read(n + QLatin1String("--Caption"), e->caption()));
