@@ -29,8 +29,8 @@ namespace {
 // lang.txt holds one name; anything larger is no language file.
 constexpr qint64 kMaxLanguageFile = 64 * 1024;
 
-// The first line of lang.txt, without its line break, in 1251; null when the file cannot be
-// read.
+// The first line of lang.txt, without its line break: 1251, or UTF-8 by the dictionaries' rule;
+// null when the file cannot be read.
 QString firstLine(const QString& path, bool* readable) {
     const FileRead read = readRegularFile(path, kMaxLanguageFile);
     *readable = read.status == FileRead::Status::Read;
@@ -42,7 +42,11 @@ QString firstLine(const QString& path, bool* readable) {
     while (end < bytes.size() && end < 4095 && bytes[end] != '\r' && bytes[end] != '\n') {
         ++end;
     }
-    return cp1251::decode(bytes.left(end));
+    const QByteArray line = bytes.left(end);
+    if (cp1251::isUtf8Text(bytes)) {
+        return QString::fromUtf8(line.startsWith("\xEF\xBB\xBF") ? line.mid(3) : line);
+    }
+    return cp1251::decode(line);
 }
 
 }  // namespace
@@ -55,7 +59,9 @@ QString languageNameAtEntry() {
 }
 
 void writeLanguageFile(const QString& name) {
-    saveWholeFile(inProgramFolder(kLanguageFile), cp1251::encode(name) + "\r\n");
+    // A name that 1251 cannot hold (a dictionary named in another script) is kept in UTF-8.
+    const QByteArray bytes = cp1251::canEncode(name) ? cp1251::encode(name) : name.toUtf8();
+    saveWholeFile(inProgramFolder(kLanguageFile), bytes + "\r\n");
 }
 
 QString readOrCreateLanguageFile() {

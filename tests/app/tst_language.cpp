@@ -53,6 +53,7 @@ private Q_SLOTS:
     void withoutDictionariesNothingIsReadOrWritten();
     void aMissingDictionaryIsReportedAndStartedByTheMessageTexts();
     void theListHoldsFilesAndFoldersOnly();
+    void aLanguageIsTheFileListed();
 };
 
 // Every window once over an empty dictionary: each section in the order its window reads it.
@@ -230,6 +231,23 @@ void TestLanguage::theListHoldsFilesAndFoldersOnly() {
     QCOMPARE(::mkfifo(QFile::encodeName(fx.folder.file("Pipe.dic")).constData(), 0600), 0);
     QCOMPARE(dictionaryLanguages(&present), QStringList());
     QVERIFY(!present);
+}
+
+// German.DIC is the dictionary listed as German: it is the one read and written back into. A
+// name that 1251 cannot hold is kept in lang.txt all the same.
+void TestLanguage::aLanguageIsTheFileListed() {
+    test::MainWindowFixture fx;
+    fx.folder.write("German.DIC", dictionary("Kelvotrin", kGerman));
+    fx.folder.write("Ελληνικά.dic", {});
+    auto form = fx.makeForm();
+    choose(*form, "German");
+    QCOMPARE(form->texts.text(Form1Text::cf1), kGerman[0]);
+    QVERIFY(!IniFile(fx.folder.file("German.DIC")).readString("Form1", "cm7").isEmpty());
+    QCOMPARE(QDir(fx.folder.path()).entryList({"German.*"}), QStringList{"German.DIC"});
+
+    choose(*form, "Ελληνικά");
+    QCOMPARE(languageNameAtEntry(), QString("Ελληνικά"));
+    QCOMPARE(fx.boxes.shown.size(), 0);
 }
 
 QTEST_MAIN(TestLanguage)
