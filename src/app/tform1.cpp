@@ -336,8 +336,7 @@ void TForm1::FormCreate() {
     // A tasks.dbf that could not be opened has been reported; the configurations then stay as
     // they are too, so that the tasks' names of them keep matching.
     if (pendingRewrite_ && Table1.isOpen()) {
-        const auto [from, to] = *pendingRewrite_;
-        guarded([&] { rewriteStoredTexts(Table4, Table1, marks, from, to); });
+        guarded([&] { changeStoredTexts(Table4, Table1, marks, *pendingRewrite_, texts); });
     }
     pendingRewrite_.reset();
     ensureListsFolder();
@@ -734,14 +733,14 @@ void TForm1::ComboBox1Change() {
     // 8.-9. The texts stored in the tables follow. Before the tables are open (the creation
     // step) they do so once the tables are.
     if (!changed) {
+        keepStorableTexts(texts);
         return;
     }
-    const StoredTexts after = storedTexts(texts);
     if (creating_) {
-        pendingRewrite_.emplace(before, after);
+        pendingRewrite_ = before;
         return;
     }
-    rewriteStoredTexts(Table4, Table1, marks, before, after);
+    changeStoredTexts(Table4, Table1, marks, before, texts);
 }
 
 void TForm1::readMainWindowTexts() {

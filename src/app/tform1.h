@@ -216,8 +216,8 @@ private:
     QPointer<InstanceChannel> channel_;
     bool creating_ = false;
     // A language change during the creation step, before the tables are open: the stored texts
-    // are rewritten from the first to the second once they are.
-    std::optional<std::pair<StoredTexts, StoredTexts>> pendingRewrite_;
+    // are rewritten from these to the texts in use once they are.
+    std::optional<StoredTexts> pendingRewrite_;
 };
 
 }  // namespace kv

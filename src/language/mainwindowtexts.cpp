@@ -48,6 +48,16 @@ MainWindowTexts mainWindowTexts() {
         KV_MESSAGE(Form1Text, cm27,
                    QStringLiteral("Перенесите программу в папку без кавычек в пути.")),
         KV_MESSAGE(Form1Text, cm28, QStringLiteral("Run log %1: %2")),
+        KV_MESSAGE(Form1Text, cm42,
+                   QStringLiteral("Тексты нового языка, которые таблицы не могут хранить, не "
+                                  "записаны: там остались прежние.")),
+        KV_MESSAGE(Form1Text, cm44,
+                   QStringLiteral("«%1» (осталось «%2»): в кодовой странице 1251 нет некоторых "
+                                  "его знаков")),
+        KV_MESSAGE(Form1Text, cm45, QStringLiteral("«%1» (осталось «%2»): он длиннее %3 знаков")),
+        KV_MESSAGE(Form1Text, cm46,
+                   QStringLiteral("«%1» (осталось «%2»): так уже называется другая конфигурация "
+                                  "архиватора")),
     });
 }
 

@@ -41,6 +41,12 @@ enum class Form1Text {
     cm26,  // the quote is in the archive's folder or name
     cm27,  // the quote is in the program folder
     cm28,  // runs.log cannot be written: %1 the file, %2 why
+    // cm40, cm41, cm43, cm47 to cm49 are texts of the layers below (platformtexts.h,
+    // dictionary.h, storetexts.h).
+    cm42,  // a change of language left stored texts as they were: then a line for each, with
+    cm44,  // %1 the new text and %2 the one kept: 1251 lacks some of its characters
+    cm45,  // %3: it is longer than %3 characters
+    cm46,  // another archiver configuration has that name
 };
 
 using MainWindowTexts = MessageTable<Form1Text>;

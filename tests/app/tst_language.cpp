@@ -54,6 +54,7 @@ private Q_SLOTS:
     void aMissingDictionaryIsReportedAndStartedByTheMessageTexts();
     void theListHoldsFilesAndFoldersOnly();
     void aLanguageIsTheFileListed();
+    void aTextTheTablesCannotHoldIsToldAndKeptOut();
 };
 
 // Every window once over an empty dictionary: each section in the order its window reads it.
@@ -248,6 +249,25 @@ void TestLanguage::aLanguageIsTheFileListed() {
     choose(*form, "Ελληνικά");
     QCOMPARE(languageNameAtEntry(), QString("Ελληνικά"));
     QCOMPARE(fx.boxes.shown.size(), 0);
+}
+
+// A UTF-8 dictionary whose next-run text 1251 cannot hold: the tables and what the program
+// writes into them later keep the text before; the user is told once.
+void TestLanguage::aTextTheTablesCannotHoldIsToldAndKeptOut() {
+    test::MainWindowFixture fx;
+    fx.folder.write("Chinese.dic", QString("[Form1]\r\ncf3=仅手动运行\r\n").toUtf8());
+    Table::create(kTasksFile, tasksLayout());
+    {
+        Table t(kTasksFile);
+        t.open();
+        test::appendRow(t, {{"Name", "A"}, {"SledTimeStr", "Только ручной запуск"}});
+    }
+    auto form = fx.makeForm();
+    choose(*form, "Chinese");
+    QCOMPARE(fx.boxes.shown.size(), 1);
+    QVERIFY(fx.boxes.texts()[0].contains("仅手动运行"));
+    QCOMPARE(form->texts.text(Form1Text::cf3), QString("Только ручной запуск"));
+    QCOMPARE(test::column(kTasksFile, "SledTimeStr"), QStringList({"Только ручной запуск"}));
 }
 
 QTEST_MAIN(TestLanguage)
