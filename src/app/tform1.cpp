@@ -340,7 +340,8 @@ void TForm1::FormCreate() {
     }
     pendingRewrite_.reset();
     ensureListsFolder();
-    CheckBox2->setChecked(autostartEntryExists(options_.executablePath));
+    // An entry that the desktop switched off stays so: the box shows it unticked.
+    CheckBox2->setChecked(autostartEntryIsOn(options_.executablePath));
     Timer2.start();
     scheduler.startupTimer().start();
 }
