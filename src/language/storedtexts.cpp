@@ -5,6 +5,7 @@
 
 #include "platform/codepage1251.h"
 #include "platform/messagebox.h"
+#include "platform/platformtexts.h"
 #include "store/layouts.h"
 #include "store/table.h"
 #include "store/tasktable.h"
@@ -193,7 +194,8 @@ void changeStoredTexts(Table& archivers, Table& tasks, CheckMarks& marks, const 
     for (const RefusedText& refused : rewrite.refused) {
         lines << refusalLine(texts, refused);
     }
-    messageBox(lines.join(u'\n'), QString(), MbButtons::Ok, MbIcon::Warning);
+    messageBox(lines.join(u'\n'), platformText(PlatformText::ErrorCaption), MbButtons::Ok,
+               MbIcon::Warning);
 }
 
 void keepStorableTexts(MainWindowTexts& texts) {
