@@ -58,11 +58,9 @@ StoredTextsRewrite storable(const StoredTexts& from, const StoredTexts& to,
         }
         std::optional<RefusedText::Why> why = unstorable(text, i);
         if (!why && i < 2) {
-            // Every configuration keeps its name except those named `old`, which this change
-            // renames; the first name given counts as taken for the second.
-            const bool taken = std::any_of(names.begin(), names.end(),
-                                           [&](const QString& n) { return n == text && n != old; });
-            if (taken || (i == 1 && text == out.written.cf1 && from.cf1 != out.written.cf1)) {
+            // A configuration named `text` is not one that this change renames (they are named
+            // `old`); the first name, as written, counts as taken for the second.
+            if (names.contains(text) || (i == 1 && text == out.written.cf1)) {
                 why = RefusedText::Why::NameTaken;
             }
         }
