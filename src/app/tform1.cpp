@@ -95,6 +95,7 @@ TForm1::TForm1(Options options, QWidget* parent)
     createTaskButtons();
     createProgramButtons();
     createTrayMenu();
+    setHints();
     tray_ = new TrayIcon(PopupMenu1, this);
     connectHandlers();
     setToolTipDuration(-1);
@@ -153,6 +154,7 @@ void TForm1::createTaskList() {
 void TForm1::createClockAndPause() {
     Label3 = makeLabel(this, "Label3", QStringLiteral("Текущее время"));
     Label5 = makeLabel(this, "Label5", QString());
+    Label5->setProperty(kLiveText, true);  // a clock reading is no text to translate
     QFont clockFont = Label5->font();
     clockFont.setBold(true);
     Label5->setFont(clockFont);
@@ -213,6 +215,32 @@ void TForm1::createProgramButtons() {
     yellow.setColor(QPalette::Base, Qt::yellow);
     ComboBox1->setPalette(yellow);
     ComboBox1->setStyleSheet(QStringLiteral("QComboBox { background: yellow; color: black; }"));
+}
+
+void TForm1::setHints() {
+    const std::pair<QWidget*, QString> hints[] = {
+        {Label1, QStringLiteral("Ваши задачи архивации и время их выполнения")},
+        {Label4, QStringLiteral("Ни одна задача не запустится по расписанию, пока выполнение не "
+                                "возобновлено")},
+        {Label3, QStringLiteral("Время этого компьютера")},
+        {Label5, QStringLiteral("Время этого компьютера")},
+        {Editt5, QStringLiteral("Пока флажок стоит, ни одна задача не запускается по расписанию")},
+        {Label2, QStringLiteral("Запустить архивацию сейчас, не дожидаясь её времени")},
+        {BitBtn8, QStringLiteral("Настроить архиваторы, которыми пользуются задачи")},
+        {BitBtn9, QStringLiteral("Закрыть программу: задачи не выполняются, пока она не запущена "
+                                 "снова")},
+        {Button2, QStringLiteral("Версия программы и её папка")},
+        {BitBtn10, QStringLiteral("Открыть руководство пользователя")},
+        {CheckBox2, QStringLiteral("Запускать программу в области уведомлений при каждом входе в "
+                                   "систему")},
+        {Button10, QStringLiteral("Поместить значок запуска программы на рабочий стол")},
+    };
+    for (const auto& [control, hint] : hints) {
+        control->setToolTip(hint);
+    }
+    N1->setStatusTip(QStringLiteral("Показать главное окно"));
+    N2->setStatusTip(QStringLiteral("Приостановить все задачи архивации"));
+    N3->setStatusTip(QStringLiteral("Выйти из программы"));
 }
 
 void TForm1::createTrayMenu() {
@@ -325,12 +353,12 @@ void TForm1::FormCreate() {
     // A tasks.dbf that could not be opened has been reported; the configurations then stay as
     // they are too, so that the tasks' names of them keep matching.
     if (pendingRewrite_ && Table1.isOpen()) {
-        const auto [from, to] = *pendingRewrite_;
-        guarded([&] { rewriteStoredTexts(Table4, Table1, marks, from, to); });
+        guarded([&] { changeStoredTexts(Table4, Table1, marks, *pendingRewrite_, texts); });
     }
     pendingRewrite_.reset();
     guarded([] { ensureListsFolder(); });
-    CheckBox2->setChecked(autostartEntryExists(options_.executablePath));
+    // An entry that the desktop switched off stays so: the box shows it unticked.
+    CheckBox2->setChecked(autostartEntryIsOn(options_.executablePath));
     Timer2.start();
     scheduler.startupTimer().start();
 }
@@ -721,7 +749,9 @@ void TForm1::ComboBox1Change() {
         channel_->setCaption(mainWindowCaption(currentLanguage));
     }
 
-    // 5.-7. This window, its captions and its message texts.
+    // 5.-7. This window, its captions and its message texts. The caption in use is the one a
+    // second start looks for, so that a dictionary that lacks it receives that one.
+    setWindowTitle(mainWindowCaption(currentLanguage));
     TranslateForm(this, objectName(), language().dictionaryPath(), true);
     readMainWindowTexts();
     updateMinimumSize();
@@ -729,18 +759,21 @@ void TForm1::ComboBox1Change() {
     // 8.-9. The texts stored in the tables follow. Before the tables are open (the creation
     // step) they do so once the tables are.
     if (!changed) {
+        keepStorableTexts(texts);
         return;
     }
-    const StoredTexts after = storedTexts(texts);
     if (creating_) {
-        pendingRewrite_.emplace(before, after);
+        pendingRewrite_ = before;
         return;
     }
-    rewriteStoredTexts(Table4, Table1, marks, before, after);
+    changeStoredTexts(Table4, Table1, marks, before, texts);
 }
 
 void TForm1::readMainWindowTexts() {
     IniFile dictionary(language().dictionaryPath());
+    if (dictionary.tooLarge()) {
+        return;  // told by the translation; the texts in use stay
+    }
     const QString section = objectName();
     // Numbered keys, never written back: a missing one shows as its key.
     const auto lines = [&](const QString& name, int count) {
@@ -753,12 +786,11 @@ void TForm1::readMainWindowTexts() {
     };
     BitBtn3->setText(lines(BitBtn3->objectName(), 2));
     BitBtn11->setText(lines(BitBtn11->objectName(), 3));
-    guarded([&] {
-        readMessageTable(texts, section, dictionary);
-        readMessageTable(platformTexts(), section, dictionary);
-        readMessageTable(storeTexts(), section, dictionary);
-        readMessageTable(dictionaryTexts(), section, dictionary);
-    });
+    readMessageTable(texts, section, dictionary);
+    readMessageTable(platformTexts(), section, dictionary);
+    readMessageTable(storeTexts(), section, dictionary);
+    readMessageTable(dictionaryTexts(), section, dictionary);
+    reportWriteBackFailure(dictionary);
 }
 
 void TForm1::BitBtn9Click() {

@@ -184,6 +184,7 @@ private:
     void
     createProgramButtons();  // configurations, exit, About, help, autostart, shortcut, language
     void createTrayMenu();
+    void setHints();  // of the controls whose caption does not say it all
     void connectHandlers();
     // Places the controls for a window of w x h (only computes, unless `apply`); returns the
     // smallest size at which nothing overlaps.
@@ -218,8 +219,8 @@ private:
     bool creating_ = false;
     QStringList* creationFailures_ = nullptr;  // the creation step's failures, told at its end
     // A language change during the creation step, before the tables are open: the stored texts
-    // are rewritten from the first to the second once they are.
-    std::optional<std::pair<StoredTexts, StoredTexts>> pendingRewrite_;
+    // are rewritten from these to the texts in use once they are.
+    std::optional<StoredTexts> pendingRewrite_;
 };
 
 }  // namespace kv

@@ -561,6 +561,14 @@ private Q_SLOTS:
         QByteArray otherVersion = good;
         otherVersion[0] = 0x03;
         QTest::newRow("other version") << otherVersion << "is a dBASE III file (version 0x03)";
+        // A header one byte long would shift every row by one: the first letters of the names
+        // would be read as row marks and written over.
+        QByteArray longHeader = good;
+        longHeader[8] = char(header + 1);
+        QTest::newRow("header length") << longHeader << "header length 262";
+        QByteArray badMark = good;
+        badMark[header + 24] = 'X';
+        QTest::newRow("row mark") << badMark << "row 2 begins with the byte 0x58";
     }
 
     void damagedFilesAreRefusedUntouched() {
