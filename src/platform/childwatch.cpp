@@ -1,7 +1,6 @@
 #include "platform/childwatch.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -68,14 +67,48 @@ int openPidfd(pid_t pid) {
 
 bool forceSignalPipe = false;
 
+// The last kOutputTailBytes of everything appended.
+class OutputTail {
+public:
+    void append(QByteArrayView piece) {
+        bytes_.append(piece);
+        // Trimmed now and then, not at every piece.
+        if (bytes_.size() > 4 * kOutputTailBytes) {
+            bytes_.remove(0, bytes_.size() - kOutputTailBytes);
+            cut_ = true;
+        }
+    }
+    QByteArray bytes(bool* cut) const {
+        *cut = cut_ || bytes_.size() > kOutputTailBytes;
+        return bytes_.right(kOutputTailBytes);
+    }
+
+private:
+    QByteArray bytes_;
+    bool cut_ = false;
+};
+
 struct Child {
     pid_t pid = 0;
     int pidfd = -1;  // -1: followed through the SIGCHLD pipe
     int outputFd = -1;
+    pid_t keeper = -1;
     QDateTime started;
     ProgramEndHandler onEnd;
+    ProgramOutputHandler onOutput;
     QSocketNotifier* notifier = nullptr;
+    QSocketNotifier* outputNotifier = nullptr;
+    OutputTail tail;
 };
+
+// Lets a notifier go, also from inside its own activation.
+void dropNotifier(QSocketNotifier*& notifier) {
+    if (notifier) {
+        notifier->setEnabled(false);
+        notifier->deleteLater();
+        notifier = nullptr;
+    }
+}
 
 class ChildWatch final : public QObject {
 public:
@@ -88,6 +121,7 @@ public:
         // The application ends first: the children run on; only our ends of them are closed.
         for (const auto& c : children_) {
             delete c->notifier;
+            delete c->outputNotifier;
             closeFds(*c);
         }
     }
@@ -104,9 +138,14 @@ private:
         }
     }
 
+    // Reads what the output pipe of `child` holds now; at its end of file, closes it.
+    static void readOutput(Child& child);
     // Reaps `pid` if it has ended; then ends its follow-up.
     void check(pid_t pid);
     void drainSignalPipe();
+
+    // Takes `child` into the children followed and starts reading its output.
+    void keep(std::unique_ptr<Child> child);
 
     std::vector<std::unique_ptr<Child>> children_;
     QSocketNotifier* pipeNotifier_ = nullptr;
@@ -134,7 +173,7 @@ void ChildWatch::add(std::unique_ptr<Child> child) {
     if (child->pidfd >= 0) {
         child->notifier = new QSocketNotifier(child->pidfd, QSocketNotifier::Read, this);
         connect(child->notifier, &QSocketNotifier::activated, this, [this, pid] { check(pid); });
-        children_.push_back(std::move(child));
+        keep(std::move(child));
         return;
     }
     if (!installSigchldPipe()) {
@@ -146,10 +185,19 @@ void ChildWatch::add(std::unique_ptr<Child> child) {
         pipeNotifier_ = new QSocketNotifier(sigchldPipe[0], QSocketNotifier::Read, this);
         connect(pipeNotifier_, &QSocketNotifier::activated, this, [this] { drainSignalPipe(); });
     }
-    children_.push_back(std::move(child));
+    keep(std::move(child));
     // It may have ended before the handler was there to tell: look once in any case.
     const char byte = 0;
     [[maybe_unused]] const ssize_t n = ::write(sigchldPipe[1], &byte, 1);
+}
+
+void ChildWatch::keep(std::unique_ptr<Child> child) {
+    if (child->outputFd >= 0) {
+        Child* c = child.get();
+        c->outputNotifier = new QSocketNotifier(c->outputFd, QSocketNotifier::Read, this);
+        connect(c->outputNotifier, &QSocketNotifier::activated, this, [c] { readOutput(*c); });
+    }
+    children_.push_back(std::move(child));
 }
 
 void ChildWatch::drainSignalPipe() {
@@ -164,6 +212,39 @@ void ChildWatch::drainSignalPipe() {
     }
     for (pid_t pid : piped) {
         check(pid);
+    }
+}
+
+void ChildWatch::readOutput(Child& c) {
+    char buffer[16384];
+    while (c.outputFd >= 0) {
+        const ssize_t n = ::read(c.outputFd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            return;
+        }
+        if (n <= 0) {
+            // Its end: every writer has closed the pipe (or it cannot be read any more).
+            dropNotifier(c.outputNotifier);
+            ::close(c.outputFd);
+            c.outputFd = -1;
+            return;
+        }
+        const QByteArrayView piece(buffer, n);
+        c.tail.append(piece);
+        if (c.onOutput) {
+            // Runs from the event loop: nothing may escape into it.
+            try {
+                c.onOutput(piece);
+            } catch (const std::exception& e) {
+                qWarning("kelvotrin: reading the output of process %d: %s", int(c.pid), e.what());
+            }
+        }
+        if (size_t(n) < sizeof buffer) {
+            return;  // all there was; the notifier tells of more
+        }
     }
 }
 
@@ -183,11 +264,8 @@ void ChildWatch::check(pid_t pid) {
     }
     std::unique_ptr<Child> child = std::move(*it);
     children_.erase(it);
-    if (child->notifier) {
-        // We may be inside its activation: let it go once the event is done.
-        child->notifier->setEnabled(false);
-        child->notifier->deleteLater();
-    }
+    // We may be inside its activation: let it go once the event is done.
+    dropNotifier(child->notifier);
     ProgramEnd end;
     end.started = child->started;
     end.ended = clock().now();
@@ -201,10 +279,18 @@ void ChildWatch::check(pid_t pid) {
     } else {
         end.code = WEXITSTATUS(status);
     }
-    if (child->outputFd >= 0) {
-        end.outputTail = tailOf(child->outputFd, &end.outputCut);
-    }
+    // What it wrote last may still be in the pipe: read up to what is there now (a process it
+    // left behind may hold the pipe open, so the pipe's end is not waited for).
+    readOutput(*child);
+    dropNotifier(child->outputNotifier);
+    end.outputTail = child->tail.bytes(&end.outputCut);
     closeFds(*child);
+    if (child->keeper > 0) {
+        // Its work is done once the child has ended; it ends at once.
+        ::kill(child->keeper, SIGKILL);
+        while (::waitpid(child->keeper, nullptr, 0) < 0 && errno == EINTR) {
+        }
+    }
     if (child->onEnd) {
         // The handler runs from the event loop: nothing may escape into it.
         try {
@@ -217,40 +303,19 @@ void ChildWatch::check(pid_t pid) {
 
 }  // namespace
 
-QByteArray tailOf(int fd, bool* cut) {
-    struct stat st {};
-    *cut = false;
-    if (::fstat(fd, &st) != 0 || st.st_size <= 0) {
-        return {};
-    }
-    const off_t from = st.st_size > kOutputTailBytes ? st.st_size - kOutputTailBytes : 0;
-    *cut = from > 0;
-    QByteArray out(qsizetype(st.st_size - from), Qt::Uninitialized);
-    qsizetype got = 0;
-    while (got < out.size()) {
-        const ssize_t n = ::pread(fd, out.data() + got, size_t(out.size() - got), from + got);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            break;
-        }
-        got += n;
-    }
-    out.truncate(got);
-    return out;
-}
-
-void followChild(pid_t pid, int outputFd, QDateTime started, ProgramEndHandler onEnd) {
+void followChild(pid_t pid, ChildOutput output, QDateTime started, ProgramEndHandler onEnd,
+                 ProgramOutputHandler onOutput) {
     auto child = std::make_unique<Child>();
     child->pid = pid;
-    child->outputFd = outputFd;
+    child->outputFd = output.fd;
+    child->keeper = output.keeper;
     child->started = std::move(started);
     child->onEnd = std::move(onEnd);
+    child->onOutput = std::move(onOutput);
     if (!QCoreApplication::instance()) {
         qWarning("kelvotrin: no application object; process %d is not followed", int(pid));
-        if (outputFd >= 0) {
-            ::close(outputFd);
+        if (output.fd >= 0) {
+            ::close(output.fd);
         }
         return;
     }
