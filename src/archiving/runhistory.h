@@ -32,6 +32,9 @@ struct RunRecord {
 // it worked out from their status and size.
 QList<RunRecord> parseRunLog(const QByteArray& text);
 
+// A run just logged (or not: runs.log may be unwritable), as reading it back would give it.
+RunRecord runRecordOf(const RunLogEntry& entry);
+
 // The runs of runs.log.1 and then runs.log in the program folder, oldest first. A file that is
 // missing, unreadable or not a regular file counts as empty.
 QList<RunRecord> readRunHistory();

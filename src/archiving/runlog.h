@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 #include "language/mainwindowtexts.h"
@@ -62,6 +63,12 @@ inline constexpr qint64 kRunLogLimit = 1024 * 1024;
 // cannot be written. A log that cannot be moved aside (runs.log.1 a folder, say) grows on: the line
 // is appended all the same, and then the Error names runs.log.1.
 void appendRunLog(const RunLogEntry& entry, const MainWindowTexts& texts);
+
+// The archiver's output as runs.log keeps it under a run that was not confirmed: its lines as a
+// terminal would leave them (a backspace steps back over what the next characters overwrite),
+// carriage returns ending lines too, other control characters dropped, trailing blanks and blank
+// lines left out, and a first line cut by the tail's start shown as "…".
+QStringList runOutputLines(const ProgramEnd& end);
 
 // The reason of a run that was not confirmed, in the words of the failure notices (`texts`);
 // empty for a confirmed run. `status` is the archiver's exit status or signal.

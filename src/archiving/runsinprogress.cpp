@@ -3,12 +3,16 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <algorithm>
+
+#include "platform/clock.h"
 
 namespace kv {
 namespace {
 
-QHash<QString, RunInProgress>& claims() {
-    static QHash<QString, RunInProgress> byPath;
+// By archive path; each run is owned by its claim.
+QHash<QString, const RunInProgress*>& claims() {
+    static QHash<QString, const RunInProgress*> byPath;
     return byPath;
 }
 
@@ -27,9 +31,9 @@ RunClaim claimArchivePath(const QString& archivePath, const QString& taskName) {
     if (claims().contains(key)) {
         return nullptr;
     }
-    const RunInProgress run{taskName, archivePath};
+    auto* run = new RunInProgress{taskName, archivePath, clock().now()};
     claims().insert(key, run);
-    return RunClaim(new RunInProgress(run), [key](const RunInProgress* claim) {
+    return RunClaim(run, [key](RunInProgress* claim) {
         claims().remove(key);
         delete claim;
     });
@@ -40,7 +44,24 @@ bool archivePathInUse(const QString& archivePath) {
 }
 
 QList<RunInProgress> runsInProgress() {
-    return claims().values();
+    QList<RunInProgress> runs;
+    for (const RunInProgress* run : std::as_const(claims())) {
+        runs.append(*run);
+    }
+    std::stable_sort(runs.begin(), runs.end(), [](const RunInProgress& a, const RunInProgress& b) {
+        return a.started < b.started;
+    });
+    return runs;
+}
+
+std::optional<RunInProgress> runInProgressOf(const QString& taskName) {
+    const RunInProgress* latest = nullptr;
+    for (const RunInProgress* run : std::as_const(claims())) {
+        if (run->taskName == taskName && (!latest || latest->started < run->started)) {
+            latest = run;
+        }
+    }
+    return latest ? std::optional(*latest) : std::nullopt;
 }
 
 }  // namespace kv

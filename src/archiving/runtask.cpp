@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "archiving/archiverprogress.h"
 #include "archiving/runfollower.h"
 #include "archiving/runsinprogress.h"
 #include "platform/clock.h"
@@ -236,9 +237,11 @@ void RunTask(Table& t, const RunContext& context, bool recompute) {
     facts.partialPath = paths.partial;
     facts.keepBackup = t.asBool(TaskField::Bak);
     facts.powerOff = context.powerOff;
+    facts.byUser = context.byUser;
     facts.claim = claim;
-    const std::optional<Form1Text> failure =
-        launchFailure(WinExec(*commandLine, kSwShow, followRun(std::move(facts))), *commandLine);
+    const std::optional<Form1Text> failure = launchFailure(
+        WinExec(*commandLine, kSwShow, followRun(std::move(facts)), followProgress(claim)),
+        *commandLine);
     if (failure) {
         // Nothing was written and nothing was moved: the archive path is free again at once.
         claim.reset();
