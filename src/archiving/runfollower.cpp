@@ -9,6 +9,7 @@
 #include <cstring>
 #include <optional>
 
+#include "archiving/runtexts.h"
 #include "platform/error.h"
 
 namespace kv {
@@ -26,6 +27,14 @@ const MainWindowTexts& texts() {
 void tell(const QString& title, const QString& text) {
     if (observer) {
         observer->tell(title, text);
+    } else {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
+    }
+}
+
+void announce(const QString& title, const QString& text) {
+    if (observer) {
+        observer->announce(title, text);
     } else {
         std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
     }
@@ -199,6 +208,14 @@ void finishRun(RunFacts& facts, const ProgramEnd& end) {
     }
 
     // 4. Tell.
+    if (observer) {
+        observer->runEnded(runRecordOf(entry));
+    }
+    if (j.confirmed() && backup && facts.byUser) {
+        announce(t.text(Form1Text::cm65), t.text(Form1Text::cm66)
+                                              .arg(facts.taskName, sizeText(j.outputSize, t),
+                                                   durationText(end.started.secsTo(end.ended))));
+    }
     if (!j.confirmed()) {
         const bool warning = j.outcome.result == RunResult::Warning;
         const Form1Text title = !backup   ? Form1Text::cm11

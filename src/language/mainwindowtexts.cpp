@@ -70,6 +70,23 @@ MainWindowTexts mainWindowTexts() {
         KV_MESSAGE(Form1Text, cm46,
                    QStringLiteral("«%1» (осталось «%2»): так уже называется другая конфигурация "
                                   "архиватора")),
+        KV_MESSAGE(Form1Text, cm60, QStringLiteral("успешно")),
+        KV_MESSAGE(Form1Text, cm61, QStringLiteral("выполняется %1%")),
+        KV_MESSAGE(Form1Text, cm62, QStringLiteral("выполняется %1")),
+        KV_MESSAGE(Form1Text, cm63, QStringLiteral("Последний успешный запуск: %1")),
+        KV_MESSAGE(Form1Text, cm64, QStringLiteral("Успешных запусков не было")),
+        KV_MESSAGE(Form1Text, cm65, QStringLiteral("Архивация завершена")),
+        KV_MESSAGE(Form1Text, cm66, QStringLiteral("Задача «%1»: архив %2 записан за %3.")),
+        KV_MESSAGE(Form1Text, cm67, QStringLiteral("Резервные копии устарели")),
+        KV_MESSAGE(Form1Text, cm68,
+                   QStringLiteral("Давно нет успешной архивации у задач: %1. Откройте журнал "
+                                  "выполнения, чтобы узнать причину.")),
+        KV_MESSAGE(Form1Text, cm69, QStringLiteral("Давно не было архивации: %1")),
+        KV_MESSAGE(Form1Text, cm70, QStringLiteral("%1 байт")),
+        KV_MESSAGE(Form1Text, cm71, QStringLiteral("%1 КБ")),
+        KV_MESSAGE(Form1Text, cm72, QStringLiteral("%1 МБ")),
+        KV_MESSAGE(Form1Text, cm73, QStringLiteral("%1 ГБ")),
+        KV_MESSAGE(Form1Text, cm74, QStringLiteral("%1: %2")),
     });
 }
 

@@ -24,6 +24,7 @@
 #include "archiving/runfollower.h"
 #include "archiving/runlog.h"
 #include "archiving/runtask.h"
+#include "archiving/runtexts.h"
 #include "platform/clock.h"
 #include "platform/error.h"
 #include "store/layouts.h"
@@ -183,6 +184,7 @@ private Q_SLOTS:
     void initTestCase();
 
     void twoRunsAtOnceDecideTheirOwnArchives();
+    void successIsToldOnlyToTheUserWhoStartedTheRun();
     void onlyStatusZeroWithFilesConfirms();
     void signalOrMissingArchiveChangesNothing();
     void archiveNamedBakIsNotItsOwnBackup();
@@ -235,6 +237,35 @@ void TestRunFollower::twoRunsAtOnceDecideTheirOwnArchives() {
     QCOMPARE(observer.powerOffs, 0);
     QCOMPARE(QDir(f.folder.file("out")).entryList(QDir::Files | QDir::Hidden),
              (QStringList{"bad.7z", "good.7z"}));
+}
+
+// Every end reaches the observer as runs.log records it; a success is told when the user started
+// the run, with the archive's size and the time taken, and kept quiet when the schedule did.
+void TestRunFollower::successIsToldOnlyToTheUserWhoStartedTheRun() {
+    Fixture f;
+    RecordingObserver observer;
+    test::ManualClock clock;
+    ScopedWinExecHook hook([](const QString&, int) { return kWinExecStarted; });
+    RunFacts asked = f.facts("asked");
+    asked.byUser = true;
+    const RunFacts scheduled = f.facts("scheduled");
+    for (const RunFacts& run : {asked, scheduled}) {
+        f.folder.write("out/." + run.taskName + ".partial.7z", QByteArray(3000, 'x'));
+        WinExec("a", kSwShow, followRun(run));
+    }
+    clock.advance(83'000);
+    hook.endLaunch(ProgramEnd{});
+    hook.endLaunch(ProgramEnd{});
+
+    const MainWindowTexts& t = observer.texts;
+    QCOMPARE(observer.announced,
+             QStringList{t.text(Form1Text::cm65) + " | " +
+                         t.text(Form1Text::cm66).arg("asked", sizeText(3000, t), "1:23")});
+    QVERIFY(observer.told.isEmpty());
+    QCOMPARE(observer.ended.size(), 2);
+    QCOMPARE(observer.ended[1].taskName, QString("scheduled"));
+    QCOMPARE(observer.ended[1].outcome.result, RunResult::Confirmed);
+    QCOMPARE(observer.ended[1].archiveSize, 3000);
 }
 
 // Status 1 is a warning, and an archive that holds no file (the source renamed away, or an
