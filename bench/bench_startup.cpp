@@ -1,5 +1,6 @@
 // Start to first window shown: the program, in a program folder of its own whose tables already
-// exist, with 0, 1,000 and 10,000 tasks, against a bare main window with a label. Each round runs
+// exist, with 0, 1,000 and 10,000 tasks, and with 1,000 tasks and full run logs (runs.log.1 and
+// runs.log each at their 1 MiB limit), against a bare main window with a label. Each round runs
 // the yardstick and the program with each number of tasks back to back and takes the ratios; the
 // median of each ratio is set beside its budget. Both processes report the moment their first
 // paint is done, so the time to end is not counted.
@@ -11,6 +12,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -21,6 +23,9 @@
 #include <optional>
 #include <vector>
 
+#include "archiving/runlog.h"
+#include "platform/clock.h"
+#include "platform/programfolder.h"
 #include "store/layouts.h"
 #include "store/table.h"
 
@@ -83,6 +88,33 @@ void addTasks(const QString& folder, int count) {
     }
 }
 
+// Fills runs.log.1 and runs.log of the folder to their limit with runs of the first `count` tasks:
+// every seventh run failed, with the archiver's output under it.
+void writeFullLogs(const QString& folder, int count) {
+    setProgramFolder(folder);
+    const MainWindowTexts texts = mainWindowTexts();
+    const QString log = folder + QString::fromLatin1(kRunLogFile);
+    const QString old = folder + QString::fromLatin1(kOldRunLogFile);
+    QDateTime at = naiveDateTime(QDate(2025, 1, 1), QTime(9, 0));
+    for (int i = 0; !QFile::exists(old) || QFileInfo(log).size() < kRunLogLimit - 1024; ++i) {
+        RunLogEntry e;
+        e.taskName = QStringLiteral("Task %1").arg(i % count);
+        e.archivePath = QStringLiteral("/srv/backup/docs%1.7z").arg(i % count);
+        e.end.started = at;
+        e.end.ended = at.addSecs(95);
+        e.archiveSize = 123456789;
+        if (i % 7 == 0) {
+            e.end.code = 2;
+            e.end.outputTail = "Scanning the drive:\nERROR: /srv/data/mail: Permission denied\n";
+            e.outcome = {RunResult::Failed, RunFailure::Status, {}};
+        } else {
+            e.outcome = {RunResult::Confirmed, RunFailure::None, {}};
+        }
+        appendRunLog(e, texts);
+        at = at.addSecs(300);
+    }
+}
+
 // A desktop session has a D-Bus session bus; without one each Qt process would start one of its
 // own. Starts a private bus for the children when the environment has none.
 class SessionBus {
@@ -137,8 +169,9 @@ int main(int argc, char** argv) {
     struct Case {
         int tasks;
         double budget;  // 0: reported only
+        bool fullLogs = false;
     };
-    const Case cases[] = {{0, 1.5}, {1000, 1.5}, {10000, 0}};
+    const Case cases[] = {{0, 1.5}, {1000, 1.5}, {1000, 1.5, true}, {10000, 0}};
     std::printf(
         "start to first window shown, median of %d paired rounds; yardstick: a bare "
         "QMainWindow with a QLabel\n",
@@ -151,6 +184,9 @@ int main(int argc, char** argv) {
         QFile::copy(QStringLiteral(KV_PROGRAM), program);
         startToShown(program, env);
         addTasks(folders.back()->path() + u'/', c.tasks);
+        if (c.fullLogs) {
+            writeFullLogs(folders.back()->path() + u'/', c.tasks);
+        }
     }
     // Each round runs the yardstick and every case, starting at a different one each time, so
     // that a change in the machine's load reaches all of them alike.
@@ -180,8 +216,9 @@ int main(int argc, char** argv) {
             verdict =
                 QStringLiteral("budget <= %1: %2").arg(cases[c].budget).arg(ok ? "met" : "NOT met");
         }
-        std::printf("  %5d tasks: kelvotrin %6.1f ms, ratio %.2f (%s)\n", cases[c].tasks,
-                    median(ours[c]), ratio, qPrintable(verdict));
+        std::printf("  %5d tasks%s: kelvotrin %6.1f ms, ratio %.2f (%s)\n", cases[c].tasks,
+                    cases[c].fullLogs ? ", full run logs" : "", median(ours[c]), ratio,
+                    qPrintable(verdict));
     }
     std::printf("  yardstick:   %6.1f ms\n", median(bare));
     return met ? 0 : 1;

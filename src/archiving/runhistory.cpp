@@ -176,6 +176,18 @@ QList<RunRecord> readRunHistory() {
     return runs;
 }
 
+QList<RunRecord> historyRuns(const QList<RunRecord>& runs, const QString& taskName,
+                             bool failuresOnly) {
+    QList<RunRecord> shown;
+    for (auto run = runs.crbegin(); run != runs.crend(); ++run) {
+        if ((taskName.isEmpty() || run->taskName == taskName) &&
+            (!failuresOnly || run->outcome.result != RunResult::Confirmed)) {
+            shown.append(*run);
+        }
+    }
+    return shown;
+}
+
 void addRun(QHash<QString, TaskRuns>& byTask, const RunRecord& run) {
     if (run.kind != RunKind::Backup) {
         return;

@@ -39,6 +39,11 @@ RunRecord runRecordOf(const RunLogEntry& entry);
 // missing, unreadable or not a regular file counts as empty.
 QList<RunRecord> readRunHistory();
 
+// The runs that the run history shows of `runs` (oldest first, as read): newest first, only those
+// of `taskName` unless it is empty, and with `failuresOnly` only those that were not confirmed.
+QList<RunRecord> historyRuns(const QList<RunRecord>& runs, const QString& taskName,
+                             bool failuresOnly);
+
 // What the runs say about one task's backups.
 struct TaskRuns {
     std::optional<RunRecord> last;      // its last backup run
