@@ -1,7 +1,6 @@
 #include "language/storedtexts.h"
 
-#include "store/layouts.h"
-#include "store/table.h"
+#include "store/programtables.h"
 #include "store/tasktable.h"
 
 namespace kv {
@@ -42,8 +41,9 @@ void changeEveryRow(Table& table, Change change) {
 
 }  // namespace
 
-void rewriteStoredTexts(Table& archivers, Table& tasks, CheckMarks& marks, const StoredTexts& from,
-                        const StoredTexts& to) {
+void rewriteStoredTexts(ProgramTables& tables, const StoredTexts& from, const StoredTexts& to) {
+    Table& archivers = tables.archivers;
+    Table& tasks = tables.tasks;
     const bool archiversWereOpen = archivers.isOpen();
     archivers.open();
     struct CloseAfter {
@@ -71,7 +71,7 @@ void rewriteStoredTexts(Table& archivers, Table& tasks, CheckMarks& marks, const
             replace(tasks, TaskField::NameArhSys, from.cf1, to.cf1);
             replace(tasks, TaskField::NameArhSys, from.cf2, to.cf2);
         });
-        rereadTasks(tasks, marks, current);
+        rereadTasks(tasks, tables.marks, current);
     } catch (...) {
         try {
             archivers.restoreRows(before);

@@ -26,10 +26,9 @@ MainWindowFixture::~MainWindowFixture() {
 }
 
 std::unique_ptr<TForm1> MainWindowFixture::makeForm(QStringList arguments) {
-    auto form = std::make_unique<TForm1>(TForm1::Options{std::move(arguments), kExecutable});
-    form->terminate = [this] { ++terminated; };
-    form->trayAvailable = [this] { return tray; };
-    return form;
+    return std::make_unique<TForm1>(
+        tables, TForm1::Options{std::move(arguments), kExecutable, false, [this] { ++terminated; },
+                                [this] { return tray; }});
 }
 
 QStringList dictionaryKeys(const QByteArray& file) {
@@ -45,18 +44,40 @@ QStringList dictionaryKeys(const QByteArray& file) {
     return keys;
 }
 
-void MainWindowFixture::openEveryWindowOnce(TForm1& form) {
+void MainWindowFixture::openEveryWindowOnce(TForm1& form,
+                                            const std::function<void(QWidget&)>& check) {
     const LanguageInUse language = form.language();
+    const auto look = [&](QWidget& window) {
+        if (check) {
+            window.show();
+            check(window);
+        }
+    };
     {
-        TForm2 editor({form.Table1, form.Table2, form.Table3, form.Table4}, form.texts, true, {},
-                      language);
+        TForm2 editor(tables, form.texts(), true, {}, language);
+        look(editor);
     }
-    { TForm3 configurations(form.Table4, form.texts, language); }
-    form.Table4.close();
+    {
+        TForm3 configurations(tables, form.texts(), language);
+        look(configurations);
+        if (check) {  // and in the edit state
+            configurations.show();
+            configurations.BitBtn1Click();
+            look(configurations);
+        }
+    }
+    tables.archivers.close();
     const EditorTexts editorTexts = kv::editorTexts();
-    { TForm4 names(form.Table3, editorTexts, language); }
-    { TForm5 restore(form.Table1, language); }
+    {
+        TForm4 names(tables, editorTexts, language);
+        look(names);
+    }
+    {
+        TForm5 restore(tables, language);
+        look(restore);
+    }
     TAboutBox about(language);
+    look(about);
 }
 
 }  // namespace kv::test

@@ -4,9 +4,11 @@
 #include <QDateTime>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 
 #include "app/tform1.h"
+#include "store/programtables.h"
 #include "support/manualclock.h"
 #include "support/scriptedmessageboxes.h"
 #include "support/tempprogramfolder.h"
@@ -16,10 +18,10 @@ namespace kv::test {
 // The program file of the windows that the fixture makes.
 inline const QString kExecutable = QStringLiteral("/opt/kelvotrin/kelvotrin");
 
-// What a main window needs around it in a test: a temporary program folder, an autostart folder
-// of its own (XDG_CONFIG_HOME, put back afterwards), scripted message boxes and a settable
-// clock. The windows it makes do not end the test program (their ends are counted) and see a
-// tray while `tray` is true.
+// What a main window needs around it in a test: a temporary program folder with the program's
+// tables, an autostart folder of its own (XDG_CONFIG_HOME, put back afterwards), scripted
+// message boxes and a settable clock. The windows it makes work on `tables`, do not end the test
+// program (their ends are counted) and see a tray while `tray` is true.
 class MainWindowFixture {
 public:
     explicit MainWindowFixture(QDateTime now = naiveDateTime(QDate(2025, 12, 8), QTime(9, 0)));
@@ -33,11 +35,12 @@ public:
     // Makes every window that `form` opens once, in the language that `form` has set up, as
     // the user would by opening each: the editor on a new task, the configuration list, the
     // name dialog, the restore dialog, the About box. With write-back, this is the pass that
-    // fills a new dictionary.
-    static void openEveryWindowOnce(TForm1& form);
+    // fills a new dictionary. `check` sees each window as it is shown.
+    void openEveryWindowOnce(TForm1& form, const std::function<void(QWidget&)>& check = {});
 
     QTemporaryDir config;
     TempProgramFolder folder;
+    ProgramTables tables;
     ScriptedMessageBoxes boxes;
     ManualClock clock;
     int terminated = 0;

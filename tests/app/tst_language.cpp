@@ -1,8 +1,13 @@
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QGroupBox>
+#include <QLabel>
 #include <QListWidget>
+#include <QRegularExpression>
 #include <QTest>
+#include <functional>
 
 #include <sys/stat.h>
 
@@ -37,8 +42,40 @@ const QStringList kEnglish = {"Default WinZip configuration", "Default WinRAR co
                               "Run on demand only", "At the next start"};
 const QStringList kGerman = {"WinZip-Standard", "WinRAR-Standard", "Nur manuell", ""};
 
+// `dictionary` with the caption of every control changed by `change`.
+QByteArray withCaptions(const QByteArray& dictionary,
+                        const std::function<QString(const QString&)>& change) {
+    static const QRegularExpression caption(R"re(^([^=]+--(Caption\d*|\d+))="?(.*?)"?$)re");
+    QStringList out;
+    for (const QString& line : cp1251::decode(dictionary).split("\r\n")) {
+        const QRegularExpressionMatch m = caption.match(line);
+        const QString text = m.captured(3).trimmed();
+        out << (text.isEmpty() ? line : m.captured(1) + '=' + change(text));
+    }
+    return lines(out);
+}
+
+// The captions of `window` that do not show whole, as "window.control, ...": a label or button
+// smaller than its text asks, a group narrower than its title.
+QString cutCaptions(const QWidget& window) {
+    QStringList cut;
+    for (const QWidget* w : window.findChildren<QWidget*>()) {
+        const auto* label = qobject_cast<const QLabel*>(w);
+        const auto* button = qobject_cast<const QAbstractButton*>(w);
+        QSize needed = qobject_cast<const QGroupBox*>(w) ? w->minimumSizeHint() : QSize();
+        if ((label && !label->text().isEmpty()) || (button && !button->text().isEmpty())) {
+            needed = label && label->wordWrap() ? QSize(0, label->heightForWidth(w->width()))
+                                                : w->sizeHint();
+        }
+        if (w->isVisible() && (w->width() < needed.width() || w->height() < needed.height())) {
+            cut << window.objectName() + '.' + w->objectName();
+        }
+    }
+    return cut.join(", ");
+}
+
 void choose(TForm1& form, const QString& language) {
-    form.ComboBox1->setCurrentIndex(form.ComboBox1->findText(language));
+    form.ui.ComboBox1->setCurrentIndex(form.ui.ComboBox1->findText(language));
     form.ComboBox1Change();
 }
 
@@ -53,6 +90,7 @@ private Q_SLOTS:
     void withoutDictionariesNothingIsReadOrWritten();
     void aMissingDictionaryIsReportedAndStartedByTheMessageTexts();
     void theListHoldsFilesAndFoldersOnly();
+    void longerCaptionsFitAfterASwitch();
 };
 
 // Every window once over an empty dictionary: each section in the order its window reads it.
@@ -61,7 +99,7 @@ void TestLanguage::firstPassWritesEveryWindowInOrder() {
     fx.folder.write("First.dic", {});
     fx.folder.write("lang.txt", "First\r\n");
     auto form = fx.makeForm();
-    test::MainWindowFixture::openEveryWindowOnce(*form);
+    fx.openEveryWindowOnce(*form);
     QCOMPARE(fx.boxes.shown.size(), 0);
 
     QFile expected(QFINDTESTDATA("data/firstpass.dic"));
@@ -117,11 +155,11 @@ void TestLanguage::switchingRewritesTheStoredTexts() {
     auto form = fx.makeForm();
     // Started in English: translated, the tables untouched.
     QCOMPARE(form->windowTitle(), QString("Kelvotrin"));
-    QCOMPARE(form->texts.text(Form1Text::cf1), kEnglish[0]);
-    QCOMPARE(form->texts.text(Form1Text::cm7), QString("No help file"));
+    QCOMPARE(form->texts().text(Form1Text::cf1), kEnglish[0]);
+    QCOMPARE(form->texts().text(Form1Text::cm7), QString("No help file"));
     QCOMPARE(test::column(kArchiversFile, "Name"), QStringList({kEnglish[0], kEnglish[1], "Mine"}));
 
-    form->Table1.moveTo(1);
+    fx.tables.tasks.moveTo(1);
     choose(*form, "German");
     QCOMPARE(fx.folder.read("lang.txt"), QByteArray("German\r\n"));
     QCOMPARE(test::column(kArchiversFile, "Name"),
@@ -130,11 +168,11 @@ void TestLanguage::switchingRewritesTheStoredTexts() {
              QStringList({"Nur manuell", kEnglish[3], "01.02.2026 10:00"}));
     QCOMPARE(test::column(kTasksFile, "NameArhSys"),
              QStringList({"WinZip-Standard", "WinRAR-Standard", "Mine"}));
-    QCOMPARE(currentTaskName(form->Table1), QString("B"));
+    QCOMPARE(currentTaskName(fx.tables.tasks), QString("B"));
     QCOMPARE(IniFile(fx.folder.file("German.dic")).readString("Form1", "cf4"), kEnglish[3]);
     // The windows opened now apply German.
-    TForm5 restore(form->Table1, form->language());
-    QCOMPARE(restore.ListBox1->item(0)->text(), QString("Keine Archive"));
+    TForm5 restore(fx.tables, form->language());
+    QCOMPARE(restore.ui.ListBox1->item(0)->text(), QString("Keine Archive"));
 
     choose(*form, "Russian");
     QCOMPARE(form->windowTitle(), QString("Кельвотрин"));
@@ -165,7 +203,7 @@ void TestLanguage::aNameMatchingOnlyInCaseRewritesOnceTheTablesAreOpen() {
     }
     auto form = fx.makeForm();
     QCOMPARE(fx.boxes.shown.size(), 0);
-    QCOMPARE(form->currentLanguage, QString("English"));
+    QCOMPARE(form->language().currentLanguage, QString("English"));
     QCOMPARE(fx.folder.read("lang.txt"), QByteArray("English\r\n"));
     QCOMPARE(test::column(kTasksFile, "SledTimeStr"), QStringList({kEnglish[2]}));
 }
@@ -174,10 +212,10 @@ void TestLanguage::withoutDictionariesNothingIsReadOrWritten() {
     test::MainWindowFixture fx;
     fx.folder.write("lang.txt", "English\r\n");
     auto form = fx.makeForm();
-    QVERIFY(!form->ComboBox1->isVisibleTo(form.get()));
+    QVERIFY(!form->ui.ComboBox1->isVisibleTo(form.get()));
     QCOMPARE(form->windowTitle(), QString("Кельвотрин"));
     QCOMPARE(form->trayToolTip(false), QString("Кельвотрин.\r\nЗадачи выполняются"));
-    test::MainWindowFixture::openEveryWindowOnce(*form);
+    fx.openEveryWindowOnce(*form);
     QCOMPARE(QDir(fx.folder.path()).entryList({"*.dic"}, QDir::AllEntries | QDir::Hidden),
              QStringList());
     QCOMPARE(fx.boxes.shown.size(), 0);
@@ -189,10 +227,10 @@ void TestLanguage::aMissingDictionaryIsReportedAndStartedByTheMessageTexts() {
     test::MainWindowFixture fx;
     fx.folder.write("English.dic", dictionary("Kelvotrin", kEnglish));
     auto form = fx.makeForm();
-    QCOMPARE(form->ComboBox1->currentIndex(), -1);
+    QCOMPARE(form->ui.ComboBox1->currentIndex(), -1);
     QCOMPARE(fx.boxes.shown.size(), 0);
 
-    TForm5 restore(form->Table1, form->language());
+    TForm5 restore(fx.tables, form->language());
     QCOMPARE(fx.boxes.shown.size(), 1);
     QCOMPARE(fx.boxes.shown[0].text, "No exists " + fx.folder.file("Russian.dic"));
     QCOMPARE(test::dictionaryKeys(fx.folder.read("Russian.dic")),
@@ -203,7 +241,7 @@ void TestLanguage::aMissingDictionaryIsReportedAndStartedByTheMessageTexts() {
     const QString name = QDir(fx.folder.path()).dirName() + "-outside";
     LanguageInUse outside = form->language();
     outside.currentLanguage = "../" + name;
-    TForm5 again(form->Table1, outside);
+    TForm5 again(fx.tables, outside);
     QVERIFY(!QFile::exists(fx.folder.file("../" + name + ".dic")));
     QVERIFY(QFile::exists(fx.folder.file(".._" + name + ".dic")));
 }
@@ -230,6 +268,31 @@ void TestLanguage::theListHoldsFilesAndFoldersOnly() {
     QCOMPARE(::mkfifo(QFile::encodeName(fx.folder.file("Pipe.dic")).constData(), 0600), 0);
     QCOMPARE(dictionaryLanguages(&present), QStringList());
     QVERIFY(!present);
+}
+
+// A switch to a language with longer texts: the main window's controls grow at once, within the
+// window or with it, and every window opened afterwards shows them whole too.
+void TestLanguage::longerCaptionsFitAfterASwitch() {
+    test::MainWindowFixture fx;
+    QFile shipped(QFINDTESTDATA("../../data/dictionaries/Russian.dic"));
+    QVERIFY(shipped.open(QIODevice::ReadOnly));
+    const QByteArray russian = shipped.readAll();
+    fx.folder.write("Russian.dic", russian);
+    fx.folder.write("Short.dic", withCaptions(russian, [](const QString& t) { return t.left(3); }));
+    fx.folder.write("Longer.dic", withCaptions(russian, [](const QString& t) { return t + t; }));
+    fx.folder.write("lang.txt", "Short\r\n");
+    auto form = fx.makeForm();
+    form->show();
+    const QSize before = form->size();
+    choose(*form, "Russian");
+    QCOMPARE(cutCaptions(*form), QString());
+    QCOMPARE(form->size(), before);
+
+    choose(*form, "Longer");
+    QCOMPARE(cutCaptions(*form), QString());
+    QVERIFY(form->width() > before.width());
+    fx.openEveryWindowOnce(*form,
+                           [](QWidget& window) { QCOMPARE(cutCaptions(window), QString()); });
 }
 
 QTEST_MAIN(TestLanguage)

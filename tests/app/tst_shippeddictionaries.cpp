@@ -35,7 +35,7 @@ void TestShippedDictionaries::complete() {
     fx.folder.write("lang.txt", "Pass\r\n");
     {
         auto form = fx.makeForm();
-        test::MainWindowFixture::openEveryWindowOnce(*form);
+        fx.openEveryWindowOnce(*form);
     }
     const IniFile pass(fx.folder.file("Pass.dic"));
     const QStringList numbered = {"Form1/BitBtn3--Caption1", "Form1/BitBtn3--Caption2",

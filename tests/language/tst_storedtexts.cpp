@@ -2,8 +2,7 @@
 
 #include "language/storedtexts.h"
 #include "platform/error.h"
-#include "store/checkmarks.h"
-#include "store/layouts.h"
+#include "store/programtables.h"
 #include "support/memoryfileio.h"
 #include "support/tablerows.h"
 
@@ -22,8 +21,9 @@ void TestStoredTexts::aFailedTaskTableLeavesTheConfigurationsAsTheyWere() {
     const StoredTexts to{"Zip2", "Rar2", "Manual2", "Next2"};
     auto archiversIo = std::make_shared<test::MemoryFileIo>();
     auto tasksIo = std::make_shared<test::MemoryFileIo>();
-    Table archivers(kArchiversFile);
-    Table tasks(kTasksFile);
+    ProgramTables tables;
+    Table& archivers = tables.archivers;
+    Table& tasks = tables.tasks;
     Table::create(kArchiversFile, archiversLayout(), *archiversIo);
     Table::create(kTasksFile, tasksLayout(), *tasksIo);
     archivers.setFileIo(archiversIo);
@@ -35,17 +35,16 @@ void TestStoredTexts::aFailedTaskTableLeavesTheConfigurationsAsTheyWere() {
     archivers.close();
     const QByteArray archiversBefore = archiversIo->file(kArchiversFile);
     const QByteArray tasksBefore = tasksIo->file(kTasksFile);
-    CheckMarks marks;
 
     tasksIo->failWrite(1);
-    QVERIFY_THROWS_EXCEPTION(Error, rewriteStoredTexts(archivers, tasks, marks, from, to));
+    QVERIFY_THROWS_EXCEPTION(Error, rewriteStoredTexts(tables, from, to));
     QCOMPARE(archiversIo->file(kArchiversFile), archiversBefore);
     QCOMPARE(tasksIo->file(kTasksFile), tasksBefore);
     QVERIFY(!archivers.isOpen());
 
     // Written, both follow.
     tasksIo->resetFaults();
-    rewriteStoredTexts(archivers, tasks, marks, from, to);
+    rewriteStoredTexts(tables, from, to);
     archivers.open();
     QCOMPARE(archivers.asString(ArchiverField::Name), QString("Zip2"));
     QCOMPARE(tasks.asString(TaskField::NameArhSys), QString("Zip2"));
