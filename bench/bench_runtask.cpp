@@ -40,16 +40,16 @@ int main(int argc, char** argv) {
     const kv::MainWindowTexts texts = kv::mainWindowTexts();
     t.open();
     t.insert();
-    t.setString("Name", "bench");
-    t.setString("Path2", folder + "out/");
-    t.setString("NameArhivator1", "/usr/bin/7zz a -bso0 -bsp0");
-    t.setString("List", "Lists/1.txt");
+    t.setString(kv::TaskField::Name, "bench");
+    t.setString(kv::TaskField::Path2, folder + "out/");
+    t.setString(kv::TaskField::NameArhivator1, "/usr/bin/7zz a -bso0 -bsp0");
+    t.setString(kv::TaskField::List, "Lists/1.txt");
     t.post();
 
     std::vector<double> ms;
     for (int i = 0; i < runs; ++i) {
         t.edit();
-        t.setString("NameArh", QStringLiteral("b%1.7z").arg(i));
+        t.setString(kv::TaskField::NameArh, QStringLiteral("b%1.7z").arg(i));
         t.post();
         QElapsedTimer timer;
         timer.start();

@@ -68,17 +68,17 @@ void addTasks(const QString& folder, int count) {
     t.open();
     for (int i = 0; i < count; ++i) {
         t.insert();
-        t.setBool(QStringLiteral("Flag"), i % 3 != 0);
-        t.setString(QStringLiteral("Name"), QStringLiteral("Task %1").arg(i));
-        t.setString(QStringLiteral("Opis"), QStringLiteral("Documents and mail of the office"));
-        t.setString(QStringLiteral("Path2"), QStringLiteral("/srv/backup/"));
-        t.setString(QStringLiteral("NameArh"), QStringLiteral("docs%1.7z").arg(i));
-        t.setInt(QStringLiteral("VidPeriod"), 3);
-        t.setDateTime(QStringLiteral("SledTime"),
+        t.setBool(TaskField::Flag, i % 3 != 0);
+        t.setString(TaskField::Name, QStringLiteral("Task %1").arg(i));
+        t.setString(TaskField::Opis, QStringLiteral("Documents and mail of the office"));
+        t.setString(TaskField::Path2, QStringLiteral("/srv/backup/"));
+        t.setString(TaskField::NameArh, QStringLiteral("docs%1.7z").arg(i));
+        t.setInt(TaskField::VidPeriod, 3);
+        t.setDateTime(TaskField::SledTime,
                       QDateTime(QDate(2030, 1, 1), QTime(9, 0)).addSecs(60 * i));
-        t.setString(QStringLiteral("SledTimeStr"), QStringLiteral("01.01.2030 09:00:00"));
-        t.setDateTime(QStringLiteral("WorkTime"), QDateTime(QDate(2025, 12, 8), QTime(9, 0)));
-        t.setString(QStringLiteral("List"), QStringLiteral("Lists/%1.txt").arg(i));
+        t.setString(TaskField::SledTimeStr, QStringLiteral("01.01.2030 09:00:00"));
+        t.setDateTime(TaskField::WorkTime, QDateTime(QDate(2025, 12, 8), QTime(9, 0)));
+        t.setString(TaskField::List, QStringLiteral("Lists/%1.txt").arg(i));
         t.post();
     }
 }

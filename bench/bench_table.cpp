@@ -49,11 +49,8 @@ Source makeRows(int rows) {
     return s;
 }
 
-const QList<FieldDef> kLayout = {
-    {"Flag", FieldType::Boolean, 0},   {"Name", FieldType::String, 30},
-    {"Opis", FieldType::String, 100},  {"Bak", FieldType::Boolean, 0},
-    {"Path2", FieldType::String, 255},
-};
+const QList<FieldDef> kLayout =
+    layoutOf(TaskField::Flag, TaskField::Name, TaskField::Opis, TaskField::Bak, TaskField::Path2);
 
 double ms(const QElapsedTimer& t) {
     return double(t.nsecsElapsed()) / 1e6;
@@ -109,11 +106,11 @@ double shpAppend(const QString& file, const Source& s) {
     QElapsedTimer t;
     t.start();
     DBFHandle h = DBFCreateEx(QFile::encodeName(file).constData(), "LDID/201");
-    DBFAddField(h, "Flag", FTLogical, 1, 0);
-    DBFAddField(h, "Name", FTString, 30, 0);
-    DBFAddField(h, "Opis", FTString, 100, 0);
-    DBFAddField(h, "Bak", FTLogical, 1, 0);
-    DBFAddField(h, "Path2", FTString, 255, 0);
+    for (const FieldDef& f : kLayout) {
+        const bool text = f.type == FieldType::String;
+        DBFAddField(h, f.name.toLatin1().constData(), text ? FTString : FTLogical,
+                    text ? f.width : 1, 0);
+    }
     for (size_t i = 0; i < s.name.size(); ++i) {
         const int row = int(i);
         DBFWriteLogicalAttribute(h, row, 0, s.flag[i]);

@@ -103,8 +103,8 @@ void costOfATick() {
         t.open();
     });
     const double walk = medianUs(kRounds, [&] {
-        const int flag = t.fieldIndex(TaskField::Flag);
-        const int sled = t.fieldIndex(TaskField::SledTime);
+        const auto flag = t.fieldIndex(TaskField::Flag);
+        const auto sled = t.fieldIndex(TaskField::SledTime);
         qint64 sum = 0;
         for (t.first(); !t.eof(); t.next()) {
             sum += t.asBool(flag) + t.asDateTime(sled).time().msec();

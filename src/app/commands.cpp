@@ -90,7 +90,7 @@ void rereadAfterEditing(ProgramTables& tables, const QString& name) {
     Table& tasks = tables.tasks;
     ControlsDisabled suspended(tasks);
     reopenTaskTables(tables);
-    if (tasks.locate({TaskField::Name}, {name}) && tasks.recNo() == 0) {
+    if (tasks.locate(TaskField::Name, name) && tasks.recNo() == 0) {
         tasks.first();
     }
 }

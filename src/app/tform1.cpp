@@ -119,14 +119,15 @@ void TForm1::createTaskList() {
 
     ui.DBGrid1 = named(new DBGrid(this), "DBGrid1");
     ui.DBGrid1->setToolTip(QStringLiteral("Список задач архивации"));
-    ui.DBGrid1->bind(&tables_.tasks, &tables_.marks,
-                     {
-                         {QString(), QString(), 26},
-                         {TaskField::Name, QStringLiteral("Задача"), 170},
-                         {TaskField::SledTimeStr, QStringLiteral("Время следующей задачи"), 190},
-                         {TaskField::WorkTime, QStringLiteral("Время последнего выполнения"), 210},
-                         {TaskField::Opis, QStringLiteral("Описание"), 300},
-                     });
+    ui.DBGrid1->bind(
+        &tables_.tasks, &tables_.marks,
+        {
+            {QString(), QString(), 26},
+            {TaskField::Name.name(), QStringLiteral("Задача"), 170},
+            {TaskField::SledTimeStr.name(), QStringLiteral("Время следующей задачи"), 190},
+            {TaskField::WorkTime.name(), QStringLiteral("Время последнего выполнения"), 210},
+            {TaskField::Opis.name(), QStringLiteral("Описание"), 300},
+        });
     // A double click opens the task as it is, also on its mark.
     ui.DBGrid1->setDoubleClickKeepsMark(true);
 

@@ -34,12 +34,12 @@ std::optional<QString> entriesRefusal(const ArchiverEntries& e, const Form3Texts
             return texts.text(Form3Text::cm10).arg(*text);
         }
     }
-    const std::pair<QString, QString> commands[] = {
+    const std::pair<Field<QString>, QString> commands[] = {
         {ArchiverField::Arhstr1, composeCommand(e.program, e.archiveCommand, e.archiveSwitches)},
         {ArchiverField::Arhstr2, composeCommand(e.program, e.restoreCommand, e.restoreSwitches)},
     };
     for (const auto& [field, command] : commands) {
-        const int width = fieldWidth(archiversLayout(), field);
+        const int width = field.width();
         if (command.size() > width) {
             return texts.text(Form3Text::cm11).arg(command).arg(width);
         }

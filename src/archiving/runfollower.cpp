@@ -75,36 +75,19 @@ std::optional<int> archivedFiles(const QByteArray& output) {
     return count.hasMatch() ? count.captured(1).toInt() : 0;
 }
 
-// The reason of a status other than 0 and 1 as the texts word it (7-Zip's codes, which other
-// archivers share: 2 fatal error, 7 command line, 8 out of memory, 255 stopped by the user).
-QString statusReason(int code, const MainWindowTexts& t) {
-    switch (code) {
-        case 1:
-            return t.text(Form1Text::cm13);
-        case 2:
-            return t.text(Form1Text::cm14);
-        case 7:
-            return t.text(Form1Text::cm15);
-        case 8:
-            return t.text(Form1Text::cm16);
-        case 255:
-            return t.text(Form1Text::cm17);
-        default:
-            return t.text(Form1Text::cm18).arg(code);
-    }
-}
-
-enum class Verdict { Confirmed, Warning, Failed };
-
 struct Judgement {
-    Verdict verdict = Verdict::Failed;
-    QString reason;          // empty when confirmed
+    RunOutcome outcome;
     qint64 outputSize = -1;  // what the run wrote; -1 when nothing
     bool empty = false;      // the archiver reports that the archive holds no file
+
+    bool confirmed() const { return outcome.result == RunResult::Confirmed; }
+    void fail(RunFailure why, QString detail = {}) {
+        outcome = {RunResult::Failed, why, std::move(detail)};
+    }
 };
 
 // What a backup run's own output, its partial archive, is worth.
-Judgement judgeBackup(const RunFacts& facts, const ProgramEnd& end, const MainWindowTexts& t) {
+Judgement judgeBackup(const RunFacts& facts, const ProgramEnd& end) {
     Judgement j;
     const QFileInfo output(facts.partialPath);
     if (output.exists() && output.isFile()) {
@@ -112,18 +95,17 @@ Judgement judgeBackup(const RunFacts& facts, const ProgramEnd& end, const MainWi
     }
     j.empty = archivedFiles(end.outputTail) == 0;
     if (end.signalled) {
-        j.reason = t.text(Form1Text::cm19).arg(end.code);
+        j.fail(RunFailure::Signal);
     } else if (end.code != 0 && end.code != 1) {
-        j.reason = statusReason(end.code, t);
+        j.fail(RunFailure::Status);
     } else if (j.outputSize < 0) {
-        j.reason = t.text(Form1Text::cm20).arg(facts.archivePath);
+        j.fail(RunFailure::NoArchive);
     } else if (j.empty) {
-        j.reason = t.text(Form1Text::cm30);
+        j.fail(RunFailure::EmptyArchive);
     } else if (end.code == 1) {
-        j.verdict = Verdict::Warning;
-        j.reason = statusReason(1, t) + u' ' + t.text(Form1Text::cm32).arg(facts.unconfirmedPath);
+        j.outcome = {RunResult::Warning, RunFailure::Status, {}};
     } else {
-        j.verdict = Verdict::Confirmed;
+        j.outcome = {RunResult::Confirmed, RunFailure::None, {}};
     }
     return j;
 }
@@ -160,7 +142,8 @@ void setAside(const RunFacts& f, const Judgement& j) {
     if (j.outputSize < 0) {
         return;
     }
-    if (j.empty || (j.verdict == Verdict::Failed && QFileInfo::exists(f.unconfirmedPath))) {
+    if (j.empty ||
+        (j.outcome.result == RunResult::Failed && QFileInfo::exists(f.unconfirmedPath))) {
         QFile::remove(f.partialPath);
     } else {
         moveOver(f.partialPath, f.unconfirmedPath);
@@ -174,24 +157,22 @@ void finishRun(RunFacts& facts, const ProgramEnd& end) {
     // 1. Judge the run's own output; 2. confirm it, or set it aside.
     Judgement j;
     if (backup) {
-        j = judgeBackup(facts, end, t);
-        if (j.verdict == Verdict::Confirmed) {
-            if (const auto error = confirm(facts)) {
-                j.verdict = Verdict::Failed;
-                j.reason = t.text(Form1Text::cm35).arg(*error);
+        j = judgeBackup(facts, end);
+        if (j.confirmed()) {
+            if (auto error = confirm(facts)) {
+                j.fail(RunFailure::NotInPlace, std::move(*error));
             }
         }
-        if (j.verdict != Verdict::Confirmed) {
+        if (!j.confirmed()) {
             setAside(facts, j);
         }
     } else {
         const QFileInfo archive(facts.archivePath);
         j.outputSize = archive.exists() && archive.isFile() ? archive.size() : -1;
         if (end.signalled || end.code != 0) {
-            j.reason =
-                end.signalled ? t.text(Form1Text::cm19).arg(end.code) : statusReason(end.code, t);
+            j.fail(end.signalled ? RunFailure::Signal : RunFailure::Status);
         } else {
-            j.verdict = Verdict::Confirmed;
+            j.outcome = {RunResult::Confirmed, RunFailure::None, {}};
         }
     }
     facts.claim.reset();
@@ -203,7 +184,7 @@ void finishRun(RunFacts& facts, const ProgramEnd& end) {
     entry.archivePath = facts.archivePath;
     entry.end = end;
     entry.archiveSize = j.outputSize;
-    entry.withOutput = j.verdict != Verdict::Confirmed;
+    entry.outcome = j.outcome;
     bool logged = true;
     try {
         appendRunLog(entry, t);
@@ -218,13 +199,18 @@ void finishRun(RunFacts& facts, const ProgramEnd& end) {
     }
 
     // 4. Tell.
-    if (j.verdict != Verdict::Confirmed) {
-        const Form1Text title = !backup                         ? Form1Text::cm11
-                                : j.verdict == Verdict::Warning ? Form1Text::cm31
-                                                                : Form1Text::cm10;
+    if (!j.confirmed()) {
+        const bool warning = j.outcome.result == RunResult::Warning;
+        const Form1Text title = !backup   ? Form1Text::cm11
+                                : warning ? Form1Text::cm31
+                                          : Form1Text::cm10;
+        QString reason = runReason(j.outcome, end.signalled, end.code, facts.archivePath, t);
+        if (warning) {
+            reason += u' ' + t.text(Form1Text::cm32).arg(facts.unconfirmedPath);
+        }
         // The details are in runs.log only when the line went there.
         tell(t.text(title),
-             t.text(logged ? Form1Text::cm12 : Form1Text::cm34).arg(facts.taskName, j.reason));
+             t.text(logged ? Form1Text::cm12 : Form1Text::cm34).arg(facts.taskName, reason));
     }
 
     if (facts.powerOff) {

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include "platform/error.h"
 #include "platform/programfolder.h"
@@ -53,11 +54,47 @@ QStringList outputLines(const ProgramEnd& end) {
         texts.text(Form1Text::cm28).arg(path, QString::fromLocal8Bit(std::strerror(error))));
 }
 
+constexpr std::pair<RunResult, const char*> kResultWords[] = {
+    {RunResult::Confirmed, "ok"},
+    {RunResult::Warning, "warning"},
+    {RunResult::Failed, "failed"},
+};
+constexpr std::pair<RunFailure, const char*> kFailureWords[] = {
+    {RunFailure::None, "-"},
+    {RunFailure::Status, "status"},
+    {RunFailure::Signal, "signal"},
+    {RunFailure::NoArchive, "no-archive"},
+    {RunFailure::EmptyArchive, "empty"},
+    {RunFailure::NotInPlace, "not-in-place"},
+};
+
+template <typename T, std::size_t N>
+QString wordOf(const std::pair<T, const char*> (&words)[N], T value) {
+    for (const auto& [v, word] : words) {
+        if (v == value) {
+            return QString::fromLatin1(word);
+        }
+    }
+    Q_ASSERT(false);
+    return {};
+}
+
+template <typename T, std::size_t N>
+std::optional<T> valueOf(const std::pair<T, const char*> (&words)[N], const QString& word) {
+    for (const auto& [v, w] : words) {
+        if (word == QLatin1String(w)) {
+            return v;
+        }
+    }
+    return std::nullopt;
+}
+
 // The entry as runs.log holds it.
 QByteArray runLogText(const RunLogEntry& e) {
     const QString result =
         (e.end.signalled ? QStringLiteral("signal %1") : QStringLiteral("exit %1")).arg(e.end.code);
     const QString size = e.archiveSize < 0 ? QStringLiteral("-") : QString::number(e.archiveSize);
+    const QString detail = e.outcome.detail.isEmpty() ? QStringLiteral("-") : e.outcome.detail;
     QString text = QStringList{timeText(e.end.started),
                                timeText(e.end.ended),
                                e.kind == RunKind::Backup ? QStringLiteral("backup")
@@ -65,15 +102,37 @@ QByteArray runLogText(const RunLogEntry& e) {
                                field(e.taskName),
                                field(e.archivePath),
                                result,
-                               size}
+                               size,
+                               runResultWord(e.outcome.result),
+                               runFailureWord(e.outcome.failure),
+                               field(detail)}
                        .join(u'\t') +
                    u'\n';
-    if (e.withOutput) {
+    if (e.outcome.result != RunResult::Confirmed) {
         for (const QString& line : outputLines(e.end)) {
             text += QStringLiteral("    | ") + line + u'\n';
         }
     }
     return text.toUtf8();
+}
+
+// The reason of a status as the texts word it (7-Zip's codes, which other archivers share:
+// 1 files skipped, 2 fatal error, 7 command line, 8 out of memory, 255 stopped by the user).
+QString statusReason(int code, const MainWindowTexts& t) {
+    switch (code) {
+        case 1:
+            return t.text(Form1Text::cm13);
+        case 2:
+            return t.text(Form1Text::cm14);
+        case 7:
+            return t.text(Form1Text::cm15);
+        case 8:
+            return t.text(Form1Text::cm16);
+        case 255:
+            return t.text(Form1Text::cm17);
+        default:
+            return t.text(Form1Text::cm18).arg(code);
+    }
 }
 
 }  // namespace
@@ -115,6 +174,45 @@ void appendRunLog(const RunLogEntry& entry, const MainWindowTexts& texts) {
     if (moveAsideError != 0) {
         fail(texts, oldPath, moveAsideError);
     }
+}
+
+QString runReason(const RunOutcome& outcome, bool signalled, int status, const QString& archivePath,
+                  const MainWindowTexts& t) {
+    if (outcome.result == RunResult::Confirmed) {
+        return {};
+    }
+    if (outcome.result == RunResult::Warning) {
+        return statusReason(1, t);
+    }
+    switch (outcome.failure) {
+        case RunFailure::NoArchive:
+            return t.text(Form1Text::cm20).arg(archivePath);
+        case RunFailure::EmptyArchive:
+            return t.text(Form1Text::cm30);
+        case RunFailure::NotInPlace:
+            return t.text(Form1Text::cm35).arg(outcome.detail);
+        case RunFailure::None:
+        case RunFailure::Status:
+        case RunFailure::Signal:
+            break;
+    }
+    return signalled ? t.text(Form1Text::cm19).arg(status) : statusReason(status, t);
+}
+
+QString runResultWord(RunResult result) {
+    return wordOf(kResultWords, result);
+}
+
+std::optional<RunResult> runResultFromWord(const QString& word) {
+    return valueOf(kResultWords, word);
+}
+
+QString runFailureWord(RunFailure failure) {
+    return wordOf(kFailureWords, failure);
+}
+
+std::optional<RunFailure> runFailureFromWord(const QString& word) {
+    return valueOf(kFailureWords, word);
 }
 
 }  // namespace kv

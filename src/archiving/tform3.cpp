@@ -32,12 +32,6 @@ const QString kWinZipKey = QString::fromUtf16(kWinZipProgramKey);
 constexpr int kGridHeight = 170;
 constexpr int kMinWidth = 560;
 
-// A field of a configuration that an edit fills: typing stops where the stored field ends.
-LabeledEdit* configurationEdit(QWidget* parent, const char* name, const QString& caption,
-                               const QString& field) {
-    return makeEdit(parent, name, caption, fieldWidth(archiversLayout(), field));
-}
-
 }  // namespace
 
 TForm3::TForm3(ProgramTables& tables, const MainWindowTexts& mainTexts,
@@ -67,11 +61,12 @@ void TForm3::createList() {
                                          "задач."));
     ui.Label1->setWordWrap(true);
     ui.cyDBGrid1 = named(new DBGrid(this), "cyDBGrid1");
-    ui.cyDBGrid1->bind(&archivers_, &marks_,
-                       {
-                           {QString(), QString(), 26},
-                           {ArchiverField::Name, QStringLiteral("Наименование конфигурации"), 300},
-                       });
+    ui.cyDBGrid1->bind(
+        &archivers_, &marks_,
+        {
+            {QString(), QString(), 26},
+            {ArchiverField::Name.name(), QStringLiteral("Наименование конфигурации"), 300},
+        });
     ui.BitBtn1 = makeButton(this, "BitBtn1", QStringLiteral("Добавить"), QStyle::SP_FileIcon);
     ui.BitBtn6 =
         makeButton(this, "BitBtn6", QStringLiteral("Изменить"), QStyle::SP_FileDialogDetailedView);
@@ -81,22 +76,22 @@ void TForm3::createList() {
 }
 
 void TForm3::createEditPanel() {
-    ui.LabeledEdit6 = configurationEdit(
-        this, "LabeledEdit6", QStringLiteral("Наименование конфигурации"), ArchiverField::Name);
-    ui.LabeledEdit1 = configurationEdit(this, "LabeledEdit1",
-                                        QStringLiteral("Путь к исполняемому файлу архиватора"),
-                                        ArchiverField::NameAr);
+    ui.LabeledEdit6 = makeEdit(this, "LabeledEdit6", QStringLiteral("Наименование конфигурации"),
+                               ArchiverField::Name.width());
+    ui.LabeledEdit1 =
+        makeEdit(this, "LabeledEdit1", QStringLiteral("Путь к исполняемому файлу архиватора"),
+                 ArchiverField::NameAr.width());
     ui.BitBtn9 = makeButton(this, "BitBtn9", QString(), QStyle::SP_DialogOpenButton);
     ui.LabeledEdit2 =
-        configurationEdit(this, "LabeledEdit2", QStringLiteral("Параметр (команда) для архивации"),
-                          ArchiverField::Param1);
-    ui.LabeledEdit3 = configurationEdit(this, "LabeledEdit3", QStringLiteral("Ключи для архивации"),
-                                        ArchiverField::Keys1);
-    ui.LabeledEdit5 = configurationEdit(this, "LabeledEdit5",
-                                        QStringLiteral("Параметр (команда) для восстановления"),
-                                        ArchiverField::Param2);
-    ui.LabeledEdit4 = configurationEdit(
-        this, "LabeledEdit4", QStringLiteral("Ключи для восстановления"), ArchiverField::Keys2);
+        makeEdit(this, "LabeledEdit2", QStringLiteral("Параметр (команда) для архивации"),
+                 ArchiverField::Param1.width());
+    ui.LabeledEdit3 = makeEdit(this, "LabeledEdit3", QStringLiteral("Ключи для архивации"),
+                               ArchiverField::Keys1.width());
+    ui.LabeledEdit5 =
+        makeEdit(this, "LabeledEdit5", QStringLiteral("Параметр (команда) для восстановления"),
+                 ArchiverField::Param2.width());
+    ui.LabeledEdit4 = makeEdit(this, "LabeledEdit4", QStringLiteral("Ключи для восстановления"),
+                               ArchiverField::Keys2.width());
     ui.BitBtn5 = makeButton(this, "BitBtn5", QStringLiteral("WinRar"));
     ui.BitBtn7 = makeButton(this, "BitBtn7", QStringLiteral("WinZip"));
     ui.BitBtn3 =
@@ -208,7 +203,7 @@ void TForm3::FormActivate() {
 
 void TForm3::marksFromFlags() {
     QList<bool> flags(archivers_.isOpen() ? archivers_.recordCount() : 0);
-    const int flag = archivers_.isOpen() ? archivers_.fieldIndex(ArchiverField::Flag) : -1;
+    const auto flag = archivers_.fieldIndex(ArchiverField::Flag);
     for (int row = 0; row < flags.size(); ++row) {
         flags[row] = archivers_.peekBool(row, flag);
     }
@@ -303,7 +298,7 @@ void TForm3::BitBtn2Click() {
 }
 
 void TForm3::putProgramPath(const QString& path) {
-    const int width = fieldWidth(archiversLayout(), ArchiverField::NameAr);
+    const int width = ArchiverField::NameAr.width();
     if (path.size() > width) {
         // The field would cut it without a word.
         messageBox(texts_.text(Form3Text::cm12).arg(path).arg(width), texts_.text(Form3Text::cm1),

@@ -11,8 +11,8 @@
 namespace kv {
 namespace {
 
-const int kPathWidth = fieldWidth(objectsLayout(), ObjectField::Path);
-const int kNameWidth = fieldWidth(objectsLayout(), ObjectField::Name);
+const int kPathWidth = ObjectField::Path.width();
+const int kNameWidth = ObjectField::Name.width();
 
 // * stands for any run of characters, ? for exactly one; everything else only for itself.
 bool wildcardMatch(QStringView pattern, QStringView name) {
@@ -136,9 +136,9 @@ void WorkingList::rebuild() {
     keys_.clear();
     const int rows = table_.recordCount();
     if (rows > 0) {
-        const int name = table_.fieldIndex(ObjectField::Name);
-        const int folder = table_.fieldIndex(ObjectField::Path1);
-        const int rest = table_.fieldIndex(ObjectField::Name1);
+        const auto name = table_.fieldIndex(ObjectField::Name);
+        const auto folder = table_.fieldIndex(ObjectField::Path1);
+        const auto rest = table_.fieldIndex(ObjectField::Name1);
         keys_.reserve(rows);
         for (int position = 0; position < rows; ++position) {
             keys_.insert(key(table_.peekString(position, name), table_.peekString(position, folder),
@@ -219,8 +219,8 @@ AddOutcome AddObjectPath(WorkingList& list, const QString& workingName, const QS
 QList<RefusedObject> LoadWorkingList(WorkingList& list, const Table& objects,
                                      const QString& taskName) {
     QStringList paths;
-    const int name = objects.fieldIndex(ObjectField::Name);
-    const int path = objects.fieldIndex(ObjectField::Path);
+    const auto name = objects.fieldIndex(ObjectField::Name);
+    const auto path = objects.fieldIndex(ObjectField::Path);
     for (int position = 0; position < objects.recordCount(); ++position) {
         if (objects.peekString(position, name) == taskName) {
             paths << objects.peekString(position, path);

@@ -18,14 +18,15 @@ namespace {
 constexpr int kListNumbers = 1000000;
 constexpr int kListDraws = 100000;  // draws before giving up on a folder that is nearly full
 
-int fieldWidth(const Table& table, const QString& field) {
-    const int i = table.fieldIndex(field);
+// The width of the field in the open table, which may be another program's file.
+int fieldWidth(const Table& table, const Field<QString>& field) {
+    const int i = table.fieldIndex(field).value();
     return i < 0 ? 0 : table.fields().at(i).width;
 }
 
 // The first row whose Name equals `name` (exact), -1 when none does.
 int findTask(const Table& tasks, const QString& name) {
-    const int field = tasks.fieldIndex(TaskField::Name);
+    const auto field = tasks.fieldIndex(TaskField::Name);
     for (int position = 0; position < tasks.recordCount(); ++position) {
         if (tasks.peekString(position, field) == name) {
             return position;
@@ -37,7 +38,7 @@ int findTask(const Table& tasks, const QString& name) {
 // Whether a row other than `edited` has the name, its trailing blanks aside: a name stored with
 // them by an earlier release shows the same as `name`.
 bool nameTaken(const Table& tasks, const QString& name, int edited) {
-    const int field = tasks.fieldIndex(TaskField::Name);
+    const auto field = tasks.fieldIndex(TaskField::Name);
     for (int position = 0; position < tasks.recordCount(); ++position) {
         if (position != edited &&
             withoutTrailingBlanks(tasks.peekString(position, field)) == name) {
@@ -97,7 +98,7 @@ std::optional<QString> refusal(const Table& tasks, const QString& typedName, con
             return texts.text(Form2Text::cm11).arg(*text);
         }
     }
-    const QList<QPair<QString, const QString*>> typed = {
+    const std::pair<Field<QString>, const QString*> typed[] = {
         {TaskField::Opis, &f.opis},
         {TaskField::Path2, &f.path2},
         {TaskField::NameArh, &f.nameArh},
@@ -134,7 +135,7 @@ Error listError(const EditorTexts& texts, const QString& list, const QString& wh
 // A number below 1000000 that names no file in Lists and no list of another task.
 QString drawListName(const Table& tasks, FileIo& io, const EditorTexts& texts) {
     QSet<QString> taken;
-    const int field = tasks.fieldIndex(TaskField::List);
+    const auto field = tasks.fieldIndex(TaskField::List);
     for (int position = 0; position < tasks.recordCount(); ++position) {
         taken.insert(listFileName(tasks.peekString(position, field)));
     }
@@ -237,7 +238,7 @@ private:
 // Deletes, within a batch, every row whose Name is `name`; returns how many. Walks from the end,
 // so that each deletion moves only the rows after it.
 int deleteRowsOf(Table& objects, const QString& name) {
-    const int field = objects.fieldIndex(ObjectField::Name);
+    const auto field = objects.fieldIndex(ObjectField::Name);
     int deleted = 0;
     for (int position = objects.recordCount() - 1; position >= 0; --position) {
         if (objects.peekString(position, field) == name) {
@@ -251,18 +252,19 @@ int deleteRowsOf(Table& objects, const QString& name) {
 
 // The working rows under `name`, in place of the rows stored under it.
 void replaceObjectRows(Table& objects, const Table& working, const QString& name) {
-    static const QStringList kCopied = {ObjectField::Path,     ObjectField::Path1,
-                                        ObjectField::TipFile1, ObjectField::Name1,
-                                        ObjectField::Size,     ObjectField::Flag};
     Batch batch(objects);
     const int deleted = deleteRowsOf(objects, name);
     const int rows = working.recordCount();
     for (int position = 0; position < rows; ++position) {
         objects.insert();
         objects.setString(ObjectField::Name, name);
-        for (const QString& field : kCopied) {
-            const int from = working.fieldIndex(field);
-            const int to = objects.fieldIndex(field);
+        // Every other field as the working row has it.
+        for (const FieldDef& field : objectsLayout()) {
+            if (field.name == ObjectField::Name.name()) {
+                continue;
+            }
+            const int from = working.fieldIndex(field.name);
+            const int to = objects.fieldIndex(field.name);
             switch (working.fields().at(from).type) {
                 case FieldType::String:
                     objects.setString(to, working.peekString(position, from));
@@ -289,7 +291,7 @@ void replaceObjectRows(Table& objects, const Table& working, const QString& name
 void renameWorkingRows(Table& working, const QString& name) {
     ControlsDisabled quiet(working);
     Batch batch(working);
-    const int field = working.fieldIndex(ObjectField::Name);
+    const auto field = working.fieldIndex(ObjectField::Name);
     for (int position = 0; position < working.recordCount(); ++position) {
         working.moveTo(position);
         working.edit();
@@ -303,7 +305,7 @@ void renameWorkingRows(Table& working, const QString& name) {
 // after every line.
 QByteArray listContents(const Table& working) {
     QByteArray out;
-    const int field = working.fieldIndex(ObjectField::Path);
+    const auto field = working.fieldIndex(ObjectField::Path);
     for (int position = 0; position < working.recordCount(); ++position) {
         out += working.peekString(position, field).toUtf8();
         out += "\r\n";

@@ -73,7 +73,7 @@ TaskFields withStoredTexts(TaskFields f) {
 
 QStringList configurationNames(const Table& archivers) {
     QStringList names;
-    const int name = archivers.fieldIndex(ArchiverField::Name);
+    const auto name = archivers.fieldIndex(ArchiverField::Name);
     for (int position = 0; position < archivers.recordCount(); ++position) {
         names << archivers.peekString(position, name);
     }
@@ -81,7 +81,7 @@ QStringList configurationNames(const Table& archivers) {
 }
 
 int defaultConfiguration(const Table& archivers) {
-    const int flag = archivers.fieldIndex(ArchiverField::Flag);
+    const auto flag = archivers.fieldIndex(ArchiverField::Flag);
     for (int position = archivers.recordCount() - 1; position >= 0; --position) {
         if (archivers.peekBool(position, flag)) {
             return position;

@@ -58,12 +58,6 @@ private:
     bool on_ = true;
 };
 
-// A field of the task that an edit fills: typing stops where the stored field ends.
-LabeledEdit* taskEdit(QWidget* parent, const char* name, const QString& caption,
-                      const QString& field) {
-    return makeEdit(parent, name, caption, fieldWidth(tasksLayout(), field));
-}
-
 RadioGroup* makeRadioGroup(QWidget* parent, const char* name, const QString& caption,
                            const QStringList& items) {
     auto* g = named(new RadioGroup(parent), name);
@@ -145,14 +139,16 @@ TForm2::~TForm2() {
 
 void TForm2::createTaskControls() {
     ui.CheckBox1 = makeCheckBox(this, "CheckBox1", QStringLiteral("Выполнять эту задачу"));
-    ui.LEdit1 = taskEdit(this, "LEdit1", QStringLiteral("Наименование задачи"), TaskField::Name);
-    ui.LEdit4 = taskEdit(this, "LEdit4", QStringLiteral("Описание задачи (не обязательно)"),
-                         TaskField::Opis);
+    ui.LEdit1 =
+        makeEdit(this, "LEdit1", QStringLiteral("Наименование задачи"), TaskField::Name.width());
+    ui.LEdit4 = makeEdit(this, "LEdit4", QStringLiteral("Описание задачи (не обязательно)"),
+                         TaskField::Opis.width());
     ui.LEdit2 =
-        taskEdit(this, "LEdit2", QStringLiteral("Папка, в которую будет осуществляться архивация"),
-                 TaskField::Path2);
+        makeEdit(this, "LEdit2", QStringLiteral("Папка, в которую будет осуществляться архивация"),
+                 TaskField::Path2.width());
     ui.BitBtn1 = makeButton(this, "BitBtn1", QString(), QStyle::SP_DialogOpenButton);
-    ui.LEdit3 = taskEdit(this, "LEdit3", QStringLiteral("Имя файла архива"), TaskField::NameArh);
+    ui.LEdit3 =
+        makeEdit(this, "LEdit3", QStringLiteral("Имя файла архива"), TaskField::NameArh.width());
     ui.RadioGroup1 = makeRadioGroup(
         this, "RadioGroup1", QStringLiteral("  Вид имени архива  "),
         {QStringLiteral("только имя - (предидущий файл архива затирается)"),
@@ -239,7 +235,7 @@ void TForm2::createObjectListControls() {
 
     ui.DBGrid1 = named(new DBGrid(this), "DBGrid1");
     ui.DBGrid1->bind(&tables_.working, nullptr,
-                     {{ObjectField::Path, QStringLiteral("Имя файла"), 400}});
+                     {{ObjectField::Path.name(), QStringLiteral("Имя файла"), 400}});
     ui.DBGrid1->horizontalHeader()->setFont(bold);
     ui.DBGrid1->viewport()->installEventFilter(this);
 

@@ -47,7 +47,7 @@ TForm4::TForm4(ProgramTables& tables, const EditorTexts& texts, const LanguageIn
     }
 
     ui.Edit1 = named(new QLineEdit(this), "Edit1");
-    ui.Edit1->setMaxLength(fieldWidth(objectsLayout(), ObjectField::Path));
+    ui.Edit1->setMaxLength(ObjectField::Path.width());
     ui.BitBtn1 =
         makeButton(this, "BitBtn1", QStringLiteral("Сохранить"), QStyle::SP_DialogSaveButton);
     ui.BitBtn2 =

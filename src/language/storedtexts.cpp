@@ -14,7 +14,7 @@ namespace {
 
 // Sets `field` of the row being edited to `to` when it holds `from`. The pending value is
 // compared, so a text that an earlier rule of the same row has set takes part.
-void replace(Table& table, const QString& field, const QString& from, const QString& to) {
+void replace(Table& table, const Field<QString>& field, const QString& from, const QString& to) {
     if (table.asString(field) == from) {
         table.setString(field, to);
     }

@@ -123,9 +123,9 @@ void Scheduler::tick() {
     // Without tasks.dbf (it could not be opened, which was reported) there is nothing to walk.
     if (t.isOpen()) {
         ControlsDisabled suspended(t);
-        const int flag = t.fieldIndex(TaskField::Flag);
-        const int period = t.fieldIndex(TaskField::VidPeriod);
-        const int sledTime = t.fieldIndex(TaskField::SledTime);
+        const auto flag = t.fieldIndex(TaskField::Flag);
+        const auto period = t.fieldIndex(TaskField::VidPeriod);
+        const auto sledTime = t.fieldIndex(TaskField::SledTime);
         t.first();
         while (!t.eof()) {
             // A period outside the known ones (a damaged or foreign table) has no next run to

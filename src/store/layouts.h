@@ -3,7 +3,7 @@
 #include <QList>
 #include <QString>
 
-#include "store/table.h"
+#include "store/field.h"
 
 namespace kv {
 
@@ -13,107 +13,109 @@ inline const QString kObjectsFile = QStringLiteral("tasksm.dbf");          // Ta
 inline const QString kWorkingObjectsFile = QStringLiteral("tasksmt.dbf");  // Table3
 inline const QString kArchiversFile = QStringLiteral("archers.dbf");       // Table4
 
-// The field names, as stored (they are part of the file format). Code names a field only
-// through these.
+// The fields of each table, declared once: name as stored (part of the file format), type and,
+// for text, width (the most characters the field holds). Code reaches a field only through these;
+// the layouts below list them in the order of the file. A further table is its file name, its
+// fields and its layout.
 
 // tasks.dbf
 namespace TaskField {
 // enabled (the check mark in the task list)
-inline const QString Flag = QStringLiteral("Flag");
+inline constexpr Field<bool> Flag{"Flag"};
 // the task's name, unique, case counts
-inline const QString Name = QStringLiteral("Name");
+inline constexpr Field<QString> Name{"Name", 30};
 // description
-inline const QString Opis = QStringLiteral("Opis");
+inline constexpr Field<QString> Opis{"Opis", 100};
 // date in the archive name: 0 none, 1 date, 2 date and time
-inline const QString VidNameArh = QStringLiteral("VidNameArh");
+inline constexpr Field<int> VidNameArh{"VidNameArh"};
 // keep the previous archive as .BAK
-inline const QString Bak = QStringLiteral("Bak");
+inline constexpr Field<bool> Bak{"Bak"};
 // destination folder
-inline const QString Path2 = QStringLiteral("Path2");
+inline constexpr Field<QString> Path2{"Path2", 255};
 // archive file name
-inline const QString NameArh = QStringLiteral("NameArh");
+inline constexpr Field<QString> NameArh{"NameArh", 255};
 // kind of archiver configuration
-inline const QString VidArhivator = QStringLiteral("VidArhivator");
+inline constexpr Field<int> VidArhivator{"VidArhivator"};
 // name of the archiver configuration
-inline const QString NameArhSys = QStringLiteral("NameArhSys");
+inline constexpr Field<QString> NameArhSys{"NameArhSys", 30};
 // archive command
-inline const QString NameArhivator1 = QStringLiteral("NameArhivator1");
+inline constexpr Field<QString> NameArhivator1{"NameArhivator1", 255};
 // extract command
-inline const QString NameArhivator2 = QStringLiteral("NameArhivator2");
+inline constexpr Field<QString> NameArhivator2{"NameArhivator2", 255};
 // the period (Period)
-inline const QString VidPeriod = QStringLiteral("VidPeriod");
+inline constexpr Field<int> VidPeriod{"VidPeriod"};
 // hourly: the minute
-inline const QString Minuta = QStringLiteral("Minuta");
+inline constexpr Field<int> Minuta{"Minuta"};
 // daily: the time of day
-inline const QString DayTime = QStringLiteral("DayTime");
+inline constexpr Field<QDateTime> DayTime{"DayTime"};
 // monthly: the day
-inline const QString MonthDay = QStringLiteral("MonthDay");
+inline constexpr Field<int> MonthDay{"MonthDay"};
 // monthly: the time of day
-inline const QString MonthTime = QStringLiteral("MonthTime");
+inline constexpr Field<QDateTime> MonthTime{"MonthTime"};
 // weekly: 1 Monday .. 7 Sunday
-inline const QString WeekDay = QStringLiteral("WeekDay");
+inline constexpr Field<int> WeekDay{"WeekDay"};
 // weekly: the time of day
-inline const QString WeekTime = QStringLiteral("WeekTime");
+inline constexpr Field<QDateTime> WeekTime{"WeekTime"};
 // monthly: the month's last day when it is shorter
-inline const QString LastDay = QStringLiteral("LastDay");
+inline constexpr Field<bool> LastDay{"LastDay"};
 // a missed run: 0 run at once, 1 wait for the next period
-inline const QString Propusk = QStringLiteral("Propusk");
+inline constexpr Field<int> Propusk{"Propusk"};
 // a missed-run check is pending
-inline const QString IsPropusk = QStringLiteral("IsPropusk");
+inline constexpr Field<bool> IsPropusk{"IsPropusk"};
 // the next run
-inline const QString SledTime = QStringLiteral("SledTime");
+inline constexpr Field<QDateTime> SledTime{"SledTime"};
 // the next run as shown
-inline const QString SledTimeStr = QStringLiteral("SledTimeStr");
+inline constexpr Field<QString> SledTimeStr{"SledTimeStr", 30};
 // the last run
-inline const QString WorkTime = QStringLiteral("WorkTime");
+inline constexpr Field<QDateTime> WorkTime{"WorkTime"};
 // the list file, relative to the program folder
-inline const QString List = QStringLiteral("List");
+inline constexpr Field<QString> List{"List", 255};
 // never written
-inline const QString IsClosed = QStringLiteral("IsClosed");
+inline constexpr Field<bool> IsClosed{"IsClosed"};
 }  // namespace TaskField
 
 // tasksm.dbf and tasksmt.dbf
 namespace ObjectField {
 // never written
-inline const QString Flag = QStringLiteral("Flag");
+inline constexpr Field<bool> Flag{"Flag"};
 // the task the row belongs to
-inline const QString Name = QStringLiteral("Name");
+inline constexpr Field<QString> Name{"Name", 30};
 // the object as the list file holds it
-inline const QString Path = QStringLiteral("Path");
+inline constexpr Field<QString> Path{"Path", 255};
 // its folder when it was added
-inline const QString Path1 = QStringLiteral("Path1");
+inline constexpr Field<QString> Path1{"Path1", 255};
 // 1 a folder, 2 anything else
-inline const QString TipFile1 = QStringLiteral("TipFile1");
+inline constexpr Field<int> TipFile1{"TipFile1"};
 // its name when it was added
-inline const QString Name1 = QStringLiteral("Name1");
+inline constexpr Field<QString> Name1{"Name1", 255};
 // what was found when it was added
-inline const QString Size = QStringLiteral("Size");
+inline constexpr Field<QString> Size{"Size", 20};
 }  // namespace ObjectField
 
 // archers.dbf
 namespace ArchiverField {
 // the default configuration
-inline const QString Flag = QStringLiteral("Flag");
+inline constexpr Field<bool> Flag{"Flag"};
 // the configuration's name
-inline const QString Name = QStringLiteral("Name");
+inline constexpr Field<QString> Name{"Name", 30};
 // the archiver program
-inline const QString NameAr = QStringLiteral("NameAr");
+inline constexpr Field<QString> NameAr{"NameAr", 255};
 // archive command letter
-inline const QString Param1 = QStringLiteral("Param1");
+inline constexpr Field<QString> Param1{"Param1", 5};
 // archive switches
-inline const QString Keys1 = QStringLiteral("Keys1");
+inline constexpr Field<QString> Keys1{"Keys1", 25};
 // the composed archive command
-inline const QString Arhstr1 = QStringLiteral("Arhstr1");
+inline constexpr Field<QString> Arhstr1{"Arhstr1", 285};
 // extract command letter
-inline const QString Param2 = QStringLiteral("Param2");
+inline constexpr Field<QString> Param2{"Param2", 5};
 // extract switches
-inline const QString Keys2 = QStringLiteral("Keys2");
+inline constexpr Field<QString> Keys2{"Keys2", 25};
 // the composed extract command
-inline const QString Arhstr2 = QStringLiteral("Arhstr2");
+inline constexpr Field<QString> Arhstr2{"Arhstr2", 285};
 // found by archiver discovery
-inline const QString Sys = QStringLiteral("Sys");
+inline constexpr Field<bool> Sys{"Sys"};
 // archiver kind: 1 WinRAR, 2 WinZip, 0 other
-inline const QString Tip = QStringLiteral("Tip");
+inline constexpr Field<int> Tip{"Tip"};
 }  // namespace ArchiverField
 
 // The values of VidPeriod.
@@ -134,9 +136,6 @@ inline bool knownPeriod(int vidPeriod) {
 const QList<FieldDef>& tasksLayout();      // 26 fields
 const QList<FieldDef>& objectsLayout();    // 7 fields; tasksm.dbf and tasksmt.dbf
 const QList<FieldDef>& archiversLayout();  // 11 fields
-
-// The width of a text field of a layout (the most characters it holds).
-int fieldWidth(const QList<FieldDef>& layout, const QString& field);
 
 // A typed text as a text field keeps it: without its trailing blanks, which a field filled to
 // its width loses when it is read back. Windows store this form, so that what they compare,

@@ -67,6 +67,10 @@ StoreError damaged(const QString& fileName, const QString& why) {
     return tableError(fileName, storeText(StoreText::Damaged).arg(why));
 }
 
+StoreError noField(const QString& fileName, QAnyStringView field) {
+    return tableError(fileName, storeText(StoreText::NoField).arg(field.toString()));
+}
+
 StoreError inUse(const QString& fileName) {
     return tableError(fileName, storeText(StoreText::InUse));
 }
@@ -222,11 +226,11 @@ struct Table::Impl {
         }
         return f;
     }
-    int indexOf(const QString& fieldName) const {
+    int indexOf(QAnyStringView fieldName) const {
         requireOpen();
         const int i = q->fieldIndex(fieldName);
         if (i < 0) {
-            throw tableError(name(), storeText(StoreText::NoField).arg(fieldName));
+            throw noField(name(), fieldName);
         }
         return i;
     }
@@ -708,16 +712,21 @@ const QList<FieldDef>& Table::fields() const {
     return d->isOpen ? d->defs : kNoFields;
 }
 
-int Table::fieldIndex(const QString& name) const {
+int Table::fieldIndex(QAnyStringView name) const {
     if (!d->isOpen) {
         return -1;
     }
     for (int i = 0; i < d->defs.size(); ++i) {
-        if (d->defs[i].name.compare(name, Qt::CaseInsensitive) == 0) {
+        if (QAnyStringView::compare(d->defs[i].name, name, Qt::CaseInsensitive) == 0) {
             return i;
         }
     }
     return -1;
+}
+
+int Table::missingField(const char* name) const {
+    d->requireOpen();
+    throw noField(fileName_, QLatin1StringView(name));
 }
 
 // --- navigation -------------------------------------------------------------------------------
@@ -818,17 +827,17 @@ QDateTime Table::asDateTime(int field) const {
     return row ? readDateTime(row + f.offset) : zeroDateTime();
 }
 
-bool Table::asBool(const QString& field) const {
-    return asBool(d->indexOf(field));
+bool Table::asBool(const Field<bool>& field) const {
+    return asBool(d->indexOf(field.name()));
 }
-int Table::asInt(const QString& field) const {
-    return asInt(d->indexOf(field));
+int Table::asInt(const Field<int>& field) const {
+    return asInt(d->indexOf(field.name()));
 }
-QString Table::asString(const QString& field) const {
-    return asString(d->indexOf(field));
+QString Table::asString(const Field<QString>& field) const {
+    return asString(d->indexOf(field.name()));
 }
-QDateTime Table::asDateTime(const QString& field) const {
-    return asDateTime(d->indexOf(field));
+QDateTime Table::asDateTime(const Field<QDateTime>& field) const {
+    return asDateTime(d->indexOf(field.name()));
 }
 
 namespace {
@@ -911,17 +920,17 @@ void Table::setDateTime(int field, const QDateTime& value) {
     }
 }
 
-void Table::setBool(const QString& field, bool value) {
-    setBool(d->indexOf(field), value);
+void Table::setBool(const Field<bool>& field, bool value) {
+    setBool(d->indexOf(field.name()), value);
 }
-void Table::setInt(const QString& field, int value) {
-    setInt(d->indexOf(field), value);
+void Table::setInt(const Field<int>& field, int value) {
+    setInt(d->indexOf(field.name()), value);
 }
-void Table::setString(const QString& field, const QString& value) {
-    setString(d->indexOf(field), value);
+void Table::setString(const Field<QString>& field, const QString& value) {
+    setString(d->indexOf(field.name()), value);
 }
-void Table::setDateTime(const QString& field, const QDateTime& value) {
-    setDateTime(d->indexOf(field), value);
+void Table::setDateTime(const Field<QDateTime>& field, const QDateTime& value) {
+    setDateTime(d->indexOf(field.name()), value);
 }
 
 // A failed post raises and drops the pending values: the table is back in browse state and

@@ -8,25 +8,13 @@
 #include <QStringList>
 #include <QVariant>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
+#include "store/field.h"
 #include "store/storeerror.h"
 
 namespace kv {
-
-// One field of a table layout.
-enum class FieldType : char {
-    String = 'C',    // text of at most `width` characters, Windows-1251 on disk
-    Integer = 'I',   // 32-bit signed
-    Boolean = 'L',   // true / false
-    DateTime = '@',  // naive local date-time, milliseconds
-};
-
-struct FieldDef {
-    QString name;    // up to 31 ASCII characters, case as written
-    FieldType type;  //
-    int width = 0;   // String only (1..65535); the other types have fixed sizes
-};
 
 class FileIo;  // store/fileio.h
 
@@ -83,7 +71,13 @@ public:
 
     // Layout of the open table.
     const QList<FieldDef>& fields() const;
-    int fieldIndex(const QString& name) const;  // case-insensitive; -1 if absent
+    // Position of a field in fields(), the name looked up without regard to case; -1 if absent.
+    int fieldIndex(QAnyStringView name) const;
+    // Where a declared field is in the open table.
+    template <typename T>
+    FieldIndex<T> fieldIndex(const Field<T>& field) const {
+        return FieldIndex<T>(fieldIndex(field.name()), field.name().data());
+    }
 
     // Navigation over live rows.
     void first();
@@ -96,20 +90,40 @@ public:
     int recNo() const;          // position of the cursor among live rows, 0-based; -1 if empty
     void moveTo(int position);  // 0 <= position < recordCount()
 
-    // Field values of the current row (or the pending values while editing). Names are looked up
-    // without regard to case. A getter of the wrong type raises StoreError. On an empty table
-    // (and outside insert state) the getters return false, 0, "" and the zero date-time.
-    bool asBool(const QString& field) const;
-    int asInt(const QString& field) const;
-    QString asString(const QString& field) const;
-    QDateTime asDateTime(const QString& field) const;  // naive; zero date-time when never set
-    // Same by field index, for loops that read many rows.
+    // Field values of the current row (or the pending values while editing). A field that the
+    // open table lacks, or stores with another type than its declaration's, raises StoreError. On
+    // an empty table (and outside insert state) the getters return false, 0, "" and the zero
+    // date-time.
+    bool asBool(const Field<bool>& field) const;
+    int asInt(const Field<int>& field) const;
+    QString asString(const Field<QString>& field) const;
+    QDateTime asDateTime(const Field<QDateTime>& field) const;  // naive; zero when never set
+    // Same through a field's index, for walks over many rows.
+    bool asBool(FieldIndex<bool> field) const { return asBool(present(field)); }
+    int asInt(FieldIndex<int> field) const { return asInt(present(field)); }
+    QString asString(FieldIndex<QString> field) const { return asString(present(field)); }
+    QDateTime asDateTime(FieldIndex<QDateTime> field) const { return asDateTime(present(field)); }
+    // Same by position in fields(), for code that serves any layout. A getter of another type
+    // than the field's raises StoreError.
     bool asBool(int field) const;
     int asInt(int field) const;
     QString asString(int field) const;
     QDateTime asDateTime(int field) const;
 
     // Values of another live row, without moving the cursor (views use these).
+    bool peekBool(int position, FieldIndex<bool> field) const {
+        return peekBool(position, present(field));
+    }
+    int peekInt(int position, FieldIndex<int> field) const {
+        return peekInt(position, present(field));
+    }
+    QString peekString(int position, FieldIndex<QString> field) const {
+        return peekString(position, present(field));
+    }
+    QDateTime peekDateTime(int position, FieldIndex<QDateTime> field) const {
+        return peekDateTime(position, present(field));
+    }
+    // Same by position in fields().
     bool peekBool(int position, int field) const;
     int peekInt(int position, int field) const;
     QString peekString(int position, int field) const;
@@ -119,11 +133,20 @@ public:
     State state() const;
     void edit();    // the current row; raises on an empty table
     void insert();  // a new row that post() appends at the end; the cursor then rests on it
-    void setBool(const QString& field, bool value);
-    void setInt(const QString& field, int value);
-    void setString(const QString& field, const QString& value);  // cut to the width
-    void setDateTime(const QString& field, const QDateTime& value);
-    // Same by field index.
+    void setBool(const Field<bool>& field, bool value);
+    void setInt(const Field<int>& field, int value);
+    void setString(const Field<QString>& field, const QString& value);  // cut to the width
+    void setDateTime(const Field<QDateTime>& field, const QDateTime& value);
+    // Same through a field's index.
+    void setBool(FieldIndex<bool> field, bool value) { setBool(present(field), value); }
+    void setInt(FieldIndex<int> field, int value) { setInt(present(field), value); }
+    void setString(FieldIndex<QString> field, const QString& value) {
+        setString(present(field), value);
+    }
+    void setDateTime(FieldIndex<QDateTime> field, const QDateTime& value) {
+        setDateTime(present(field), value);
+    }
+    // Same by position in fields().
     void setBool(int field, bool value);
     void setInt(int field, int value);
     void setString(int field, const QString& value);
@@ -139,8 +162,13 @@ public:
 
     // Makes current the first row whose fields equal the values (text exact and case-sensitive;
     // Integer, Boolean and DateTime compared by value). Returns false, cursor unchanged, when no
-    // row matches.
+    // row matches. The fields are named as fields() names them, without regard to case.
     bool locate(const QStringList& fields, const QVariantList& values);
+    // Same on one declared field.
+    template <typename T>
+    bool locate(const Field<T>& field, const std::type_identity_t<T>& value) {
+        return locate(QStringList{field.name()}, QVariantList{QVariant(value)});
+    }
 
     // Removes all rows. Needs exclusive access, which it takes for the time of the operation.
     // The table stays open, cursor on the (empty) first row.
@@ -184,6 +212,13 @@ Q_SIGNALS:
     void cursorMoved(int position);
 
 private:
+    // The position of a field that fieldIndex() found; raises for one it did not.
+    template <typename T>
+    int present(FieldIndex<T> field) const {
+        return field.index_ >= 0 ? field.index_ : missingField(field.name_);
+    }
+    [[noreturn]] int missingField(const char* name) const;
+
     struct Impl;
     QString fileName_;
     std::unique_ptr<Impl> d;

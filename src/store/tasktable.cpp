@@ -8,7 +8,7 @@ namespace kv {
 
 void TableToGrid(Table& tasks, CheckMarks& marks) {
     ControlsDisabled suspended(tasks);
-    const int flag = tasks.fieldIndex(TaskField::Flag);
+    const auto flag = tasks.fieldIndex(TaskField::Flag);
     QList<bool> flags(tasks.recordCount());
     for (int row = 0; row < flags.size(); ++row) {
         flags[row] = tasks.peekBool(row, flag);
@@ -19,7 +19,7 @@ void TableToGrid(Table& tasks, CheckMarks& marks) {
 
 void GridToTable(Table& tasks, const CheckMarks& marks) {
     ControlsDisabled suspended(tasks);
-    const int flag = tasks.fieldIndex(TaskField::Flag);
+    const auto flag = tasks.fieldIndex(TaskField::Flag);
     tasks.first();
     for (int row = 0; !tasks.eof() && row < tasks.recordCount(); ++row) {
         tasks.edit();
@@ -38,7 +38,7 @@ void returnToTask(Table& tasks, const QString& name) {
     ControlsDisabled suspended(tasks);
     // Ends where a walk from the first row would: on the first match (the first row as first()
     // leaves it), else on the end of the table.
-    if (tasks.locate({TaskField::Name}, {name})) {
+    if (tasks.locate(TaskField::Name, name)) {
         if (tasks.recNo() == 0) {
             tasks.first();
         }

@@ -12,7 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
 
@@ -27,7 +26,7 @@
 #include "platform/programfolder.h"
 #include "store/layouts.h"
 #include "store/programtables.h"
-#include "support/tablerows.h"
+#include "support/tablefolder.h"
 
 using namespace kv;
 
@@ -61,41 +60,31 @@ int main(int argc, char** argv) {
     const QString dictionary = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
     out = QString::fromLocal8Bit(argv[2]);
     QDir().mkpath(out);
-    QTemporaryDir dir;
-    setProgramFolder(dir.path());
-    QDir::setCurrent(dir.path());
+    const test::TableFolder dir;
     const QString language = QFileInfo(dictionary).completeBaseName();
     QFile::copy(dictionary, inProgramFolder(QFileInfo(dictionary).fileName()));
     const QString first =
         argc == 4 ? QFileInfo(QString::fromLocal8Bit(argv[3])).absoluteFilePath() : dictionary;
     QFile::copy(first, inProgramFolder(QFileInfo(first).fileName()));
     writeLanguageFile(QFileInfo(first).completeBaseName());
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath("config")));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.file("config")));
 
     // A monthly task on the 31st with an archive to restore.
-    QDir().mkpath(dir.filePath("archives"));
-    QFile archive(dir.filePath("archives/docs.7z"));
+    QDir().mkpath(dir.file("archives"));
+    QFile archive(dir.file("archives/docs.7z"));
     archive.open(QIODevice::WriteOnly);
-    Table::create(kArchiversFile, archiversLayout());
-    {
-        Table a(kArchiversFile);
-        a.open();
-        test::appendRow(a, {{"Name", "7-Zip"}, {"Flag", true}, {"NameAr", "/usr/bin/7zz"}});
-    }
-    Table::create(kTasksFile, tasksLayout());
-    {
-        Table t(kTasksFile);
-        t.open();
-        test::appendRow(t, {{"Name", "Documents"},
-                            {"Flag", true},
-                            {"VidPeriod", int(Period::Monthly)},
-                            {"MonthDay", 31},
-                            {"Path2", dir.filePath("archives/")},
-                            {"NameArh", "docs.7z"},
-                            {"Opis", "Home folder documents"},
-                            {"NameArhSys", "7-Zip"},
-                            {"VidArhivator", 1}});
-    }
+    dir.addRow(kArchiversFile, {{ArchiverField::Name, "7-Zip"},
+                                {ArchiverField::Flag, true},
+                                {ArchiverField::NameAr, "/usr/bin/7zz"}});
+    dir.addRow(kTasksFile, {{TaskField::Name, "Documents"},
+                            {TaskField::Flag, true},
+                            {TaskField::VidPeriod, int(Period::Monthly)},
+                            {TaskField::MonthDay, 31},
+                            {TaskField::Path2, dir.file("archives/")},
+                            {TaskField::NameArh, "docs.7z"},
+                            {TaskField::Opis, "Home folder documents"},
+                            {TaskField::NameArhSys, "7-Zip"},
+                            {TaskField::VidArhivator, 1}});
 
     ProgramTables tables;
     TForm1 form(tables, {{}, QStringLiteral("/opt/kelvotrin/kelvotrin")});
@@ -111,7 +100,7 @@ int main(int argc, char** argv) {
     {
         TForm2 editor(tables, form.texts(), false, "Documents", in);
         shoot(editor, "editor");
-        editor.dropFiles({dir.filePath("archives")});
+        editor.dropFiles({dir.file("archives")});
         TForm4 names(tables, editor.texts(), in, &editor);
         shoot(names, "names");
     }

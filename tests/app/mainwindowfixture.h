@@ -11,17 +11,18 @@
 #include "store/programtables.h"
 #include "support/manualclock.h"
 #include "support/scriptedmessageboxes.h"
-#include "support/tempprogramfolder.h"
+#include "support/tablefolder.h"
 
 namespace kv::test {
 
 // The program file of the windows that the fixture makes.
 inline const QString kExecutable = QStringLiteral("/opt/kelvotrin/kelvotrin");
 
-// What a main window needs around it in a test: a temporary program folder with the program's
-// tables, an autostart folder of its own (XDG_CONFIG_HOME, put back afterwards), scripted
-// message boxes and a settable clock. The windows it makes work on `tables`, do not end the test
-// program (their ends are counted) and see a tray while `tray` is true.
+// What a main window needs around it in a test: a temporary program folder (without tables until
+// a test makes them; the start-up makes those that are missing), the program's table objects,
+// an autostart folder of its own (XDG_CONFIG_HOME, put back afterwards), scripted message boxes
+// and a settable clock. The windows it makes work on `tables`, do not end the test program
+// (their ends are counted) and see a tray while `tray` is true.
 class MainWindowFixture {
 public:
     explicit MainWindowFixture(QDateTime now = naiveDateTime(QDate(2025, 12, 8), QTime(9, 0)));
@@ -39,7 +40,7 @@ public:
     void openEveryWindowOnce(TForm1& form, const std::function<void(QWidget&)>& check = {});
 
     QTemporaryDir config;
-    TempProgramFolder folder;
+    TableFolder folder{TableFolder::Tables::Missing};
     ProgramTables tables;
     ScriptedMessageBoxes boxes;
     ManualClock clock;

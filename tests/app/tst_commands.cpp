@@ -15,8 +15,6 @@
 #include "store/layouts.h"
 #include "store/tasktable.h"
 #include "support/launchrecorder.h"
-#include "support/tablerows.h"
-#include "support/tempprogramfolder.h"
 
 using namespace kv;
 
@@ -28,29 +26,6 @@ struct Task {
     QString list = {};
 };
 
-void addTasks(const QList<Task>& tasks) {
-    Table t(kTasksFile);
-    t.open();
-    for (const Task& task : tasks) {
-        test::appendRow(t, {{"Flag", task.flag},
-                            {"Name", task.name},
-                            {"NameArh", task.name + QStringLiteral(".7z")},
-                            {"Path2", "Arch/"},
-                            {"NameArhivator1", "/usr/bin/pack a"},
-                            {"List", task.list},
-                            {"VidPeriod", 3},
-                            {"SledTime", naiveDateTime(QDate(2030, 1, 1), QTime(9, 0))}});
-    }
-}
-
-void addObjects(const QList<QPair<QString, QString>>& rows) {
-    Table t(kObjectsFile);
-    t.open();
-    for (const auto& [name, path] : rows) {
-        test::appendRow(t, {{"Name", name}, {"Path", path}});
-    }
-}
-
 // The main window on the given tasks, shown, its archivers recorded instead of started.
 struct Fixture : test::MainWindowFixture {
     test::LaunchRecorder launches;
@@ -58,14 +33,28 @@ struct Fixture : test::MainWindowFixture {
 
     explicit Fixture(const QList<Task>& tasks)
         : MainWindowFixture(naiveDateTime(QDate(2025, 12, 8), QTime(14, 5))) {
-        Table::create(kTasksFile, tasksLayout());
-        Table::create(kObjectsFile, objectsLayout());
-        addTasks(tasks);
+        folder.makeTables();
+        for (const Task& task : tasks) {
+            folder.addRow(kTasksFile,
+                          {{TaskField::Flag, task.flag},
+                           {TaskField::Name, task.name},
+                           {TaskField::NameArh, task.name + QStringLiteral(".7z")},
+                           {TaskField::Path2, "Arch/"},
+                           {TaskField::NameArhivator1, "/usr/bin/pack a"},
+                           {TaskField::List, task.list},
+                           {TaskField::VidPeriod, 3},
+                           {TaskField::SledTime, naiveDateTime(QDate(2030, 1, 1), QTime(9, 0))}});
+        }
         form = makeForm();
         form->showAtStart();
     }
     ~Fixture() { form.reset(); }
     void select(const QString& name) { returnToTask(tables.tasks, name); }
+    void addObjects(const QList<QPair<QString, QString>>& rows) {
+        for (const auto& [name, path] : rows) {
+            folder.addRow(kObjectsFile, {{ObjectField::Name, name}, {ObjectField::Path, path}});
+        }
+    }
 };
 
 }  // namespace
@@ -77,10 +66,10 @@ private Q_SLOTS:
         Fixture fx({{QStringLiteral("docs")},
                     {QStringLiteral("mail"), true, QStringLiteral("Lists/7.txt")},
                     {QStringLiteral("photo")}});
-        addObjects({{QStringLiteral("mail"), QStringLiteral("/home/a")},
-                    {QStringLiteral("docs"), QStringLiteral("/home/d")},
-                    {QStringLiteral("mail"), QStringLiteral("/home/b")},
-                    {QStringLiteral("Mail"), QStringLiteral("/home/c")}});
+        fx.addObjects({{QStringLiteral("mail"), QStringLiteral("/home/a")},
+                       {QStringLiteral("docs"), QStringLiteral("/home/d")},
+                       {QStringLiteral("mail"), QStringLiteral("/home/b")},
+                       {QStringLiteral("Mail"), QStringLiteral("/home/c")}});
         fx.tables.objects.close();
         fx.tables.objects.open();
         fx.folder.write(QStringLiteral("Lists/7.txt"), "/home/a\r\n/home/b\r\n");
@@ -101,9 +90,9 @@ private Q_SLOTS:
         // Yes: the row, its object rows (exact name) and its list file go; archives stay.
         fx.boxes.answer(MbResult::Yes);
         fx.form->ui.BitBtn2->click();
-        QCOMPARE(test::column(kTasksFile, QStringLiteral("Name")),
+        QCOMPARE(test::column(kTasksFile, TaskField::Name),
                  (QStringList{QStringLiteral("docs"), QStringLiteral("photo")}));
-        QCOMPARE(test::column(kObjectsFile, QStringLiteral("Path")),
+        QCOMPARE(test::column(kObjectsFile, ObjectField::Path),
                  (QStringList{QStringLiteral("/home/d"), QStringLiteral("/home/c")}));
         QVERIFY(!QFileInfo::exists(fx.folder.file(QStringLiteral("Lists/7.txt"))));
         QVERIFY(QFileInfo::exists(fx.folder.file(QStringLiteral("Arch/mail.7z"))));
@@ -174,9 +163,8 @@ private Q_SLOTS:
                                            fx.folder.path());
         QCOMPARE(currentTaskName(fx.tables.tasks), QStringLiteral("mail"));
         Table& t = fx.tables.tasks;
-        QCOMPARE(t.asDateTime(QStringLiteral("WorkTime")), fx.clock.now());
-        QCOMPARE(t.asDateTime(QStringLiteral("SledTime")),
-                 naiveDateTime(QDate(2030, 1, 1), QTime(9, 0)));
+        QCOMPARE(t.asDateTime(TaskField::WorkTime), fx.clock.now());
+        QCOMPARE(t.asDateTime(TaskField::SledTime), naiveDateTime(QDate(2030, 1, 1), QTime(9, 0)));
     }
 
     // The countdown comes when the run of the power-off button has ended, and not before the
@@ -205,7 +193,7 @@ private Q_SLOTS:
         Table& t = fx.tables.tasks;
         const QDateTime due = fx.clock.now().addSecs(-3600);
         t.edit();
-        t.setDateTime(QStringLiteral("SledTime"), due);
+        t.setDateTime(TaskField::SledTime, due);
         t.post();
         ScopedWinExecHook& launches = fx.launches.hook();
         fx.form->ui.BitBtn5->click();
@@ -218,12 +206,12 @@ private Q_SLOTS:
         fx.form->Timer1Timer();
         QCOMPARE(launches.launchesWaiting(), 1);
         QCOMPARE(fx.form->scheduler().tickTimerInterval(), 1000);
-        QCOMPARE(t.asDateTime(QStringLiteral("SledTime")), due);
+        QCOMPARE(t.asDateTime(TaskField::SledTime), due);
 
         launches.endLaunch(ProgramEnd{});
         fx.form->Timer1Timer();
         QCOMPARE(launches.launchesWaiting(), 1);
-        QVERIFY(t.asDateTime(QStringLiteral("SledTime")) > fx.clock.now());
+        QVERIFY(t.asDateTime(TaskField::SledTime) > fx.clock.now());
     }
 
     void runAllAndRunMarkedIgnoreThePause() {

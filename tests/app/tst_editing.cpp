@@ -15,28 +15,12 @@
 #include "store/tasktable.h"
 #include "support/fileurldrops.h"
 #include "support/sevenzip.h"
-#include "support/tablerows.h"
 #include "widgets/dbgrid.h"
 #include "widgets/labelededit.h"
 
 using namespace kv;
 
 namespace {
-
-// The tasks, and a configuration that new tasks get.
-void makeTasks(const QStringList& names) {
-    Table::create(kTasksFile, tasksLayout());
-    Table t(kTasksFile);
-    t.open();
-    for (const QString& name : names) {
-        test::appendRow(t, {{"Name", name}, {"Flag", true}, {"VidPeriod", 0}});
-    }
-    Table::create(kArchiversFile, archiversLayout());
-    Table archivers(kArchiversFile);
-    archivers.open();
-    test::appendRow(archivers,
-                    {{"Name", "7-Zip"}, {"Arhstr1", test::k7zz + " a -spf"}, {"Flag", true}});
-}
 
 // Runs `script` in the task editor once the main window has opened it, as the user would with
 // the editor in front; the editor is closed afterwards if the script left it open.
@@ -57,8 +41,17 @@ void whenEditorOpens(TForm1& form, std::function<void(TForm2&)> script) {
 struct Fixture : test::MainWindowFixture {
     std::unique_ptr<TForm1> form;
 
+    // The tasks, and a configuration that new tasks get.
     explicit Fixture(const QStringList& tasks) {
-        makeTasks(tasks);
+        folder.makeTables();
+        for (const QString& name : tasks) {
+            folder.addRow(
+                kTasksFile,
+                {{TaskField::Name, name}, {TaskField::Flag, true}, {TaskField::VidPeriod, 0}});
+        }
+        folder.addRow(kArchiversFile, {{ArchiverField::Name, "7-Zip"},
+                                       {ArchiverField::Arhstr1, test::k7zz + " a -spf"},
+                                       {ArchiverField::Flag, true}});
         form = makeForm();
         form->showAtStart();
         QApplication::setActiveWindow(form.get());
@@ -142,14 +135,10 @@ private Q_SLOTS:
     void endToEndWithSevenZip() {
         QVERIFY2(QFileInfo(test::k7zz).isExecutable(), "7-Zip (Debian package 7zip) is needed");
         test::MainWindowFixture outer;  // the folder must hold archers.dbf before the window
-        Table::create(kArchiversFile, archiversLayout());
-        {
-            Table archivers(kArchiversFile);
-            archivers.open();
-            test::appendRow(
-                archivers,
-                {{"Name", "7-Zip"}, {"Arhstr1", test::k7zz + " a -spf"}, {"Flag", true}});
-        }
+        outer.folder.makeTables();
+        outer.folder.addRow(kArchiversFile, {{ArchiverField::Name, "7-Zip"},
+                                             {ArchiverField::Arhstr1, test::k7zz + " a -spf"},
+                                             {ArchiverField::Flag, true}});
         outer.folder.write("data/one.txt", "one");
         outer.folder.write("data/folder/a.txt", "a");
         QDir().mkpath(outer.folder.file("out"));

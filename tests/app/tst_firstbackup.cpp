@@ -15,7 +15,6 @@
 #include "platform/winexec.h"
 #include "store/layouts.h"
 #include "support/sevenzip.h"
-#include "support/tablerows.h"
 #include "widgets/labelededit.h"
 
 using namespace kv;
@@ -75,15 +74,15 @@ void TestFirstBackup::sevenZipBacksUpAndRestores() {
     const QString letter = fx.folder.file("data/letter.txt");
     fx.folder.write("Lists/1.txt", (letter + "\r\n").toUtf8());
     QDir().mkpath(fx.folder.file("out"));
-    test::appendRow(fx.tables.tasks, {{"Flag", true},
-                                      {"Name", "letters"},
-                                      {"Path2", fx.folder.file("out/")},
-                                      {"NameArh", "docs.7z"},
-                                      {"VidArhivator", 1},
-                                      {"NameArhSys", "7-Zip"},
-                                      {"NameArhivator1", archiveCommand},
-                                      {"NameArhivator2", extractCommand},
-                                      {"List", "Lists/1.txt"}});
+    test::appendRow(fx.tables.tasks, {{TaskField::Flag, true},
+                                      {TaskField::Name, "letters"},
+                                      {TaskField::Path2, fx.folder.file("out/")},
+                                      {TaskField::NameArh, "docs.7z"},
+                                      {TaskField::VidArhivator, 1},
+                                      {TaskField::NameArhSys, "7-Zip"},
+                                      {TaskField::NameArhivator1, archiveCommand},
+                                      {TaskField::NameArhivator2, extractCommand},
+                                      {TaskField::List, "Lists/1.txt"}});
 
     RunTask(fx.tables.tasks, form->runContext(), false);
     QTRY_COMPARE_WITH_TIMEOUT(programsRunning(), 0, 60000);

@@ -19,7 +19,6 @@
 #include "platform/inifile.h"
 #include "store/layouts.h"
 #include "store/tasktable.h"
-#include "support/tablerows.h"
 
 using namespace kv;
 
@@ -129,44 +128,38 @@ void TestLanguage::switchingRewritesTheStoredTexts() {
         dictionary("Кельвотрин", {"Основная конфигурация WinZip", "Основная конфигурация WinRar",
                                   "Только ручной запуск", "При следующем запуске"}));
     fx.folder.write("lang.txt", "English\r\n");
-    Table::create(kArchiversFile, archiversLayout());
-    {
-        Table a(kArchiversFile);
-        a.open();
-        for (const QString& name : {kEnglish[0], kEnglish[1], QString("Mine")}) {
-            test::appendRow(a, {{"Name", name}});
-        }
+    fx.folder.makeTables();
+    for (const QString& name : {kEnglish[0], kEnglish[1], QString("Mine")}) {
+        fx.folder.addRow(kArchiversFile, {{ArchiverField::Name, name}});
     }
-    Table::create(kTasksFile, tasksLayout());
-    {
-        Table t(kTasksFile);
-        t.open();
-        test::appendRow(t,
-                        {{"Name", "A"}, {"SledTimeStr", kEnglish[2]}, {"NameArhSys", kEnglish[0]}});
-        test::appendRow(t, {{"Name", "B"},
-                            {"SledTimeStr", kEnglish[3]},
-                            {"NameArhSys", kEnglish[1]},
-                            {"Path2", "/nonexistent/"},
-                            {"NameArh", "b"}});
-        test::appendRow(
-            t, {{"Name", "C"}, {"SledTimeStr", "01.02.2026 10:00"}, {"NameArhSys", "Mine"}});
-    }
+    fx.folder.addRow(kTasksFile, {{TaskField::Name, "A"},
+                                  {TaskField::SledTimeStr, kEnglish[2]},
+                                  {TaskField::NameArhSys, kEnglish[0]}});
+    fx.folder.addRow(kTasksFile, {{TaskField::Name, "B"},
+                                  {TaskField::SledTimeStr, kEnglish[3]},
+                                  {TaskField::NameArhSys, kEnglish[1]},
+                                  {TaskField::Path2, "/nonexistent/"},
+                                  {TaskField::NameArh, "b"}});
+    fx.folder.addRow(kTasksFile, {{TaskField::Name, "C"},
+                                  {TaskField::SledTimeStr, "01.02.2026 10:00"},
+                                  {TaskField::NameArhSys, "Mine"}});
 
     auto form = fx.makeForm();
     // Started in English: translated, the tables untouched.
     QCOMPARE(form->windowTitle(), QString("Kelvotrin"));
     QCOMPARE(form->texts().text(Form1Text::cf1), kEnglish[0]);
     QCOMPARE(form->texts().text(Form1Text::cm7), QString("No help file"));
-    QCOMPARE(test::column(kArchiversFile, "Name"), QStringList({kEnglish[0], kEnglish[1], "Mine"}));
+    QCOMPARE(test::column(kArchiversFile, ArchiverField::Name),
+             QStringList({kEnglish[0], kEnglish[1], "Mine"}));
 
     fx.tables.tasks.moveTo(1);
     choose(*form, "German");
     QCOMPARE(fx.folder.read("lang.txt"), QByteArray("German\r\n"));
-    QCOMPARE(test::column(kArchiversFile, "Name"),
+    QCOMPARE(test::column(kArchiversFile, ArchiverField::Name),
              QStringList({"WinZip-Standard", "WinRAR-Standard", "Mine"}));
-    QCOMPARE(test::column(kTasksFile, "SledTimeStr"),
+    QCOMPARE(test::column(kTasksFile, TaskField::SledTimeStr),
              QStringList({"Nur manuell", kEnglish[3], "01.02.2026 10:00"}));
-    QCOMPARE(test::column(kTasksFile, "NameArhSys"),
+    QCOMPARE(test::column(kTasksFile, TaskField::NameArhSys),
              QStringList({"WinZip-Standard", "WinRAR-Standard", "Mine"}));
     QCOMPARE(currentTaskName(fx.tables.tasks), QString("B"));
     QCOMPARE(IniFile(fx.folder.file("German.dic")).readString("Form1", "cf4"), kEnglish[3]);
@@ -176,9 +169,9 @@ void TestLanguage::switchingRewritesTheStoredTexts() {
 
     choose(*form, "Russian");
     QCOMPARE(form->windowTitle(), QString("Кельвотрин"));
-    QCOMPARE(test::column(kArchiversFile, "Name"),
+    QCOMPARE(test::column(kArchiversFile, ArchiverField::Name),
              QStringList({"Основная конфигурация WinZip", "Основная конфигурация WinRar", "Mine"}));
-    QCOMPARE(test::column(kTasksFile, "SledTimeStr"),
+    QCOMPARE(test::column(kTasksFile, TaskField::SledTimeStr),
              QStringList({"Только ручной запуск", "При следующем запуске", "01.02.2026 10:00"}));
 
     // The language in use again: translated anew, the tables left alone.
@@ -195,17 +188,14 @@ void TestLanguage::aNameMatchingOnlyInCaseRewritesOnceTheTablesAreOpen() {
     test::MainWindowFixture fx;
     fx.folder.write("English.dic", dictionary("Kelvotrin", kEnglish));
     fx.folder.write("lang.txt", "english\r\n");
-    Table::create(kTasksFile, tasksLayout());
-    {
-        Table t(kTasksFile);
-        t.open();
-        test::appendRow(t, {{"Name", "A"}, {"SledTimeStr", "Только ручной запуск"}});
-    }
+    fx.folder.makeTables();
+    fx.folder.addRow(kTasksFile,
+                     {{TaskField::Name, "A"}, {TaskField::SledTimeStr, "Только ручной запуск"}});
     auto form = fx.makeForm();
     QCOMPARE(fx.boxes.shown.size(), 0);
     QCOMPARE(form->language().currentLanguage, QString("English"));
     QCOMPARE(fx.folder.read("lang.txt"), QByteArray("English\r\n"));
-    QCOMPARE(test::column(kTasksFile, "SledTimeStr"), QStringList({kEnglish[2]}));
+    QCOMPARE(test::column(kTasksFile, TaskField::SledTimeStr), QStringList({kEnglish[2]}));
 }
 
 void TestLanguage::withoutDictionariesNothingIsReadOrWritten() {

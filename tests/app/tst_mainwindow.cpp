@@ -21,7 +21,6 @@
 #include "platform/datetimetext.h"
 #include "store/layouts.h"
 #include "store/tasktable.h"
-#include "support/tablerows.h"
 #include "widgets/dbgrid.h"
 #include "widgets/messageboxes.h"
 
@@ -29,15 +28,15 @@ using namespace kv;
 
 namespace {
 
-// tasks.dbf with one row per name; Flag from `flags`.
-void makeTasks(const QStringList& names, const QList<bool>& flags) {
-    Table::create(kTasksFile, tasksLayout());
-    Table t(kTasksFile);
-    t.open();
+// The tables with one task per name; Flag from `flags`.
+void makeTasks(const test::TableFolder& folder, const QStringList& names,
+               const QList<bool>& flags) {
+    folder.makeTables();
     for (int i = 0; i < names.size(); ++i) {
-        test::appendRow(t, {{"Name", names[i]}, {"Flag", flags[i]}, {"VidPeriod", 0}});
+        folder.addRow(
+            kTasksFile,
+            {{TaskField::Name, names[i]}, {TaskField::Flag, flags[i]}, {TaskField::VidPeriod, 0}});
     }
-    t.close();
 }
 
 QList<bool> storedFlags() {
@@ -45,7 +44,7 @@ QList<bool> storedFlags() {
     t.open();
     QList<bool> out;
     for (t.first(); !t.eof(); t.next()) {
-        out << t.asBool(QStringLiteral("Flag"));
+        out << t.asBool(TaskField::Flag);
         if (t.recNo() == t.recordCount() - 1) {
             break;
         }
@@ -148,7 +147,7 @@ private Q_SLOTS:
 
     void checkMarksMirrorFlagAndGoBackOnExit() {
         Fixture fx;
-        makeTasks({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")},
+        makeTasks(fx.folder, {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")},
                   {true, false, true});
         auto form = fx.form();
         form->showAtStart();
@@ -173,7 +172,7 @@ private Q_SLOTS:
 
     void activationFromADialogRefreshesTheMarks() {
         Fixture fx;
-        makeTasks({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")},
+        makeTasks(fx.folder, {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")},
                   {true, false, true});
         auto form = fx.form();
         form->showAtStart();
@@ -203,7 +202,7 @@ private Q_SLOTS:
     // and nothing moves the list afterwards.
     void closedBoxOrDialogLeavesTheListWhereTheHandlerPutIt() {
         Fixture fx;
-        makeTasks({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")},
+        makeTasks(fx.folder, {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")},
                   {true, true, true});
         auto form = fx.form();
         form->showAtStart();
@@ -235,7 +234,7 @@ private Q_SLOTS:
     // A walk over the task table moves the list once, to where the walk ends, not row by row.
     void walksMoveTheListOnce() {
         Fixture fx;
-        makeTasks({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")},
+        makeTasks(fx.folder, {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")},
                   {true, false, true});
         auto form = fx.form();
         form->showAtStart();
@@ -257,7 +256,7 @@ private Q_SLOTS:
 
     void startUpPassStartsTheTickAndEnablesAbout() {
         Fixture fx;
-        makeTasks({QStringLiteral("a"), QStringLiteral("b")}, {true, true});
+        makeTasks(fx.folder, {QStringLiteral("a"), QStringLiteral("b")}, {true, true});
         auto form = fx.form();
         form->showAtStart();
         fx.tables.tasks.moveTo(1);

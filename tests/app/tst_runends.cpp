@@ -12,7 +12,6 @@
 #include "store/layouts.h"
 #include "support/fakedbus.h"
 #include "support/sevenzip.h"
-#include "support/tablerows.h"
 
 using namespace kv;
 
@@ -26,22 +25,20 @@ struct Fixture : test::MainWindowFixture {
     explicit Fixture(const QStringList& names, const QString& switches = {}) {
         folder.write("data/a.txt", "a");
         folder.write("Lists/1.txt", (folder.file("data/a.txt") + "\r\n").toUtf8());
-        Table::create(kTasksFile, tasksLayout());
-        Table tasks(kTasksFile);
-        tasks.open();
+        folder.makeTables();
         for (const QString& name : names) {
-            test::appendRow(tasks, {{"Flag", true},
-                                    {"Name", name},
-                                    {"NameArh", name + ".7z"},
-                                    {"Path2", "out/"},
-                                    {"NameArhivator1", test::k7zz + " a" + switches},
-                                    {"List", "Lists/1.txt"},
-                                    {"VidPeriod", 3},
-                                    {"SledTime", naiveDateTime(QDate(2030, 1, 1), QTime(9, 0))},
-                                    {"Bak", false}});
+            folder.addRow(kTasksFile,
+                          {{TaskField::Flag, true},
+                           {TaskField::Name, name},
+                           {TaskField::NameArh, name + ".7z"},
+                           {TaskField::Path2, "out/"},
+                           {TaskField::NameArhivator1, test::k7zz + " a" + switches},
+                           {TaskField::List, "Lists/1.txt"},
+                           {TaskField::VidPeriod, 3},
+                           {TaskField::SledTime, naiveDateTime(QDate(2030, 1, 1), QTime(9, 0))},
+                           {TaskField::Bak, false}});
             folder.write("out/" + name + ".7z", "the archive before");
         }
-        tasks.close();
         form = makeForm();
         form->showAtStart();
     }
@@ -54,8 +51,8 @@ struct Fixture : test::MainWindowFixture {
         QList<QStringList> out;
         for (const QString& line : QString::fromUtf8(folder.read("runs.log")).split(u'\n')) {
             const QStringList fields = line.split(u'\t');
-            if (fields.size() == 7 && fields[3] == task) {
-                out << fields.mid(5);
+            if (fields.size() >= 7 && fields[3] == task) {
+                out << fields.mid(5, 2);
             }
         }
         return out;

@@ -100,14 +100,13 @@ private Q_SLOTS:
 
     void existingFilesAreLeftAsTheyAre() {
         test::MainWindowFixture fx;
-        // Tables of another layout, an English language file, a Lists folder with a file.
-        Table::create(fx.folder.file(kTasksFile),
-                      {{QStringLiteral("Flag"), FieldType::Boolean, 0},
-                       {QStringLiteral("Name"), FieldType::String, 10},
-                       {QStringLiteral("Extra"), FieldType::Integer, 0}});
-        Table::create(fx.folder.file(kObjectsFile), objectsLayout());
-        Table::create(fx.folder.file(kWorkingObjectsFile), objectsLayout());
-        Table::create(fx.folder.file(kArchiversFile), archiversLayout());
+        // Tables, tasks.dbf of another layout, an English language file, a Lists folder with a
+        // file.
+        const QList<FieldDef> otherLayout = {TaskField::Flag.def(),
+                                             {TaskField::Name.name(), FieldType::String, 10},
+                                             {QStringLiteral("Extra"), FieldType::Integer, 0}};
+        fx.folder.makeTables();
+        Table::create(fx.folder.file(kTasksFile), otherLayout);
         fx.folder.write(QStringLiteral("lang.txt"), "English\r\nsecond line\r\n");
         fx.folder.write(QStringLiteral("Lists/1.txt"), "/home/a\r\n");
         const auto before = test::snapshot(fx.folder.path());
@@ -116,10 +115,7 @@ private Q_SLOTS:
             QCOMPARE(form->language().currentLanguage, QStringLiteral("English"));
             QCOMPARE(test::snapshot(fx.folder.path()), before);
         }
-        QVERIFY(
-            sameLayout(layoutOf(kTasksFile), {{QStringLiteral("Flag"), FieldType::Boolean, 0},
-                                              {QStringLiteral("Name"), FieldType::String, 10},
-                                              {QStringLiteral("Extra"), FieldType::Integer, 0}}));
+        QVERIFY(sameLayout(layoutOf(kTasksFile), otherLayout));
     }
 
     // A disk that takes no more data (here: no file may grow) fails the language file loudly
@@ -210,7 +206,7 @@ private Q_SLOTS:
                             "REGEDIT4\n[HKEY_CLASSES_ROOT\\WinRAR\\shell\\open\\command]\n"
                             "@=\"\\\"/usr/bin/rar\\\" \\\"%1\\\"\"\n");
             if (existed) {
-                Table::create(fx.folder.file(kArchiversFile), archiversLayout());
+                fx.folder.makeTables();
             }
             auto form = fx.makeForm();
             Table archivers(kArchiversFile);

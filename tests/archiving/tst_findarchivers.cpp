@@ -7,8 +7,7 @@
 #include "store/layouts.h"
 #include "store/table.h"
 #include "support/scriptedmessageboxes.h"
-#include "support/tablerows.h"
-#include "support/tempprogramfolder.h"
+#include "support/tablefolder.h"
 
 using namespace kv;
 
@@ -29,12 +28,9 @@ struct Row {
     int tip;
 };
 
-// A program folder with an empty archers.dbf, as the first start leaves it.
+// A program folder with empty tables, as the first start leaves them.
 struct Fixture {
-    Fixture() {
-        resetRegistryReports();
-        Table::create(kArchiversFile, archiversLayout());
-    }
+    Fixture() { resetRegistryReports(); }
     void registry(const QByteArray& sections) {
         folder.write("registry.reg", "REGEDIT4\n" + sections);
     }
@@ -44,16 +40,18 @@ struct Fixture {
         t.open();
         QList<Row> out;
         for (t.first(); !t.eof(); t.next()) {
-            out.append({t.asBool("Flag"), t.asString("Name"), t.asString("NameAr"),
-                        t.asString("Param1"), t.asString("Keys1"), t.asString("Arhstr1"),
-                        t.asString("Param2"), t.asString("Keys2"), t.asString("Arhstr2"),
-                        t.asBool("Sys"), t.asInt("Tip")});
+            out.append({t.asBool(ArchiverField::Flag), t.asString(ArchiverField::Name),
+                        t.asString(ArchiverField::NameAr), t.asString(ArchiverField::Param1),
+                        t.asString(ArchiverField::Keys1), t.asString(ArchiverField::Arhstr1),
+                        t.asString(ArchiverField::Param2), t.asString(ArchiverField::Keys2),
+                        t.asString(ArchiverField::Arhstr2), t.asBool(ArchiverField::Sys),
+                        t.asInt(ArchiverField::Tip)});
         }
         t.close();
         return out;
     }
 
-    test::TempProgramFolder folder;
+    test::TableFolder folder;
     test::ScriptedMessageBoxes boxes;
     Table archivers{kArchiversFile};
     MainWindowTexts texts = mainWindowTexts();
@@ -150,11 +148,11 @@ void TestFindArchivers::secondKeyStandsInForTheFirst() {
 void TestFindArchivers::userRowsDoNotCount() {
     Fixture f;
     f.archivers.open();
-    test::appendRow(f.archivers, {{"Flag", true},
-                                  {"Name", "mine"},
-                                  {"NameAr", "C:\\Program Files\\WinRAR\\WinRAR.exe"},
-                                  {"Tip", 1},
-                                  {"Sys", false}});
+    test::appendRow(f.archivers, {{ArchiverField::Flag, true},
+                                  {ArchiverField::Name, "mine"},
+                                  {ArchiverField::NameAr, "C:\\Program Files\\WinRAR\\WinRAR.exe"},
+                                  {ArchiverField::Tip, 1},
+                                  {ArchiverField::Sys, false}});
     f.archivers.close();
     f.registry(section("WinRAR\\shell\\open\\command", kRarCommand));
     FindArchivers(f.archivers, f.texts);
@@ -175,7 +173,7 @@ void TestFindArchivers::deletedSystemRowComesBack() {
     Table& t = f.archivers;
     t.open();
     t.first();
-    QCOMPARE(t.asInt("Tip"), 2);
+    QCOMPARE(t.asInt(ArchiverField::Tip), 2);
     t.deleteRecord();
     t.close();
     FindArchivers(f.archivers, f.texts);

@@ -15,8 +15,7 @@
 #include "support/manualclock.h"
 #include "support/scriptedmessageboxes.h"
 #include "support/sevenzip.h"
-#include "support/tablerows.h"
-#include "support/tempprogramfolder.h"
+#include "support/tablefolder.h"
 
 using namespace kv;
 using kv::test::archiveEntries;
@@ -39,7 +38,7 @@ private Q_SLOTS:
 
 void TestRealArchiver::tickRunsSevenZipOnTheListFile() {
     QVERIFY2(QFileInfo(k7zz).isExecutable(), "7-Zip (Debian package 7zip) is needed");
-    test::TempProgramFolder folder;
+    test::TableFolder folder;
     test::ScriptedMessageBoxes boxes;
     test::ManualClock clock(at(14, 5));
 
@@ -55,7 +54,6 @@ void TestRealArchiver::tickRunsSevenZipOnTheListFile() {
         "Lists/4711.txt",
         (data + "one.txt\r\n" + data + "folder\r\n" + data + "Папка/файл.txt\r\n").toUtf8());
 
-    Table::create(kTasksFile, tasksLayout());
     Table tasks(kTasksFile);
     CheckMarks marks;
     const MainWindowTexts texts = mainWindowTexts();
@@ -64,17 +62,17 @@ void TestRealArchiver::tickRunsSevenZipOnTheListFile() {
     });
     scheduler.setStartingUp(false);
     tasks.open();
-    test::appendRow(tasks, {{"Flag", true},
-                            {"Name", "docs"},
-                            {"VidNameArh", 1},
-                            {"Bak", true},
-                            {"Path2", folder.path() + "out/"},
-                            {"NameArh", "backup.7z"},
-                            {"NameArhivator1", k7zz + " a -spf"},
-                            {"VidPeriod", 3},
-                            {"DayTime", naiveDateTime(QDate(1899, 12, 30), QTime(14, 0))},
-                            {"SledTime", at(14, 0)},
-                            {"List", "Lists/4711.txt"}});
+    test::appendRow(tasks, {{TaskField::Flag, true},
+                            {TaskField::Name, "docs"},
+                            {TaskField::VidNameArh, 1},
+                            {TaskField::Bak, true},
+                            {TaskField::Path2, folder.path() + "out/"},
+                            {TaskField::NameArh, "backup.7z"},
+                            {TaskField::NameArhivator1, k7zz + " a -spf"},
+                            {TaskField::VidPeriod, 3},
+                            {TaskField::DayTime, naiveDateTime(QDate(1899, 12, 30), QTime(14, 0))},
+                            {TaskField::SledTime, at(14, 0)},
+                            {TaskField::List, "Lists/4711.txt"}});
 
     // With -spf 7-Zip keeps the full paths.
     const QString& root = data;
@@ -95,13 +93,14 @@ void TestRealArchiver::tickRunsSevenZipOnTheListFile() {
     const QString archive = folder.file("out/backup 08_12_2025.7z");
     QCOMPARE(waitForArchive(archive, sorted), sorted);
     tasks.first();
-    QCOMPARE(tasks.asDateTime("WorkTime"), at(14, 5));
-    QCOMPARE(tasks.asDateTime("SledTime"), naiveDateTime(QDate(2025, 12, 9), QTime(14, 0)));
+    QCOMPARE(tasks.asDateTime(TaskField::WorkTime), at(14, 5));
+    QCOMPARE(tasks.asDateTime(TaskField::SledTime),
+             naiveDateTime(QDate(2025, 12, 9), QTime(14, 0)));
 
     // A second run the same day: the first archive becomes the backup copy.
     clock.setNow(at(14, 30));
     tasks.edit();
-    tasks.setDateTime("SledTime", at(14, 20));
+    tasks.setDateTime(TaskField::SledTime, at(14, 20));
     tasks.post();
     folder.write("data/two.txt", "two");
     folder.write("Lists/4711.txt", (data + "two.txt\r\n").toUtf8());

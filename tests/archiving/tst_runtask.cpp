@@ -17,8 +17,7 @@
 #include "support/manualclock.h"
 #include "support/recordingobserver.h"
 #include "support/scriptedmessageboxes.h"
-#include "support/tablerows.h"
-#include "support/tempprogramfolder.h"
+#include "support/tablefolder.h"
 
 using namespace kv;
 
@@ -28,32 +27,25 @@ QDateTime at(int y, int mo, int d, int h, int mi) {
     return naiveDateTime(QDate(y, mo, d), QTime(h, mi));
 }
 
-// A program folder with tasks.dbf open, the clock at 08 December 2025 14:05, scripted message
-// boxes and a launcher that records the command lines and answers `result`.
+// A program folder with the tables, tasks.dbf open, the clock at 08 December 2025 14:05, scripted
+// message boxes and a launcher that records the command lines and answers `result`.
 struct Fixture {
-    Fixture() {
-        Table::create(kTasksFile, tasksLayout());
-        tasks.open();
-    }
+    Fixture() { tasks.open(); }
 
     // A task that runs at once: the archiver "/opt/Archiver/pack a -ep3", destination in the
     // program folder, date in the name; `fields` overrides.
-    void addTask(const QString& name, const QVariantMap& fields = {}) {
-        QVariantMap row{
-            {"Flag", true},
-            {"Name", name},
-            {"VidNameArh", 1},
-            {"Bak", true},
-            {"Path2", folder.path() + "out/"},
-            {"NameArh", "docs.rar"},
-            {"NameArhivator1", "/opt/Archiver/pack a -ep3"},
-            {"VidPeriod", 0},
-            {"List", "Lists/48213.txt"},
-        };
-        for (auto it = fields.cbegin(); it != fields.cend(); ++it) {
-            row[it.key()] = it.value();
-        }
-        test::appendRow(tasks, row);
+    void addTask(const QString& name, const test::Row& fields = {}) {
+        test::appendRow(tasks, test::Row{
+                                   {TaskField::Flag, true},
+                                   {TaskField::Name, name},
+                                   {TaskField::VidNameArh, 1},
+                                   {TaskField::Bak, true},
+                                   {TaskField::Path2, folder.path() + "out/"},
+                                   {TaskField::NameArh, "docs.rar"},
+                                   {TaskField::NameArhivator1, "/opt/Archiver/pack a -ep3"},
+                                   {TaskField::VidPeriod, 0},
+                                   {TaskField::List, "Lists/48213.txt"},
+                               } + fields);
     }
 
     QString run(bool recompute = false, bool powerOff = false) {
@@ -62,7 +54,7 @@ struct Fixture {
         return launches.lines.isEmpty() ? QString() : launches.lines.last();
     }
 
-    test::TempProgramFolder folder;
+    test::TableFolder folder;
     test::ManualClock clock{at(2025, 12, 8, 14, 5)};
     test::ScriptedMessageBoxes boxes;
     test::LaunchRecorder launches;
@@ -104,7 +96,7 @@ private Q_SLOTS:
 
 void TestRunTask::commandLineOfTheExample() {
     Fixture f;
-    f.addTask("docs", {{"Path2", "/backup/"}});
+    f.addTask("docs", {{TaskField::Path2, "/backup/"}});
     setProgramFolder("/tools/backup/");
     const QString line = f.run();
     setProgramFolder(f.folder.path());
@@ -112,7 +104,7 @@ void TestRunTask::commandLineOfTheExample() {
              QStringLiteral("/opt/Archiver/pack a -ep3 \"/backup/.docs 08_12_2025.partial.rar\" "
                             "@/tools/backup/Lists/48213.txt"));
     QVERIFY(f.boxes.shown.isEmpty());
-    QCOMPARE(f.tasks.asDateTime("WorkTime"), at(2025, 12, 8, 14, 5));
+    QCOMPARE(f.tasks.asDateTime(TaskField::WorkTime), at(2025, 12, 8, 14, 5));
     // What the archiver receives.
     QCOMPARE(splitArguments(line.mid(QStringLiteral("/opt/Archiver/pack").size())),
              (QStringList{"a", "-ep3", "/backup/.docs 08_12_2025.partial.rar",
@@ -130,7 +122,7 @@ void TestRunTask::datePartsAndSeparators() {
 
     // Whatever was in force before, a run leaves "." and ":" for every date text.
     Fixture f;
-    f.addTask("t", {{"VidNameArh", 2}});
+    f.addTask("t", {{TaskField::VidNameArh, 2}});
     setDateSeparator(QStringLiteral("-"));
     setTimeSeparator(QStringLiteral("h"));
     QVERIFY(f.run().contains(QStringLiteral("docs 08_12_2025 14-05.partial.rar")));
@@ -204,7 +196,9 @@ void TestRunTask::namesAndFolders() {
 void TestRunTask::archiveChangesOnlyWhenARunIsConfirmed() {
     Fixture f;
     test::RecordingObserver observer;
-    f.addTask("t", {{"VidNameArh", 0}, {"NameArh", "Archive.7z"}, {"Bak", true}});
+    f.addTask(
+        "t",
+        {{TaskField::VidNameArh, 0}, {TaskField::NameArh, "Archive.7z"}, {TaskField::Bak, true}});
     ScopedWinExecHook& launches = f.launches.hook();
     const auto out = [&] { return test::snapshot(f.folder.path() + "out"); };
     using Files = QMap<QString, QByteArray>;
@@ -231,7 +225,7 @@ void TestRunTask::archiveChangesOnlyWhenARunIsConfirmed() {
     QCOMPARE(out(), (Files{{"Archive.7z", "new"}, {"Archive.BAK", "previous"}}));
 
     f.tasks.edit();
-    f.tasks.setBool("Bak", false);
+    f.tasks.setBool(TaskField::Bak, false);
     f.tasks.post();
     f.run();
     f.folder.write("out/.Archive.partial.7z", "newer");
@@ -245,8 +239,10 @@ void TestRunTask::archiveChangesOnlyWhenARunIsConfirmed() {
 // schedule's run waits for the next check. A partial archive is nothing to restore.
 void TestRunTask::oneRunAtATimeWritesAnArchive() {
     Fixture f;
-    f.addTask("first", {{"VidNameArh", 0}, {"NameArh", "docs.7z"}});
-    f.addTask("same archive", {{"VidNameArh", 0}, {"NameArh", "docs.7z"}, {"Path2", "out/./"}});
+    f.addTask("first", {{TaskField::VidNameArh, 0}, {TaskField::NameArh, "docs.7z"}});
+    f.addTask("same archive", {{TaskField::VidNameArh, 0},
+                               {TaskField::NameArh, "docs.7z"},
+                               {TaskField::Path2, "out/./"}});
     QDir().mkpath(f.folder.file("out"));
     ScopedWinExecHook& launches = f.launches.hook();
     f.tasks.first();
@@ -256,7 +252,7 @@ void TestRunTask::oneRunAtATimeWritesAnArchive() {
     f.folder.write("out/.docs.partial.7z", "being written");
 
     const auto run = [&](const QString& task, const RunContext& context, bool recompute) {
-        QVERIFY(f.tasks.locate({"Name"}, {task}));
+        QVERIFY(f.tasks.locate(TaskField::Name, task));
         RunTask(f.tasks, context, recompute);
     };
     f.clock.advance(60'000);
@@ -267,8 +263,9 @@ void TestRunTask::oneRunAtATimeWritesAnArchive() {
     QCOMPARE(f.boxes.shown.size(), 2);
     QVERIFY(f.boxes.shown[1].text.contains("«same archive»"));
     QCOMPARE(f.boxes.shown[1].icon, MbIcon::Warning);
-    QVERIFY(isZeroDateTime(f.tasks.asDateTime("WorkTime")));
-    QVERIFY(isZeroDateTime(f.tasks.asDateTime("SledTime")));  // left due for the next check
+    QVERIFY(isZeroDateTime(f.tasks.asDateTime(TaskField::WorkTime)));
+    QVERIFY(
+        isZeroDateTime(f.tasks.asDateTime(TaskField::SledTime)));  // left due for the next check
     QVERIFY(currentTaskArchiveInUse(f.tasks));
     f.folder.write("out/docs.BAK", "copy");
     QCOMPARE(archiveEntries({f.folder.file("out/"), QString()}), QStringList{"docs.BAK"});
@@ -278,14 +275,16 @@ void TestRunTask::oneRunAtATimeWritesAnArchive() {
     QVERIFY(!currentTaskArchiveInUse(f.tasks));
     run("same archive", f.context(), true);
     QCOMPARE(launches.launchesWaiting(), 1);
-    QCOMPARE(f.tasks.asDateTime("WorkTime"), f.clock.now());
+    QCOMPARE(f.tasks.asDateTime(TaskField::WorkTime), f.clock.now());
 }
 
 void TestRunTask::powerOffOnlyAfterItsOwnRun() {
     Fixture f;
     test::RecordingObserver observer;
-    f.addTask("t", {{"Path2", "/b/"}, {"VidNameArh", 0}});
-    f.addTask("u", {{"Path2", "/b/"}, {"VidNameArh", 0}, {"NameArh", "mail.rar"}});
+    f.addTask("t", {{TaskField::Path2, "/b/"}, {TaskField::VidNameArh, 0}});
+    f.addTask(
+        "u",
+        {{TaskField::Path2, "/b/"}, {TaskField::VidNameArh, 0}, {TaskField::NameArh, "mail.rar"}});
     f.tasks.first();
     QCOMPARE(f.run(false, true), "/opt/Archiver/pack a -ep3 \"/b/.docs.partial.rar\" @" +
                                      f.folder.path() + "Lists/48213.txt");
@@ -300,7 +299,9 @@ void TestRunTask::powerOffOnlyAfterItsOwnRun() {
 // Nothing will write a new archive: the archives stay as they are and the path is free again.
 void TestRunTask::failedLaunchTouchesNoArchive() {
     Fixture f;
-    f.addTask("t", {{"VidNameArh", 0}, {"NameArh", "Archive.7z"}, {"Bak", false}});
+    f.addTask(
+        "t",
+        {{TaskField::VidNameArh, 0}, {TaskField::NameArh, "Archive.7z"}, {TaskField::Bak, false}});
     f.folder.write("out/Archive.7z", "previous archive");
     f.folder.write("out/Archive.BAK", "good");
     const auto before = test::snapshot(f.folder.path() + "out");
@@ -334,18 +335,18 @@ void TestRunTask::launchFailuresAreReported() {
 void TestRunTask::unrunnableArchiverIsReportedAndRecorded() {
     Fixture f;
     f.folder.write("notaprogram", "text");
-    f.addTask("t", {{"NameArhivator1", f.folder.file("notaprogram") + " a"}});
+    f.addTask("t", {{TaskField::NameArhivator1, f.folder.file("notaprogram") + " a"}});
     f.clock.advance(60'000);
     {
         ScopedWinExecHook real({});  // the real launch
         RunTask(f.tasks, f.context(), false);
     }
     QCOMPARE(f.boxes.texts(), QStringList{f.texts.text(Form1Text::cm8)});
-    QCOMPARE(f.tasks.asDateTime("WorkTime"), at(2025, 12, 8, 14, 6));
+    QCOMPARE(f.tasks.asDateTime(TaskField::WorkTime), at(2025, 12, 8, 14, 6));
 
     // An empty archive command fails as "file not found".
     f.tasks.edit();
-    f.tasks.setString("NameArhivator1", "");
+    f.tasks.setString(TaskField::NameArhivator1, "");
     f.tasks.post();
     {
         ScopedWinExecHook real({});
@@ -360,7 +361,7 @@ void TestRunTask::quoteInArchiverPathIsNamed() {
     Fixture f;
     f.folder.write("odd\"dir/pack", "#!/bin/sh\n");
     QFile::setPermissions(f.folder.file("odd\"dir/pack"), QFile::ReadOwner | QFile::ExeOwner);
-    f.addTask("t", {{"NameArhivator1", f.folder.file("odd\"dir/pack") + " a"}});
+    f.addTask("t", {{TaskField::NameArhivator1, f.folder.file("odd\"dir/pack") + " a"}});
     ScopedWinExecHook real({});
     RunTask(f.tasks, f.context(), false);
     QCOMPARE(f.boxes.texts(), QStringList{f.texts.text(Form1Text::cm9)});
@@ -368,7 +369,9 @@ void TestRunTask::quoteInArchiverPathIsNamed() {
 
 void TestRunTask::quoteInArchivePathIsRefused() {
     Fixture f;
-    f.addTask("q", {{"VidNameArh", 0}, {"NameArh", "a\" -p\"secret.7z"}, {"Bak", false}});
+    f.addTask("q", {{TaskField::VidNameArh, 0},
+                    {TaskField::NameArh, "a\" -p\"secret.7z"},
+                    {TaskField::Bak, false}});
     f.folder.write("out/a\" -p\"secret.7z", "existing");
     f.folder.write("out/a\" -p\"secret.BAK", "existing backup");
     const auto before = test::snapshot(f.folder.path() + "out");
@@ -377,12 +380,12 @@ void TestRunTask::quoteInArchivePathIsRefused() {
     QCOMPARE(f.boxes.shown.size(), 1);
     QVERIFY(f.boxes.shown[0].text.contains("«q»"));
     QVERIFY(f.boxes.shown[0].text.contains("a\" -p\"secret.7z"));
-    QVERIFY(isZeroDateTime(f.tasks.asDateTime("WorkTime")));  // no run happened
+    QVERIFY(isZeroDateTime(f.tasks.asDateTime(TaskField::WorkTime)));  // no run happened
 
     // The same for a quote in the destination folder.
     f.tasks.edit();
-    f.tasks.setString("NameArh", "ok.7z");
-    f.tasks.setString("Path2", "/x\"y/");
+    f.tasks.setString(TaskField::NameArh, "ok.7z");
+    f.tasks.setString(TaskField::Path2, "/x\"y/");
     f.tasks.post();
     QCOMPARE(f.run(), QString());
     QCOMPARE(f.boxes.shown.size(), 2);
@@ -390,18 +393,18 @@ void TestRunTask::quoteInArchivePathIsRefused() {
 
 void TestRunTask::refusedTickRunMovesTheNextRunOn() {
     Fixture f;
-    f.addTask("q", {{"NameArh", "bad\".7z"},
-                    {"VidPeriod", 3},
-                    {"DayTime", naiveDateTime(QDate(1899, 12, 30), QTime(14, 0))},
-                    {"SledTime", at(2025, 12, 8, 14, 0)}});
+    f.addTask("q", {{TaskField::NameArh, "bad\".7z"},
+                    {TaskField::VidPeriod, 3},
+                    {TaskField::DayTime, naiveDateTime(QDate(1899, 12, 30), QTime(14, 0))},
+                    {TaskField::SledTime, at(2025, 12, 8, 14, 0)}});
     f.run(true);
     QVERIFY(f.launches.lines.isEmpty());
-    QCOMPARE(f.tasks.asDateTime("SledTime"), at(2025, 12, 9, 14, 0));
+    QCOMPARE(f.tasks.asDateTime(TaskField::SledTime), at(2025, 12, 9, 14, 0));
 }
 
 void TestRunTask::programFolderWithBlanksAndQuotes() {
     Fixture f;
-    f.addTask("t", {{"Path2", "/b/"}, {"VidNameArh", 0}});
+    f.addTask("t", {{TaskField::Path2, "/b/"}, {TaskField::VidNameArh, 0}});
     setProgramFolder("/home/me/My Backups/");
     const QString line = f.run();
     QCOMPARE(line, QStringLiteral("/opt/Archiver/pack a -ep3 \"/b/.docs.partial.rar\" "
@@ -420,12 +423,12 @@ void TestRunTask::programFolderWithBlanksAndQuotes() {
 void TestRunTask::cursorStaysOnTheTask() {
     Fixture f;
     f.addTask("first");
-    f.addTask("second", {{"NameArhivator1", "/second a"}});
+    f.addTask("second", {{TaskField::NameArhivator1, "/second a"}});
     f.addTask("third");
     f.tasks.first();
     f.tasks.next();
     QVERIFY(f.run().startsWith("/second a"));
-    QCOMPARE(f.tasks.asString("Name"), QStringLiteral("second"));
+    QCOMPARE(f.tasks.asString(TaskField::Name), QStringLiteral("second"));
 }
 
 QTEST_GUILESS_MAIN(TestRunTask)

@@ -12,8 +12,7 @@
 #include "store/programtables.h"
 #include "support/scripteddialogs.h"
 #include "support/scriptedmessageboxes.h"
-#include "support/tablerows.h"
-#include "support/tempprogramfolder.h"
+#include "support/tablefolder.h"
 #include "widgets/buttonglyphs.h"
 #include "widgets/dbgrid.h"
 #include "widgets/labelededit.h"
@@ -40,22 +39,19 @@ public Q_SLOTS:
     void open(const QUrl& url) { urls << url; }
 };
 
-// A program folder with archers.dbf and, optionally, registry.reg; the window over it.
+// A program folder with the tables and, optionally, registry.reg; the window over archers.dbf.
 struct Fixture {
     explicit Fixture(const QByteArray& registry = {}) {
         resetRegistryReports();
         if (!registry.isEmpty()) {
             folder.write("registry.reg", registry);
         }
-        Table::create(kArchiversFile, archiversLayout());
     }
 
-    void addRows(const QList<QVariantMap>& rows) {
-        archivers.open();
-        for (const QVariantMap& row : rows) {
-            test::appendRow(archivers, row);
+    void addRows(const QList<test::Row>& rows) {
+        for (const test::Row& row : rows) {
+            folder.addRow(kArchiversFile, row);
         }
-        archivers.close();
     }
 
     TForm3& open() {
@@ -72,7 +68,7 @@ struct Fixture {
         return out;
     }
 
-    QString field(int row, const QString& name) const {
+    QString field(int row, const Field<QString>& name) const {
         return archivers.peekString(row, archivers.fieldIndex(name));
     }
 
@@ -88,7 +84,7 @@ struct Fixture {
         form->ui.LabeledEdit4->setText(restoreSwitches);
     }
 
-    test::TempProgramFolder folder;
+    test::TableFolder folder;
     test::ScriptedMessageBoxes boxes;
     test::ScriptedDialogs dialogs;
     MainWindowTexts texts = mainWindowTexts();
@@ -119,9 +115,9 @@ private Q_SLOTS:
 
 void TestTForm3::oneDefaultAtMost() {
     Fixture f;
-    f.addRows({{{"Name", "one"}, {"Flag", true}},
-               {{"Name", "two"}, {"Flag", false}},
-               {{"Name", "three"}, {"Flag", true}}});
+    f.addRows({{{ArchiverField::Name, "one"}, {ArchiverField::Flag, true}},
+               {{ArchiverField::Name, "two"}, {ArchiverField::Flag, false}},
+               {{ArchiverField::Name, "three"}, {ArchiverField::Flag, true}}});
     TForm3& form = f.open();
     QCOMPARE(form.marks().at(2), true);
 
@@ -212,8 +208,7 @@ void TestTForm3::saveRefusesWhatCannotBeStored() {
     f.folder.write("pack", "");
     TForm3& form = f.open();
     form.BitBtn1Click();
-    const QString longPath =
-        '/' + QString(fieldWidth(archiversLayout(), ArchiverField::NameAr) - 1, 'p');
+    const QString longPath = '/' + QString(ArchiverField::NameAr.width() - 1, 'p');
     const QList<QStringList> refused = {
         {"empty path", QString(), "a"},
         {"quote", f.folder.file("pa\"ck"), "a"},
@@ -251,8 +246,12 @@ void TestTForm3::saveRefusesWhatCannotBeStored() {
 void TestTForm3::saveWritesTheRowThatWasOpened() {
     Fixture f;
     f.folder.write("pack", "");
-    f.addRows({{{"Name", "one"}, {"NameAr", f.folder.file("pack")}, {"Param1", "a"}},
-               {{"Name", "two"}, {"NameAr", f.folder.file("pack")}, {"Param1", "a"}}});
+    f.addRows({{{ArchiverField::Name, "one"},
+                {ArchiverField::NameAr, f.folder.file("pack")},
+                {ArchiverField::Param1, "a"}},
+               {{ArchiverField::Name, "two"},
+                {ArchiverField::NameAr, f.folder.file("pack")},
+                {ArchiverField::Param1, "a"}}});
     TForm3& form = f.open();
     form.BitBtn6Click();
     // The list stays usable while the panel is open.
@@ -316,7 +315,6 @@ void TestTForm3::buttonsShowTheDrawnPictures() {
     }
     Fixture f;
     TForm3& configurations = f.open();
-    Table::create(kTasksFile, tasksLayout());
     f.tables.tasks.open();
     TForm5 restore(f.tables);
     for (const QWidget* window :

@@ -10,8 +10,7 @@
 #include "store/programtables.h"
 #include "support/launchrecorder.h"
 #include "support/scriptedmessageboxes.h"
-#include "support/tablerows.h"
-#include "support/tempprogramfolder.h"
+#include "support/tablefolder.h"
 
 using namespace kv;
 
@@ -20,12 +19,11 @@ namespace {
 // A program folder with one task whose archives go to `path2`.
 struct Fixture {
     Fixture(const QString& nameArh, const QString& path2) {
-        Table::create(kTasksFile, tasksLayout());
         tasks.open();
-        test::appendRow(tasks, {{"Name", "docs"},
-                                {"NameArh", nameArh},
-                                {"Path2", path2},
-                                {"NameArhivator2", "/usr/bin/7zz x -spf -aoa"}});
+        test::appendRow(tasks, {{TaskField::Name, "docs"},
+                                {TaskField::NameArh, nameArh},
+                                {TaskField::Path2, path2},
+                                {TaskField::NameArhivator2, "/usr/bin/7zz x -spf -aoa"}});
     }
 
     QStringList lines(const TForm5& form) const {
@@ -49,7 +47,7 @@ struct Fixture {
         return !form.isVisible();
     }
 
-    test::TempProgramFolder folder;
+    test::TableFolder folder;
     test::ScriptedMessageBoxes boxes;
     ProgramTables tables;
     Table& tasks = tables.tasks;

@@ -4,11 +4,9 @@
 #include "editor/form2texts.h"
 #include "editor/objectlist.h"
 #include "store/layouts.h"
-#include "support/tablerows.h"
-#include "support/tempprogramfolder.h"
+#include "support/tablefolder.h"
 
 using namespace kv;
-using kv::test::TempProgramFolder;
 
 namespace {
 
@@ -19,22 +17,22 @@ QList<QStringList> rows(const Table& t) {
     QList<QStringList> out;
     for (int i = 0; i < t.recordCount(); ++i) {
         QStringList row;
-        for (const char* f : {"Path", "Path1", "Name1", "Size"}) {
-            row << t.peekString(i, t.fieldIndex(QString::fromLatin1(f)));
+        for (const Field<QString>* f :
+             {&ObjectField::Path, &ObjectField::Path1, &ObjectField::Name1, &ObjectField::Size}) {
+            row << t.peekString(i, t.fieldIndex(*f));
         }
-        row << QString::number(t.peekInt(i, t.fieldIndex(QStringLiteral("TipFile1"))));
+        row << QString::number(t.peekInt(i, t.fieldIndex(ObjectField::TipFile1)));
         out << row;
     }
     return out;
 }
 
 struct Fixture {
-    TempProgramFolder folder;
+    test::TableFolder folder;
     Table working{kWorkingObjectsFile};
     WorkingList list{working};
 
     Fixture() {
-        Table::create(kWorkingObjectsFile, objectsLayout());
         working.open();
         folder.write(QStringLiteral("data/b.txt"), "12345");
         folder.write(QStringLiteral("data/a.txt"), "123");
@@ -66,7 +64,7 @@ private Q_SLOTS:
             {d + "gone.txt", d, "gone.txt", kSizeMissing, "2"},
         };
         QCOMPARE(rows(fx.working), expected);
-        QCOMPARE(fx.working.peekString(0, fx.working.fieldIndex(QStringLiteral("Name"))), kWorking);
+        QCOMPARE(fx.working.peekString(0, fx.working.fieldIndex(ObjectField::Name)), kWorking);
     }
 
     void addsAPathOnceUntilItsRowIsGone() {
@@ -118,13 +116,14 @@ private Q_SLOTS:
 
     void loadsAStoredTaskClassifiedAfresh() {
         Fixture fx;
-        Table::create(kObjectsFile, objectsLayout());
         Table objects(kObjectsFile);
         objects.open();
         const QString d = fx.data();
         for (const auto& [name, path] : QList<QPair<QString, QString>>{
                  {"T", d + "b.txt"}, {"U", d + "a.txt"}, {"t", d}, {"T", d + "sub"}}) {
-            test::appendRow(objects, {{"Name", name}, {"Path", path}, {"Size", "stale"}});
+            test::appendRow(objects, {{ObjectField::Name, name},
+                                      {ObjectField::Path, path},
+                                      {ObjectField::Size, "stale"}});
         }
         AddObjectPath(fx.list, kWorking, d + "a.txt");  // left from an earlier opening
         QVERIFY(LoadWorkingList(fx.list, objects, QStringLiteral("T")).isEmpty());

@@ -9,13 +9,11 @@
 #include "store/layouts.h"
 #include "support/manualclock.h"
 #include "support/memoryfileio.h"
-#include "support/tablerows.h"
-#include "support/tempprogramfolder.h"
+#include "support/tablefolder.h"
 
 using namespace kv;
 using kv::test::ManualClock;
 using kv::test::MemoryFileIo;
-using kv::test::TempProgramFolder;
 
 namespace {
 
@@ -50,7 +48,7 @@ struct Stored {
 
 // The tables and files of a program folder, on the real file system or in memory.
 struct Store {
-    TempProgramFolder folder;
+    test::TableFolder folder{test::TableFolder::Tables::Missing};
     ManualClock clock{naiveDateTime(QDate(2025, 12, 8), QTime(14, 5))};
     std::shared_ptr<MemoryFileIo> memory;  // null: the real file system
     ProgramTables tables;
@@ -65,19 +63,14 @@ struct Store {
         if (inMemory) {
             memory = std::make_shared<MemoryFileIo>();
         }
-        const QList<QPair<Table*, const QList<FieldDef>*>> layouts = {
-            {&tasks, &tasksLayout()},
-            {&objects, &objectsLayout()},
-            {&working, &objectsLayout()},
-            {&archivers, &archiversLayout()}};
-        for (const auto& [table, layout] : layouts) {
-            Table::create(table->fileName(), *layout, io());
+        folder.makeTables(io());
+        for (Table* table : {&tasks, &objects, &working, &archivers}) {
             table->setFileIo(memory);
             table->open();
         }
-        test::appendRow(
-            archivers,
-            {{"Name", "7z"}, {"Arhstr1", "/usr/bin/7zz a -ssc"}, {"Arhstr2", "/usr/bin/7zz x"}});
+        test::appendRow(archivers, {{ArchiverField::Name, "7z"},
+                                    {ArchiverField::Arhstr1, "/usr/bin/7zz a -ssc"},
+                                    {ArchiverField::Arhstr2, "/usr/bin/7zz x"}});
     }
 
     FileIo& io() { return memory ? static_cast<FileIo&>(*memory) : *posixFileIo(); }
@@ -85,10 +78,15 @@ struct Store {
 
     // An existing task with its object rows and list file.
     void addTask(const QString& name, const QString& list, const QStringList& paths) {
-        test::appendRow(tasks, {{"Flag", true}, {"Name", name}, {"VidPeriod", 3}, {"List", list}});
+        test::appendRow(tasks, {{TaskField::Flag, true},
+                                {TaskField::Name, name},
+                                {TaskField::VidPeriod, 3},
+                                {TaskField::List, list}});
         QByteArray bytes;
         for (const QString& p : paths) {
-            test::appendRow(objects, {{"Name", name}, {"Path", p}, {"Size", kSizeMissing}});
+            test::appendRow(objects, {{ObjectField::Name, name},
+                                      {ObjectField::Path, p},
+                                      {ObjectField::Size, kSizeMissing}});
             bytes += p.toUtf8() + "\r\n";
         }
         QDir().mkpath(programFolder() + "Lists");
@@ -121,14 +119,14 @@ struct Store {
         o.open();
         s.tasks = dump(t);
         for (int i = 0; i < t.recordCount(); ++i) {
-            const QString list = t.peekString(i, t.fieldIndex(QStringLiteral("List")));
+            const QString list = t.peekString(i, t.fieldIndex(TaskField::List));
             auto f = from.open(listPath(list), FileIo::Mode::ReadOnly, FileIo::Links::Follow);
             QByteArray bytes(f ? f->size() : 0, '\0');
             s.lists[list] = f && f->read(0, bytes.data(), bytes.size()) >= 0 ? bytes : "(none)";
         }
         const QStringList rows = dump(o);
         for (int i = 0; i < rows.size(); ++i) {
-            s.objects[o.peekString(i, o.fieldIndex(QStringLiteral("Name")))] << rows[i];
+            s.objects[o.peekString(i, o.fieldIndex(ObjectField::Name))] << rows[i];
         }
         return s;
     }
@@ -188,9 +186,10 @@ private Q_SLOTS:
         QCOMPARE(result.workingName, QStringLiteral("A"));
         QCOMPARE(s.tasks.recNo(), 1);  // the cursor rests on the saved row
         QCOMPARE(readTaskFields(s.tasks), r.fields);
-        QCOMPARE(s.tasks.asString("NameArhivator1"), QStringLiteral("/usr/bin/7zz a -ssc"));
-        QCOMPARE(s.tasks.asDateTime("SledTime"), s.clock.now().addYears(10));
-        const QString list = s.tasks.asString("List");
+        QCOMPARE(s.tasks.asString(TaskField::NameArhivator1),
+                 QStringLiteral("/usr/bin/7zz a -ssc"));
+        QCOMPARE(s.tasks.asDateTime(TaskField::SledTime), s.clock.now().addYears(10));
+        const QString list = s.tasks.asString(TaskField::List);
         QVERIFY(QRegularExpression("^Lists/(0|[1-9][0-9]{0,5})\\.txt$").match(list).hasMatch());
         const QByteArray bytes =
             (docs + "Отчёт.txt\r\n" + docs + "sub\r\n" + docs + "*.txt\r\n").toUtf8();
@@ -203,13 +202,14 @@ private Q_SLOTS:
         result = s.save(r);
         QCOMPARE(result.outcome, SaveResult::Outcome::Saved);
         const Stored after = s.stored();
-        QCOMPARE(s.tasks.asString("List"), list);
+        QCOMPARE(s.tasks.asString(TaskField::List), list);
         QCOMPARE(after.tasks.size(), 2);
         QCOMPARE(after.objects.keys(), (QStringList{"B", "Other"}));
         QCOMPARE(after.objects["B"].size(), 3);
         QCOMPARE(after.lists[list], bytes);
         // The working rows follow the name.
-        QCOMPARE(s.working.peekString(2, s.working.fieldIndex("Name")), QStringLiteral("B"));
+        QCOMPARE(s.working.peekString(2, s.working.fieldIndex(ObjectField::Name)),
+                 QStringLiteral("B"));
     }
 
     void renamingAnExistingTaskMovesItsRowsAndKeepsItsList() {
@@ -217,7 +217,7 @@ private Q_SLOTS:
         s.addTask(QStringLiteral("Old"), QStringLiteral("Lists/7.txt"), {"/a/x", "/a/y"});
         s.addTask(QStringLiteral("Other"), QStringLiteral("Lists/1.txt"), {"/o"});
         // Rows under the new name that no task owns are not taken over.
-        test::appendRow(s.objects, {{"Name", "New"}, {"Path", "/stray"}});
+        test::appendRow(s.objects, {{ObjectField::Name, "New"}, {ObjectField::Path, "/stray"}});
         LoadWorkingList(s.list, s.objects, QStringLiteral("Old"));
         const Stored before = s.stored();
 
@@ -228,7 +228,7 @@ private Q_SLOTS:
         QCOMPARE(after.objects.keys(), (QStringList{"New", "Other"}));
         QCOMPARE(after.objects["New"].size(), 2);
         QVERIFY(after.objects["New"][0].contains("/a/x"));
-        QCOMPARE(s.tasks.asString("List"), QStringLiteral("Lists/7.txt"));
+        QCOMPARE(s.tasks.asString(TaskField::List), QStringLiteral("Lists/7.txt"));
         QCOMPARE(after.lists["Lists/7.txt"], before.lists["Lists/7.txt"]);
         QCOMPARE(s.tasks.recNo(), 0);
     }
@@ -237,8 +237,9 @@ private Q_SLOTS:
         Store s;
         s.addTask(QStringLiteral("Old"), QStringLiteral("Lists/7.txt"), {"/a/x"});
         s.addTask(QStringLiteral("Other"), QStringLiteral("Lists/1.txt"), {"/o"});
-        test::appendRow(s.archivers, {{"Name", "long"}, {"Arhstr1", QString(256, u'a')}});
-        test::appendRow(s.archivers, {{"Name", "bare"}});
+        test::appendRow(s.archivers, {{ArchiverField::Name, "long"},
+                                      {ArchiverField::Arhstr1, QString(256, u'a')}});
+        test::appendRow(s.archivers, {{ArchiverField::Name, "bare"}});
         const auto folder = test::snapshot(s.folder.path());
         const int current = s.tasks.recNo();
         struct Case {
@@ -287,11 +288,11 @@ private Q_SLOTS:
     // With no configuration chosen (it was renamed or deleted since) the task keeps its commands.
     void commandsAreKeptWhenNoConfigurationIsChosen() {
         Store s;
-        test::appendRow(s.tasks, {{"Name", "Old"},
-                                  {"List", "Lists/3.txt"},
-                                  {"NameArhSys", "gone"},
-                                  {"NameArhivator1", "/opt/pack a"},
-                                  {"NameArhivator2", "/opt/pack x"}});
+        test::appendRow(s.tasks, {{TaskField::Name, "Old"},
+                                  {TaskField::List, "Lists/3.txt"},
+                                  {TaskField::NameArhSys, "gone"},
+                                  {TaskField::NameArhivator1, "/opt/pack a"},
+                                  {TaskField::NameArhivator2, "/opt/pack x"}});
         const QStringList kept = s.stored().tasks;
         SaveRequest r = s.request(QStringLiteral("Old"), false, QStringLiteral("Old"));
         r.configuration = -1;
@@ -336,9 +337,9 @@ private Q_SLOTS:
         QCOMPARE(normalizeDestinationFolder(QStringLiteral(" \n")), "");
 
         Store s;  // "7z", then:
-        test::appendRow(s.archivers, {{"Name", "Rar"}, {"Flag", true}});
-        test::appendRow(s.archivers, {{"Name", "Zip"}, {"Flag", true}});
-        test::appendRow(s.archivers, {{"Name", "Zip"}});
+        test::appendRow(s.archivers, {{ArchiverField::Name, "Rar"}, {ArchiverField::Flag, true}});
+        test::appendRow(s.archivers, {{ArchiverField::Name, "Zip"}, {ArchiverField::Flag, true}});
+        test::appendRow(s.archivers, {{ArchiverField::Name, "Zip"}});
         QCOMPARE(defaultConfiguration(s.archivers), 2);  // the last one marked
         const QStringList names = configurationNames(s.archivers);
         QCOMPARE(configurationPosition(names, QStringLiteral("zIP")), 2);

@@ -22,8 +22,7 @@
 #include "support/fileurldrops.h"
 #include "support/scripteddialogs.h"
 #include "support/scriptedmessageboxes.h"
-#include "support/tablerows.h"
-#include "support/tempprogramfolder.h"
+#include "support/tablefolder.h"
 #include "widgets/dbgrid.h"
 #include "widgets/labelededit.h"
 #include "widgets/radiogroup.h"
@@ -35,7 +34,7 @@ namespace {
 // The four tables of a temporary program folder, open, with one configuration; and editors on
 // them.
 struct Fixture {
-    test::TempProgramFolder folder;
+    test::TableFolder folder;
     test::ScriptedMessageBoxes boxes;
     ProgramTables tables;
     Table& tasks = tables.tasks;
@@ -45,15 +44,13 @@ struct Fixture {
     const MainWindowTexts mainTexts = mainWindowTexts();
 
     Fixture() {
-        Table::create(kTasksFile, tasksLayout());
-        Table::create(kObjectsFile, objectsLayout());
-        Table::create(kWorkingObjectsFile, objectsLayout());
-        Table::create(kArchiversFile, archiversLayout());
         for (Table* t : {&tasks, &objects, &working, &archivers}) {
             t->open();
         }
-        test::appendRow(archivers, {{"Name", "7z"}, {"Arhstr1", "/usr/bin/7zz a"}, {"Flag", true}});
-        test::appendRow(archivers, {{"Name", "zip"}});
+        test::appendRow(archivers, {{ArchiverField::Name, "7z"},
+                                    {ArchiverField::Arhstr1, "/usr/bin/7zz a"},
+                                    {ArchiverField::Flag, true}});
+        test::appendRow(archivers, {{ArchiverField::Name, "zip"}});
     }
 
     // The editor on a new task, or on the current task, shown and active.
@@ -65,7 +62,7 @@ struct Fixture {
         return form;
     }
 
-    QStringList workingColumn(const QString& field) const {
+    QStringList workingColumn(const Field<QString>& field) const {
         QStringList out;
         for (int i = 0; i < working.recordCount(); ++i) {
             out << working.peekString(i, working.fieldIndex(field));
@@ -93,8 +90,10 @@ private:
 private Q_SLOTS:
     void periodAndDayRules() {
         Fixture fx;
-        test::appendRow(fx.tasks,
-                        {{"Name", "m"}, {"VidPeriod", 5}, {"MonthDay", 31}, {"LastDay", false}});
+        test::appendRow(fx.tasks, {{TaskField::Name, "m"},
+                                   {TaskField::VidPeriod, 5},
+                                   {TaskField::MonthDay, 31},
+                                   {TaskField::LastDay, false}});
         auto form = fx.open(false);
         // Opened, the last-day box shows the stored tick.
         QVERIFY(form->ui.CheckBox2->isVisible());
@@ -127,15 +126,16 @@ private Q_SLOTS:
 
     void changedMarkForEachKindOfControl() {
         Fixture fx;
-        test::appendRow(fx.tasks, {{"Flag", true},
-                                   {"Name", "w"},
-                                   {"Path2", "/out/"},
-                                   {"NameArh", "a.7z"},
-                                   {"VidPeriod", 4},
-                                   {"WeekDay", 3},
-                                   {"WeekTime", naiveDateTime(QDate(1899, 12, 30), QTime(7, 5))},
-                                   {"MonthDay", 1},
-                                   {"NameArhSys", "7Z"}});
+        test::appendRow(fx.tasks,
+                        {{TaskField::Flag, true},
+                         {TaskField::Name, "w"},
+                         {TaskField::Path2, "/out/"},
+                         {TaskField::NameArh, "a.7z"},
+                         {TaskField::VidPeriod, 4},
+                         {TaskField::WeekDay, 3},
+                         {TaskField::WeekTime, naiveDateTime(QDate(1899, 12, 30), QTime(7, 5))},
+                         {TaskField::MonthDay, 1},
+                         {TaskField::NameArhSys, "7Z"}});
         auto form = fx.open(false);
         QCOMPARE(form->ui.ComboBox1->currentIndex(), 0);  // found regardless of case
         // Leaving every control unchanged marks nothing, and closing asks nothing.
@@ -296,8 +296,8 @@ private Q_SLOTS:
             QVERIFY(list);
             fx.archivers.moveTo(1);
             fx.archivers.deleteRecord();
-            test::appendRow(fx.archivers, {{"Name", "rar"}});
-            test::appendRow(fx.archivers, {{"Name", "arj"}});
+            test::appendRow(fx.archivers, {{ArchiverField::Name, "rar"}});
+            test::appendRow(fx.archivers, {{ArchiverField::Name, "arj"}});
             list->ui.BitBtn10->click();
         });
         form->ui.BitBtn4->click();
@@ -310,9 +310,9 @@ private Q_SLOTS:
         Fixture fx;
         auto form = fx.open(true);
         QTest::keyClicks(form->ui.LEdit1->edit(), QString(40, u'n'));
-        QCOMPARE(form->ui.LEdit1->text().size(), fieldWidth(tasksLayout(), TaskField::Name));
+        QCOMPARE(form->ui.LEdit1->text().size(), TaskField::Name.width());
         QTest::keyClicks(form->ui.LEdit4->edit(), QString(120, u'o'));
-        QCOMPARE(form->ui.LEdit4->text().size(), fieldWidth(tasksLayout(), TaskField::Opis));
+        QCOMPARE(form->ui.LEdit4->text().size(), TaskField::Opis.width());
 
         form->ui.LEdit1->setText(QStringLiteral("t "));  // shown as stored, without the blank
         form->ui.LEdit2->setText(QStringLiteral(" /out"));

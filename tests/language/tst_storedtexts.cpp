@@ -4,7 +4,7 @@
 #include "platform/error.h"
 #include "store/programtables.h"
 #include "support/memoryfileio.h"
-#include "support/tablerows.h"
+#include "support/tablefolder.h"
 
 using namespace kv;
 
@@ -30,8 +30,10 @@ void TestStoredTexts::aFailedTaskTableLeavesTheConfigurationsAsTheyWere() {
     tasks.setFileIo(tasksIo);
     archivers.open();
     tasks.open();
-    test::appendRow(archivers, {{"Name", "Zip"}});
-    test::appendRow(tasks, {{"Name", "A"}, {"NameArhSys", "Zip"}, {"SledTimeStr", "Manual"}});
+    test::appendRow(archivers, {{ArchiverField::Name, "Zip"}});
+    test::appendRow(tasks, {{TaskField::Name, "A"},
+                            {TaskField::NameArhSys, "Zip"},
+                            {TaskField::SledTimeStr, "Manual"}});
     archivers.close();
     const QByteArray archiversBefore = archiversIo->file(kArchiversFile);
     const QByteArray tasksBefore = tasksIo->file(kTasksFile);

@@ -14,6 +14,7 @@
 #include "platform/codepage1251.h"
 #include "platform/inifile.h"
 #include "platform/opendialog.h"
+#include "store/layouts.h"
 #include "support/scriptedmessageboxes.h"
 #include "support/tempprogramfolder.h"
 #include "widgets/dbgrid.h"
@@ -59,7 +60,10 @@ public:
         OpenDialog1 = named(new kv::OpenDialog(this), "OpenDialog1");
         OpenDialog1->title = "Открыть";
         DBGrid1 = named(new kv::DBGrid(this), "DBGrid1");
-        DBGrid1->bind(nullptr, nullptr, {{"", "", 20}, {"Name", "Задача", 80}, {"Opis", "", 80}});
+        DBGrid1->bind(nullptr, nullptr,
+                      {{"", "", 20},
+                       {kv::TaskField::Name.name(), "Задача", 80},
+                       {kv::TaskField::Opis.name(), "", 80}});
     }
 
     QLabel* Label1;

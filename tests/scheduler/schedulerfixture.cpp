@@ -5,7 +5,6 @@
 #include "archiving/runtask.h"
 #include "platform/datetimetext.h"
 #include "store/layouts.h"
-#include "support/tablerows.h"
 
 namespace kv::test {
 
@@ -16,9 +15,6 @@ SchedulerFixture::SchedulerFixture(QDateTime start)
     setLocaleFormats(QStringLiteral("dd/MM/yyyy"), QStringLiteral("HH:mm:ss"));
     setDateSeparator(QStringLiteral("."));
     setTimeSeparator(QStringLiteral(":"));
-    Table::create(kTasksFile, tasksLayout());
-    Table::create(kObjectsFile, objectsLayout());
-    Table::create(kWorkingObjectsFile, objectsLayout());
     tasks.open();
 }
 
@@ -35,24 +31,20 @@ QStringList SchedulerFixture::launched() const {
     return names;
 }
 
-void SchedulerFixture::addTask(const QString& name, const QVariantMap& fields) {
-    QVariantMap values{
-        {QStringLiteral("Flag"), true},
-        {QStringLiteral("Name"), name},
-        {QStringLiteral("NameArh"), name},
-        {QStringLiteral("NameArhivator1"), QStringLiteral("run-%1 a").arg(name)},
-        {QStringLiteral("List"), QStringLiteral("Lists/1.txt")},
-        {QStringLiteral("VidArhivator"), 1},
-        {QStringLiteral("VidNameArh"), 0},
-        {QStringLiteral("VidPeriod"), 3},
-        {QStringLiteral("Propusk"), 0},
-        {QStringLiteral("DayTime"), timeOfDay(9)},
-        {QStringLiteral("SledTime"), clock.now().addMonths(120)},
-    };
-    for (auto it = fields.begin(); it != fields.end(); ++it) {
-        values.insert(it.key(), it.value());
-    }
-    appendRow(tasks, values);
+void SchedulerFixture::addTask(const QString& name, const Row& fields) {
+    appendRow(tasks, Row{
+                         {TaskField::Flag, true},
+                         {TaskField::Name, name},
+                         {TaskField::NameArh, name},
+                         {TaskField::NameArhivator1, QStringLiteral("run-%1 a").arg(name)},
+                         {TaskField::List, QStringLiteral("Lists/1.txt")},
+                         {TaskField::VidArhivator, 1},
+                         {TaskField::VidNameArh, 0},
+                         {TaskField::VidPeriod, 3},
+                         {TaskField::Propusk, 0},
+                         {TaskField::DayTime, timeOfDay(9)},
+                         {TaskField::SledTime, clock.now().addMonths(120)},
+                     } + fields);
     TableToGrid(tasks, marks);
 }
 
@@ -63,23 +55,11 @@ void SchedulerFixture::select(const QString& name) {
     }
 }
 
-QVariant SchedulerFixture::field(const QString& task, const QString& name) {
-    Table& t = tasks;
-    const int nameField = t.fieldIndex(QStringLiteral("Name"));
-    const int index = t.fieldIndex(name);
-    for (int row = 0; row < t.recordCount(); ++row) {
-        if (t.peekString(row, nameField) != task) {
-            continue;
-        }
-        switch (t.fields().at(index).type) {
-            case FieldType::Boolean:
-                return t.peekBool(row, index);
-            case FieldType::Integer:
-                return t.peekInt(row, index);
-            case FieldType::String:
-                return t.peekString(row, index);
-            case FieldType::DateTime:
-                return t.peekDateTime(row, index);
+int SchedulerFixture::rowOf(const QString& task) const {
+    const auto name = tasks.fieldIndex(TaskField::Name);
+    for (int row = 0; row < tasks.recordCount(); ++row) {
+        if (tasks.peekString(row, name) == task) {
+            return row;
         }
     }
     throw std::runtime_error("no such task");

@@ -2,7 +2,6 @@
 
 #include <QDateTime>
 #include <QStringList>
-#include <QVariantMap>
 #include <memory>
 
 #include "language/mainwindowtexts.h"
@@ -16,13 +15,13 @@
 #include "support/launchrecorder.h"
 #include "support/manualclock.h"
 #include "support/scriptedmessageboxes.h"
-#include "support/tempprogramfolder.h"
+#include "support/tablefolder.h"
 
 namespace kv::test {
 
-inline const QString kSled = QStringLiteral("SledTime");
-inline const QString kSledStr = QStringLiteral("SledTimeStr");
-inline const QString kPending = QStringLiteral("IsPropusk");
+inline constexpr const Field<QDateTime>& kSled = TaskField::SledTime;
+inline constexpr const Field<QString>& kSledStr = TaskField::SledTimeStr;
+inline constexpr const Field<bool>& kPending = TaskField::IsPropusk;
 
 inline QDateTime dt(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, int ms = 0) {
     return naiveDateTime(QDate(y, mo, d), QTime(h, mi, s, ms));
@@ -31,7 +30,7 @@ inline QDateTime timeOfDay(int h, int mi = 0, int s = 0) {
     return naiveDateTime(QDate(1899, 12, 30), QTime(h, mi, s));
 }
 
-// A program folder with an empty task table, tasks.dbf open with its check marks and the
+// A program folder with empty tables, tasks.dbf open with its check marks and the
 // scheduler on them (running tasks with RunTask), a settable clock, scripted message boxes and
 // a launcher that records instead of starting.
 // Date texts use "." and ":", as after the program's first run. Every task's archive command is
@@ -42,17 +41,22 @@ public:
     ~SchedulerFixture();
 
     // Appends a task: enabled, daily at 09:00, missed runs made up, next run in ten years;
-    // `fields` overrides any field by name.
-    void addTask(const QString& name, const QVariantMap& fields = {});
+    // `fields` overrides any field.
+    void addTask(const QString& name, const Row& fields = {});
     // Makes the task `name` current.
     void select(const QString& name);
 
-    QVariant field(const QString& task, const QString& field);  // read without moving
+    // A field of the task, read without moving.
+    template <typename T>
+    T field(const QString& task, const Field<T>& field) const {
+        const int row = rowOf(task);
+        return peekValue(tasks, row, tasks.fieldIndex(field));
+    }
     // "<name>" per launch, in order.
     QStringList launched() const;
     int runsOf(const QString& task) const { return int(launched().count(task)); }
 
-    TempProgramFolder folder;
+    TableFolder folder;
     ManualClock clock;
     ScriptedMessageBoxes boxes;
     LaunchRecorder launches;
@@ -60,6 +64,9 @@ public:
     CheckMarks marks;
     MainWindowTexts texts = mainWindowTexts();
     Scheduler scheduler;
+
+private:
+    int rowOf(const QString& task) const;
 };
 
 }  // namespace kv::test

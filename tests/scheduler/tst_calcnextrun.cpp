@@ -16,17 +16,21 @@ private Q_SLOTS:
     void periodsAndTexts() {
         SchedulerFixture f(dt(2025, 12, 8, 10, 14, 59, 250));
         f.scheduler.setStartingUp(false);
-        f.addTask(QStringLiteral("demand"), {{"VidPeriod", 0}, {"IsPropusk", true}});
-        f.addTask(QStringLiteral("start"), {{"VidPeriod", 1}});
-        f.addTask(QStringLiteral("hourly"), {{"VidPeriod", 2}, {"Minuta", 15}});
-        f.addTask(QStringLiteral("daily"), {{"VidPeriod", 3}, {"DayTime", timeOfDay(9)}});
-        f.addTask(QStringLiteral("weekly"),
-                  {{"VidPeriod", 4}, {"WeekDay", 1}, {"WeekTime", timeOfDay(11)}});
-        f.addTask(
-            QStringLiteral("monthly"),
-            {{"VidPeriod", 5}, {"MonthDay", 31}, {"LastDay", true}, {"MonthTime", timeOfDay(0)}});
-        f.addTask(QStringLiteral("odd"), {{"VidPeriod", 9}, {"IsPropusk", true}});
-        const QDateTime oddBefore = f.field(QStringLiteral("odd"), kSled).toDateTime();
+        f.addTask(QStringLiteral("demand"),
+                  {{TaskField::VidPeriod, 0}, {TaskField::IsPropusk, true}});
+        f.addTask(QStringLiteral("start"), {{TaskField::VidPeriod, 1}});
+        f.addTask(QStringLiteral("hourly"), {{TaskField::VidPeriod, 2}, {TaskField::Minuta, 15}});
+        f.addTask(QStringLiteral("daily"),
+                  {{TaskField::VidPeriod, 3}, {TaskField::DayTime, timeOfDay(9)}});
+        f.addTask(QStringLiteral("weekly"), {{TaskField::VidPeriod, 4},
+                                             {TaskField::WeekDay, 1},
+                                             {TaskField::WeekTime, timeOfDay(11)}});
+        f.addTask(QStringLiteral("monthly"), {{TaskField::VidPeriod, 5},
+                                              {TaskField::MonthDay, 31},
+                                              {TaskField::LastDay, true},
+                                              {TaskField::MonthTime, timeOfDay(0)}});
+        f.addTask(QStringLiteral("odd"), {{TaskField::VidPeriod, 9}, {TaskField::IsPropusk, true}});
+        const QDateTime oddBefore = f.field(QStringLiteral("odd"), kSled);
 
         f.tasks.first();
         while (!f.tasks.eof()) {
@@ -35,21 +39,21 @@ private Q_SLOTS:
         }
 
         const QDateTime now = f.clock.now();
-        QCOMPARE(f.field("demand", kSled).toDateTime(), dt(2035, 12, 8, 10, 14, 59, 250));
-        QCOMPARE(f.field("demand", kSledStr).toString(), QStringLiteral("Только ручной запуск"));
-        QCOMPARE(f.field("demand", kPending).toBool(), false);
-        QCOMPARE(f.field("start", kSled).toDateTime(), now.addMonths(120));
-        QCOMPARE(f.field("start", kSledStr).toString(), QStringLiteral("При следующем запуске"));
-        QCOMPARE(f.field("hourly", kSled).toDateTime(), dt(2025, 12, 8, 10, 15, 0, 250));
-        QCOMPARE(f.field("hourly", kSledStr).toString(), QStringLiteral("08.12.2025 10:15:00"));
-        QCOMPARE(f.field("daily", kSled).toDateTime(), dt(2025, 12, 9, 9, 0, 0, 250));
-        QCOMPARE(f.field("weekly", kSled).toDateTime(), dt(2025, 12, 8, 11, 0, 0, 250));
+        QCOMPARE(f.field("demand", kSled), dt(2035, 12, 8, 10, 14, 59, 250));
+        QCOMPARE(f.field("demand", kSledStr), QStringLiteral("Только ручной запуск"));
+        QCOMPARE(f.field("demand", kPending), false);
+        QCOMPARE(f.field("start", kSled), now.addMonths(120));
+        QCOMPARE(f.field("start", kSledStr), QStringLiteral("При следующем запуске"));
+        QCOMPARE(f.field("hourly", kSled), dt(2025, 12, 8, 10, 15, 0, 250));
+        QCOMPARE(f.field("hourly", kSledStr), QStringLiteral("08.12.2025 10:15:00"));
+        QCOMPARE(f.field("daily", kSled), dt(2025, 12, 9, 9, 0, 0, 250));
+        QCOMPARE(f.field("weekly", kSled), dt(2025, 12, 8, 11, 0, 0, 250));
         // Midnight, whatever its milliseconds, shows as the date alone.
-        QCOMPARE(f.field("monthly", kSled).toDateTime(), dt(2025, 12, 31, 0, 0, 0, 250));
-        QCOMPARE(f.field("monthly", kSledStr).toString(), QStringLiteral("31.12.2025"));
+        QCOMPARE(f.field("monthly", kSled), dt(2025, 12, 31, 0, 0, 0, 250));
+        QCOMPARE(f.field("monthly", kSledStr), QStringLiteral("31.12.2025"));
         // A period outside 0..5 only ends the pending check.
-        QCOMPARE(f.field("odd", kSled).toDateTime(), oddBefore);
-        QCOMPARE(f.field("odd", kPending).toBool(), false);
+        QCOMPARE(f.field("odd", kSled), oddBefore);
+        QCOMPARE(f.field("odd", kPending), false);
         QVERIFY(f.launched().isEmpty());  // nothing was due and the start-up pass is over
     }
 
@@ -57,9 +61,9 @@ private Q_SLOTS:
     void fixedTextsFollowTheLanguage() {
         SchedulerFixture f;
         f.texts.set(Form1Text::cf3, QStringLiteral("Manual start only"));
-        f.addTask(QStringLiteral("demand"), {{"VidPeriod", 0}});
+        f.addTask(QStringLiteral("demand"), {{TaskField::VidPeriod, 0}});
         f.scheduler.scheduleCurrentTask();
-        QCOMPARE(f.field("demand", kSledStr).toString(), QStringLiteral("Manual start only"));
+        QCOMPARE(f.field("demand", kSledStr), QStringLiteral("Manual start only"));
     }
 
     void disabledOrPausedTaskIsLeftAlone() {
@@ -67,10 +71,10 @@ private Q_SLOTS:
             SchedulerFixture f;
             f.scheduler.setPaused(paused);
             const QDateTime past = f.clock.now().addDays(-3);
-            f.addTask(QStringLiteral("t"), {{"Flag", paused},
-                                            {"SledTime", past},
-                                            {"SledTimeStr", QStringLiteral("old")},
-                                            {"IsPropusk", true}});
+            f.addTask(QStringLiteral("t"), {{TaskField::Flag, paused},
+                                            {TaskField::SledTime, past},
+                                            {TaskField::SledTimeStr, QStringLiteral("old")},
+                                            {TaskField::IsPropusk, true}});
             const QByteArray before = f.folder.read(QStringLiteral("tasks.dbf"));
             f.scheduler.scheduleCurrentTask();
             QCOMPARE(f.folder.read(QStringLiteral("tasks.dbf")), before);
@@ -110,26 +114,26 @@ private Q_SLOTS:
         QFETCH(int, runs);
         SchedulerFixture f(dt(2025, 12, 8, 12, 0));
         f.scheduler.setStartingUp(startingUp);
-        f.addTask(QStringLiteral("t"), {{"SledTime", f.clock.now().addMSecs(sledOffsetMs)},
-                                        {"Propusk", propusk},
-                                        {"IsPropusk", pending}});
+        f.addTask(QStringLiteral("t"), {{TaskField::SledTime, f.clock.now().addMSecs(sledOffsetMs)},
+                                        {TaskField::Propusk, propusk},
+                                        {TaskField::IsPropusk, pending}});
         f.scheduler.scheduleCurrentTask();
         QCOMPARE(f.runsOf("t"), runs);
-        QCOMPARE(f.field("t", kSled).toDateTime(), dt(2025, 12, 9, 9, 0));
-        QCOMPARE(f.field("t", kPending).toBool(), false);
-        QCOMPARE(!isZeroDateTime(f.field("t", "WorkTime").toDateTime()), runs == 1);
+        QCOMPARE(f.field("t", kSled), dt(2025, 12, 9, 9, 0));
+        QCOMPARE(f.field("t", kPending), false);
+        QCOMPARE(!isZeroDateTime(f.field("t", TaskField::WorkTime)), runs == 1);
     }
 
     void neverWrittenNextRunCountsAsMissed() {
         SchedulerFixture f;
-        f.addTask(QStringLiteral("t"), {{"SledTime", zeroDateTime()}});
+        f.addTask(QStringLiteral("t"), {{TaskField::SledTime, zeroDateTime()}});
         f.scheduler.scheduleCurrentTask();
         QCOMPARE(f.runsOf("t"), 1);
     }
 
     void atEveryStartRunsOnlyInTheStartUpPass() {
         SchedulerFixture f;
-        f.addTask(QStringLiteral("t"), {{"VidPeriod", 1}});
+        f.addTask(QStringLiteral("t"), {{TaskField::VidPeriod, 1}});
         f.scheduler.scheduleCurrentTask();
         QCOMPARE(f.runsOf("t"), 1);
         f.scheduler.setStartingUp(false);
@@ -145,7 +149,7 @@ private Q_SLOTS:
         setTimeSeparator(QStringLiteral("-"));
         f.scheduler.setStartingUp(false);
         f.addTask(QStringLiteral("t"),
-                  {{"SledTime", f.clock.now().addDays(-1)}, {"IsPropusk", true}});
+                  {{TaskField::SledTime, f.clock.now().addDays(-1)}, {TaskField::IsPropusk, true}});
         QVariantList storedAtLaunch;
         ScopedWinExecHook launch([&](const QString&, int) {
             Table stored(kTasksFile);
@@ -162,8 +166,8 @@ private Q_SLOTS:
     void tickInsideTheErrorBoxOfAMissedRun() {
         SchedulerFixture f(dt(2025, 12, 8, 12, 0));
         f.launches.result = WinExecResult::FileNotFound;
-        f.addTask(QStringLiteral("A"), {{"SledTime", f.clock.now().addDays(-1)}});
-        f.addTask(QStringLiteral("B"), {{"SledTime", f.clock.now().addSecs(-5)}});
+        f.addTask(QStringLiteral("A"), {{TaskField::SledTime, f.clock.now().addDays(-1)}});
+        f.addTask(QStringLiteral("B"), {{TaskField::SledTime, f.clock.now().addSecs(-5)}});
         f.scheduler.setTickTimerInterval(1000);  // a command restarted the tick before the pass
         int nested = 0;
         f.boxes.answer([&](const MessageBoxRequest&) {
@@ -177,9 +181,9 @@ private Q_SLOTS:
         QCOMPARE(nested, 1);
         QCOMPARE(f.launched(), (QStringList{"A", "B"}));
         QCOMPARE(currentTaskName(f.tasks), QStringLiteral("A"));
-        QCOMPARE(f.field("A", kSled).toDateTime(), dt(2025, 12, 9, 9, 0));
-        QCOMPARE(f.field("A", kSledStr).toString(), QStringLiteral("09.12.2025 09:00:00"));
-        QCOMPARE(f.field("A", kPending).toBool(), false);
+        QCOMPARE(f.field("A", kSled), dt(2025, 12, 9, 9, 0));
+        QCOMPARE(f.field("A", kSledStr), QStringLiteral("09.12.2025 09:00:00"));
+        QCOMPARE(f.field("A", kPending), false);
         QCOMPARE(f.tasks.state(), Table::State::Browse);
     }
 };

@@ -29,28 +29,39 @@ QByteArray descriptor(const char* name, char type, int length, int decimals = 0)
     return d;
 }
 
+// The fields of a small table of the tests.
+constexpr Field<bool> kMark{"Mark"};
+constexpr Field<QString> kLabel{"Label", 10};
+constexpr Field<int> kNum{"Num"};
+constexpr Field<QDateTime> kWhen{"When"};
+
 QList<FieldDef> smallLayout() {
-    return {{"Flag", FieldType::Boolean, 0},
-            {"Name", FieldType::String, 10},
-            {"Num", FieldType::Integer, 0},
-            {"When", FieldType::DateTime, 0}};
+    return layoutOf(kMark, kLabel, kNum, kWhen);
 }
 
 void addRow(Table& t, const QString& name, int num, bool flag = false) {
     t.insert();
-    t.setString("Name", name);
-    t.setInt("Num", num);
-    t.setBool("Flag", flag);
+    t.setString(kLabel, name);
+    t.setInt(kNum, num);
+    t.setBool(kMark, flag);
     t.post();
 }
 
-QStringList names(Table& t) {
+QStringList names(Table& t, const Field<QString>& field = kLabel) {
     QStringList out;
     for (int i = 0; i < t.recordCount(); ++i) {
-        out << t.peekString(i, t.fieldIndex("Name"));
+        out << t.peekString(i, t.fieldIndex(field));
     }
     return out;
 }
+
+// A getter of another type than the field's does not compile.
+template <typename F>
+concept ReadsAsText = requires(const Table& t, const F& field) {
+    t.asString(field);
+};
+static_assert(ReadsAsText<Field<QString>> && !ReadsAsText<Field<int>> &&
+              !ReadsAsText<Field<bool>> && !ReadsAsText<Field<QDateTime>>);
 
 template <typename F>
 QString errorOf(F&& f) {
@@ -155,10 +166,11 @@ private Q_SLOTS:
         Table t("t.dbf");
         t.open();
         t.insert();
-        t.setBool("flag", true);
-        t.setString("NAME", QString::fromUtf8("Жук"));
-        t.setInt("Num", 0);
-        t.setDateTime("When", at(2000, 1, 1, 12, 0, 0, 5));
+        // Names are looked up without regard to case.
+        t.setBool(Field<bool>("mark"), true);
+        t.setString(Field<QString>("LABEL", 10), QString::fromUtf8("Жук"));
+        t.setInt(kNum, 0);
+        t.setDateTime(kWhen, at(2000, 1, 1, 12, 0, 0, 5));
         t.post();
         t.insert();
         t.post();  // never written
@@ -192,60 +204,64 @@ private Q_SLOTS:
             Table a(kArchiversFile);
             a.open();
             a.insert();
-            a.setString("Name", cyrillic);
-            a.setString("Arhstr1", long285);
-            a.setString("Param1", QStringLiteral("abcdefgh"));  // width 5
-            a.setString("Keys1", QStringLiteral("  x  "));
-            a.setInt("Tip", -1);
+            a.setString(ArchiverField::Name, cyrillic);
+            a.setString(ArchiverField::Arhstr1, long285);
+            a.setString(ArchiverField::Param1, QStringLiteral("abcdefgh"));  // width 5
+            a.setString(ArchiverField::Keys1, QStringLiteral("  x  "));
+            a.setInt(ArchiverField::Tip, -1);
             a.post();
             Table t("t.dbf");
             t.open();
             const int lowest = std::numeric_limits<int>::min();
             for (int v : {lowest, lowest + 1, -2, 0, 1, std::numeric_limits<int>::max()}) {
                 t.insert();
-                t.setInt("Num", v);
-                t.setDateTime("When", at(2025, 3, 30, 2, 30, 59, 999));
+                t.setInt(kNum, v);
+                t.setDateTime(kWhen, at(2025, 3, 30, 2, 30, 59, 999));
                 t.post();
             }
             t.insert();
-            t.setDateTime("When", zeroDateTime());
+            t.setDateTime(kWhen, zeroDateTime());
             t.post();
         }
         Table a(kArchiversFile);
         a.open();
-        QCOMPARE(a.asString("Name"), cyrillic);
-        QCOMPARE(a.asString("Arhstr1"), long285.left(285));
-        QCOMPARE(a.asString("Param1"), QStringLiteral("abcde"));
-        QCOMPARE(a.asString("Keys1"), QStringLiteral("  x  "));
-        QCOMPARE(a.asInt("Tip"), -1);
-        QCOMPARE(a.asBool("Sys"), false);
-        QCOMPARE(a.asString("NameAr"), QString());
+        QCOMPARE(a.asString(ArchiverField::Name), cyrillic);
+        QCOMPARE(a.asString(ArchiverField::Arhstr1), long285.left(285));
+        QCOMPARE(a.asString(ArchiverField::Param1), QStringLiteral("abcde"));
+        QCOMPARE(a.asString(ArchiverField::Keys1), QStringLiteral("  x  "));
+        QCOMPARE(a.asInt(ArchiverField::Tip), -1);
+        QCOMPARE(a.asBool(ArchiverField::Sys), false);
+        QCOMPARE(a.asString(ArchiverField::NameAr), QString());
 
         Table t("t.dbf");
         t.open();
         QList<int> ints;
         for (t.first(); !t.eof(); t.next()) {
-            ints << t.asInt("Num");
+            ints << t.asInt(kNum);
             if (ints.size() <= 6) {
-                QCOMPARE(t.asDateTime("When"), at(2025, 3, 30, 2, 30, 59, 999));
+                QCOMPARE(t.asDateTime(kWhen), at(2025, 3, 30, 2, 30, 59, 999));
             }
         }
         // The lowest int has the stored form of a never-written field.
         QCOMPARE(ints, QList<int>({0, std::numeric_limits<int>::min() + 1, -2, 0, 1,
                                    std::numeric_limits<int>::max(), 0}));
-        QCOMPARE(t.asDateTime("When"), zeroDateTime());
-        QVERIFY(isZeroDateTime(t.asDateTime("When")));
+        QCOMPARE(t.asDateTime(kWhen), zeroDateTime());
+        QVERIFY(isZeroDateTime(t.asDateTime(kWhen)));
     }
 
     void gettersAndSettersRefuseBadUse() {
         test::TempProgramFolder folder;
         Table::create("t.dbf", smallLayout());
         Table t("t.dbf");
-        QVERIFY(errorOf([&] { t.asInt("Num"); }).contains("\"t.dbf\" is not open"));
+        QVERIFY(errorOf([&] { t.asInt(kNum); }).contains("\"t.dbf\" is not open"));
         t.open();
-        QVERIFY(errorOf([&] { t.asInt("Nope"); }).contains("no field \"Nope\""));
-        QVERIFY(errorOf([&] { t.asString("Num"); }).contains("t.dbf"));
-        QVERIFY(errorOf([&] { t.setInt("Num", 1); }).contains("not being edited"));
+        QVERIFY(errorOf([&] { t.asInt(Field<int>("Nope")); }).contains("no field \"Nope\""));
+        QVERIFY(errorOf([&] {
+                    t.asInt(t.fieldIndex(Field<int>("Nope")));
+                }).contains("no field \"Nope\""));
+        // A declaration that the file does not match.
+        QVERIFY(errorOf([&] { t.asString(Field<QString>("Num", 10)); }).contains("t.dbf"));
+        QVERIFY(errorOf([&] { t.setInt(kNum, 1); }).contains("not being edited"));
         QVERIFY(errorOf([&] { t.edit(); }).contains("empty"));
         QVERIFY(errorOf([&] { t.deleteRecord(); }).contains("empty"));
         // An empty table reads as never written.
@@ -254,11 +270,11 @@ private Q_SLOTS:
         QCOMPARE(t.asString(1), QString());
         QCOMPARE(t.asDateTime(3), zeroDateTime());
         QVERIFY(errorOf([&] {
-                    t.setDateTime("When", naiveDateTime(QDate(-4714, 1, 1), QTime()));
+                    t.setDateTime(kWhen, naiveDateTime(QDate(-4714, 1, 1), QTime()));
                 }).contains("not being edited"));
         t.insert();
         QVERIFY(!errorOf([&] {
-                     t.setDateTime("When", naiveDateTime(QDate(-4800, 1, 1), QTime(1, 0)));
+                     t.setDateTime(kWhen, naiveDateTime(QDate(-4800, 1, 1), QTime(1, 0)));
                  }).isEmpty());
         t.cancel();
         QVERIFY(t.isEmpty());
@@ -280,34 +296,34 @@ private Q_SLOTS:
         }
         t.first();
         QVERIFY(t.bof() && !t.eof());
-        QCOMPARE(t.asString("Name"), QStringLiteral("r0"));
+        QCOMPARE(t.asString(kLabel), QStringLiteral("r0"));
         t.next();
         t.next();
         t.next();
-        QCOMPARE(t.asString("Name"), QStringLiteral("r3"));
+        QCOMPARE(t.asString(kLabel), QStringLiteral("r3"));
         QVERIFY(!t.eof() && !t.bof());
         t.next();  // past the last row: eof, cursor stays
         QVERIFY(t.eof());
-        QCOMPARE(t.asString("Name"), QStringLiteral("r3"));
+        QCOMPARE(t.asString(kLabel), QStringLiteral("r3"));
         t.prior();
-        QCOMPARE(t.asString("Name"), QStringLiteral("r2"));
+        QCOMPARE(t.asString(kLabel), QStringLiteral("r2"));
         QVERIFY(!t.eof());
 
         // Delete in the middle, at the start and at the end.
         t.moveTo(1);
         t.deleteRecord();
-        QCOMPARE(t.asString("Name"), QStringLiteral("r2"));
+        QCOMPARE(t.asString(kLabel), QStringLiteral("r2"));
         t.first();
         t.deleteRecord();
-        QCOMPARE(t.asString("Name"), QStringLiteral("r2"));
+        QCOMPARE(t.asString(kLabel), QStringLiteral("r2"));
         t.moveTo(1);
         t.deleteRecord();
         QCOMPARE(t.recNo(), 0);
-        QCOMPARE(t.asString("Name"), QStringLiteral("r2"));
+        QCOMPARE(t.asString(kLabel), QStringLiteral("r2"));
         QVERIFY(!t.eof());
         t.deleteRecord();
         QVERIFY(t.isEmpty() && t.bof() && t.eof());
-        QCOMPARE(t.asString("Name"), QString());
+        QCOMPARE(t.asString(kLabel), QString());
 
         // Deleted rows stay invisible after reopening.
         addRow(t, "x", 1);
@@ -325,27 +341,27 @@ private Q_SLOTS:
         addRow(t, "b", 2);
         t.first();
         t.edit();
-        t.setInt("Num", 10);
-        QCOMPARE(t.asInt("Num"), 10);  // pending value
+        t.setInt(kNum, 10);
+        QCOMPARE(t.asInt(kNum), 10);   // pending value
         QCOMPARE(t.peekInt(0, 2), 1);  // stored value
         t.next();                      // posts
         QCOMPARE(t.state(), Table::State::Browse);
         QCOMPARE(t.peekInt(0, 2), 10);
         t.edit();
-        t.setString("Name", "zz");
+        t.setString(kLabel, "zz");
         t.cancel();
-        QCOMPARE(t.asString("Name"), QStringLiteral("b"));
+        QCOMPARE(t.asString(kLabel), QStringLiteral("b"));
         t.insert();
-        t.setString("Name", "c");
+        t.setString(kLabel, "c");
         t.first();  // posts the insert, then moves
         QCOMPARE(names(t), QStringList({"a", "b", "c"}));
         t.edit();
-        t.setString("Name", "A");
+        t.setString(kLabel, "A");
         t.close();  // drops the edit
         t.open();
         QCOMPARE(names(t), QStringList({"a", "b", "c"}));
         t.edit();
-        t.setString("Name", "A");
+        t.setString(kLabel, "A");
         t.insert();  // posts the edit first
         t.cancel();
         QCOMPARE(names(t), QStringList({"A", "b", "c"}));
@@ -360,23 +376,23 @@ private Q_SLOTS:
         addRow(t, "dup", 2);
         addRow(t, "Dup", 3);
         t.edit();
-        t.setDateTime("When", at(2024, 2, 29, 23, 59, 59, 1));
+        t.setDateTime(kWhen, at(2024, 2, 29, 23, 59, 59, 1));
         t.post();
         t.moveTo(1);
-        QVERIFY(t.locate({"name"}, {"Dup"}));
-        QCOMPARE(t.asInt("Num"), 1);
-        QVERIFY(t.locate({"Name", "Flag"}, {"Dup", false}));
-        QCOMPARE(t.asInt("Num"), 3);
-        QVERIFY(t.locate({"When"}, {at(2024, 2, 29, 23, 59, 59, 1)}));
-        QCOMPARE(t.asInt("Num"), 3);
-        QVERIFY(t.locate({"Num"}, {2}));
-        QCOMPARE(t.asString("Name"), QStringLiteral("dup"));
-        QVERIFY(!t.locate({"Name"}, {"DUP"}));
-        QVERIFY(!t.locate({"Name"}, {"Dup "}));
-        QVERIFY(!t.locate({"Name", "Num"}, {"Dup", 2}));
-        QCOMPARE(t.asString("Name"), QStringLiteral("dup"));  // unchanged
-        QVERIFY(t.locate({"Name"}, {""}) == false);
-        QVERIFY(!errorOf([&] { t.locate({"Name"}, {}); }).isEmpty());
+        QVERIFY(t.locate({"label"}, {"Dup"}));
+        QCOMPARE(t.asInt(kNum), 1);
+        QVERIFY(t.locate({kLabel.name(), kMark.name()}, {"Dup", false}));
+        QCOMPARE(t.asInt(kNum), 3);
+        QVERIFY(t.locate(kWhen, at(2024, 2, 29, 23, 59, 59, 1)));
+        QCOMPARE(t.asInt(kNum), 3);
+        QVERIFY(t.locate(kNum, 2));
+        QCOMPARE(t.asString(kLabel), QStringLiteral("dup"));
+        QVERIFY(!t.locate(kLabel, "DUP"));
+        QVERIFY(!t.locate(kLabel, "Dup "));
+        QVERIFY(!t.locate({kLabel.name(), kNum.name()}, {"Dup", 2}));
+        QCOMPARE(t.asString(kLabel), QStringLiteral("dup"));  // unchanged
+        QVERIFY(t.locate(kLabel, "") == false);
+        QVERIFY(!errorOf([&] { t.locate({kLabel.name()}, {}); }).isEmpty());
     }
 
     void packAndEmptyReplaceTheFile() {
@@ -386,14 +402,14 @@ private Q_SLOTS:
         t.open();
         for (int i = 0; i < 5; ++i) {
             t.insert();
-            t.setString("Name", QStringLiteral("n%1").arg(i));
-            t.setInt("TipFile1", 1);
-            t.setString("Path", QString(200, QChar(u'a' + i)));
+            t.setString(ObjectField::Name, QStringLiteral("n%1").arg(i));
+            t.setInt(ObjectField::TipFile1, 1);
+            t.setString(ObjectField::Path, QString(200, QChar(u'a' + i)));
             t.post();
         }
         t.moveTo(1);
         t.edit();
-        t.setInt("TipFile1", 2);
+        t.setInt(ObjectField::TipFile1, 2);
         t.post();
         QVERIFY(QFile::exists(folder.file("tasksm.dbf.jnl")));
         t.deleteRecord();
@@ -409,7 +425,7 @@ private Q_SLOTS:
         QCOMPARE(t.access(), Table::Access::Shared);
         QCOMPARE(t.recNo(), 0);
         QVERIFY(t.bof());
-        QCOMPARE(names(t), QStringList({"n0", "n2", "n4"}));
+        QCOMPARE(names(t, ObjectField::Name), QStringList({"n0", "n2", "n4"}));
         const QByteArray after = folder.read(kObjectsFile);
         QCOMPARE(after.size(), 405 + 3 * 821 + 1);
         QCOMPARE(after.mid(4, 4), QByteArray::fromHex("03000000"));
@@ -421,20 +437,20 @@ private Q_SLOTS:
         // The table stays usable after packing, and the file is still shared with readers.
         Table reader(kObjectsFile);
         reader.open();
-        QCOMPARE(names(reader), QStringList({"n0", "n2", "n4"}));
+        QCOMPARE(names(reader, ObjectField::Name), QStringList({"n0", "n2", "n4"}));
         QVERIFY(errorOf([&] { t.emptyTable(); }).contains("in use"));
-        QCOMPARE(names(t), QStringList({"n0", "n2", "n4"}));
+        QCOMPARE(names(t, ObjectField::Name), QStringList({"n0", "n2", "n4"}));
         QCOMPARE(t.access(), Table::Access::Shared);
         reader.close();
         t.emptyTable();
         QVERIFY(t.isEmpty() && t.bof() && t.eof());
         QCOMPARE(folder.read(kObjectsFile).size(), 405 + 1);
         t.insert();
-        t.setString("Name", "again");
+        t.setString(ObjectField::Name, "again");
         t.post();
         t.close();
         t.open();
-        QCOMPARE(t.asString("Name"), QStringLiteral("again"));
+        QCOMPARE(t.asString(ObjectField::Name), QStringLiteral("again"));
     }
 
     void exclusiveAccess() {
@@ -479,7 +495,7 @@ private Q_SLOTS:
             d[16] = char(length);
             return d;
         };
-        file += level3("NAME", 'C', 8);
+        file += level3("LABEL", 'C', 8);
         file += level3("OK", 'L', 1);
         file += char(0x0D);
         file += QByteArray(" \xc0\xe1  x   Y", 10);
@@ -491,19 +507,21 @@ private Q_SLOTS:
         Table t("other.dbf");
         t.open();
         QCOMPARE(t.recordCount(), 1);
-        QCOMPARE(t.asString("Name"), QString::fromUtf8("Аб  x"));
-        QCOMPARE(t.asBool("ok"), true);
+        // Fields declared as the program writes them, found without regard to case.
+        const Field<QString> label("Label", 8);
+        QCOMPARE(t.asString(label), QString::fromUtf8("Аб  x"));
+        QCOMPARE(t.asBool(Field<bool>("ok")), true);
         t.edit();
-        t.setString("name", "new");
+        t.setString(Field<QString>("label", 8), "new");
         t.post();
         t.insert();
-        t.setString("NAME", "two");
+        t.setString(Field<QString>("LABEL", 8), "two");
         t.post();
         t.pack();
         t.close();
         t.open();
         QCOMPARE(t.recordCount(), 2);
-        QCOMPARE(t.asString("Name"), QStringLiteral("new"));
+        QCOMPARE(t.asString(label), QStringLiteral("new"));
         QCOMPARE(folder.read("other.dbf").left(1), QByteArray("\x03"));
     }
 
@@ -571,13 +589,13 @@ private Q_SLOTS:
         QVERIFY(QFile::link(target, folder.file("t.dbf.jnl")));
         QVERIFY(QFile::link(target, folder.file("t.dbf.new")));
         t.edit();
-        t.setInt("Num", 2);
+        t.setInt(kNum, 2);
         t.post();
         t.pack();
         t.close();
         QVERIFY(!QFileInfo::exists(target));
         t.open();
-        QCOMPARE(t.asInt("Num"), 2);
+        QCOMPARE(t.asInt(kNum), 2);
     }
 
     void missingFileGivesMessage() {
@@ -620,7 +638,7 @@ private Q_SLOTS:
         t.first();
         QCOMPARE(moved.last().at(0).toInt(), 0);
         t.edit();
-        t.setInt("Num", 5);
+        t.setInt(kNum, 5);
         t.post();
         QCOMPARE(changed.size(), 1);
         QCOMPARE(changed.last().at(0).toInt(), 0);
@@ -635,7 +653,7 @@ private Q_SLOTS:
             ControlsDisabled inner(t);
             for (t.first(); !t.eof(); t.next()) {
                 t.edit();
-                t.setBool("Flag", true);
+                t.setBool(kMark, true);
                 t.post();
             }
             addRow(t, "c", 3);

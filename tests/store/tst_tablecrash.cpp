@@ -28,12 +28,15 @@ namespace {
 
 constexpr int kMaxRows = 120;
 
-// The value that field `f` of row `id` holds at `version`; the field Name holds the row's id.
+// The field Name holds the row's id; tasks.dbf and tasksm.dbf both have it.
+const Field<QString>& kIdField = TaskField::Name;
+
+// The value that field `f` of row `id` holds at `version`.
 QVariant valueFor(const FieldDef& field, int f, int id, int version) {
     const quint32 mix = quint32(version) * 2654435761u + quint32(f) * 40503u;
     switch (field.type) {
         case FieldType::String: {
-            if (field.name == QLatin1String("Name")) {
+            if (field.name == kIdField.name()) {
                 return QStringLiteral("row %1").arg(id);
             }
             static const QString alphabet =
@@ -107,7 +110,7 @@ bool rowMatches(Table& t, int pos, int id, int version) {
 }
 
 int idOf(Table& t, int pos) {
-    return t.peekString(pos, t.fieldIndex("Name")).mid(4).toInt();
+    return t.peekString(pos, t.fieldIndex(kIdField)).mid(4).toInt();
 }
 
 // --- the child ---------------------------------------------------------------------------------

@@ -53,12 +53,13 @@ Rows reopened(const std::shared_ptr<MemoryFileIo>& io, const QString& name = kNa
 }
 
 void fillObject(Table& t, int i) {
-    t.setString("Name", QStringLiteral("task %1").arg(i % 3));
-    t.setString("Path", QStringLiteral("/home/user/Документы/%1/").arg(i) + QString(150, u'p'));
-    t.setString("Path1", QString(200 + i, u'q'));
-    t.setInt("TipFile1", i);
-    t.setString("Name1", QStringLiteral("file%1.txt").arg(i));
-    t.setString("Size", QString::number(1000 * i));
+    t.setString(ObjectField::Name, QStringLiteral("task %1").arg(i % 3));
+    t.setString(ObjectField::Path,
+                QStringLiteral("/home/user/Документы/%1/").arg(i) + QString(150, u'p'));
+    t.setString(ObjectField::Path1, QString(200 + i, u'q'));
+    t.setInt(ObjectField::TipFile1, i);
+    t.setString(ObjectField::Name1, QStringLiteral("file%1.txt").arg(i));
+    t.setString(ObjectField::Size, QString::number(1000 * i));
 }
 
 // A table of the object layout with seven committed rows, the third one deleted. Rows are 821
@@ -96,15 +97,15 @@ const QList<Operation>& operations() {
          [](Table& t) {
              t.moveTo(3);  // row 4 of the file: bytes 3689..4509
              t.edit();
-             t.setString("Path", QStringLiteral("changed"));
-             t.setInt("TipFile1", -7);
+             t.setString(ObjectField::Path, QStringLiteral("changed"));
+             t.setInt(ObjectField::TipFile1, -7);
              t.post();
          }},
         {"edit within a page",
          [](Table& t) {
              t.moveTo(0);
              t.edit();
-             t.setString("Size", QStringLiteral("Папка"));
+             t.setString(ObjectField::Size, QStringLiteral("Папка"));
              t.post();
          }},
         {"delete",
@@ -278,7 +279,7 @@ private Q_SLOTS:
                 t.open();
                 t.moveTo(1);  // a first write, which dates the header
                 t.edit();
-                t.setInt("TipFile1", 77);
+                t.setInt(ObjectField::TipFile1, 77);
                 t.post();
                 before = contents(t);
                 io->setImmutable(kName, true);
@@ -304,8 +305,8 @@ private Q_SLOTS:
             io->crashAfterBytes(3 + 32 + 821 + 8 + (4096 - 3689));
             t.moveTo(3);
             t.edit();
-            t.setString("Name1", QString(255, u'z'));
-            t.setString("Path", QString(255, u'y'));
+            t.setString(ObjectField::Name1, QString(255, u'z'));
+            t.setString(ObjectField::Path, QString(255, u'y'));
             wanted = contents(t);
             QVERIFY_THROWS_EXCEPTION(StoreError, t.post());
             wanted[3][5] = QString(255, u'z');
@@ -331,11 +332,11 @@ private Q_SLOTS:
             t.open();
             t.moveTo(1);
             t.edit();
-            t.setInt("TipFile1", 12345);
+            t.setInt(ObjectField::TipFile1, 12345);
             t.post();
             journal = io->file(kName + ".jnl");
             t.edit();
-            t.setInt("TipFile1", rows[1][4].toInt());
+            t.setInt(ObjectField::TipFile1, rows[1][4].toInt());
             t.post();
         }
         QVERIFY(!journal.isEmpty());

@@ -8,8 +8,7 @@
 
 #include "store/checkmarks.h"
 #include "store/layouts.h"
-#include "support/tablerows.h"
-#include "support/tempprogramfolder.h"
+#include "support/tablefolder.h"
 #include "widgets/dbgrid.h"
 
 using namespace kv;
@@ -17,21 +16,20 @@ using namespace kv;
 namespace {
 
 const QList<DBGrid::Column> kColumns = {{QString(), QString(), 26},
-                                        {QStringLiteral("Name"), QStringLiteral("Name"), 100},
-                                        {QStringLiteral("Opis"), QStringLiteral("Opis"), 100}};
+                                        {TaskField::Name.name(), TaskField::Name.name(), 100},
+                                        {TaskField::Opis.name(), TaskField::Opis.name(), 100}};
 
 struct Fixture {
-    test::TempProgramFolder folder;
+    test::TableFolder folder;
     std::unique_ptr<Table> table;
     std::unique_ptr<CheckMarks> marks = std::make_unique<CheckMarks>();
     DBGrid grid;
 
     explicit Fixture(int rows) {
-        Table::create(kTasksFile, tasksLayout());
         table = std::make_unique<Table>(kTasksFile);
         table->open();
         for (int i = 0; i < rows; ++i) {
-            test::appendRow(*table, {{"Name", QStringLiteral("t%1").arg(i)}});
+            test::appendRow(*table, {{TaskField::Name, QStringLiteral("t%1").arg(i)}});
         }
         marks->resize(rows);
         grid.bind(table.get(), marks.get(), kColumns);
@@ -82,7 +80,7 @@ private Q_SLOTS:
             ControlsDisabled suspended(*f.table);
             f.table->moveTo(1);
             f.table->edit();
-            f.table->setString(QStringLiteral("Opis"), QStringLiteral("new"));
+            f.table->setString(TaskField::Opis, QStringLiteral("new"));
             f.table->post();
         }
         QCOMPARE(changed.count(), 1);
@@ -91,7 +89,7 @@ private Q_SLOTS:
 
         {
             ControlsDisabled suspended(*f.table);
-            test::appendRow(*f.table, {{"Name", "t3"}});
+            test::appendRow(*f.table, {{TaskField::Name, "t3"}});
         }
         QCOMPARE(reloaded.count(), 1);
         QCOMPARE(f.grid.model()->rowCount(), 4);

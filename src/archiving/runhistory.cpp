@@ -1,0 +1,181 @@
+#include "archiving/runhistory.h"
+
+#include <QFile>
+
+#include "platform/programfolder.h"
+
+namespace kv {
+namespace {
+
+constexpr QLatin1String kOutputMark("    | ");
+
+int digits(QStringView text, qsizetype from, qsizetype count, bool* ok) {
+    int value = 0;
+    for (qsizetype i = from; i < from + count; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < u'0' || c > u'9') {
+            *ok = false;
+            return 0;
+        }
+        value = value * 10 + (c - u'0');
+    }
+    return value;
+}
+
+// "yyyy-MM-dd HH:mm:ss" as the log writes it, or "-". Read by hand: a full log holds thousands.
+std::optional<QDateTime> timeField(QStringView text) {
+    if (text == u"-") {
+        return QDateTime();
+    }
+    if (text.size() != 19 || text[4] != u'-' || text[7] != u'-' || text[10] != u' ' ||
+        text[13] != u':' || text[16] != u':') {
+        return std::nullopt;
+    }
+    bool ok = true;
+    const QDate date(digits(text, 0, 4, &ok), digits(text, 5, 2, &ok), digits(text, 8, 2, &ok));
+    const QTime time(digits(text, 11, 2, &ok), digits(text, 14, 2, &ok), digits(text, 17, 2, &ok));
+    if (!ok || !date.isValid() || !time.isValid()) {
+        return std::nullopt;
+    }
+    return QDateTime(date, time);
+}
+
+// "exit N" or "signal N".
+bool statusField(QStringView text, RunRecord& run) {
+    const qsizetype blank = text.indexOf(u' ');
+    if (blank < 0) {
+        return false;
+    }
+    const QStringView word = text.left(blank);
+    if (word != u"exit" && word != u"signal") {
+        return false;
+    }
+    bool ok = false;
+    run.status = text.mid(blank + 1).toInt(&ok);
+    run.signalled = word == u"signal";
+    return ok;
+}
+
+// The result of a line that has none: an earlier version wrote it.
+RunOutcome outcomeOfOldLine(const RunRecord& run) {
+    if (run.signalled) {
+        return {RunResult::Failed, RunFailure::Signal, {}};
+    }
+    if (run.kind == RunKind::Backup && (run.status == 0 || run.status == 1)) {
+        if (run.archiveSize < 0) {
+            return {RunResult::Failed, RunFailure::NoArchive, {}};
+        }
+        return {run.status == 0 ? RunResult::Confirmed : RunResult::Warning,
+                run.status == 0 ? RunFailure::None : RunFailure::Status,
+                {}};
+    }
+    if (run.status == 0) {
+        return {RunResult::Confirmed, RunFailure::None, {}};
+    }
+    return {RunResult::Failed, RunFailure::Status, {}};
+}
+
+std::optional<RunRecord> runOfLine(QStringView line) {
+    const QList<QStringView> f = line.split(u'\t');
+    if (f.size() < 7) {
+        return std::nullopt;
+    }
+    RunRecord run;
+    const std::optional<QDateTime> started = timeField(f[0]);
+    const std::optional<QDateTime> ended = timeField(f[1]);
+    if (!started || !ended) {
+        return std::nullopt;
+    }
+    run.started = *started;
+    run.ended = *ended;
+    if (f[2] == u"backup") {
+        run.kind = RunKind::Backup;
+    } else if (f[2] == u"restore") {
+        run.kind = RunKind::Restore;
+    } else {
+        return std::nullopt;
+    }
+    run.taskName = f[3].toString();
+    run.archivePath = f[4].toString();
+    if (!statusField(f[5], run)) {
+        return std::nullopt;
+    }
+    if (f[6] != u"-") {
+        bool ok = false;
+        run.archiveSize = f[6].toLongLong(&ok);
+        if (!ok || run.archiveSize < 0) {
+            return std::nullopt;
+        }
+    }
+    if (f.size() < 10) {
+        run.outcome = outcomeOfOldLine(run);
+        return run;
+    }
+    const std::optional<RunResult> result = runResultFromWord(f[7].toString());
+    const std::optional<RunFailure> failure = runFailureFromWord(f[8].toString());
+    if (!result || !failure) {
+        return std::nullopt;
+    }
+    run.outcome = {*result, *failure, f[9] == u"-" ? QString() : f[9].toString()};
+    return run;
+}
+
+QByteArray readLog(const char* name) {
+    QFile file(inProgramFolder(QString::fromLatin1(name)));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    return file.readAll();
+}
+
+}  // namespace
+
+QList<RunRecord> parseRunLog(const QByteArray& bytes) {
+    QList<RunRecord> runs;
+    const QString text = QString::fromUtf8(bytes);
+    bool outputBelongs = false;  // the line above was a run
+    for (QStringView line : QStringView(text).split(u'\n')) {
+        if (line.endsWith(u'\r')) {
+            line.chop(1);
+        }
+        if (line.startsWith(kOutputMark)) {
+            if (outputBelongs) {
+                runs.last().output.append(line.mid(kOutputMark.size()).toString());
+            }
+            continue;
+        }
+        std::optional<RunRecord> run = runOfLine(line);
+        outputBelongs = run.has_value();
+        if (run) {
+            runs.append(std::move(*run));
+        }
+    }
+    return runs;
+}
+
+QList<RunRecord> readRunHistory() {
+    QList<RunRecord> runs = parseRunLog(readLog(kOldRunLogFile));
+    runs.append(parseRunLog(readLog(kRunLogFile)));
+    return runs;
+}
+
+void addRun(QHash<QString, TaskRuns>& byTask, const RunRecord& run) {
+    if (run.kind != RunKind::Backup) {
+        return;
+    }
+    TaskRuns& task = byTask[run.taskName];
+    task.last = run;
+    if (run.outcome.result == RunResult::Confirmed) {
+        task.lastGood = run;
+    }
+}
+
+QHash<QString, TaskRuns> runsByTask(const QList<RunRecord>& runs) {
+    QHash<QString, TaskRuns> byTask;
+    for (const RunRecord& run : runs) {
+        addRun(byTask, run);
+    }
+    return byTask;
+}
+
+}  // namespace kv
