@@ -34,11 +34,8 @@ namespace {
 
 QString out;
 
-void shoot(QWidget& window, const QString& name, bool adjust = true) {
+void shoot(QWidget& window, const QString& name) {
     window.show();
-    if (adjust) {
-        window.adjustSize();
-    }
     for (int i = 0; i < 5; ++i) {
         QApplication::processEvents();
     }
@@ -93,8 +90,7 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     form.ui.ComboBox1->setCurrentIndex(form.ui.ComboBox1->findText(language));
     form.ui.ComboBox1->activated(form.ui.ComboBox1->currentIndex());
-    // The main window as the user has it: no size of the picture's own.
-    shoot(form, "main", false);
+    shoot(form, "main");
     form.show();
     const LanguageInUse in = form.language();
     {

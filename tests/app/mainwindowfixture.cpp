@@ -44,40 +44,15 @@ QStringList dictionaryKeys(const QByteArray& file) {
     return keys;
 }
 
-void MainWindowFixture::openEveryWindowOnce(TForm1& form,
-                                            const std::function<void(QWidget&)>& check) {
+void MainWindowFixture::openEveryWindowOnce(TForm1& form) {
     const LanguageInUse language = form.language();
-    const auto look = [&](QWidget& window) {
-        if (check) {
-            window.show();
-            check(window);
-        }
-    };
-    {
-        TForm2 editor(tables, form.texts(), true, {}, language);
-        look(editor);
-    }
-    {
-        TForm3 configurations(tables, form.texts(), language);
-        look(configurations);
-        if (check) {  // and in the edit state
-            configurations.show();
-            configurations.BitBtn1Click();
-            look(configurations);
-        }
-    }
+    { TForm2 editor(tables, form.texts(), true, {}, language); }
+    { TForm3 configurations(tables, form.texts(), language); }
     tables.archivers.close();
     const EditorTexts editorTexts = kv::editorTexts();
-    {
-        TForm4 names(tables, editorTexts, language);
-        look(names);
-    }
-    {
-        TForm5 restore(tables, language);
-        look(restore);
-    }
+    { TForm4 names(tables, editorTexts, language); }
+    { TForm5 restore(tables, language); }
     TAboutBox about(language);
-    look(about);
 }
 
 }  // namespace kv::test

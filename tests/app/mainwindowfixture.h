@@ -4,7 +4,6 @@
 #include <QDateTime>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <functional>
 #include <memory>
 
 #include "app/tform1.h"
@@ -36,8 +35,8 @@ public:
     // Makes every window that `form` opens once, in the language that `form` has set up, as
     // the user would by opening each: the editor on a new task, the configuration list, the
     // name dialog, the restore dialog, the About box. With write-back, this is the pass that
-    // fills a new dictionary. `check` sees each window as it is shown.
-    void openEveryWindowOnce(TForm1& form, const std::function<void(QWidget&)>& check = {});
+    // fills a new dictionary.
+    void openEveryWindowOnce(TForm1& form);
 
     QTemporaryDir config;
     TableFolder folder{TableFolder::Tables::Missing};

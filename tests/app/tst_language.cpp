@@ -2,18 +2,20 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
-#include <QRegularExpression>
 #include <QTest>
 #include <functional>
 
 #include <sys/stat.h>
 
+#include "app/aboutbox.h"
 #include "app/startup.h"
 #include "app/tform1.h"
+#include "archiving/tform3.h"
 #include "archiving/tform5.h"
+#include "editor/tform2.h"
+#include "editor/tform4.h"
 #include "mainwindowfixture.h"
 #include "platform/codepage1251.h"
 #include "platform/inifile.h"
@@ -44,29 +46,27 @@ const QStringList kGerman = {"WinZip-Standard", "WinRAR-Standard", "Nur manuell"
 // `dictionary` with the caption of every control changed by `change`.
 QByteArray withCaptions(const QByteArray& dictionary,
                         const std::function<QString(const QString&)>& change) {
-    static const QRegularExpression caption(R"re(^([^=]+--(Caption\d*|\d+))="?(.*?)"?$)re");
-    QStringList out;
-    for (const QString& line : cp1251::decode(dictionary).split("\r\n")) {
-        const QRegularExpressionMatch m = caption.match(line);
-        const QString text = m.captured(3).trimmed();
-        out << (text.isEmpty() ? line : m.captured(1) + '=' + change(text));
+    QStringList out = cp1251::decode(dictionary).split("\r\n");
+    for (QString& line : out) {
+        const qsizetype eq = line.indexOf(u'=');
+        if (line.left(eq).contains("--Caption") && !line.mid(eq + 1).trimmed().isEmpty()) {
+            line = line.left(eq + 1) + change(line.mid(eq + 1).remove(u'"').trimmed());
+        }
     }
-    return lines(out);
+    return cp1251::encode(out.join("\r\n"));
 }
 
 // The captions of `window` that do not show whole, as "window.control, ...": a label or button
-// smaller than its text asks, a group narrower than its title.
+// with a text, not wrapped, smaller than the text asks.
 QString cutCaptions(const QWidget& window) {
     QStringList cut;
     for (const QWidget* w : window.findChildren<QWidget*>()) {
         const auto* label = qobject_cast<const QLabel*>(w);
         const auto* button = qobject_cast<const QAbstractButton*>(w);
-        QSize needed = qobject_cast<const QGroupBox*>(w) ? w->minimumSizeHint() : QSize();
-        if ((label && !label->text().isEmpty()) || (button && !button->text().isEmpty())) {
-            needed = label && label->wordWrap() ? QSize(0, label->heightForWidth(w->width()))
-                                                : w->sizeHint();
-        }
-        if (w->isVisible() && (w->width() < needed.width() || w->height() < needed.height())) {
+        const bool captioned = (label && !label->text().isEmpty() && !label->wordWrap()) ||
+                               (button && !button->text().isEmpty());
+        if (captioned && w->isVisible() &&
+            (w->width() < w->sizeHint().width() || w->height() < w->sizeHint().height())) {
             cut << window.objectName() + '.' + w->objectName();
         }
     }
@@ -281,8 +281,19 @@ void TestLanguage::longerCaptionsFitAfterASwitch() {
     choose(*form, "Longer");
     QCOMPARE(cutCaptions(*form), QString());
     QVERIFY(form->width() > before.width());
-    fx.openEveryWindowOnce(*form,
-                           [](QWidget& window) { QCOMPARE(cutCaptions(window), QString()); });
+    const LanguageInUse in = form->language();
+    TForm2 editor(fx.tables, form->texts(), true, {}, in);
+    TForm3 configurations(fx.tables, form->texts(), in);
+    TForm4 names(fx.tables, editor.texts(), in);
+    TForm5 restore(fx.tables, in);
+    TAboutBox about(in);
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{&editor, &configurations, &names, &restore, &about}) {
+        w->show();
+        QCOMPARE(cutCaptions(*w), QString());
+    }
+    configurations.BitBtn1Click();  // the edit panel
+    QCOMPARE(cutCaptions(configurations), QString());
 }
 
 QTEST_MAIN(TestLanguage)
