@@ -18,8 +18,9 @@
 namespace kv {
 namespace {
 
-// The wire format: one window message of the original program, as its message number and its two
-// parameters, little-endian 32-bit each. The second start sends the show request.
+// The wire format: one window message, as its number and its two parameters, little-endian
+// 32-bit each. The second start sends the show request; a tray message carries the mouse message
+// on the icon.
 constexpr int kPacketSize = 12;
 constexpr quint32 kTrayMessage = 1025;  // WM_USER + 1; lParam the mouse message on the icon
 constexpr quint32 kShowRequest = 1026;  // WM_USER + 2; both parameters 1

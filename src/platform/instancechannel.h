@@ -52,8 +52,8 @@ public:
 Q_SIGNALS:
     // Another copy asks to show the window. The sender waits until the handlers have run.
     void showRequested();
-    // A message from another program that reports a click on the tray icon, as the window
-    // message of the original program did. Other messages are answered and dropped.
+    // A tray message from another program: a click on the tray icon. Other messages are answered
+    // and dropped.
     void trayClicked(TrayClick click);
 
 private:

@@ -15,8 +15,8 @@ namespace kv {
 
 // Starts a program from one command line, as the archivers are started. Never through a shell.
 //
-// Its results, with the numbers that callers of the original told apart (a number above 31
-// meant started):
+// Its results, with the numbers the command-line launch has always returned (any number above 31
+// means started):
 enum class WinExecResult : unsigned {
     OutOfResources = 0,  // no process could be made
     FileNotFound = 2,    // the program file does not exist

@@ -25,7 +25,8 @@ public:
         if (watched == parent() && event->type() == QEvent::Show) {
             watched->removeEventFilter(this);
             deleteLater();
-            runReportingErrors(handler_);
+            const std::function<void()> handler = std::move(handler_);
+            runReportingErrors(handler);
         }
         return false;
     }

@@ -72,11 +72,6 @@ void connectHandler(Sender* sender, Signal signal, Window* window, void (Window:
                      });
 }
 
-// Puts `window` in the middle of the primary screen's free area.
-void centreOnScreen(QWidget* window);
-// Moves a shown `window` up as far as its frame reaches below its screen's free area.
-void keepBottomOnScreen(QWidget* window);
-
 // Runs the handler paired with each button when that button is clicked, inside `guard`.
 template <typename Window>
 void connectClicks(Window* window,
@@ -86,6 +81,11 @@ void connectClicks(Window* window,
         connectHandler(button, &QPushButton::clicked, window, handler, guard);
     }
 }
+
+// Puts `window` in the middle of the primary screen's free area.
+void centreOnScreen(QWidget* window);
+// Moves a shown `window` up as far as its frame reaches below its screen's free area.
+void keepBottomOnScreen(QWidget* window);
 
 // Runs `handler` once, when `window` is shown for the first time (before the window's own show
 // handling), inside the general error report: a window's activation, which the message boxes

@@ -74,10 +74,9 @@ sockaddr_un socketAddress(const QByteArray& path) {
 class TestInstanceChannel : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    // On the wire, the window messages of the original program: the second start's show request
-    // (1026 with both parameters 1), and also the tray icon's mouse messages (1025, its last
-    // parameter the left button's up, its double click or the right button's up); anything else
-    // is answered and dropped.
+    // On the wire, window messages: the second start's show request (1026 with both parameters
+    // 1), and also the tray icon's mouse messages (1025, its last parameter the left button's up,
+    // its double click or the right button's up); anything else is answered and dropped.
     void secondStartHandsOverTheShowRequest() {
         QTemporaryDir dir;
         InstanceChannel first(QStringLiteral("TForm1"), kCaption, dir.path());
