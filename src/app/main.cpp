@@ -1,5 +1,4 @@
 #include <QApplication>
-#include <QDir>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -14,6 +13,7 @@
 #include "app/tform1.h"
 #include "language/mainwindowtexts.h"
 #include "platform/autostart.h"
+#include "platform/error.h"
 #include "platform/instancechannel.h"
 #include "platform/messagebox.h"
 #include "platform/programfolder.h"
@@ -90,10 +90,18 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     // The program's folder (beside the executable, or the user's one for an installed program)
-    // is the current folder; the language name from it.
+    // is the current folder; a folder that cannot be used ends the program before it stores
+    // anything. Then the language name.
     const QString shippedData = QStringLiteral(KV_SHIPPED_DATA);
-    kv::setUpProgramFolder(QCoreApplication::applicationDirPath(), shippedData);
-    QDir::setCurrent(kv::programFolder());
+    try {
+        kv::setUpProgramFolder(kv::executableFolder(), shippedData);
+    } catch (const kv::Error& e) {
+        std::fprintf(stderr, "kelvotrin: %s\n", qPrintable(e.message()));
+        kv::QtMessageBoxService boxes;
+        const kv::ScopedMessageBoxService showBoxes(boxes);
+        kv::reportError(e.message());
+        return 1;
+    }
     const QString language = kv::languageNameAtEntry();
 
     // A running copy is asked to show itself, and this copy ends.

@@ -6,6 +6,7 @@
 #include <QPixmap>
 
 #include "platform/programfolder.h"
+#include "platform/regularfile.h"
 #include "platform/savefile.h"
 
 namespace kv {
@@ -57,8 +58,8 @@ QString launcherIcon(bool installed) {
     const QByteArray svg = resource.readAll();
     const QString file =
         QFileInfo(inProgramFolder(kIconThemeName + QStringLiteral(".svg"))).absoluteFilePath();
-    QFile existing(file);
-    if (!existing.open(QIODevice::ReadOnly) || existing.readAll() != svg) {
+    const FileRead existing = readRegularFile(file, svg.size());
+    if (existing.status != FileRead::Status::Read || existing.bytes != svg) {
         saveWholeFile(file, svg);
     }
     return file;

@@ -1,7 +1,6 @@
 #include "app/startup.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <functional>
@@ -15,6 +14,7 @@
 #include "platform/messagebox.h"
 #include "platform/platformtexts.h"
 #include "platform/programfolder.h"
+#include "platform/regularfile.h"
 #include "platform/savefile.h"
 #include "store/programtables.h"
 
@@ -26,17 +26,25 @@ QString mainWindowCaption(const QString& languageName) {
 
 namespace {
 
-// The first line of a 1251 text file, without its line break; null when the file cannot be read.
+// lang.txt holds one name; anything larger is no language file.
+constexpr qint64 kMaxLanguageFile = 64 * 1024;
+
+// The first line of lang.txt, without its line break: 1251, or UTF-8 by the dictionaries' rule;
+// null when the file cannot be read.
 QString firstLine(const QString& path, bool* readable) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *readable = false;
+    const FileRead read = readRegularFile(path, kMaxLanguageFile);
+    *readable = read.status == FileRead::Status::Read;
+    if (!*readable) {
         return {};
     }
-    *readable = true;
-    QByteArray line = file.readLine(4096);
-    while (line.endsWith('\n') || line.endsWith('\r')) {
-        line.chop(1);
+    const QByteArray& bytes = read.bytes;
+    qsizetype end = 0;
+    while (end < bytes.size() && end < 4095 && bytes[end] != '\r' && bytes[end] != '\n') {
+        ++end;
+    }
+    const QByteArray line = bytes.left(end);
+    if (cp1251::isUtf8Text(bytes)) {
+        return QString::fromUtf8(line.startsWith("\xEF\xBB\xBF") ? line.mid(3) : line);
     }
     return cp1251::decode(line);
 }
@@ -51,7 +59,9 @@ QString languageNameAtEntry() {
 }
 
 void writeLanguageFile(const QString& name) {
-    saveWholeFile(inProgramFolder(kLanguageFile), cp1251::encode(name) + "\r\n");
+    // A name that 1251 cannot hold (a dictionary named in another script) is kept in UTF-8.
+    const QByteArray bytes = cp1251::canEncode(name) ? cp1251::encode(name) : name.toUtf8();
+    saveWholeFile(inProgramFolder(kLanguageFile), bytes + "\r\n");
 }
 
 QString readOrCreateLanguageFile() {

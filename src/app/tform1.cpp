@@ -87,6 +87,7 @@ TForm1::TForm1(ProgramTables& tables, const Options& options, QWidget* parent)
     createTaskButtons();
     createProgramButtons();
     createTrayMenu();
+    setHints();
     tray_ = new TrayIcon(ui.PopupMenu1, this);
     arrange();
     connectHandlers();
@@ -145,6 +146,7 @@ void TForm1::createTaskList() {
 void TForm1::createClockAndPause() {
     ui.Label3 = makeLabel(this, "Label3", QStringLiteral("Текущее время"));
     ui.Label5 = makeLabel(this, "Label5", QString());
+    ui.Label5->setProperty(kLiveText, true);  // a clock reading is no text to translate
     QFont clockFont = ui.Label5->font();
     clockFont.setBold(true);
     ui.Label5->setFont(clockFont);
@@ -199,6 +201,35 @@ void TForm1::createProgramButtons() {
     yellow.setColor(QPalette::Base, Qt::yellow);
     ui.ComboBox1->setPalette(yellow);
     ui.ComboBox1->setStyleSheet(QStringLiteral("QComboBox { background: yellow; color: black; }"));
+}
+
+void TForm1::setHints() {
+    const std::pair<QWidget*, QString> hints[] = {
+        {ui.Label1, QStringLiteral("Ваши задачи архивации и время их выполнения")},
+        {ui.Label4, QStringLiteral("Ни одна задача не запустится по расписанию, пока выполнение не "
+                                   "возобновлено")},
+        {ui.Label3, QStringLiteral("Время этого компьютера")},
+        {ui.Label5, QStringLiteral("Время этого компьютера")},
+        {ui.Editt5,
+         QStringLiteral("Пока флажок стоит, ни одна задача не запускается по расписанию")},
+        {ui.Label2, QStringLiteral("Запустить архивацию сейчас, не дожидаясь её времени")},
+        {ui.BitBtn8, QStringLiteral("Настроить архиваторы, которыми пользуются задачи")},
+        {ui.BitBtn9,
+         QStringLiteral("Закрыть программу: задачи не выполняются, пока она не запущена "
+                        "снова")},
+        {ui.Button2, QStringLiteral("Версия программы и её папка")},
+        {ui.BitBtn10, QStringLiteral("Открыть руководство пользователя")},
+        {ui.CheckBox2,
+         QStringLiteral("Запускать программу в области уведомлений при каждом входе в "
+                        "систему")},
+        {ui.Button10, QStringLiteral("Поместить значок запуска программы на рабочий стол")},
+    };
+    for (const auto& [control, hint] : hints) {
+        control->setToolTip(hint);
+    }
+    ui.N1->setStatusTip(QStringLiteral("Показать главное окно"));
+    ui.N2->setStatusTip(QStringLiteral("Приостановить все задачи архивации"));
+    ui.N3->setStatusTip(QStringLiteral("Выйти из программы"));
 }
 
 void TForm1::createTrayMenu() {
@@ -386,12 +417,12 @@ void TForm1::FormCreate() {
     // A tasks.dbf that could not be opened has been reported; the configurations then stay as
     // they are too, so that the tasks' names of them keep matching.
     if (pendingRewrite_ && tables_.tasks.isOpen()) {
-        const auto [from, to] = *pendingRewrite_;
-        guarded([&] { rewriteStoredTexts(tables_, from, to); });
+        guarded([&] { changeStoredTexts(tables_, *pendingRewrite_, texts_); });
     }
     pendingRewrite_.reset();
     guarded([] { ensureListsFolder(); });
-    ui.CheckBox2->setChecked(autostartEntryExists(options_.executablePath));
+    // An entry that the desktop switched off stays so: the box shows it unticked.
+    ui.CheckBox2->setChecked(autostartEntryIsOn(options_.executablePath));
     clockTimer_.start();
     scheduler_.startupTimer().start();
 }
@@ -672,7 +703,9 @@ void TForm1::ComboBox1Change() {
     }
 
     // This window, its captions on several lines and its message texts; the controls grow with
-    // longer captions.
+    // longer captions. The caption in use is the one a second start looks for, so that a
+    // dictionary that lacks it receives that one.
+    setWindowTitle(mainWindowCaption(currentLanguage_));
     TranslateForm(this, objectName(), language().dictionaryPath(), true);
     readMainWindowTexts();
     fitCaptions();
@@ -680,14 +713,14 @@ void TForm1::ComboBox1Change() {
     // The texts stored in the tables follow. While the window is being made, before the tables
     // are open, they do so once the tables are.
     if (!changed) {
+        keepStorableTexts(texts_);
         return;
     }
-    const StoredTexts after = storedTexts(texts_);
     if (creating_) {
-        pendingRewrite_.emplace(before, after);
+        pendingRewrite_ = before;
         return;
     }
-    rewriteStoredTexts(tables_, before, after);
+    changeStoredTexts(tables_, before, texts_);
 }
 
 void TForm1::fitCaptions() {
@@ -697,6 +730,9 @@ void TForm1::fitCaptions() {
 
 void TForm1::readMainWindowTexts() {
     IniFile dictionary(language().dictionaryPath());
+    if (dictionary.tooLarge()) {
+        return;  // told by the translation; the texts in use stay
+    }
     const QString section = objectName();
     // Numbered keys, never written back: a missing one shows as its key.
     const auto lines = [&](const QString& name, int count) {
@@ -709,12 +745,11 @@ void TForm1::readMainWindowTexts() {
     };
     ui.BitBtn3->setText(lines(ui.BitBtn3->objectName(), 2));
     ui.BitBtn11->setText(lines(ui.BitBtn11->objectName(), 3));
-    guarded([&] {
-        readMessageTable(texts_, section, dictionary);
-        readMessageTable(platformTexts(), section, dictionary);
-        readMessageTable(storeTexts(), section, dictionary);
-        readMessageTable(dictionaryTexts(), section, dictionary);
-    });
+    readMessageTable(texts_, section, dictionary);
+    readMessageTable(platformTexts(), section, dictionary);
+    readMessageTable(storeTexts(), section, dictionary);
+    readMessageTable(dictionaryTexts(), section, dictionary);
+    reportWriteBackFailure(dictionary);
 }
 
 void TForm1::BitBtn9Click() {

@@ -173,6 +173,7 @@ private:
     void
     createProgramButtons();  // configurations, exit, About, help, autostart, shortcut, language
     void createTrayMenu();
+    void setHints();  // of the controls whose caption does not say it all
     void arrange();
     void connectHandlers();
     void FormCreate();
@@ -215,8 +216,8 @@ private:
     bool creating_ = false;
     QStringList* creationFailures_ = nullptr;  // failures while the window is made, told after
     // A language change while the window is made, before the tables are open: the stored texts
-    // are rewritten from the first to the second once they are.
-    std::optional<std::pair<StoredTexts, StoredTexts>> pendingRewrite_;
+    // are rewritten from these to the texts in use once they are.
+    std::optional<StoredTexts> pendingRewrite_;
 };
 
 }  // namespace kv

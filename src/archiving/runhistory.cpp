@@ -1,8 +1,7 @@
 #include "archiving/runhistory.h"
 
-#include <QFile>
-
 #include "platform/programfolder.h"
+#include "platform/regularfile.h"
 
 namespace kv {
 namespace {
@@ -121,11 +120,9 @@ std::optional<RunRecord> runOfLine(QStringView line) {
 }
 
 QByteArray readLog(const char* name) {
-    QFile file(inProgramFolder(QString::fromLatin1(name)));
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    return file.readAll();
+    // The log moves aside before it passes its limit; a larger file is not the program's.
+    FileRead log = readRegularFile(inProgramFolder(QString::fromLatin1(name)), 4 * kRunLogLimit);
+    return log.status == FileRead::Status::Read ? std::move(log.bytes) : QByteArray();
 }
 
 }  // namespace

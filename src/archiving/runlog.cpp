@@ -10,6 +10,7 @@
 
 #include "platform/error.h"
 #include "platform/programfolder.h"
+#include "platform/regularfile.h"
 
 namespace kv {
 namespace {
@@ -151,7 +152,8 @@ void appendRunLog(const RunLogEntry& entry, const MainWindowTexts& texts) {
             moveAsideError = errno;
         }
     }
-    const int fd = ::open(native.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    // As the tables' journal: never through a link, never anything but a regular file.
+    const int fd = openRegularFile(path, O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW, 0644);
     if (fd < 0) {
         fail(texts, path, errno);
     }

@@ -4,7 +4,6 @@
 
 #include "language/dictionary.h"
 #include "platform/inifile.h"
-#include "platform/messagebox.h"
 #include "platform/messagetable.h"
 
 namespace kv {
@@ -21,13 +20,14 @@ struct LanguageInUse {
     QString dictionaryPath() const;
 };
 
-// "<languageName>.dic" in the program folder. A "/" in the name (only a hand-edited lang.txt holds
-// one) stands as "_", so that no look-up or write-back reaches outside the program folder.
+// "<languageName>.dic" in the program folder, its extension spelt as the file there spells it
+// ("German.DIC" is the dictionary listed as German), ".dic" when there is none. A "/" in the
+// name (only a hand-edited lang.txt holds one) stands as "_", so that no look-up or write-back
+// reaches outside the program folder.
 QString dictionaryPathOf(const QString& languageName);
 
 // Replaces every text of `table` by its entry in `section`, in reading order, with the text in
-// use as default and written back when the entry is missing or empty. Raises Error when a
-// write-back fails; the texts read before it stay.
+// use as default and written back when the entry is missing or empty (ReadDicText).
 template <typename Key>
 void readMessageTable(MessageTable<Key>& table, const QString& section, IniFile& dictionary) {
     for (qsizetype i = 0; i < table.entries().size(); ++i) {
@@ -38,7 +38,7 @@ void readMessageTable(MessageTable<Key>& table, const QString& section, IniFile&
 
 // The message-table step of a window's creation: when dictionaries are present, `table` is read
 // from `section` of the language's dictionary, which the first write-back creates when it is
-// missing. A failed write-back is reported and ends the step.
+// missing. A failed write-back, or a dictionary too large to be read, is told.
 template <typename Key>
 void readMessageTable(MessageTable<Key>& table, const QString& section,
                       const LanguageInUse& language) {
@@ -46,7 +46,12 @@ void readMessageTable(MessageTable<Key>& table, const QString& section,
         return;
     }
     IniFile dictionary(language.dictionaryPath());
-    runReportingErrors([&] { readMessageTable(table, section, dictionary); });
+    if (dictionary.tooLarge()) {
+        reportTooLarge(dictionary);
+        return;
+    }
+    readMessageTable(table, section, dictionary);
+    reportWriteBackFailure(dictionary);
 }
 
 }  // namespace kv

@@ -60,6 +60,16 @@ MainWindowTexts mainWindowTexts() {
         KV_MESSAGE(Form1Text, cm33, QStringLiteral("Журнал запусков не записан")),
         KV_MESSAGE(Form1Text, cm34, QStringLiteral("Задача «%1»: %2")),
         KV_MESSAGE(Form1Text, cm35, QStringLiteral("архив записан, но не поставлен на место: %1.")),
+        KV_MESSAGE(Form1Text, cm42,
+                   QStringLiteral("Тексты нового языка, которые таблицы не могут хранить, не "
+                                  "записаны: там остались прежние.")),
+        KV_MESSAGE(Form1Text, cm44,
+                   QStringLiteral("«%1» (осталось «%2»): в кодовой странице 1251 нет некоторых "
+                                  "его знаков")),
+        KV_MESSAGE(Form1Text, cm45, QStringLiteral("«%1» (осталось «%2»): он длиннее %3 знаков")),
+        KV_MESSAGE(Form1Text, cm46,
+                   QStringLiteral("«%1» (осталось «%2»): так уже называется другая конфигурация "
+                                  "архиватора")),
     });
 }
 

@@ -48,6 +48,12 @@ enum class Form1Text {
     cm33,  // runs.log cannot be written (title)
     cm34,  // cm12 without the pointer to runs.log, for a run that runs.log lacks
     cm35,  // a reason: the archive could not be put in place, %1 why
+    // cm40, cm41, cm43, cm47 to cm49 are texts of the layers below (platformtexts.h,
+    // dictionary.h, storetexts.h).
+    cm42,  // a change of language left stored texts as they were: then a line for each, with
+    cm44,  // %1 the new text and %2 the one kept: 1251 lacks some of its characters
+    cm45,  // %3: it is longer than %3 characters
+    cm46,  // another archiver configuration has that name
 };
 
 using MainWindowTexts = MessageTable<Form1Text>;

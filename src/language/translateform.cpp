@@ -70,7 +70,11 @@ void translateComponent(QObject* o, Translation& t) {
         t.captionAndHint(g, &QGroupBox::title, &QGroupBox::setTitle);
     }
     if (auto* l = qobject_cast<QLabel*>(o)) {
-        t.captionAndHint(l, &QLabel::text, &QLabel::setText);
+        if (l->property(kLiveText).toBool()) {
+            l->setToolTip(t.read(n + QLatin1String("--Hint"), l->toolTip()));
+        } else {
+            t.captionAndHint(l, &QLabel::text, &QLabel::setText);
+        }
     }
     if (auto* e = qobject_cast<LabeledEdit*>(o)) {
         e->setCaption(t.read(n + QLatin1String("--Caption"), e->caption()));
@@ -144,12 +148,15 @@ void TranslateForm(QWidget* window, const QString& section, const QString& dicti
         messageBox(dictionaryTexts().text(DictionaryText::NoDictionary) + dictionaryPath);
         return;
     }
+    if (dictionary.tooLarge()) {
+        reportTooLarge(dictionary);
+        return;
+    }
     Translation t(section, dictionary, writeBack);
-    runReportingErrors([&] {
-        window->setWindowTitle(
-            t.read(window->objectName() + QLatin1String("--Caption"), window->windowTitle()));
-        walk(window, t);
-    });
+    window->setWindowTitle(
+        t.read(window->objectName() + QLatin1String("--Caption"), window->windowTitle()));
+    walk(window, t);
+    reportWriteBackFailure(dictionary);
 }
 
 void translateWindow(QWidget* window, const LanguageInUse& language) {

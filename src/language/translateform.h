@@ -29,13 +29,18 @@ namespace kv {
 //   check box (QCheckBox)        N--Caption, N--Hint
 //   open dialog                  N--Title
 //   data grid                    N--Hint, then the title of column i under N--Title-i
-// Hints are tooltips unless said otherwise. Everything else keeps its texts.
+// Hints are tooltips unless said otherwise. Everything else keeps its texts. A label whose text
+// the program keeps setting (the clock) carries the property kLiveText: its text is no caption
+// to translate, so only its hint is read, and a passing reading never reaches a dictionary.
 //
-// A missing dictionary file is reported ("No exists " and the path) and nothing changes. A
-// write-back that fails is reported ("Unable to write to ..."); the translation stops there and
-// the texts already replaced stay.
+// A missing dictionary file is reported ("No exists " and the path) and nothing changes; so does
+// one that is too large to be read. A write-back that fails does not stop the translation: every
+// text the dictionary holds is still applied, nothing more is written, and the failure is told
+// at the end ("Unable to write to ..."), once until a write-back into that file succeeds.
 void TranslateForm(QWidget* window, const QString& section, const QString& dictionaryPath,
                    bool writeBack);
+
+inline constexpr char kLiveText[] = "kvLiveText";
 
 // The translation step of a window's creation: when dictionaries are present, TranslateForm on
 // `window` with its object name as section, the language's dictionary and write-back on.

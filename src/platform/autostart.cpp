@@ -8,6 +8,7 @@
 #include "platform/desktopentry.h"
 #include "platform/error.h"
 #include "platform/platformtexts.h"
+#include "platform/regularfile.h"
 #include "platform/savefile.h"
 
 namespace kv {
@@ -38,6 +39,38 @@ QString autostartEntryPath(const QString& executablePath) {
 
 bool autostartEntryExists(const QString& executablePath) {
     return QFileInfo::exists(autostartEntryPath(executablePath));
+}
+
+namespace {
+
+// The value of `key` in the [Desktop Entry] group of a desktop entry's text, without the blanks
+// around it; null when the key is not there.
+QString desktopEntryValue(const QString& text, const QString& key) {
+    bool inGroup = false;
+    for (const QStringView line : QStringView(text).split(u'\n')) {
+        const QStringView l = line.trimmed();
+        if (l.startsWith(u'[')) {
+            inGroup = l == u"[Desktop Entry]";
+        } else if (inGroup && l.startsWith(key)) {
+            const QStringView rest = l.mid(key.size()).trimmed();
+            if (rest.startsWith(u'=')) {
+                return rest.mid(1).trimmed().toString();
+            }
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+bool autostartEntryIsOn(const QString& executablePath) {
+    const FileRead read = readRegularFile(autostartEntryPath(executablePath), 1024 * 1024);
+    if (read.status == FileRead::Status::Missing) {
+        return false;
+    }
+    const QString text = QString::fromUtf8(read.bytes);
+    return desktopEntryValue(text, QStringLiteral("Hidden")) != u"true" &&
+           desktopEntryValue(text, QStringLiteral("X-GNOME-Autostart-enabled")) != u"false";
 }
 
 void writeAutostartEntry(const QString& executablePath) {

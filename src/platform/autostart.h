@@ -14,6 +14,10 @@ QString applicationTitle(const QString& executablePath);
 
 QString autostartEntryPath(const QString& executablePath);
 bool autostartEntryExists(const QString& executablePath);
+// True when the entry exists and the desktop has not switched it off: its [Desktop Entry] group
+// holds neither Hidden=true (XFCE, LXQt) nor X-GNOME-Autostart-enabled=false (GNOME). An entry
+// switched off stays as it is until the user asks for the autostart again.
+bool autostartEntryIsOn(const QString& executablePath);
 // Writes (or rewrites) the entry. Raises Error ("Failed to set data for '<title>'") when the
 // file cannot be written; an entry already there then stays as it was.
 void writeAutostartEntry(const QString& executablePath);

@@ -1,5 +1,7 @@
 #include "platform/codepage1251.h"
 
+#include <QStringDecoder>
+#include <algorithm>
 #include <array>
 
 namespace kv::cp1251 {
@@ -75,6 +77,18 @@ bool canEncode(const QString& text) {
         }
     }
     return true;
+}
+
+bool isUtf8Text(QByteArrayView bytes) {
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        return true;
+    }
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return (unsigned char)c < 0x80; })) {
+        return false;
+    }
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    [[maybe_unused]] const QString text = decoder.decode(bytes);
+    return !decoder.hasError();
 }
 
 }  // namespace kv::cp1251

@@ -21,4 +21,9 @@ qsizetype encodeInto(const QString& text, char* out, qsizetype capacity);
 // True when every character of `text` has a 1251 byte.
 bool canEncode(const QString& text);
 
+// Whether the bytes of a text file that is 1251 by default are UTF-8 instead: they begin with a
+// UTF-8 byte-order mark, or they are valid UTF-8 and not plain ASCII. The rule of the
+// dictionaries and of lang.txt.
+bool isUtf8Text(QByteArrayView bytes);
+
 }  // namespace kv::cp1251

@@ -1,18 +1,21 @@
 #include "platform/inifile.h"
 
-#include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QList>
 #include <string_view>
 
 #include "platform/codepage1251.h"
 #include "platform/error.h"
+#include "platform/regularfile.h"
 #include "platform/savefile.h"
 
 namespace kv {
 namespace {
 
 using Bytes = std::string_view;
+
+constexpr Bytes kByteOrderMark = "\xEF\xBB\xBF";
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t';
@@ -26,6 +29,40 @@ Bytes trimmed(Bytes s) {
         s.remove_suffix(1);
     }
     return s;
+}
+
+Bytes view(const QByteArray& bytes) {
+    return Bytes(bytes.constData(), size_t(bytes.size()));
+}
+
+// How a file's bytes are text: its encoding, its byte-order mark and its line break.
+struct Form {
+    bool utf8 = false;
+    qsizetype markLength = 0;  // a UTF-8 byte-order mark at the start
+    Bytes lineBreak = "\r\n";
+
+    QString decode(Bytes s) const {
+        return utf8 ? QString::fromUtf8(s.data(), qsizetype(s.size()))
+                    : cp1251::decode(s.data(), qsizetype(s.size()));
+    }
+    QByteArray encode(const QString& text) const {
+        return utf8 ? text.toUtf8() : cp1251::encode(text);
+    }
+};
+
+Form formOf(Bytes file) {
+    Form form;
+    form.utf8 = cp1251::isUtf8Text(QByteArrayView(file.data(), qsizetype(file.size())));
+    if (file.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+        form.markLength = qsizetype(kByteOrderMark.size());
+    }
+    const size_t end = file.find_first_of("\r\n");
+    if (end != Bytes::npos && file[end] == '\n') {
+        form.lineBreak = "\n";
+    } else if (end != Bytes::npos && (end + 1 == file.size() || file[end + 1] != '\n')) {
+        form.lineBreak = "\r";
+    }
+    return form;
 }
 
 enum class LineKind { Blank, Comment, Section, Entry, Other };
@@ -95,30 +132,27 @@ QString trimmedName(const QString& name) {
     return name.mid(begin, end - begin);
 }
 
-// A name as it is stored: through the code page and without surrounding blanks.
-QString storedName(const QString& name) {
-    return cp1251::decode(cp1251::encode(trimmedName(name)));
+// A name as it is stored, without surrounding blanks, and as it is compared.
+QString storedName(const QString& name, const Form& form) {
+    return form.decode(view(form.encode(trimmedName(name))));
+}
+QString folded(const QString& name) {
+    return name.toCaseFolded();
+}
+bool sameName(Bytes stored, const QString& wantedFolded, const Form& form) {
+    return folded(form.decode(stored)) == wantedFolded;
 }
 
-bool sameName(Bytes stored, const QString& wanted) {
-    // One byte per character: lengths differ, names differ.
-    return qsizetype(stored.size()) == wanted.size() &&
-           cp1251::decode(stored.data(), qsizetype(stored.size()))
-                   .compare(wanted, Qt::CaseInsensitive) == 0;
-}
-
-QString textOf(Bytes raw) {
+QString textOf(Bytes raw, const Form& form) {
     Bytes s = raw.substr(0, raw.find('\0'));
     s = trimmed(s);
     if (s.size() >= 2 && (s.front() == '"' || s.front() == '\'') && s.back() == s.front()) {
         s = s.substr(1, s.size() - 2);
     }
-    s = s.substr(0, IniFile::kMaxTextLength);
-    return cp1251::decode(s.data(), qsizetype(s.size()));
-}
-
-Bytes view(const QByteArray& bytes) {
-    return Bytes(bytes.constData(), size_t(bytes.size()));
+    if (!form.utf8) {
+        s = s.substr(0, IniFile::kMaxTextLength);
+    }
+    return form.decode(s).left(IniFile::kMaxTextLength);
 }
 
 bool storable(const QString& section, const QString& key) {
@@ -131,8 +165,8 @@ bool storable(const QString& section, const QString& key) {
 }
 
 // The lines of an entry: "key=" with the text's first line, then its continuation lines.
-QList<QByteArray> entryLines(const QByteArray& key, const QString& text) {
-    const QByteArray encoded = cp1251::encode(text);
+QList<QByteArray> entryLines(const QByteArray& key, const QString& text, const Form& form) {
+    const QByteArray encoded = form.encode(text);
     QList<QByteArray> lines;
     bool first = true;
     auto add = [&](Bytes line) {
@@ -160,62 +194,43 @@ QList<QByteArray> entryLines(const QByteArray& key, const QString& text) {
     return lines;
 }
 
-std::optional<QByteArray> readFile(const QString& path) {
-    // Only a regular file (or a link to one) is read: opening a FIFO would wait for a writer,
-    // a device could be endless.
-    if (!QFileInfo(path).isFile()) {
-        return std::nullopt;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return std::nullopt;
-    }
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        return std::nullopt;
-    }
-    return bytes;
-}
+// The texts of a file by section and key, both folded; the first entry of a key counts.
+using Index = QHash<QString, QHash<QString, QString>>;
 
-bool mayWrite(const QFileInfo& info) {
-    constexpr auto anyWrite =
-        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
-    return info.isWritable() && (info.permissions() & anyWrite);
-}
-
-}  // namespace
-
-namespace ini {
-
-QString lookup(const QByteArray& file, const QString& section, const QString& key) {
-    const QString wantedSection = storedName(section);
-    const QString wantedKey = storedName(key);
-    if (wantedKey.isEmpty()) {
-        return {};
-    }
-    QString result;
-    bool inSection = false;
-    forEachLine(view(file), [&](Bytes raw) {
+Index indexOf(Bytes file, const Form& form) {
+    Index index;
+    QHash<QString, QString>* section = nullptr;
+    forEachLine(file.substr(size_t(form.markLength)), [&](Bytes raw) {
         const Line line = classify(raw);
         if (line.kind == LineKind::Section) {
-            inSection = sameName(line.name, wantedSection);
-        } else if (inSection && line.kind == LineKind::Entry && sameName(line.name, wantedKey)) {
-            result = textOf(line.text);
-            return false;
+            section = &index[folded(form.decode(line.name))];
+        } else if (section && line.kind == LineKind::Entry) {
+            const QString key = folded(form.decode(line.name));
+            if (!section->contains(key)) {
+                section->insert(key, textOf(line.text, form));
+            }
         }
         return true;
     });
-    return result;
+    return index;
 }
 
-std::optional<QByteArray> withEntry(const QByteArray& file, const QString& section,
-                                    const QString& key, const QString& text) {
-    if (!storable(section, key)) {
-        return std::nullopt;
+QString textIn(const Index& index, const Form& form, const QString& section, const QString& key) {
+    const QString wantedKey = folded(storedName(key, form));
+    if (wantedKey.isEmpty()) {
+        return {};
     }
-    const QString wantedSection = storedName(section);
-    const QString wantedKey = storedName(key);
-    const QList<Bytes> lines = splitLines(view(file));
+    const auto s = index.constFind(folded(storedName(section, form)));
+    return s == index.constEnd() ? QString() : s->value(wantedKey);
+}
+
+// The file with the entry set, in the file's own form.
+QByteArray withEntryIn(Bytes file, const Form& form, const QString& section, const QString& key,
+                       const QString& text) {
+    const QString wantedSection = folded(storedName(section, form));
+    const QString wantedKey = folded(storedName(key, form));
+    const Bytes mark = file.substr(0, size_t(form.markLength));
+    const QList<Bytes> lines = splitLines(file.substr(mark.size()));
 
     qsizetype found = -1;       // the entry a read finds
     qsizetype sectionEnd = -1;  // last non-blank line of the section's last part
@@ -223,8 +238,9 @@ std::optional<QByteArray> withEntry(const QByteArray& file, const QString& secti
     for (qsizetype i = 0; i < lines.size() && found < 0; ++i) {
         const Line line = classify(lines[i]);
         if (line.kind == LineKind::Section) {
-            inSection = sameName(line.name, wantedSection);
-        } else if (inSection && line.kind == LineKind::Entry && sameName(line.name, wantedKey)) {
+            inSection = sameName(line.name, wantedSection, form);
+        } else if (inSection && line.kind == LineKind::Entry &&
+                   sameName(line.name, wantedKey, form)) {
             found = i;
         }
         if (inSection && line.kind != LineKind::Blank) {
@@ -235,17 +251,18 @@ std::optional<QByteArray> withEntry(const QByteArray& file, const QString& secti
     const Bytes foundKey = found >= 0 ? classify(lines[found]).name : Bytes();
     const QList<QByteArray> entry =
         entryLines(found >= 0 ? QByteArray(foundKey.data(), qsizetype(foundKey.size()))
-                              : cp1251::encode(trimmedName(key)),
-                   text);
+                              : form.encode(trimmedName(key)),
+                   text, form);
     if (found >= 0 && entry.size() == 1 && view(entry[0]) == lines[found]) {
-        return file;
+        return QByteArray(file.data(), qsizetype(file.size()));
     }
 
     QByteArray out;
-    out.reserve(file.size() + 64);
-    auto put = [&out](Bytes line) {
+    out.reserve(qsizetype(file.size()) + 64);
+    out.append(mark.data(), qsizetype(mark.size()));
+    auto put = [&out, &form](Bytes line) {
         out.append(line.data(), qsizetype(line.size()));
-        out.append("\r\n");
+        out.append(form.lineBreak.data(), qsizetype(form.lineBreak.size()));
     };
     auto putEntry = [&] {
         for (const QByteArray& line : entry) {
@@ -264,53 +281,139 @@ std::optional<QByteArray> withEntry(const QByteArray& file, const QString& secti
         }
     }
     if (found < 0 && sectionEnd < 0) {
-        put(view('[' + cp1251::encode(trimmedName(section)) + ']'));
+        put(view('[' + form.encode(trimmedName(section)) + ']'));
         putEntry();
+    }
+    return out;
+}
+
+bool mayWrite(const QFileInfo& info) {
+    constexpr auto anyWrite =
+        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    return info.isWritable() && (info.permissions() & anyWrite);
+}
+
+}  // namespace
+
+namespace ini {
+
+bool readsAsUtf8(const QByteArray& file) {
+    return formOf(view(file)).utf8;
+}
+
+QString lookup(const QByteArray& file, const QString& section, const QString& key) {
+    const Form form = formOf(view(file));
+    return textIn(indexOf(view(file), form), form, section, key);
+}
+
+std::optional<QByteArray> withEntry(const QByteArray& file, const QString& section,
+                                    const QString& key, const QString& text) {
+    if (!storable(section, key)) {
+        return std::nullopt;
+    }
+    const Form form = formOf(view(file));
+    QByteArray out = withEntryIn(view(file), form, section, key, text);
+    if (!form.utf8 && formOf(view(out)).utf8) {
+        // The text's 1251 bytes would make the file read as UTF-8: it becomes UTF-8 as a whole.
+        const QByteArray asUtf8 = cp1251::decode(file).toUtf8();
+        Form utf8 = formOf(view(asUtf8));
+        utf8.utf8 = true;
+        out = withEntryIn(view(asUtf8), utf8, section, key, text);
     }
     return out;
 }
 
 }  // namespace ini
 
+struct IniFile::Contents {
+    FileRead::Status status = FileRead::Status::Missing;
+    QByteArray bytes;
+    // Made at the first look-up.
+    bool indexed = false;
+    Form form;
+    Index index;
+
+    QString lookUp(const QString& section, const QString& key) {
+        if (status != FileRead::Status::Read) {
+            return {};
+        }
+        if (!indexed) {
+            form = formOf(view(bytes));
+            index = indexOf(view(bytes), form);
+            indexed = true;
+        }
+        return textIn(index, form, section, key);
+    }
+};
+
+IniFile::IniFile(QString path) : path_(std::move(path)) {}
+IniFile::~IniFile() = default;
+
+IniFile::Contents& IniFile::contents() const {
+    if (!contents_) {
+        contents_ = std::make_unique<Contents>();
+        FileRead read = readRegularFile(path_, kMaxFileSize);
+        contents_->status = read.status;
+        contents_->bytes = std::move(read.bytes);
+    }
+    return *contents_;
+}
+
 bool IniFile::exists() const {
     return QFileInfo(path_).isFile();
 }
 
+bool IniFile::tooLarge() const {
+    return contents().status == FileRead::Status::TooLarge;
+}
+
 QString IniFile::readString(const QString& section, const QString& key) const {
-    const std::optional<QByteArray> bytes = readFile(path_);
-    return bytes ? ini::lookup(*bytes, section, key) : QString();
+    return contents().lookUp(section, key);
 }
 
 bool IniFile::writeString(const QString& section, const QString& key, const QString& text) {
+    const std::optional<QByteArray> updated = updatedFile(section, key, text);
+    if (!updated) {
+        writeFailed_ = true;
+        return false;
+    }
+    // What is kept follows the file; an entry that was there already changes nothing.
+    if (!contents_ || contents_->status != FileRead::Status::Read || contents_->bytes != *updated) {
+        contents_ = std::make_unique<Contents>();
+        contents_->status = FileRead::Status::Read;
+        contents_->bytes = *updated;
+    }
+    return true;
+}
+
+std::optional<QByteArray> IniFile::updatedFile(const QString& section, const QString& key,
+                                               const QString& text) const {
     const QFileInfo info(path_);
     const bool present = info.exists();
     QByteArray old;
     if (present) {
         if (!info.isFile()) {
-            return false;
+            return std::nullopt;
         }
-        std::optional<QByteArray> bytes = readFile(path_);
-        if (!bytes) {
-            return false;  // never replace what could not be read
+        FileRead read = readRegularFile(path_, kMaxFileSize);
+        if (read.status != FileRead::Status::Read) {
+            return std::nullopt;  // never replace what could not be read
         }
-        old = std::move(*bytes);
+        old = std::move(read.bytes);
     }
-    const std::optional<QByteArray> updated = ini::withEntry(old, section, key, text);
-    if (!updated) {
-        return false;
-    }
-    if (present && *updated == old) {
-        return true;
+    std::optional<QByteArray> updated = ini::withEntry(old, section, key, text);
+    if (!updated || (present && *updated == old)) {
+        return updated;
     }
     if (present && !mayWrite(info)) {
-        return false;
+        return std::nullopt;
     }
     try {
         saveWholeFile(path_, *updated);
     } catch (const Error&) {
-        return false;
+        return std::nullopt;
     }
-    return true;
+    return updated;
 }
 
 }  // namespace kv

@@ -43,6 +43,12 @@ MessageTable<PlatformText>& platformTexts() {
         {T::RegistryCutShort, QStringLiteral("cp23"),
          QStringLiteral("данные оборваны в конце файла")},
         {T::CannotOpen, QStringLiteral("cp24"), QStringLiteral("Cannot open %1")},
+        {T::NotARegularFile, QStringLiteral("cm40"), QStringLiteral("это не обычный файл")},
+        {T::UnusableFolder, QStringLiteral("cm47"),
+         QStringLiteral("Программа не запущена: она не может хранить свои файлы в папке «%1» "
+                        "(%2).")},
+        {T::NotUtf8, QStringLiteral("cm48"),
+         QStringLiteral("путь к папке записан не в кодировке UTF-8")},
     });
     return texts;
 }

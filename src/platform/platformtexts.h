@@ -32,6 +32,10 @@ enum class PlatformText {
     RegistryBadHexType,
     RegistryCutShort,
     CannotOpen,  // %1 the file: no viewer could be started for it
+    // The names below are those of the main window's texts (cm40 ...): they share its section.
+    NotARegularFile,  // why a file was not opened: a FIFO, a device, a folder
+    UnusableFolder,   // the program does not start: %1 its folder, %2 why
+    NotUtf8,          // why: the folder's path is no valid UTF-8
 };
 
 // Process-wide; the language layer replaces the built-in texts.

@@ -1,9 +1,15 @@
 #include "platform/programfolder.h"
 
+#include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <cerrno>
+
+#include "platform/error.h"
+#include "platform/platformtexts.h"
+#include "platform/regularfile.h"
 
 namespace kv {
 namespace {
@@ -52,19 +58,61 @@ QStringList copyMissingShippedFiles(const QString& shippedFolder, const QString&
     return failed;
 }
 
+namespace {
+
+Error unusableFolder(const QString& folder, const QString& why) {
+    return Error(platformText(PlatformText::UnusableFolder).arg(folder, why));
+}
+
+}  // namespace
+
+std::optional<QString> folderOfExecutable(const QByteArray& linkTarget) {
+    const QString path = QFile::decodeName(linkTarget);
+    if (!linkTarget.startsWith('/') || QFile::encodeName(path) != linkTarget) {
+        return std::nullopt;
+    }
+    return path.left(path.lastIndexOf(u'/') + 1);
+}
+
+QString executableFolder() {
+    QByteArray target(4096, '\0');
+    const ssize_t n = ::readlink("/proc/self/exe", target.data(), size_t(target.size()));
+    if (n < 0 || n == target.size()) {
+        const QString why = n < 0 ? fileErrorText(errno) : fileErrorText(ENAMETOOLONG);
+        throw unusableFolder(QStringLiteral("/proc/self/exe"), why);
+    }
+    target.truncate(n);
+    std::optional<QString> folder = folderOfExecutable(target);
+    if (!folder) {
+        throw unusableFolder(QFile::decodeName(target.left(target.lastIndexOf('/') + 1)),
+                             platformText(PlatformText::NotUtf8));
+    }
+    return *folder;
+}
+
 void setUpProgramFolder(const QString& executableFolder, const QString& shippedData) {
+    QString folder = executableFolder;
+    if (!shippedData.isEmpty()) {
+        folder = userProgramFolder();
+        errno = 0;
+        // Without a home the data location is no absolute folder: never "/kelvotrin/".
+        if (!QDir::isAbsolutePath(
+                QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)) ||
+            !QDir().mkpath(folder)) {
+            throw unusableFolder(folder, fileErrorText(errno != 0 ? errno : ENOENT));
+        }
+    }
+    errno = 0;
+    if (!QDir::setCurrent(folder)) {
+        throw unusableFolder(folder, fileErrorText(errno != 0 ? errno : ENOENT));
+    }
+    setProgramFolder(folder);
     if (shippedData.isEmpty()) {
-        setProgramFolder(executableFolder);
         return;
     }
-    const QString user = userProgramFolder();
-    if (!QDir().mkpath(user)) {
-        qWarning("kelvotrin: cannot create %s", qPrintable(user));
-    }
-    setProgramFolder(user);
     const QString shipped = QDir(executableFolder).filePath(shippedData);
-    for (const QString& name : copyMissingShippedFiles(shipped, user)) {
-        qWarning("kelvotrin: cannot copy %s into %s", qPrintable(name), qPrintable(user));
+    for (const QString& name : copyMissingShippedFiles(shipped, folder)) {
+        qWarning("kelvotrin: cannot copy %s into %s", qPrintable(name), qPrintable(folder));
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace kv {
 
@@ -24,10 +25,20 @@ QString userProgramFolder();
 // not copy.
 QStringList copyMissingShippedFiles(const QString& shippedFolder, const QString& folder);
 
-// Sets the program folder at start. A portable program (empty `shippedData`) keeps it beside
-// its executable. An installed one uses userProgramFolder(), created when missing, and copies
-// into it the shipped files it lacks from `shippedData` (relative to `executableFolder`, or
-// absolute).
+// The folder of the executable that /proc/self/exe names by `linkTarget`, its raw bytes, with a
+// closing '/'; none when those bytes are no absolute path in valid UTF-8: the program names its
+// files in UTF-8 and could reach no file in such a folder.
+std::optional<QString> folderOfExecutable(const QByteArray& linkTarget);
+
+// The folder of the running executable, from /proc/self/exe. Raises Error (cm47, naming the
+// folder and why) when it cannot be used.
+QString executableFolder();
+
+// Sets the program folder at start and makes it the current folder. A portable program (empty
+// `shippedData`) keeps it beside its executable. An installed one uses userProgramFolder(),
+// created when missing, and copies into it the shipped files it lacks from `shippedData`
+// (relative to `executableFolder`, or absolute). Raises Error (cm47) when the folder cannot be
+// made or entered; it never falls back to another folder.
 void setUpProgramFolder(const QString& executableFolder, const QString& shippedData);
 
 }  // namespace kv

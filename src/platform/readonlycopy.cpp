@@ -4,11 +4,19 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <cerrno>
 
 #include "platform/error.h"
 #include "platform/platformtexts.h"
+#include "platform/regularfile.h"
 
 namespace kv {
+namespace {
+
+// Far above any help document.
+constexpr qint64 kMaxDocumentSize = 256 * 1024 * 1024;
+
+}  // namespace
 
 QString readOnlyCopy(const QString& file) {
     // Made at the first copy; QTemporaryDir makes it with the mode rwx------.
@@ -20,12 +28,21 @@ QString readOnlyCopy(const QString& file) {
     if (!folder.isValid()) {
         throw failed(folder.errorString());
     }
+    const FileRead source = readRegularFile(file, kMaxDocumentSize);
+    if (source.status != FileRead::Status::Read) {
+        throw failed(source.status == FileRead::Status::TooLarge ? fileErrorText(EFBIG)
+                                                                 : source.error);
+    }
     // The old copy is read-only, but the folder is this program's: it can be removed.
     QFile::remove(copy);
-    QFile source(file);
-    if (!source.copy(copy)) {
-        throw failed(source.errorString());
+    QFile out(copy);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly) ||
+        out.write(source.bytes) != source.bytes.size() || !out.flush()) {
+        const QString why = out.errorString();
+        out.remove();
+        throw failed(why);
     }
+    out.close();
     if (!QFile::setPermissions(copy, QFileDevice::ReadOwner | QFileDevice::ReadUser |
                                          QFileDevice::ReadGroup | QFileDevice::ReadOther)) {
         QFile::remove(copy);

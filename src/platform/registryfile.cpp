@@ -11,6 +11,7 @@
 #include "platform/messagebox.h"
 #include "platform/platformtexts.h"
 #include "platform/programfolder.h"
+#include "platform/regularfile.h"
 
 namespace kv {
 namespace {
@@ -331,18 +332,18 @@ namespace {
 // The bytes of the file; none when it does not exist. Raises Error with what is wrong when it
 // exists but cannot be taken in.
 std::optional<QByteArray> readRegistryBytes(const QString& path) {
-    QFile f(path);
-    if (!f.exists()) {
-        return std::nullopt;
+    FileRead read = readRegularFile(path, kMaxFileSize);
+    switch (read.status) {
+        case FileRead::Status::Read:
+            return std::move(read.bytes);
+        case FileRead::Status::Missing:
+            return std::nullopt;
+        case FileRead::Status::TooLarge:
+            throw Error(platformText(PlatformText::RegistryTooLarge));
+        case FileRead::Status::Failed:
+            break;
     }
-    if (!f.open(QIODevice::ReadOnly)) {
-        throw Error(platformText(PlatformText::RegistryUnreadable).arg(f.errorString()));
-    }
-    QByteArray bytes = f.read(kMaxFileSize + 1);
-    if (bytes.size() > kMaxFileSize) {
-        throw Error(platformText(PlatformText::RegistryTooLarge));
-    }
-    return bytes;
+    throw Error(platformText(PlatformText::RegistryUnreadable).arg(read.error));
 }
 
 QSet<QByteArray>& reported() {

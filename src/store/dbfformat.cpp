@@ -54,7 +54,8 @@ QString parseFields(const char* data, Layout& out) {
     const int typeAt = out.level7 ? 32 : 11;
     const int lengthAt = out.level7 ? 33 : 16;
     int offset = 1;
-    for (int at = headerSize;; at += descriptorSize) {
+    int at = headerSize;
+    for (;; at += descriptorSize) {
         if (at < out.headerLength && u[at] == kHeaderEnd) {
             break;
         }
@@ -110,6 +111,11 @@ QString parseFields(const char* data, Layout& out) {
     if (offset != out.recordLength) {
         return storeText(StoreText::RowLengthMismatch).arg(out.recordLength).arg(offset);
     }
+    // A level 7 header ends with the end mark of its field list: a longer one would shift every
+    // row. (Files of the older levels may carry more after it, such as a database's name.)
+    if (out.level7 && out.headerLength != at + 1) {
+        return storeText(StoreText::HeaderLengthMismatch).arg(out.headerLength).arg(at + 1);
+    }
     return {};
 }
 
@@ -160,6 +166,14 @@ QString parseLayout(const char* data, qint64 size, Layout& out) {
             .arg(out.recordLength)
             .arg(out.dataEnd())
             .arg(size);
+    }
+    // Every row begins with its mark; any other byte there means the rows are not where the
+    // header puts them.
+    for (qint64 row = 0; row < out.rowCount; ++row) {
+        const unsigned char mark = u[out.headerLength + row * out.recordLength];
+        if (mark != kLive && mark != kDeleted) {
+            return storeText(StoreText::BadRowMark).arg(row + 1).arg(mark, 2, 16, QLatin1Char('0'));
+        }
     }
     return {};
 }

@@ -57,9 +57,9 @@ struct Layout {
     qint64 dataEnd() const { return headerLength + rowCount * recordLength; }
 };
 
-// Reads and checks the header of a table file of `size` bytes. Returns an empty text when the
-// file is sound, else what is wrong with it (`out` is then unusable). Every number is checked
-// against the size before it is used.
+// Reads and checks the header of a table file of `size` bytes, and the mark that begins each of
+// its rows. Returns an empty text when the file is sound, else what is wrong with it (`out` is
+// then unusable). Every number is checked against the size before it is used.
 QString parseLayout(const char* data, qint64 size, Layout& out);
 
 // A row whose fields were never written.

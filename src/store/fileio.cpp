@@ -9,11 +9,13 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/regularfile.h"
+
 namespace kv {
 namespace {
 
 QString errnoText(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
+    return fileErrorText(error);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -127,7 +129,7 @@ private:
 class PosixFileIo final : public FileIo {
 public:
     std::unique_ptr<FileHandle> open(const QString& path, Mode mode, Links links) override {
-        int flags = O_CLOEXEC;
+        int flags = 0;
         switch (mode) {
             case Mode::ReadOnly:
                 flags |= O_RDONLY;
@@ -149,10 +151,7 @@ public:
                 return nullptr;
             }
         }
-        int fd;
-        do {
-            fd = ::open(name.constData(), flags, 0666);
-        } while (fd < 0 && errno == EINTR);
+        const int fd = openRegularFile(path, flags, 0666);
         if (fd < 0) {
             error_ = errnoText(errno);
             return nullptr;

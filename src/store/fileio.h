@@ -57,7 +57,8 @@ public:
         // link planted in place of the file is dropped and its target never touched.
         NotFollowed,
     };
-    // nullptr on failure (errorString() says why).
+    // nullptr on failure (errorString() says why). Only a regular file opens; anything else at
+    // the path (a FIFO, a device, a folder) is refused at once, never waited for.
     virtual std::unique_ptr<FileHandle> open(const QString& path, Mode mode, Links links) = 0;
     virtual bool exists(const QString& path) = 0;
     // Replaces `to` atomically when it exists.

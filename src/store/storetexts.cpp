@@ -87,6 +87,11 @@ MessageTable<StoreText>& storeTexts() {
         {T::NoBatch, QStringLiteral("ce51"), QStringLiteral("has no changes collected to write")},
         {T::OtherLayoutRows, QStringLiteral("ce52"),
          QStringLiteral("cannot take back rows of another layout")},
+        {T::HeaderLengthMismatch, QStringLiteral("cm43"),
+         QStringLiteral("its header length %1 does not match its field list (%2 bytes)")},
+        {T::BadRowMark, QStringLiteral("cm49"),
+         QStringLiteral("row %1 begins with the byte 0x%2, which marks a row neither live nor "
+                        "deleted")},
     });
     return texts;
 }

@@ -60,6 +60,9 @@ enum class StoreText {
     BatchOpen,        // beginBatch() while a batch is collecting
     NoBatch,          // commitBatch() without a batch
     OtherLayoutRows,  // restoreRows() with rows saved from another layout
+    // The names below are those of the main window's texts (cm43, cm49): they share its section.
+    HeaderLengthMismatch,  // %1 the header length, %2 what the field list gives
+    BadRowMark,            // %1 the row, %2 its first byte
 };
 
 // Process-wide; the language layer replaces the built-in texts.

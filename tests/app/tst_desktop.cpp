@@ -63,6 +63,27 @@ private Q_SLOTS:
         QCOMPARE(fx.boxes.shown.size(), 0);
     }
 
+    // An entry that the desktop switched off counts as off and stays as it is, until the user
+    // ticks the box.
+    void autostartSwitchedOffByTheDesktop() {
+        test::MainWindowFixture fx;
+        const QString path = autostartEntryPath(test::kExecutable);
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        for (const char* off : {"Hidden=true", "X-GNOME-Autostart-enabled = false"}) {
+            QFile entry(path);
+            QVERIFY(entry.open(QIODevice::WriteOnly));
+            entry.write("[Desktop Entry]\nType=Application\nExec=/old/kelvotrin r\n" +
+                        QByteArray(off) + "\n");
+            entry.close();
+            const QString before = readText(path);
+            auto form = fx.makeForm();
+            QVERIFY(!form->ui.CheckBox2->isChecked());
+            QCOMPARE(readText(path), before);
+            form->ui.CheckBox2->setChecked(true);
+            QVERIFY(autostartEntryIsOn(test::kExecutable));
+        }
+    }
+
     // The launcher starts the program in its folder, shows the program's icon, may be run, is
     // valid, and is handed to gio to be trusted.
     void launcherOnTheDesktop() {

@@ -89,6 +89,8 @@ private Q_SLOTS:
     void withoutDictionariesNothingIsReadOrWritten();
     void aMissingDictionaryIsReportedAndStartedByTheMessageTexts();
     void theListHoldsFilesAndFoldersOnly();
+    void aLanguageIsTheFileListed();
+    void aTextTheTablesCannotHoldIsToldAndKeptOut();
     void longerCaptionsFitAfterASwitch();
 };
 
@@ -258,6 +260,44 @@ void TestLanguage::theListHoldsFilesAndFoldersOnly() {
     QCOMPARE(::mkfifo(QFile::encodeName(fx.folder.file("Pipe.dic")).constData(), 0600), 0);
     QCOMPARE(dictionaryLanguages(&present), QStringList());
     QVERIFY(!present);
+}
+
+// German.DIC is the dictionary listed as German: it is the one read and written back into. A
+// name that 1251 cannot hold is kept in lang.txt all the same.
+void TestLanguage::aLanguageIsTheFileListed() {
+    test::MainWindowFixture fx;
+    fx.folder.write("German.DIC", dictionary("Kelvotrin", kGerman));
+    fx.folder.write("Ελληνικά.dic", {});
+    auto form = fx.makeForm();
+    choose(*form, "German");
+    QCOMPARE(form->texts().text(Form1Text::cf1), kGerman[0]);
+    QVERIFY(!IniFile(fx.folder.file("German.DIC")).readString("Form1", "cm7").isEmpty());
+    QCOMPARE(QDir(fx.folder.path()).entryList({"German.*"}), QStringList{"German.DIC"});
+
+    choose(*form, "Ελληνικά");
+    QCOMPARE(languageNameAtEntry(), QString("Ελληνικά"));
+    QCOMPARE(fx.boxes.shown.size(), 0);
+}
+
+// A UTF-8 dictionary whose next-run text 1251 cannot hold: the tables and what the program
+// writes into them later keep the text before; the user is told once.
+void TestLanguage::aTextTheTablesCannotHoldIsToldAndKeptOut() {
+    test::MainWindowFixture fx;
+    fx.folder.write("Chinese.dic", QString("[Form1]\r\ncf3=仅手动运行\r\n").toUtf8());
+    Table::create(kTasksFile, tasksLayout());
+    {
+        Table t(kTasksFile);
+        t.open();
+        test::appendRow(t,
+                        {{TaskField::Name, "A"}, {TaskField::SledTimeStr, "Только ручной запуск"}});
+    }
+    auto form = fx.makeForm();
+    choose(*form, "Chinese");
+    QCOMPARE(fx.boxes.shown.size(), 1);
+    QVERIFY(fx.boxes.texts()[0].contains("仅手动运行"));
+    QCOMPARE(form->texts().text(Form1Text::cf3), QString("Только ручной запуск"));
+    QCOMPARE(test::column(kTasksFile, TaskField::SledTimeStr),
+             QStringList({"Только ручной запуск"}));
 }
 
 // A switch to a language with longer texts: the main window's controls grow at once, within the

@@ -90,10 +90,14 @@ private Q_SLOTS:
             QString hint;
         };
         const QList<Expect> expected = {
-            {"Label1", QStringLiteral("Список задач"), {}},
-            {"Label4", QStringLiteral("Выполнение задач приостановлено!"), {}},
-            {"Label3", QStringLiteral("Текущее время"), {}},
-            {"Editt5", QStringLiteral("Приостановить выполнение всех задач архивации"), {}},
+            {"Label1", QStringLiteral("Список задач"),
+             QStringLiteral("Ваши задачи архивации и время их выполнения")},
+            {"Label4", QStringLiteral("Выполнение задач приостановлено!"),
+             QStringLiteral("Ни одна задача не запустится по расписанию, пока выполнение не "
+                            "возобновлено")},
+            {"Label3", QStringLiteral("Текущее время"), QStringLiteral("Время этого компьютера")},
+            {"Editt5", QStringLiteral("Приостановить выполнение всех задач архивации"),
+             QStringLiteral("Пока флажок стоит, ни одна задача не запускается по расписанию")},
             {"BitBtn1", QStringLiteral("Добавить        "),
              QStringLiteral("Добавить новую задачу в список")},
             {"BitBtn6", QStringLiteral("Изменить       "),
@@ -102,7 +106,8 @@ private Q_SLOTS:
              QStringLiteral("Удалить выбранную задачу из списка")},
             {"BitBtn3", QStringLiteral("Восстановить\r\n данные  "),
              QStringLiteral("Восстановить данные из архива выбранной задачи")},
-            {"Label2", QStringLiteral("Выполнить задачи"), {}},
+            {"Label2", QStringLiteral("Выполнить задачи"),
+             QStringLiteral("Запустить архивацию сейчас, не дожидаясь её времени")},
             {"BitBtn5", QStringLiteral("выделенную  "),
              QStringLiteral("Выполнить выбранную в списке задачу")},
             {"BitBtn11", QStringLiteral("выделенную\r\nи выключить\r\nкомпьютер"),
@@ -111,12 +116,20 @@ private Q_SLOTS:
              QStringLiteral("Выполнить все задачи в списке")},
             {"BitBtn7", QStringLiteral("отмеченные   "),
              QStringLiteral("Выполнить задачи, отмеченные в списке ")},
-            {"BitBtn8", QStringLiteral("Список настроек архиваторов"), {}},
-            {"BitBtn9", QStringLiteral("  Выйти из программы"), {}},
-            {"Button2", QStringLiteral("О программе"), {}},
-            {"BitBtn10", QStringLiteral("Помощь"), {}},
-            {"CheckBox2", QStringLiteral("Автозапуск программы"), {}},
-            {"Button10", QStringLiteral("Создать ярлык на рабочем столе"), {}},
+            {"BitBtn8", QStringLiteral("Список настроек архиваторов"),
+             QStringLiteral("Настроить архиваторы, которыми пользуются задачи")},
+            {"BitBtn9", QStringLiteral("  Выйти из программы"),
+             QStringLiteral(
+                 "Закрыть программу: задачи не выполняются, пока она не запущена снова")},
+            {"Button2", QStringLiteral("О программе"),
+             QStringLiteral("Версия программы и её папка")},
+            {"BitBtn10", QStringLiteral("Помощь"),
+             QStringLiteral("Открыть руководство пользователя")},
+            {"CheckBox2", QStringLiteral("Автозапуск программы"),
+             QStringLiteral(
+                 "Запускать программу в области уведомлений при каждом входе в систему")},
+            {"Button10", QStringLiteral("Создать ярлык на рабочем столе"),
+             QStringLiteral("Поместить значок запуска программы на рабочий стол")},
         };
         for (const Expect& e : expected) {
             QWidget* w = form->findChild<QWidget*>(QString::fromLatin1(e.name));

@@ -5,10 +5,14 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <csignal>
 
 #include "app/startup.h"
@@ -145,6 +149,66 @@ private Q_SLOTS:
         QCOMPARE(fx.boxes.texts(), QStringList{platformText(PlatformText::AutostartFailed)
                                                    .arg(applicationTitle(test::kExecutable))});
         QVERIFY(!autostartEntryExists(test::kExecutable));
+    }
+
+    // FIFOs where the first start reads lang.txt and registry.reg are refused at once and told,
+    // never waited for.
+    void fifosAreRefusedAtOnce() {
+        test::MainWindowFixture fx;
+        for (const char* name : {"lang.txt", "registry.reg"}) {
+            QCOMPARE(::mkfifo(QFile::encodeName(fx.folder.file(name)).constData(), 0600), 0);
+        }
+        auto form = fx.makeForm();
+        QCOMPARE(form->language().currentLanguage, kRussian);
+        QCOMPARE(fx.boxes.shown.size(), 2);
+        const QString told = fx.boxes.texts().join(u'\n');
+        QVERIFY(told.contains(kLanguageFile));
+        QVERIFY(told.contains(platformText(PlatformText::NotARegularFile)));
+        QVERIFY(QFileInfo::exists(fx.folder.file(kArchiversFile)));
+    }
+
+    // A folder whose path is no valid UTF-8 is refused before anything is stored, never taken
+    // for "/" or the current folder.
+    void aProgramFolderThatCannotBeNamedIsRefused() {
+        QTemporaryDir root;
+        const QByteArray folder = QFile::encodeName(root.path()) + "/\xff\xfe";
+        const QByteArray exe = folder + "/kelvotrin";
+        QCOMPARE(::mkdir(folder.constData(), 0700), 0);
+        const auto removeFolder = qScopeGuard([&] {
+            ::unlink(exe.constData());
+            ::rmdir(folder.constData());
+        });
+        QFile built(QString::fromLocal8Bit(qgetenv("KV_TEST_BINARY_DIR")) +
+                    QStringLiteral("/bin/kelvotrin"));
+        QVERIFY(built.open(QIODevice::ReadOnly));
+        const QByteArray program = built.readAll();
+        const int out = ::open(exe.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0700);
+        QVERIFY(out >= 0);
+        QCOMPARE(::write(out, program.constData(), size_t(program.size())),
+                 ssize_t(program.size()));
+        ::close(out);
+        // Started through a link of a name that can be passed; /proc/self/exe names the file.
+        const QString link = root.filePath(QStringLiteral("kelvotrin"));
+        QCOMPARE(::symlink(exe.constData(), QFile::encodeName(link).constData()), 0);
+        const QString work = root.filePath(QStringLiteral("work"));
+        QVERIFY(QDir().mkpath(work));
+
+        // The refusal is shown in a box; its text goes to the error output too.
+        QProcess start;
+        start.setWorkingDirectory(work);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        start.setProcessEnvironment(env);
+        start.start(link, {});
+        QVERIFY(start.waitForStarted());
+        QByteArray told;
+        QTRY_VERIFY_WITH_TIMEOUT((told += start.readAllStandardError()).contains("UTF-8"), 10000);
+        start.kill();
+        start.waitForFinished();
+        QCOMPARE(QDir(work).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+        for (const char* name : {"/lang.txt", "/tasks.dbf", "/Lists"}) {
+            QVERIFY2(::access((folder + name).constData(), F_OK) != 0, name);
+        }
     }
 
     void aDamagedTableIsReportedAndKept() {

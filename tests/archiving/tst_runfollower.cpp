@@ -1,6 +1,7 @@
 #include <signal.h>
 #include <sys/mount.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -14,14 +15,17 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
 #include "archiving/desktoprunobserver.h"
 #include "archiving/poweroffcountdown.h"
 #include "archiving/runfollower.h"
+#include "archiving/runlog.h"
 #include "archiving/runtask.h"
 #include "platform/clock.h"
+#include "platform/error.h"
 #include "store/layouts.h"
 #include "store/table.h"
 #include "support/fakedbus.h"
@@ -168,6 +172,7 @@ private Q_SLOTS:
     void restoreIsLoggedAsRestore();
     void logMovesAsideBeforeItPassesOneMiB();
     void logTroubleIsToldOncePerSpell();
+    void logIsOnlyARegularFileOfItsOwn();
     void programEndingFirstLeavesArchiverAndBackup();
     void killedWithItsArchiverTheBackupStaysGood();
     void noticeNobodyTakesIsShownInTheWindow();
@@ -387,6 +392,33 @@ void TestRunFollower::logTroubleIsToldOncePerSpell() {
     QVERIFY(observer.told[2].startsWith(logTrouble));
     QVERIFY(observer.told[2].contains(f.folder.file("runs.log.1")));
     QCOMPARE(f.entry("e").mid(5), (QStringList{"exit 0", "3"}));
+}
+
+// runs.log is never waited for nor reached through a link: a FIFO is refused at once, and the
+// target of a link, present or missing, stays as it was.
+void TestRunFollower::logIsOnlyARegularFileOfItsOwn() {
+    test::TempProgramFolder folder;
+    QTemporaryDir outside;
+    const QString target = outside.filePath("target");
+    const MainWindowTexts texts = mainWindowTexts();
+    const auto append = [&] {
+        try {
+            appendRunLog(RunLogEntry{}, texts);
+        } catch (const Error&) {
+        }
+    };
+    QVERIFY(QFile::link(target, folder.file("runs.log")));
+    append();
+    QVERIFY(!QFileInfo::exists(target));
+    QFile kept(target);
+    QVERIFY(kept.open(QIODevice::WriteOnly) && kept.write("kept") == 4);
+    kept.close();
+    append();
+    QCOMPARE(kept.size(), 4);
+
+    QVERIFY(QFile::remove(folder.file("runs.log")));
+    QCOMPARE(::mkfifo(QFile::encodeName(folder.file("runs.log")).constData(), 0600), 0);
+    append();
 }
 
 void TestRunFollower::programEndingFirstLeavesArchiverAndBackup() {

@@ -8,10 +8,23 @@
 
 using namespace kv;
 
+namespace {
+
+QStringList column(Table& table, const QString& field) {
+    QStringList out;
+    for (int i = 0; i < table.recordCount(); ++i) {
+        out << table.peekString(i, table.fieldIndex(field));
+    }
+    return out;
+}
+
+}  // namespace
+
 class TestStoredTexts : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void aFailedTaskTableLeavesTheConfigurationsAsTheyWere();
+    void textsTheTablesCannotHoldAreNotWritten();
 };
 
 // The tasks name their configuration: when tasks.dbf cannot take the new texts, archers.dbf
@@ -51,6 +64,51 @@ void TestStoredTexts::aFailedTaskTableLeavesTheConfigurationsAsTheyWere() {
     QCOMPARE(archivers.asString(ArchiverField::Name), QString("Zip2"));
     QCOMPARE(tasks.asString(TaskField::NameArhSys), QString("Zip2"));
     QCOMPARE(tasks.asString(TaskField::SledTimeStr), QString("Manual2"));
+}
+
+// A text is never cut, garbled, or made the name of a second configuration: it is left out, its
+// copies keep the old text, and the caller learns which and why.
+void TestStoredTexts::textsTheTablesCannotHoldAreNotWritten() {
+    auto io = std::make_shared<test::MemoryFileIo>();
+    ProgramTables tables;
+    Table& archivers = tables.archivers;
+    Table& tasks = tables.tasks;
+    Table::create(kArchiversFile, archiversLayout(), *io);
+    Table::create(kTasksFile, tasksLayout(), *io);
+    archivers.setFileIo(io);
+    tasks.setFileIo(io);
+    archivers.open();
+    tasks.open();
+    for (const char* name : {"Zip", "Rar", "Mine"}) {
+        test::appendRow(archivers, {{ArchiverField::Name, name}});
+    }
+    test::appendRow(tasks, {{TaskField::Name, "A"},
+                            {TaskField::NameArhSys, "Rar"},
+                            {TaskField::SledTimeStr, "Manual"}});
+    test::appendRow(
+        tasks,
+        {{TaskField::Name, "B"}, {TaskField::NameArhSys, "Zip"}, {TaskField::SledTimeStr, "Next"}});
+    const QString longText(31, u'x');
+    using Why = RefusedText::Why;
+
+    // cf1 is written; cf2 would name a second configuration like it; 1251 cannot hold cf3; cf4
+    // is longer than the field.
+    StoredTextsRewrite done = rewriteStoredTexts(tables, {"Zip", "Rar", "Manual", "Next"},
+                                                 {"Same", "Same", "手動", longText});
+    QCOMPARE(done.written, (StoredTexts{"Same", "Rar", "Manual", "Next"}));
+    QCOMPARE(done.refused.size(), 3);
+    QCOMPARE(done.refused[0].why, Why::NameTaken);
+    QCOMPARE(done.refused[1].why, Why::CodePage);
+    QCOMPARE(done.refused[2].why, Why::TooLong);
+    QCOMPARE(column(archivers, "Name"), QStringList({"Same", "Rar", "Mine"}));
+    QCOMPARE(column(tasks, "SledTimeStr"), QStringList({"Manual", "Next"}));
+
+    // A name another configuration has is not taken either.
+    done = rewriteStoredTexts(tables, {"Same", "Rar", "Manual", "Next"},
+                              {"Mine", "Rar", "Manual", "Next"});
+    QCOMPARE(done.refused.size(), 1);
+    QCOMPARE(done.refused[0].why, Why::NameTaken);
+    QCOMPARE(column(tasks, "NameArhSys"), QStringList({"Rar", "Same"}));
 }
 
 QTEST_MAIN(TestStoredTexts)

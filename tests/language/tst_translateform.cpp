@@ -87,7 +87,7 @@ class TestTranslateForm : public QObject {
 private Q_SLOTS:
     void firstPassWritesTheSectionInOrder();
     void translatesFromEntriesOfAnyCase();
-    void missingDictionaryAndFailedWriteBack();
+    void dictionariesThatCannotBeUsed();
 };
 
 void TestTranslateForm::firstPassWritesTheSectionInOrder() {
@@ -166,7 +166,7 @@ void TestTranslateForm::translatesFromEntriesOfAnyCase() {
     QCOMPARE(kv::IniFile(path).readString("Form9", "BitBtn1--Hint"), QString("Подсказка"));
 }
 
-void TestTranslateForm::missingDictionaryAndFailedWriteBack() {
+void TestTranslateForm::dictionariesThatCannotBeUsed() {
     kv::test::ScriptedMessageBoxes boxes;
     kv::test::TempProgramFolder dir;
     const QString path = dir.file("English.dic");
@@ -176,17 +176,31 @@ void TestTranslateForm::missingDictionaryAndFailedWriteBack() {
     QCOMPARE(form.windowTitle(), QString("Окно"));
     QVERIFY(!QFile::exists(path));
 
-    // A read-only dictionary: the caption is translated, the first write-back fails and ends
-    // the pass.
-    const QByteArray content = lines({"[Form9]", "Form9--Caption=Window", "BitBtn1--Caption=B"});
+    // A read-only dictionary: the first write-back fails, and the pass still applies every text
+    // the dictionary holds; one box, however many keys are missing, until a write-back works.
+    const QByteArray content =
+        lines({"[Form9]", "Form9--Caption=", "BitBtn1--Caption=B", "CheckBox1--Caption=C"});
     dir.write("English.dic", content);
     QVERIFY(QFile::setPermissions(path, QFile::ReadOwner));
     boxes.shown.clear();
     kv::TranslateForm(&form, "Form9", path, true);
+    kv::TranslateForm(&form, "Form9", path, true);
     QCOMPARE(boxes.texts(), QStringList{"Unable to write to " + path});
-    QCOMPARE(form.windowTitle(), QString("Window"));
-    QCOMPARE(form.BitBtn1->text(), QString("Кнопка"));
+    QCOMPARE(form.BitBtn1->text(), QString("B"));
+    QCOMPARE(form.findChild<QCheckBox*>("CheckBox1")->text(), QString("C"));
     QCOMPARE(dir.read("English.dic"), content);
+
+    // Too large to be read: told, and nothing changes.
+    const QByteArray huge = content + QByteArray(kv::IniFile::kMaxFileSize, ';');
+    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+    dir.write("English.dic", huge);
+    Form9 other;
+    boxes.shown.clear();
+    kv::TranslateForm(&other, "Form9", path, true);
+    QCOMPARE(boxes.shown.size(), 1);
+    QVERIFY(boxes.texts().constFirst().contains(path));
+    QCOMPARE(other.BitBtn1->text(), QString("Кнопка"));
+    QCOMPARE(dir.read("English.dic"), huge);
 }
 
 QTEST_MAIN(TestTranslateForm)

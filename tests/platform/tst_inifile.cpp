@@ -27,6 +27,8 @@ private Q_SLOTS:
     void writeReplacesAppendsAndCreates();
     void lineBreaksInTextCannotOpenSectionsOrSetKeys();
     void charactersMissingFromTheCodePage();
+    void utf8FilesStayUtf8();
+    void readOncePerObjectWrittenThrough();
     void failedWriteLeavesTheFileAsItWas();
     void brokenFilesLoseNoKey();
 };
@@ -105,17 +107,16 @@ void TestIniFile::writeReplacesAppendsAndCreates() {
     QCOMPARE(ini.readString("Form1", "Form1--Caption"), QString("Kelvotrin"));
     QVERIFY(ini.writeString("Form2", "ct1", "New task"));
 
-    // A hand-edited file: LF lines, comments, a blank line between sections.
+    // A hand-edited file: LF lines, which it keeps, comments, a blank line between sections.
     dir.write("English.dic",
               bytes("; translated\n[Form1]\nform1--caption=\nLabel1--Caption=Tasks\n\n"
-                    "[Form2]\nct1=New task\n"));
+                    "[Form2]\r\nct1=New task\n"));
     QVERIFY(ini.writeString("FORM1", "Form1--Caption", "Kelvotrin"));  // keeps the key's case
     QVERIFY(ini.writeString("Form1", "Label1--Hint", ""));             // after the last entry
     QVERIFY(ini.writeString("Form3", "cm1", "Attention!"));            // a new section
-    QCOMPARE(dir.read("English.dic"),
-             bytes("; translated\r\n[Form1]\r\nform1--caption=Kelvotrin\r\n"
-                   "Label1--Caption=Tasks\r\nLabel1--Hint=\r\n\r\n"
-                   "[Form2]\r\nct1=New task\r\n[Form3]\r\ncm1=Attention!\r\n"));
+    QCOMPARE(dir.read("English.dic"), bytes("; translated\n[Form1]\nform1--caption=Kelvotrin\n"
+                                            "Label1--Caption=Tasks\nLabel1--Hint=\n\n"
+                                            "[Form2]\nct1=New task\n[Form3]\ncm1=Attention!\n"));
 
     // Setting what is there already leaves the bytes alone, line ends included.
     dir.write("English.dic", "[S]\nK=v\n");
@@ -148,6 +149,50 @@ void TestIniFile::charactersMissingFromTheCodePage() {
     }
     QCOMPARE(file, QByteArray("[Form1]\r\nKey?=a?b\r\n"));
     QCOMPARE(kv::ini::lookup(file, "Form1", "Key中"), QString("a?b"));
+}
+
+// With a byte-order mark, or valid UTF-8 that is not plain ASCII: read and written as UTF-8.
+// A 1251 text whose bytes would pass for UTF-8 turns the file into UTF-8 rather than misread.
+void TestIniFile::utf8FilesStayUtf8() {
+    const QByteArray mark("\xEF\xBB\xBF");
+    const QByteArray marked = mark + "[Form1]\r\ncm1=Ελληνικά\r\n";
+    QCOMPARE(kv::ini::lookup(marked, "Form1", "cm1"), QString("Ελληνικά"));
+    QCOMPARE(kv::ini::withEntry(marked, "Form1", "cm2", "Ω").value(),
+             mark + "[Form1]\r\ncm1=Ελληνικά\r\ncm2=Ω\r\n");
+
+    const QByteArray plain = QString("[Форма]\nключ=текст\n").toUtf8();
+    QCOMPARE(kv::ini::lookup(plain, "ФОРМА", "Ключ"), QString("текст"));
+    QCOMPARE(kv::ini::withEntry(plain, "Форма", "ключ", "中").value(),
+             QString("[Форма]\nключ=中\n").toUtf8());
+
+    const QByteArray ascii("[S]\r\nA=1\r\n");
+    const QString looksLikeUtf8 = cp1251::decode("\xD0\xB0");
+    const QByteArray written = kv::ini::withEntry(ascii, "S", "B", looksLikeUtf8).value();
+    QVERIFY(kv::ini::readsAsUtf8(written));
+    QCOMPARE(kv::ini::lookup(written, "S", "B"), looksLikeUtf8);
+    QCOMPARE(kv::ini::lookup(written, "S", "A"), QString("1"));
+}
+
+// One object is one pass: the file is read at the first look-up only; writes reach the disk at
+// once and the next look-up. A file larger than the limit is neither read nor written.
+void TestIniFile::readOncePerObjectWrittenThrough() {
+    kv::test::TempProgramFolder dir;
+    dir.write("English.dic", "[S]\r\nA=1\r\n");
+    IniFile ini(dir.file("English.dic"));
+    QCOMPARE(ini.readString("S", "A"), QString("1"));
+    dir.write("English.dic", "[S]\r\nA=2\r\n");
+    QCOMPARE(ini.readString("S", "A"), QString("1"));
+    QVERIFY(ini.writeString("S", "B", "3"));
+    QCOMPARE(dir.read("English.dic"), QByteArray("[S]\r\nA=2\r\nB=3\r\n"));
+    QCOMPARE(ini.readString("S", "A"), QString("2"));
+
+    const QByteArray huge = "[S]\r\nA=1\r\n" + QByteArray(IniFile::kMaxFileSize, ';');
+    dir.write("Huge.dic", huge);
+    IniFile big(dir.file("Huge.dic"));
+    QVERIFY(big.tooLarge());
+    QCOMPARE(big.readString("S", "A"), QString());
+    QVERIFY(!big.writeString("S", "B", "2"));
+    QCOMPARE(dir.read("Huge.dic"), huge);
 }
 
 void TestIniFile::failedWriteLeavesTheFileAsItWas() {

@@ -19,16 +19,6 @@ QDateTime at(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, int ms = 0)
     return naiveDateTime(QDate(y, mo, d), QTime(h, mi, s, ms));
 }
 
-// A field descriptor of a level 7 file, written out by hand.
-QByteArray descriptor(const char* name, char type, int length, int decimals = 0) {
-    QByteArray d(48, '\0');
-    std::memcpy(d.data(), name, std::strlen(name));
-    d[32] = type;
-    d[33] = char(length);
-    d[34] = char(decimals);
-    return d;
-}
-
 // The fields of a small table of the tests.
 constexpr Field<bool> kMark{"Mark"};
 constexpr Field<QString> kLabel{"Label", 10};
@@ -85,79 +75,19 @@ private Q_SLOTS:
     void init() { clock_.emplace(at(2025, 12, 8, 9, 0)); }
     void cleanup() { clock_.reset(); }
 
-    void emptyTasksFileIsByteExact() {
+    // A new table's file, byte for byte, is the layout that other programs and older copies
+    // read: the files under data/ were checked field by field against that layout (header,
+    // descriptors, widths above 255 split over length and decimal count, end marks).
+    void emptyTablesAreByteExact() {
         test::TempProgramFolder folder;
-        Table::create(kTasksFile, tasksLayout());
-
-        QByteArray expected(68, '\0');
-        expected[0] = 0x04;
-        expected[1] = char(125);  // 2025
-        expected[2] = 12;
-        expected[3] = 8;
-        expected[8] = char(1317 & 0xFF);  // header length
-        expected[9] = char(1317 >> 8);
-        expected[10] = char(1539 & 0xFF);  // row length
-        expected[11] = char(1539 >> 8);
-        expected[29] = char(0xC9);
-        const struct {
-            const char* name;
-            char type;
-            int length;
-        } fields[] = {
-            {"Flag", 'L', 1},
-            {"Name", 'C', 30},
-            {"Opis", 'C', 100},
-            {"VidNameArh", 'I', 4},
-            {"Bak", 'L', 1},
-            {"Path2", 'C', 255},
-            {"NameArh", 'C', 255},
-            {"VidArhivator", 'I', 4},
-            {"NameArhSys", 'C', 30},
-            {"NameArhivator1", 'C', 255},
-            {"NameArhivator2", 'C', 255},
-            {"VidPeriod", 'I', 4},
-            {"Minuta", 'I', 4},
-            {"DayTime", '@', 8},
-            {"MonthDay", 'I', 4},
-            {"MonthTime", '@', 8},
-            {"WeekDay", 'I', 4},
-            {"WeekTime", '@', 8},
-            {"LastDay", 'L', 1},
-            {"Propusk", 'I', 4},
-            {"IsPropusk", 'L', 1},
-            {"SledTime", '@', 8},
-            {"SledTimeStr", 'C', 30},
-            {"WorkTime", '@', 8},
-            {"List", 'C', 255},
-            {"IsClosed", 'L', 1},
-        };
-        for (const auto& f : fields) {
-            expected += descriptor(f.name, f.type, f.length);
+        for (const auto& [file, layout] :
+             {std::pair{kTasksFile, &tasksLayout}, std::pair{kObjectsFile, &objectsLayout},
+              std::pair{kArchiversFile, &archiversLayout}}) {
+            Table::create(file, layout());
+            QFile expected(QFINDTESTDATA("data/" + file));
+            QVERIFY2(expected.open(QIODevice::ReadOnly), qPrintable(file));
+            QCOMPARE(folder.read(file), expected.readAll());
         }
-        expected += char(0x0D);
-        expected += char(0x1A);
-        QCOMPARE(folder.read(kTasksFile), expected);
-    }
-
-    void objectAndArchiverDescriptors() {
-        test::TempProgramFolder folder;
-        Table::create(kObjectsFile, objectsLayout());
-        Table::create(kArchiversFile, archiversLayout());
-
-        const QByteArray objects = folder.read(kObjectsFile);
-        QCOMPARE(objects.size(), 68 + 7 * 48 + 2);
-        QCOMPARE(objects.mid(8, 4), QByteArray::fromHex("9501"
-                                                        "3503"));  // 405, 821
-        QCOMPARE(objects.mid(68 + 4 * 48, 48), descriptor("TipFile1", 'I', 4));
-        QCOMPARE(objects.mid(68 + 6 * 48, 48), descriptor("Size", 'C', 20));
-
-        const QByteArray archivers = folder.read(kArchiversFile);
-        QCOMPARE(archivers.size(), 68 + 11 * 48 + 2);
-        QCOMPARE(archivers.mid(8, 4), QByteArray::fromHex("5502"
-                                                          "9a03"));  // 597, 922
-        // 285 = 0x11D: low byte in the length, high byte in the decimal count.
-        QCOMPARE(archivers.mid(68 + 5 * 48, 48), descriptor("Arhstr1", 'C', 0x1D, 1));
-        QCOMPARE(archivers.mid(68 + 9 * 48, 48), descriptor("Sys", 'L', 1));
     }
 
     void appendedRowBytes() {
@@ -561,6 +491,14 @@ private Q_SLOTS:
         QByteArray otherVersion = good;
         otherVersion[0] = 0x03;
         QTest::newRow("other version") << otherVersion << "is a dBASE III file (version 0x03)";
+        // A header one byte long would shift every row by one: the first letters of the names
+        // would be read as row marks and written over.
+        QByteArray longHeader = good;
+        longHeader[8] = char(header + 1);
+        QTest::newRow("header length") << longHeader << "header length 262";
+        QByteArray badMark = good;
+        badMark[header + 24] = 'X';
+        QTest::newRow("row mark") << badMark << "row 2 begins with the byte 0x58";
     }
 
     void damagedFilesAreRefusedUntouched() {
