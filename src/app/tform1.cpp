@@ -262,8 +262,10 @@ void TForm1::arrange() {
     top->addSpacing(40);
     top->addWidget(ui.Label3);
     top->addSpacing(kFormGap);
-    ui.Label5->setFixedWidth(
-        ui.Label5->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00 PM")) + 8);
+    // The clock has a size of its own, so that its reading every second lays out nothing.
+    const QFontMetrics clock = ui.Label5->fontMetrics();
+    ui.Label5->setFixedSize(clock.horizontalAdvance(QStringLiteral("00:00:00 PM")) + 8,
+                            clock.height());
     top->addWidget(ui.Label5);
     top->addSpacing(20);
     ui.ComboBox1->setMinimumWidth(130);
