@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
     QElapsedTimer wall;
     const double cpuBefore = cpuSeconds();
     wall.start();
-    const unsigned started = kv::WinExec(
+    const kv::WinExecResult started = kv::WinExec(
         "/usr/bin/7zz a -bsp1 -mx5 -mmt1 \"" + folder + "noise.7z\" \"" + folder + "noise.bin\"",
         kv::kSwShow,
         [&ended](const kv::ProgramEnd&) {
@@ -64,8 +64,8 @@ int main(int argc, char** argv) {
             follow(piece);
             updates += claim->percent != before;
         });
-    if (started <= 31) {
-        std::fprintf(stderr, "7-Zip did not start (%u): install the package 7zip\n", started);
+    if (started != kv::WinExecResult::Started) {
+        std::fprintf(stderr, "7-Zip did not start: install the package 7zip\n");
         return 2;
     }
     app.exec();

@@ -242,26 +242,27 @@ pid_t startKeeper(int outputFd, int fdLimit) {
     return keeper;
 }
 
-unsigned resultOfExecError(int error, const QString& path) {
+WinExecResult resultOfExecError(int error, const QString& path) {
     switch (error) {
         case ENOENT:
             // The file was there a moment ago: gone now, or its interpreter is missing.
-            return kindOf(path) == Kind::File ? kWinExecBadFormat : kWinExecFileNotFound;
+            return kindOf(path) == Kind::File ? WinExecResult::BadFormat
+                                              : WinExecResult::FileNotFound;
         case ENOTDIR:
-            return kWinExecPathNotFound;
+            return WinExecResult::PathNotFound;
         case ENOMEM:
         case E2BIG:
         case EAGAIN:
         case EMFILE:
         case ENFILE:
-            return kWinExecOutOfResources;
+            return WinExecResult::OutOfResources;
         default:
-            return kWinExecBadFormat;
+            return WinExecResult::BadFormat;
     }
 }
 
-unsigned launch(const QString& path, const CommandLineParts& parts, ProgramEndHandler onEnd,
-                ProgramOutputHandler onOutput) {
+WinExecResult launch(const QString& path, const CommandLineParts& parts, ProgramEndHandler onEnd,
+                     ProgramOutputHandler onOutput) {
     // Everything the child needs is prepared here: after fork only async-signal-safe calls.
     const QByteArray pathBytes = QFile::encodeName(path);
     const QByteArray folderBytes = QFile::encodeName(programFolder());
@@ -284,7 +285,7 @@ unsigned launch(const QString& path, const CommandLineParts& parts, ProgramEndHa
 
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) {
-        return kWinExecOutOfResources;
+        return WinExecResult::OutOfResources;
     }
     // Its output: read end here, write end for the child. Without it, the output goes nowhere.
     int output[2] = {-1, -1};
@@ -305,7 +306,7 @@ unsigned launch(const QString& path, const CommandLineParts& parts, ProgramEndHa
         ::close(fds[0]);
         ::close(fds[1]);
         closeOutput();
-        return kWinExecOutOfResources;
+        return WinExecResult::OutOfResources;
     }
     if (child == 0) {
         ::close(fds[0]);
@@ -340,7 +341,7 @@ unsigned launch(const QString& path, const CommandLineParts& parts, ProgramEndHa
             ::fcntl(output[0], F_SETFL, ::fcntl(output[0], F_GETFL) | O_NONBLOCK);
         }
         followChild(child, {output[0], keeper}, started, std::move(onEnd), std::move(onOutput));
-        return kWinExecStarted;
+        return WinExecResult::Started;
     }
     // Exec failed: the child ends at once; reap it here.
     int status = 0;
@@ -348,7 +349,7 @@ unsigned launch(const QString& path, const CommandLineParts& parts, ProgramEndHa
     }
     closeOutput();
     if (got < sizeof report) {
-        return kWinExecOutOfResources;
+        return WinExecResult::OutOfResources;
     }
     return resultOfExecError(report.error, path);
 }
@@ -437,15 +438,31 @@ CommandLineParts splitCommandLine(const QString& line,
     return out;
 }
 
-unsigned WinExec(const QString& commandLine, int show) {
+std::optional<QString> launchFailureText(WinExecResult result, const LaunchFailureTexts& texts) {
+    switch (result) {
+        case WinExecResult::OutOfResources:
+            return texts.outOfResources;
+        case WinExecResult::FileNotFound:
+            return texts.fileNotFound;
+        case WinExecResult::PathNotFound:
+            return texts.pathNotFound;
+        case WinExecResult::BadFormat:
+            return texts.badFormat;
+        case WinExecResult::Started:
+            break;
+    }
+    return std::nullopt;
+}
+
+WinExecResult WinExec(const QString& commandLine, int show) {
     return WinExec(commandLine, show, {});
 }
 
-unsigned WinExec(const QString& commandLine, int show, ProgramEndHandler onEnd,
-                 ProgramOutputHandler onOutput) {
+WinExecResult WinExec(const QString& commandLine, int show, ProgramEndHandler onEnd,
+                      ProgramOutputHandler onOutput) {
     if (currentScope && currentScope->hook_) {
-        const unsigned result = currentScope->hook_(commandLine, show);
-        if (result > 31 && onEnd) {
+        const WinExecResult result = currentScope->hook_(commandLine, show);
+        if (result == WinExecResult::Started && onEnd) {
             currentScope->waiting_.push_back(
                 {clock().now(), std::move(onEnd), std::move(onOutput)});
         }
@@ -455,22 +472,23 @@ unsigned WinExec(const QString& commandLine, int show, ProgramEndHandler onEnd,
         return kindOf(resolveProgram(program)) == Kind::File;
     });
     if (parts.program.isEmpty()) {
-        return kWinExecFileNotFound;
+        return WinExecResult::FileNotFound;
     }
     const QString path = resolveProgram(parts.program);
     switch (kindOf(path)) {
         case Kind::File:
             if (::access(QFile::encodeName(path).constData(), X_OK) != 0) {
-                return kWinExecBadFormat;
+                return WinExecResult::BadFormat;
             }
             return launch(path, parts, std::move(onEnd), std::move(onOutput));
         case Kind::Folder:
         case Kind::Other:
-            return kWinExecBadFormat;
+            return WinExecResult::BadFormat;
         case Kind::Missing:
             break;
     }
-    return kindOf(folderOf(path)) == Kind::Folder ? kWinExecFileNotFound : kWinExecPathNotFound;
+    return kindOf(folderOf(path)) == Kind::Folder ? WinExecResult::FileNotFound
+                                                  : WinExecResult::PathNotFound;
 }
 
 qsizetype programsRunning() {
