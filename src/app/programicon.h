@@ -9,6 +9,10 @@ namespace kv {
 // resources, or, where Qt cannot draw SVG (its SVG plugins are not installed), a painted one.
 QIcon programIcon();
 
+// `icon` with a warning mark over its lower right quarter: a yellow triangle with an
+// exclamation mark (backups overdue).
+QIcon withWarningMark(const QIcon& icon);
+
 // The icon's name in the icon theme, under which the package installs it.
 inline const QString kIconThemeName = QStringLiteral("kelvotrin");
 

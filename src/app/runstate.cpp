@@ -38,7 +38,8 @@ std::optional<QDateTime> RunState::lastGood(const QString& task) const {
 
 QStringList RunState::overdue(const Table& tasks, const QDateTime& now) const {
     return overdueTasks(
-        tasks, [this](const QString& task) { return lastGood(task); }, now);
+        tasks, [this](const QString& task) { return lastGood(task); },
+        [](const QString& task) { return runInProgressOf(task).has_value(); }, now);
 }
 
 QStringList RunState::toTell(const QStringList& overdue, const QDateTime& now, bool paused) {

@@ -34,7 +34,7 @@ bool isOverdue(const OverdueFacts& task, const QDateTime& now) {
         const std::optional<QDateTime> due = twoPeriodsAfter(*task.lastGood, task.vidPeriod);
         return due && nextrun::earlierThan(*due, now);
     }
-    if (!twoPeriodsAfter(now, task.vidPeriod)) {
+    if (!twoPeriodsAfter(now, task.vidPeriod) || task.running) {
         return false;
     }
     return !isZeroDateTime(task.workTime) || nextrun::earlierThan(task.sledTime, now);
@@ -42,7 +42,7 @@ bool isOverdue(const OverdueFacts& task, const QDateTime& now) {
 
 QStringList overdueTasks(const Table& tasks,
                          const std::function<std::optional<QDateTime>(const QString&)>& lastGood,
-                         const QDateTime& now) {
+                         const std::function<bool(const QString&)>& running, const QDateTime& now) {
     QStringList names;
     if (!tasks.isOpen()) {
         return names;
@@ -57,9 +57,12 @@ QStringList overdueTasks(const Table& tasks,
             continue;
         }
         const QString task = tasks.peekString(row, name);
-        const OverdueFacts facts{true, tasks.peekInt(row, period), lastGood(task),
+        const OverdueFacts facts{true,
+                                 tasks.peekInt(row, period),
+                                 lastGood(task),
                                  tasks.peekDateTime(row, workTime),
-                                 tasks.peekDateTime(row, sledTime)};
+                                 tasks.peekDateTime(row, sledTime),
+                                 running(task)};
         if (isOverdue(facts, now)) {
             names << task;
         }

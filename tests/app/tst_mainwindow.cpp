@@ -106,6 +106,8 @@ private Q_SLOTS:
              QStringLiteral("Удалить выбранную задачу из списка")},
             {"BitBtn3", QStringLiteral("Восстановить\r\n данные  "),
              QStringLiteral("Восстановить данные из архива выбранной задачи")},
+            {"BitBtn12", QStringLiteral("Журнал выполнения"),
+             QStringLiteral("Показать, когда и с каким результатом выполнялись задачи")},
             {"Label2", QStringLiteral("Выполнить задачи"),
              QStringLiteral("Запустить архивацию сейчас, не дожидаясь её времени")},
             {"BitBtn5", QStringLiteral("выделенную  "),
@@ -149,9 +151,12 @@ private Q_SLOTS:
         QCOMPARE(form->ui.N1->text(), QStringLiteral("Развернуть"));
         QCOMPARE(form->ui.N2->text(), QStringLiteral("Приостановить"));
         QCOMPARE(form->ui.N3->text(), QStringLiteral("Выход"));
-        const QStringList titles = {
-            QString(), QStringLiteral("Задача"), QStringLiteral("Время следующей задачи"),
-            QStringLiteral("Время последнего выполнения"), QStringLiteral("Описание")};
+        const QStringList titles = {QString(),
+                                    QStringLiteral("Задача"),
+                                    QStringLiteral("Время следующей задачи"),
+                                    QStringLiteral("Время последнего выполнения"),
+                                    QStringLiteral("Описание"),
+                                    QStringLiteral("Результат")};
         QCOMPARE(form->ui.DBGrid1->columnCount(), titles.size());
         for (int i = 0; i < titles.size(); ++i) {
             QCOMPARE(form->ui.DBGrid1->columnTitle(i), titles[i]);
