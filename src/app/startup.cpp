@@ -149,6 +149,7 @@ QStringList createAndOpenTables(Table& tasks, Table& objects, Table& workingObje
     step([&] {
         if (createIfMissing(kArchiversFile, archiversLayout())) {
             FindArchivers(archivers, texts);
+            FindArchiversOnPath(archivers, texts);
         }
     });
     return failures;

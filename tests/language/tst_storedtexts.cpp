@@ -26,6 +26,7 @@ class TestStoredTexts : public QObject {
 private Q_SLOTS:
     void aFailedTaskTableLeavesTheConfigurationsAsTheyWere();
     void textsTheTablesCannotHoldAreNotWritten();
+    void everyConfigurationNameFollows();
 };
 
 // The tasks name their configuration: when tasks.dbf cannot take the new texts, archers.dbf
@@ -111,6 +112,34 @@ void TestStoredTexts::textsTheTablesCannotHoldAreNotWritten() {
     QCOMPARE(done.refused.size(), 1);
     QCOMPARE(done.refused[0].why, Why::NameTaken);
     QCOMPARE(column(tasks, "NameArhSys"), QStringList({"Rar", "Same"}));
+}
+
+// The names of the configurations found on the search path follow like the others, and none
+// may take a name that an earlier one is given.
+void TestStoredTexts::everyConfigurationNameFollows() {
+    auto io = std::make_shared<test::MemoryFileIo>();
+    Table archivers(kArchiversFile);
+    Table tasks(kTasksFile);
+    Table::create(kArchiversFile, archiversLayout(), *io);
+    Table::create(kTasksFile, tasksLayout(), *io);
+    archivers.setFileIo(io);
+    tasks.setFileIo(io);
+    archivers.open();
+    tasks.open();
+    for (const char* name : {"Zip", "7z", "rar"}) {
+        test::appendRow(archivers, {{ArchiverField::Name, name}});
+    }
+    for (const char* name : {"7z", "rar"}) {
+        test::appendRow(tasks, {{TaskField::Name, name}, {TaskField::NameArhSys, name}});
+    }
+    CheckMarks marks;
+    const StoredTextsRewrite done =
+        rewriteStoredTexts(archivers, tasks, marks, {"Zip", "Rar", "M", "N", "7z", "rar"},
+                           {"Zip2", "Rar", "M", "N", "Zip2", "rar2"});
+    QCOMPARE(done.refused.size(), 1);
+    QCOMPARE(done.refused[0].kept, QString("7z"));
+    QCOMPARE(column(archivers, "Name"), QStringList({"Zip2", "7z", "rar2"}));
+    QCOMPARE(column(tasks, "NameArhSys"), QStringList({"7z", "rar2"}));
 }
 
 QTEST_MAIN(TestStoredTexts)
