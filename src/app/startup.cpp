@@ -16,8 +16,7 @@
 #include "platform/programfolder.h"
 #include "platform/regularfile.h"
 #include "platform/savefile.h"
-#include "store/layouts.h"
-#include "store/table.h"
+#include "store/programtables.h"
 
 namespace kv {
 
@@ -124,8 +123,7 @@ bool createIfMissing(const QString& fileName, const QList<FieldDef>& layout) {
 }  // namespace
 
 // An error ends only its step, and the start-up goes on.
-QStringList createAndOpenTables(Table& tasks, Table& objects, Table& workingObjects,
-                                Table& archivers, const MainWindowTexts& texts) {
+QStringList createAndOpenTables(ProgramTables& tables, const MainWindowTexts& texts) {
     QStringList failures;
     const auto step = [&failures](const std::function<void()>& work) {
         try {
@@ -136,20 +134,20 @@ QStringList createAndOpenTables(Table& tasks, Table& objects, Table& workingObje
     };
     step([&] {
         createIfMissing(kTasksFile, tasksLayout());
-        tasks.open();
+        tables.tasks.open();
     });
     step([&] {
         createIfMissing(kObjectsFile, objectsLayout());
-        objects.open();
+        tables.objects.open();
     });
     step([&] {
         createIfMissing(kWorkingObjectsFile, objectsLayout());
-        workingObjects.open();
+        tables.working.open();
     });
     step([&] {
         if (createIfMissing(kArchiversFile, archiversLayout())) {
-            FindArchivers(archivers, texts);
-            FindArchiversOnPath(archivers, texts);
+            FindArchivers(tables.archivers, texts);
+            FindArchiversOnPath(tables.archivers, texts);
         }
     });
     return failures;

@@ -7,7 +7,7 @@
 
 namespace kv {
 
-class Table;
+struct ProgramTables;
 
 inline const QString kRussian = QStringLiteral("Russian");
 inline const QString kLanguageFile = QStringLiteral("lang.txt");
@@ -38,13 +38,12 @@ QStringList dictionaryLanguages(bool* present);
 // dictionary exists; else the built-in text. Nothing is written.
 QString textAtEntry(Form1Text key, const QString& languageName);
 
-// Creates the tables that are missing and opens `tasks`, `objects` and `workingObjects` (Table1
-// to Table3), in the order of the start-up. A newly created archers.dbf is filled by archiver
-// discovery (`archivers`, `texts`), from registry.reg and from the program search path. A table
-// that cannot be created or opened (a damaged file, say) is left closed and the file is never
-// replaced; the messages of such failures are returned, in order, for the caller to report.
-QStringList createAndOpenTables(Table& tasks, Table& objects, Table& workingObjects,
-                                Table& archivers, const MainWindowTexts& texts);
+// Creates the tables that are missing and opens tasks.dbf, tasksm.dbf and tasksmt.dbf, in the
+// order of the start-up. A newly created archers.dbf is filled by archiver discovery (named by
+// `texts`), from registry.reg and from the program search path. A table that cannot be created
+// or opened (a damaged file, say) is left closed and the file is never replaced; the messages of
+// such failures are returned, in order, for the caller to report.
+QStringList createAndOpenTables(ProgramTables& tables, const MainWindowTexts& texts);
 
 // Creates the Lists folder when it is missing.
 void ensureListsFolder();

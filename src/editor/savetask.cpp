@@ -324,7 +324,7 @@ QString listFileName(const QString& list) {
     return QStringLiteral("Lists/") + m.captured(1);
 }
 
-SaveResult saveTask(EditorTables tables, const SaveRequest& request, const EditorTexts& texts,
+SaveResult saveTask(ProgramTables& tables, const SaveRequest& request, const EditorTexts& texts,
                     FileIo& io) {
     Table& tasks = tables.tasks;
     Table& objects = tables.objects;
