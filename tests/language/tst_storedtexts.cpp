@@ -18,6 +18,18 @@ QStringList column(Table& table, const QString& field) {
     return out;
 }
 
+// archers.dbf and tasks.dbf of `tables` made in memory and opened.
+std::shared_ptr<test::MemoryFileIo> openInMemory(ProgramTables& tables) {
+    auto io = std::make_shared<test::MemoryFileIo>();
+    Table::create(kArchiversFile, archiversLayout(), *io);
+    Table::create(kTasksFile, tasksLayout(), *io);
+    for (Table* table : {&tables.archivers, &tables.tasks}) {
+        table->setFileIo(io);
+        table->open();
+    }
+    return io;
+}
+
 }  // namespace
 
 class TestStoredTexts : public QObject {
@@ -70,16 +82,10 @@ void TestStoredTexts::aFailedTaskTableLeavesTheConfigurationsAsTheyWere() {
 // A text is never cut, garbled, or made the name of a second configuration: it is left out, its
 // copies keep the old text, and the caller learns which and why.
 void TestStoredTexts::textsTheTablesCannotHoldAreNotWritten() {
-    auto io = std::make_shared<test::MemoryFileIo>();
     ProgramTables tables;
+    const auto io = openInMemory(tables);
     Table& archivers = tables.archivers;
     Table& tasks = tables.tasks;
-    Table::create(kArchiversFile, archiversLayout(), *io);
-    Table::create(kTasksFile, tasksLayout(), *io);
-    archivers.setFileIo(io);
-    tasks.setFileIo(io);
-    archivers.open();
-    tasks.open();
     for (const char* name : {"Zip", "Rar", "Mine"}) {
         test::appendRow(archivers, {{ArchiverField::Name, name}});
     }
@@ -115,16 +121,10 @@ void TestStoredTexts::textsTheTablesCannotHoldAreNotWritten() {
 // The names of the configurations found on the search path follow like the others, and none
 // may take a name that an earlier one is given.
 void TestStoredTexts::everyConfigurationNameFollows() {
-    auto io = std::make_shared<test::MemoryFileIo>();
     ProgramTables tables;
+    const auto io = openInMemory(tables);
     Table& archivers = tables.archivers;
     Table& tasks = tables.tasks;
-    Table::create(kArchiversFile, archiversLayout(), *io);
-    Table::create(kTasksFile, tasksLayout(), *io);
-    archivers.setFileIo(io);
-    tasks.setFileIo(io);
-    archivers.open();
-    tasks.open();
     for (const char* name : {"Zip", "7z", "rar"}) {
         test::appendRow(archivers, {{ArchiverField::Name, name}});
     }
