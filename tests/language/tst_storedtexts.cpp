@@ -10,10 +10,11 @@ using namespace kv;
 
 namespace {
 
-QStringList column(Table& table, const QString& field) {
+QStringList column(Table& table, const Field<QString>& field) {
     QStringList out;
+    const auto index = table.fieldIndex(field);
     for (int i = 0; i < table.recordCount(); ++i) {
-        out << table.peekString(i, table.fieldIndex(field));
+        out << table.peekString(i, index);
     }
     return out;
 }
@@ -107,15 +108,15 @@ void TestStoredTexts::textsTheTablesCannotHoldAreNotWritten() {
     QCOMPARE(done.refused[0].why, Why::NameTaken);
     QCOMPARE(done.refused[1].why, Why::CodePage);
     QCOMPARE(done.refused[2].why, Why::TooLong);
-    QCOMPARE(column(archivers, "Name"), QStringList({"Same", "Rar", "Mine"}));
-    QCOMPARE(column(tasks, "SledTimeStr"), QStringList({"Manual", "Next"}));
+    QCOMPARE(column(archivers, ArchiverField::Name), QStringList({"Same", "Rar", "Mine"}));
+    QCOMPARE(column(tasks, TaskField::SledTimeStr), QStringList({"Manual", "Next"}));
 
     // A name another configuration has is not taken either.
     done = rewriteStoredTexts(tables, {"Same", "Rar", "Manual", "Next"},
                               {"Mine", "Rar", "Manual", "Next"});
     QCOMPARE(done.refused.size(), 1);
     QCOMPARE(done.refused[0].why, Why::NameTaken);
-    QCOMPARE(column(tasks, "NameArhSys"), QStringList({"Rar", "Same"}));
+    QCOMPARE(column(tasks, TaskField::NameArhSys), QStringList({"Rar", "Same"}));
 }
 
 // The names of the configurations found on the search path follow like the others, and none
