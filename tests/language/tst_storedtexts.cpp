@@ -136,8 +136,8 @@ void TestStoredTexts::everyConfigurationNameFollows() {
         tables, {"Zip", "Rar", "M", "N", "7z", "rar"}, {"Zip2", "Rar", "M", "N", "Zip2", "rar2"});
     QCOMPARE(done.refused.size(), 1);
     QCOMPARE(done.refused[0].kept, QString("7z"));
-    QCOMPARE(column(archivers, "Name"), QStringList({"Zip2", "7z", "rar2"}));
-    QCOMPARE(column(tasks, "NameArhSys"), QStringList({"7z", "rar2"}));
+    QCOMPARE(column(archivers, ArchiverField::Name), QStringList({"Zip2", "7z", "rar2"}));
+    QCOMPARE(column(tasks, TaskField::NameArhSys), QStringList({"7z", "rar2"}));
 }
 
 QTEST_MAIN(TestStoredTexts)
