@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -40,18 +41,6 @@ void whenShown(std::function<void(W&)> body) {
         }
     });
 }
-
-// The user's home folder while the object lives.
-class ScopedHome {
-public:
-    explicit ScopedHome(const QString& path) : previous_(qgetenv("HOME")) {
-        qputenv("HOME", QFile::encodeName(path));
-    }
-    ~ScopedHome() { qputenv("HOME", previous_); }
-
-private:
-    QByteArray previous_;
-};
 
 }  // namespace
 
@@ -131,7 +120,9 @@ void TestFirstBackup::nothingToConfigureNothingToDrag() {
     QVERIFY2(QFileInfo(test::k7zz).isExecutable(), "7-Zip (Debian package 7zip) is needed");
     test::MainWindowFixture fx;
     const QTemporaryDir home;
-    const ScopedHome inHome(home.path());
+    const QByteArray userHome = qgetenv("HOME");
+    const auto homeBack = qScopeGuard([&] { qputenv("HOME", userHome); });
+    qputenv("HOME", QFile::encodeName(home.path()));
     const ScopedProgramSearchPath path({QFileInfo(test::k7zz).absolutePath()});
     test::ScriptedDialogs dialogs;
     const QByteArray letter = "the only copy of a letter\n";

@@ -245,55 +245,44 @@ void TestFindArchivers::searchPathArchiversBecomeSystemConfigurations() {
     const QList<Row> rows = f.rows();
     QCOMPARE(rows.size(), 2);
     // 7zz comes first wherever it is; the full path found, full paths kept in the archive,
-    // progress on standard output, and a file in the way renamed by a restore.
+    // progress on standard output, and a file in the way renamed by a restore. The first one
+    // found is the default.
     const Row& sevenZip = rows[0];
     const QString zz = all + "/7zz";
     QCOMPARE(sevenZip.name, f.texts.text(Form1Text::cf5));
     QCOMPARE(sevenZip.nameAr, zz);
     QCOMPARE(sevenZip.arhstr1, zz + " a -spf -bsp1");
     QCOMPARE(sevenZip.arhstr2, zz + " x -spf -aot");
-    QVERIFY(sevenZip.sys);
+    QVERIFY(sevenZip.sys && sevenZip.flag);
     QCOMPARE(sevenZip.tip, 0);
     const Row& rar = rows[1];
     QCOMPARE(rar.name, f.texts.text(Form1Text::cf6));
     QCOMPARE(rar.arhstr1, all + "/rar a -ep3");
     QCOMPARE(rar.arhstr2, all + "/rar x ");
-    QVERIFY(rar.sys);
+    QVERIFY(rar.sys && !rar.flag);
 
-    // Without 7zz: 7z, then 7za; nothing on the path, no row.
+    // Nothing on the path, no row; without 7zz, 7z before 7za.
     Fixture g;
-    const QString sevenZa = g.programs("c", {"7za"});
-    const QString sevenZ = g.programs("d", {"7z"});
-    {
-        const ScopedProgramSearchPath path({sevenZa, sevenZ});
-        FindArchiversOnPath(g.archivers, g.texts);
-    }
-    {
-        const ScopedProgramSearchPath path({g.folder.file("none")});
+    for (const QStringList& folders :
+         {QStringList{g.folder.file("none")},
+          QStringList{g.programs("c", {"7za"}), g.programs("d", {"7z"})}}) {
+        const ScopedProgramSearchPath path(folders);
         FindArchiversOnPath(g.archivers, g.texts);
     }
     QCOMPARE(g.rows().size(), 1);
-    QCOMPARE(g.rows()[0].nameAr, sevenZ + "/7z");
+    QCOMPARE(g.rows()[0].nameAr, g.folder.file("d/7z"));
 }
 
+// The registry's configuration, found first, keeps the mark.
 void TestFindArchivers::theDefaultMarkGoesWhereNoneIs() {
     Fixture f;
-    const ScopedProgramSearchPath path({f.programs("bin", {"7zz", "rar"})});
+    const ScopedProgramSearchPath path({f.programs("bin", {"7zz"})});
+    f.registry(section("WinRAR\\shell\\open\\command", kRarCommand));
+    FindArchivers(f.archivers, f.texts);
     FindArchiversOnPath(f.archivers, f.texts);
-    QList<Row> rows = f.rows();
-    QCOMPARE(rows[0].flag, true);
-    QCOMPARE(rows[1].flag, false);
-
-    // The registry's configuration, found first, keeps the mark.
-    Fixture g;
-    g.registry(section("WinRAR\\shell\\open\\command", kRarCommand));
-    FindArchivers(g.archivers, g.texts);
-    FindArchiversOnPath(g.archivers, g.texts);
-    rows = g.rows();
-    QCOMPARE(rows.size(), 3);
-    QCOMPARE(rows[0].flag, true);
-    QCOMPARE(rows[1].flag, false);
-    QCOMPARE(rows[2].flag, false);
+    const QList<Row> rows = f.rows();
+    QCOMPARE(rows.size(), 2);
+    QVERIFY(rows[0].flag && !rows[1].flag);
 }
 
 void TestFindArchivers::pathsTheTableCannotHoldAreLeftOut() {
@@ -311,27 +300,20 @@ void TestFindArchivers::pathsTheTableCannotHoldAreLeftOut() {
     QCOMPARE(rows[0].nameAr, fits + "/7za");
 }
 
-// A program folder whose archers.dbf was made before 7-Zip was there.
+// A list made before 7-Zip was there is offered it unless a configuration runs 7-Zip or bears
+// the name of its configuration.
 void TestFindArchivers::sevenZipIsOfferedWhereNoConfigurationRunsIt() {
-    Fixture f;
-    const QString bin = f.programs("bin", {"7zz"});
-    const ScopedProgramSearchPath path({bin});
-    f.archivers.open();
-    test::appendRow(f.archivers, {{ArchiverField::Flag, true}, {ArchiverField::NameAr, "/x/arj"}});
-    QCOMPARE(sevenZipToOffer(f.archivers, f.texts), bin + "/7zz");
-    addSevenZip(f.archivers, bin + "/7zz", f.texts);
-    QCOMPARE(f.archivers.asString(ArchiverField::Name), f.texts.text(Form1Text::cf5));
-    QVERIFY(!f.archivers.asBool(ArchiverField::Flag));  // the user's mark stays the only one
-    QCOMPARE(sevenZipToOffer(f.archivers, f.texts), QString());
-
-    // Any configuration that runs 7-Zip, or that bears its name, and none is offered.
-    for (const test::Row& row : {test::Row{{ArchiverField::NameAr, "/opt/7-Zip/7z"}},
-                                 test::Row{{ArchiverField::Name, f.texts.text(Form1Text::cf5)}}}) {
-        Fixture g;
-        const ScopedProgramSearchPath other({g.programs("bin", {"7zz"})});
-        g.archivers.open();
-        test::appendRow(g.archivers, row);
-        QCOMPARE(sevenZipToOffer(g.archivers, g.texts), QString());
+    const QList<std::pair<test::Row, bool>> lists{
+        {{{ArchiverField::NameAr, "/x/arj"}}, true},
+        {{{ArchiverField::NameAr, "/opt/7-Zip/7z"}}, false},
+        {{{ArchiverField::Name, mainWindowTexts().text(Form1Text::cf5)}}, false},
+    };
+    for (const auto& [row, offered] : lists) {
+        Fixture f;
+        const ScopedProgramSearchPath path({f.programs("bin", {"7zz"})});
+        f.archivers.open();
+        test::appendRow(f.archivers, row);
+        QCOMPARE(sevenZipToOffer(f.archivers, f.texts).isEmpty(), !offered);
     }
 }
 
