@@ -87,6 +87,8 @@ MainWindowTexts mainWindowTexts() {
         KV_MESSAGE(Form1Text, cm72, QStringLiteral("%1 МБ")),
         KV_MESSAGE(Form1Text, cm73, QStringLiteral("%1 ГБ")),
         KV_MESSAGE(Form1Text, cm74, QStringLiteral("%1: %2")),
+        KV_MESSAGE(Form1Text, cf5, QStringLiteral("Основная конфигурация 7-Zip")),
+        KV_MESSAGE(Form1Text, cf6, QStringLiteral("Основная конфигурация RAR")),
     });
 }
 

@@ -69,6 +69,8 @@ enum class Form1Text {
     cm72,  // %1 MiB
     cm73,  // %1 GiB
     cm74,  // the tray tooltip's line of a run in progress: %1 the task, %2 its state (cm61, cm62)
+    cf5,   // name of the default 7-Zip configuration
+    cf6,   // name of the default RAR configuration
 };
 
 using MainWindowTexts = MessageTable<Form1Text>;
