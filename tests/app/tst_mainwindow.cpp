@@ -272,6 +272,46 @@ private Q_SLOTS:
         QCOMPARE(fx.terminated, 1);
     }
 
+    // The result column, read from runs.log.1 and runs.log at the start: each task's last backup
+    // (a failure in red, a warning in dark yellow) with its last good one's end in the tool tip.
+    // Restores and damaged lines count for nothing; a task that never ran shows nothing.
+    void resultColumnFromTheRunLogs() {
+        Fixture fx;
+        makeTasks(fx.folder, {"docs", "mail", "new", "tmp"}, {true, true, true, true});
+        fx.folder.write("runs.log.1",
+                        "2025-12-01 09:00:00\t2025-12-01 09:02:00\tbackup\tdocs\t/b/d.7z\texit "
+                        "0\t10\tok\t-\t-\n"
+                        "2025-12-01 10:00:00\t2025-12-01 10:01:00\tbackup\tmail\t/b/m.7z\texit "
+                        "1\t10\twarning\tstatus\t-\n");
+        fx.folder.write("runs.log",
+                        "2025-12-02 09:00:00\t2025-12-02 09:01:00\tbackup\tdocs\t/b/d.7z\texit "
+                        "2\t-\tfailed\tstatus\t-\n"
+                        "    | ERROR\n"
+                        "2025-12-03 09:00:00\t2025-12-03 09:01:00\trestore\tdocs\t/b/d.7z\texit "
+                        "0\t10\tok\t-\t-\n"
+                        "2025-12-04 09:00:00\t2025-13-04 09:01:00\tbackup\tdocs\t/b/d.7z\texit "
+                        "0\t10\tok\t-\t-\n"
+                        "garbage\n"
+                        "2025-12-04 09:00:00\t2025-12-04 09:01:00\tbackup\ttmp\t/b/t.7z\texit "
+                        "0\t10\tok\t-\t-\n");
+        auto form = fx.form();
+        const DBGrid& grid = *form->ui.DBGrid1;
+        const int result = grid.columnCount() - 1;
+        QHash<QString, DBGrid::CellLook> cells;
+        for (int row = 0; row < 4; ++row) {
+            cells[grid.cellText(row, 1)] = grid.cellLook(row, result);
+        }
+        const QString good = form->texts().text(Form1Text::cm60);
+        QVERIFY(!cells["docs"].text.isEmpty() && cells["docs"].text != good);
+        QCOMPARE(cells["docs"].color, QColor(Qt::red));
+        QVERIFY(cells["docs"].toolTip.contains(
+            dateTimeText(naiveDateTime(QDate(2025, 12, 1), QTime(9, 2)))));
+        QCOMPARE(cells["mail"].color, QColor(Qt::darkYellow));
+        QCOMPARE(cells["tmp"].text, good);
+        QVERIFY(!cells["tmp"].color.isValid());
+        QVERIFY(cells["new"].text.isEmpty());
+    }
+
     void startUpPassStartsTheTickAndEnablesAbout() {
         Fixture fx;
         makeTasks(fx.folder, {QStringLiteral("a"), QStringLiteral("b")}, {true, true});
