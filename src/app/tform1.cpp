@@ -19,6 +19,7 @@
 #include <QStandardPaths>
 #include <QStyle>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "app/aboutbox.h"
@@ -449,8 +450,6 @@ void TForm1::FormCreate() {
     }
     pendingRewrite_.reset();
     guarded([] { ensureListsFolder(); });
-    // What the run logs tell of each task: read once, then followed from each run's end.
-    runs_.load();
     // An entry that the desktop switched off stays so: the box shows it unticked.
     ui.CheckBox2->setChecked(autostartEntryIsOn(options_.executablePath));
     clockTimer_.start();
@@ -468,6 +467,10 @@ void TForm1::showAtStart() {
 }
 
 bool TForm1::event(QEvent* e) {
+    // The run logs are read once the window is on screen, so that they do not hold it back.
+    if (e->type() == QEvent::Paint && !runsRead_) {
+        QTimer::singleShot(0, this, [this] { guarded([this] { readRuns(); }); });
+    }
     // The window's activation counts when focus comes back from another window of the program
     // (a closed dialog), not when the user returns from another application.
     if (e->type() == QEvent::WindowDeactivate) {
@@ -564,6 +567,7 @@ void TForm1::Timer3Timer() {
     scheduler_.startupTimer().stop();
     StartScheduler();
     ui.Button2->setEnabled(true);
+    readRuns();
     // After the pass, whose runs of missed backups may already be on their way.
     checkOverdue(true);
 }
@@ -598,7 +602,16 @@ void TForm1::followRuns() {
     }
 }
 
+void TForm1::readRuns() {
+    if (std::exchange(runsRead_, true)) {
+        return;
+    }
+    runs_.load();
+    ui.DBGrid1->refreshCells();
+}
+
 void TForm1::runEnded(const RunRecord& run) {
+    readRuns();
     runs_.add(run);
     ui.DBGrid1->refreshCells();
     // What the run's end itself has to tell it tells; the overdue tasks wait for the next check.

@@ -200,6 +200,9 @@ private:
     // Every second: the runs in progress in the list and in the tray's tooltip; every minute the
     // overdue tasks.
     void followRuns();
+    // What the run logs (runs.log.1, runs.log) tell of each task, read once: after the window's
+    // first paint, or at the start-up pass or a run's end when that comes first.
+    void readRuns();
     // A run has ended: its task's result, the overdue tasks.
     void runEnded(const RunRecord& run);
     // Looks for overdue tasks: the tray's mark and tooltip and, with `tell`, the notification of
@@ -238,6 +241,7 @@ private:
     DesktopRunObserver runEnds_{&texts_, [this] { return inTray() ? trayIcon() : nullptr; }, this};
     ClockWatch clockWatch_;
     RunState runs_;
+    bool runsRead_ = false;
     QStringList overdue_;
     int secondsToOverdueCheck_ = 0;
     bool runsShown_ = false;  // the list showed a run in progress at the last look

@@ -297,6 +297,9 @@ private Q_SLOTS:
         auto form = fx.form();
         const DBGrid& grid = *form->ui.DBGrid1;
         const int result = grid.columnCount() - 1;
+        // Read once the window is on screen.
+        form->show();
+        QTRY_VERIFY(!grid.cellText(0, result).isEmpty());
         QHash<QString, DBGrid::CellLook> cells;
         for (int row = 0; row < 4; ++row) {
             cells[grid.cellText(row, 1)] = grid.cellLook(row, result);
