@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -151,7 +152,7 @@ TForm6::TForm6(const MainWindowTexts& mainTexts, const QString& task, const Lang
     layout->addWidget(ui.Label2);
     layout->addWidget(ui.Memo1, 1);
     layout->addLayout(buttons);
-    resize(980, 600);
+    resize(1180, 600);
 
     connectHandler(ui.ComboBox1, &QComboBox::activated, this, &TForm6::ComboBox1Change);
     connectHandler(ui.CheckBox1, &QCheckBox::toggled, this, &TForm6::CheckBox1Click);
@@ -183,9 +184,12 @@ void TForm6::FormCreate(const LanguageInUse& language, const QString& task) {
         ui.ComboBox1->addItem(name, name);
     }
     ui.ComboBox1->setCurrentIndex(task.isEmpty() ? 0 : ui.ComboBox1->findData(task));
-    const int widths[] = {140, 140, 70, 150, 260, 300};
+    // Each column at least as wide as its caption in the language in use.
+    const int widths[] = {140, 140, 70, 150, 280, 240};
+    const QFontMetrics header(ui.ListView1->horizontalHeader()->font());
     for (int column = 0; column < int(std::size(widths)); ++column) {
-        ui.ListView1->setColumnWidth(column, widths[column]);
+        const int caption = header.horizontalAdvance(texts_.text(Model::kTitles[column])) + 16;
+        ui.ListView1->setColumnWidth(column, std::max(widths[column], caption));
     }
     showRuns();
 }
