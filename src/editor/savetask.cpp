@@ -370,9 +370,14 @@ SaveResult saveTask(EditorTables tables, const SaveRequest& request, const Edito
     }
     result.workingName = name;
 
+    // No tasksx.dbf stands for one that could not be opened.
+    Table noExtras(kTaskExtrasFile);
+    Table& extras = tables.extras ? *tables.extras : noExtras;
     std::optional<ListFile> listFile;
     std::optional<Table::SavedRows> formerObjects;
+    std::optional<Table::SavedRows> formerExtras;
     bool objectsReplaced = false;
+    bool extrasReplaced = false;
     try {
         QString list =
             asNew ? QString()
@@ -399,6 +404,13 @@ SaveResult saveTask(EditorTables tables, const SaveRequest& request, const Edito
         formerObjects = objects.savedRows();
         replaceObjectRows(objects, tables.working, name);
         objectsReplaced = true;
+        if (extras.isOpen()) {
+            formerExtras = extras.savedRows();
+            Batch batch(extras);
+            putRetention(extras, name, request.retention);
+            extras.commitBatch();
+            extrasReplaced = true;
+        }
         listFile->place();
         tasks.post();
     } catch (const Error& e) {
@@ -411,6 +423,15 @@ SaveResult saveTask(EditorTables tables, const SaveRequest& request, const Edito
                 listFile->putBack();
             } catch (const Error& undo) {
                 if (listFile->hadFormer()) {
+                    notBack << undo.message();
+                }
+            }
+        }
+        if (extrasReplaced) {
+            try {
+                extras.restoreRows(*formerExtras);
+            } catch (const Error& undo) {
+                if (sameName) {
                     notBack << undo.message();
                 }
             }
@@ -437,16 +458,26 @@ SaveResult saveTask(EditorTables tables, const SaveRequest& request, const Edito
     // here), a later save under that name takes them away.
     const QString& former = request.editedTaskName;
     if (former != name && findTask(tasks, former) < 0) {
-        try {
-            Batch batch(objects);
-            if (deleteRowsOf(objects, former) > 0) {
-                objects.commitBatch();
+        for (Table* table : {&objects, &extras}) {
+            try {
+                if (!table->isOpen()) {
+                    continue;
+                }
+                Batch batch(*table);
+                const int deleted = table == &objects ? deleteRowsOf(objects, former)
+                                                      : removeRetention(extras, former);
+                if (deleted > 0) {
+                    table->commitBatch();
+                }
+            } catch (const Error&) {
+                // The task is saved; the rows left behind belong to no task.
             }
-        } catch (const Error&) {
-            // The task is saved; the rows left behind belong to no task.
         }
     }
     result.outcome = SaveResult::Outcome::Saved;
+    if (!extras.isOpen() && !request.retention.keepsAll()) {
+        result.message = texts.text(Form2Text::cm22).arg(kTaskExtrasFile);
+    }
     return result;
 }
 

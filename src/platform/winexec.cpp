@@ -352,6 +352,11 @@ CommandLineParts splitCommandLine(const QString& line,
     return out;
 }
 
+CommandLineParts splitCommandLine(const QString& line) {
+    return splitCommandLine(
+        line, [](const QString& program) { return kindOf(resolveProgram(program)) == Kind::File; });
+}
+
 unsigned WinExec(const QString& commandLine, int show) {
     return WinExec(commandLine, show, {});
 }
@@ -364,9 +369,7 @@ unsigned WinExec(const QString& commandLine, int show, ProgramEndHandler onEnd) 
         }
         return result;
     }
-    const CommandLineParts parts = splitCommandLine(commandLine, [](const QString& program) {
-        return kindOf(resolveProgram(program)) == Kind::File;
-    });
+    const CommandLineParts parts = splitCommandLine(commandLine);
     if (parts.program.isEmpty()) {
         return kWinExecFileNotFound;
     }
