@@ -56,72 +56,98 @@ bool isRegularFile(const QByteArray& folder, const dirent* entry) {
 
 }  // namespace
 
-std::optional<QDateTime> datedArchiveMoment(const DatedArchives& archives, QStringView fileName) {
-    const int length = dateLength(archives.vidNameArh);
-    const QString base = folderOf(archives.name).base;
-    const QString& ext = archives.name.extension;
-    if (length == 0 || fileName.size() != base.size() + 1 + length + ext.size() ||
-        !fileName.startsWith(base) || fileName[base.size()] != u' ' || !fileName.endsWith(ext)) {
-        return std::nullopt;
+namespace {
+
+// The names of the archives of one task, told apart from all others.
+class Pattern {
+public:
+    explicit Pattern(const DatedArchives& archives)
+        : base_(folderOf(archives.name).base),
+          ext_(archives.name.extension),
+          length_(dateLength(archives.vidNameArh)) {}
+
+    bool dated() const { return length_ > 0; }
+
+    // The moment a name stands for, in milliseconds of the naive clock; none for another name.
+    std::optional<qint64> moment(QStringView fileName) const {
+        if (length_ == 0 || fileName.size() != base_.size() + 1 + length_ + ext_.size() ||
+            !fileName.startsWith(base_) || fileName[base_.size()] != u' ' ||
+            !fileName.endsWith(ext_)) {
+            return std::nullopt;
+        }
+        const QStringView d = fileName.mid(base_.size() + 1, length_);
+        if (d[2] != u'_' || d[5] != u'_' || (length_ == 16 && (d[10] != u' ' || d[13] != u'-'))) {
+            return std::nullopt;
+        }
+        const QDate date(digits(d, 6, 4), digits(d, 3, 2), digits(d, 0, 2));
+        if (!date.isValid()) {
+            return std::nullopt;
+        }
+        constexpr qint64 kDay = 24 * 60 * 60 * 1000;
+        const qint64 day = date.toJulianDay() * kDay;
+        if (length_ == 10) {
+            return day + kDay;
+        }
+        const QTime time(digits(d, 11, 2), digits(d, 14, 2));
+        if (!time.isValid()) {
+            return std::nullopt;
+        }
+        return day + time.msecsSinceStartOfDay();
     }
-    const QStringView d = fileName.mid(base.size() + 1, length);
-    if (d[2] != u'_' || d[5] != u'_' || (length == 16 && (d[10] != u' ' || d[13] != u'-'))) {
-        return std::nullopt;
+
+    static qint64 momentOf(const QDateTime& t) {
+        return t.date().toJulianDay() * 24 * 60 * 60 * 1000 + t.time().msecsSinceStartOfDay();
     }
-    const QDate date(digits(d, 6, 4), digits(d, 3, 2), digits(d, 0, 2));
-    if (!date.isValid()) {
-        return std::nullopt;
-    }
-    if (length == 10) {
-        return naiveDateTime(date.addDays(1), QTime(0, 0));
-    }
-    const QTime time(digits(d, 11, 2), digits(d, 14, 2));
-    if (!time.isValid()) {
-        return std::nullopt;
-    }
-    return naiveDateTime(date, time);
-}
+
+private:
+    QString base_;
+    QString ext_;
+    int length_;
+};
+
+}  // namespace
 
 QStringList archivesToPrune(const DatedArchives& archives, const QString& written,
                             const QDateTime& now) {
     const Retention& keep = archives.retention;
-    if (keep.keepsAll() || dateLength(archives.vidNameArh) == 0) {
+    const Pattern pattern(archives);
+    if (keep.keepsAll() || !pattern.dated()) {
         return {};
     }
     const Folder folder = folderOf(archives.name);
     const QByteArray nativeFolder = QFile::encodeName(folder.path);
-    const QByteArray prefix = folder.base.toUtf8() + ' ';
+    const QByteArray prefix = QFile::encodeName(folder.base) + ' ';
     DIR* dir = ::opendir(nativeFolder.isEmpty() ? "." : nativeFolder.constData());
     if (!dir) {
         return {};
     }
     // The dated archives but the one just written, newest first.
-    std::vector<std::pair<QDateTime, QString>> found;
+    const QString writtenName = written.mid(folder.path.size());
+    std::vector<std::pair<qint64, QString>> found;
     while (const dirent* entry = ::readdir(dir)) {
         if (std::strncmp(entry->d_name, prefix.constData(), size_t(prefix.size())) != 0 ||
             !isRegularFile(nativeFolder, entry)) {
             continue;
         }
-        const QString path = folder.path + QFile::decodeName(entry->d_name);
-        if (path == written) {
+        QString name = QFile::decodeName(entry->d_name);
+        if (name == writtenName && written.startsWith(folder.path)) {
             continue;
         }
-        if (const auto moment =
-                datedArchiveMoment(archives, QStringView(path).mid(folder.path.size()))) {
-            found.emplace_back(*moment, path);
+        if (const auto moment = pattern.moment(name)) {
+            found.emplace_back(*moment, std::move(name));
         }
     }
     ::closedir(dir);
     std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a > b; });
 
     QStringList out;
-    const QDateTime cutoff = now.addDays(-keep.days);
+    const qint64 cutoff = Pattern::momentOf(now.addDays(-keep.days));
     for (std::size_t i = 0; i < found.size(); ++i) {
         const bool beyond = keep.rule == KeepRule::Newest
                                 ? i + 1 >= std::size_t(keep.count)  // `written` is one of them
                                 : found[i].first <= cutoff;
         if (beyond) {
-            out << found[i].second;
+            out << folder.path + found[i].second;
         }
     }
     return out;

@@ -4,7 +4,6 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
-#include <QStringView>
 #include <optional>
 
 #include "archiving/runlog.h"
@@ -20,16 +19,13 @@ struct DatedArchives {
     Retention retention;
 };
 
-// When `fileName` (no folder) is a name that the task's date pattern makes, with a real date,
-// the moment its date stands for: the minute it names, or for a date alone the end of that day
-// (an archive is never taken for older than it can be). None for any other name: a .BAK copy,
-// an unconfirmed or partial archive, another date form, anything foreign.
-std::optional<QDateTime> datedArchiveMoment(const DatedArchives& archives, QStringView fileName);
-
 // The files to delete so that the retention holds at `now`: the regular files of the archives'
-// folder whose names the date pattern makes, beyond the newest `count` or at least `days` days
-// old. `written`, the archive just put in place, is never among them, and counts among the
-// newest. Nothing for a task that keeps all or has no date in its archive names.
+// folder whose names the date pattern makes with a real date, beyond the newest `count` or at
+// least `days` days old. A name's age is that of the minute it names, or for a date alone of the
+// end of that day (an archive is never taken for older than it can be). A .BAK copy, an
+// unconfirmed or partial archive, another date form or anything foreign is never among them.
+// `written`, the archive just put in place, is never among them, and counts among the newest.
+// Nothing for a task that keeps all or has no date in its archive names.
 QStringList archivesToPrune(const DatedArchives& archives, const QString& written,
                             const QDateTime& now);
 

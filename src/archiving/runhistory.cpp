@@ -132,19 +132,20 @@ QByteArray readLog(const char* name) {
     return log.status == FileRead::Status::Read ? std::move(log.bytes) : QByteArray();
 }
 
-// The archive size of the task's last confirmed backup in a log's text. Lines are taken from
-// the end; only those naming the task as a backup are read in full.
+// The archive size of the task's last confirmed backup in a log's text. The task's backup lines
+// are found by a plain search and read in full from the last one back.
 std::optional<qint64> lastGoodSizeIn(const QByteArray& text, const QByteArray& taskField) {
     const QByteArray mark = "\tbackup\t" + taskField + '\t';
-    qsizetype end = text.size();
-    while (end > 0) {
-        const qsizetype start = text.lastIndexOf('\n', end - 1) + 1;
-        const QByteArrayView line(text.constData() + start, end - start);
-        end = start - 1;
-        if (!line.contains(mark)) {
-            continue;
-        }
-        const std::optional<RunRecord> run = runOfLine(QString::fromUtf8(line).trimmed());
+    QList<qsizetype> found;
+    for (qsizetype at = text.indexOf(mark); at >= 0; at = text.indexOf(mark, at + mark.size())) {
+        found.append(at);
+    }
+    for (auto it = found.crbegin(); it != found.crend(); ++it) {
+        const qsizetype start = text.lastIndexOf('\n', *it) + 1;
+        qsizetype end = text.indexOf('\n', *it);
+        end = end < 0 ? text.size() : end;
+        const std::optional<RunRecord> run =
+            runOfLine(QString::fromUtf8(text.constData() + start, end - start).trimmed());
         if (run && run->kind == RunKind::Backup && run->outcome.result == RunResult::Confirmed &&
             run->archiveSize >= 0) {
             return run->archiveSize;
