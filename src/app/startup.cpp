@@ -154,6 +154,26 @@ QStringList createAndOpenTables(Table& tasks, Table& objects, Table& workingObje
     return failures;
 }
 
+QStringList openTaskExtras(Table& extras, const Table& tasks, const MainWindowTexts& texts) {
+    QStringList messages;
+    try {
+        if (createIfMissing(kTaskExtrasFile, taskExtrasLayout()) && tasks.isOpen()) {
+            // Only a task with a date in its archive names could have kept fewer archives.
+            const auto vidNameArh = tasks.fieldIndex(TaskField::VidNameArh);
+            for (int position = 0; position < tasks.recordCount(); ++position) {
+                if (tasks.peekInt(position, vidNameArh) != 0) {
+                    messages << texts.text(Form1Text::cm96).arg(kTaskExtrasFile);
+                    break;
+                }
+            }
+        }
+        extras.open();
+    } catch (const Error& e) {
+        messages << texts.text(Form1Text::cm97).arg(e.message(), kTaskExtrasFile);
+    }
+    return messages;
+}
+
 void ensureListsFolder() {
     const QString path = inProgramFolder(kListsFolder);
     if (!QFileInfo(path).isDir()) {

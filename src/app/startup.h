@@ -46,6 +46,12 @@ QString textAtEntry(Form1Text key, const QString& languageName);
 QStringList createAndOpenTables(Table& tasks, Table& objects, Table& workingObjects,
                                 Table& archivers, const MainWindowTexts& texts);
 
+// Opens tasksx.dbf (`extras`), made empty when it is missing. The messages returned say what the
+// user should know: a missing file while a task of the open `tasks` has a date in its archive
+// names (its choice of archives to keep is gone), or a file that cannot be opened, which is left
+// as it is (every task then keeps all its archives).
+QStringList openTaskExtras(Table& extras, const Table& tasks, const MainWindowTexts& texts);
+
 // Creates the Lists folder when it is missing.
 void ensureListsFolder();
 

@@ -235,19 +235,9 @@ private:
 
 // --- the object rows ----------------------------------------------------------------------------
 
-// Deletes, within a batch, every row whose Name is `name`; returns how many. Walks from the end,
-// so that each deletion moves only the rows after it.
+// Deletes, within a batch, every object row of the task `name`; returns how many.
 int deleteRowsOf(Table& objects, const QString& name) {
-    const auto field = objects.fieldIndex(ObjectField::Name);
-    int deleted = 0;
-    for (int position = objects.recordCount() - 1; position >= 0; --position) {
-        if (objects.peekString(position, field) == name) {
-            objects.moveTo(position);
-            objects.deleteRecord();
-            ++deleted;
-        }
-    }
-    return deleted;
+    return deleteRowsWhere(objects, ObjectField::Name, name);
 }
 
 // The working rows under `name`, in place of the rows stored under it.
@@ -427,23 +417,21 @@ SaveResult saveTask(EditorTables tables, const SaveRequest& request, const Edito
                 }
             }
         }
-        if (extrasReplaced) {
+        // The rows of a renamed task are under the new name, which no task has yet.
+        const auto restore = [&](Table& table, const std::optional<Table::SavedRows>& former) {
             try {
-                extras.restoreRows(*formerExtras);
+                table.restoreRows(*former);
             } catch (const Error& undo) {
                 if (sameName) {
                     notBack << undo.message();
                 }
             }
+        };
+        if (extrasReplaced) {
+            restore(extras, formerExtras);
         }
         if (objectsReplaced) {
-            try {
-                objects.restoreRows(*formerObjects);
-            } catch (const Error& undo) {
-                if (sameName) {
-                    notBack << undo.message();
-                }
-            }
+            restore(objects, formerObjects);
         }
         if (!notBack.isEmpty()) {
             result.outcome = SaveResult::Outcome::Failed;

@@ -46,18 +46,18 @@ Retention readRetention(const QString& taskName, QString* trouble) {
     }
 }
 
-int removeRetention(Table& extras, const QString& name) {
-    Q_ASSERT(extras.inBatch());
-    const auto field = extras.fieldIndex(TaskExtraField::Name);
-    int removed = 0;
-    for (int position = extras.recordCount() - 1; position >= 0; --position) {
-        if (extras.peekString(position, field) == name) {
-            extras.moveTo(position);
-            extras.deleteRecord();
-            ++removed;
-        }
+void forgetRetention(Table& extras, const QString& name) {
+    if (!extras.isOpen()) {
+        return;
     }
-    return removed;
+    Batch batch(extras);
+    if (removeRetention(extras, name) > 0) {
+        extras.commitBatch();
+    }
+}
+
+int removeRetention(Table& extras, const QString& name) {
+    return deleteRowsWhere(extras, TaskExtraField::Name, name);
 }
 
 void putRetention(Table& extras, const QString& name, const Retention& retention) {

@@ -39,6 +39,10 @@ Retention readRetention(const QString& taskName, QString* trouble);
 // of any rows under that name.
 void putRetention(Table& extras, const QString& name, const Retention& retention);
 
+// Deletes the rows under `name` from tasksx.dbf when it is open, in one new file. Raises the
+// table engine's error.
+void forgetRetention(Table& extras, const QString& name);
+
 // Within a batch of `extras`: deletes every row under `name`; returns how many.
 int removeRetention(Table& extras, const QString& name);
 
