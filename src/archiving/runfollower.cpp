@@ -141,16 +141,17 @@ std::optional<QString> confirm(const RunFacts& f) {
 // is set aside: a warning's holds what could be read and replaces an older unconfirmed archive;
 // a failure's only takes an empty place, since the one already there may be good. An archive
 // that holds no file is worth nothing and goes.
-void setAside(const RunFacts& f, const Judgement& j) {
+// Says whether the partial archive went to the unconfirmed place.
+bool setAside(const RunFacts& f, const Judgement& j) {
     if (j.outputSize < 0) {
-        return;
+        return false;
     }
     if (j.empty ||
         (j.outcome.result == RunResult::Failed && QFileInfo::exists(f.unconfirmedPath))) {
         QFile::remove(f.partialPath);
-    } else {
-        moveOver(f.partialPath, f.unconfirmedPath);
+        return false;
     }
+    return !moveOver(f.partialPath, f.unconfirmedPath);
 }
 
 // Appends the entry to runs.log; says whether it went there. The log's trouble is told once
@@ -185,6 +186,7 @@ void concludeRun(RunFacts& facts, const ProgramEnd& end, Judgement& j) {
     const bool backup = facts.kind == RunKind::Backup;
 
     // Confirm, or set aside.
+    bool setAsideNow = false;
     if (backup) {
         if (j.confirmed()) {
             if (auto error = confirm(facts)) {
@@ -192,7 +194,7 @@ void concludeRun(RunFacts& facts, const ProgramEnd& end, Judgement& j) {
             }
         }
         if (!j.confirmed()) {
-            setAside(facts, j);
+            setAsideNow = setAside(facts, j);
         }
     }
     facts.claim.reset();
@@ -221,9 +223,7 @@ void concludeRun(RunFacts& facts, const ProgramEnd& end, Judgement& j) {
                                           : Form1Text::cm10;
         QString reason =
             runReason(j.outcome, end.signalled, end.code, facts.archivePath, t, j.test);
-        const bool setAsideTested =
-            j.outcome.failure == RunFailure::TestFailed && QFileInfo::exists(facts.unconfirmedPath);
-        if (warning || setAsideTested) {
+        if (warning || (j.outcome.failure == RunFailure::TestFailed && setAsideNow)) {
             reason += u' ' + t.text(Form1Text::cm32).arg(facts.unconfirmedPath);
         }
         // The details are in runs.log only when the line went there.
@@ -242,13 +242,16 @@ void concludeRun(RunFacts& facts, const ProgramEnd& end, Judgement& j) {
 void testArchive(RunFacts& facts, const ProgramEnd& end, const Judgement& j) {
     markTesting(facts.claim);
     const QString command = facts.testCommand;
-    auto onTestEnd = [facts, end, judged = j](const ProgramEnd& test) mutable {
+    auto onTestEnd = [facts, archiverEnd = end, judged = j](const ProgramEnd& test) mutable {
         judged.test = {ArchiveTest::State::Ended, test.signalled, test.code,
                        test.started.msecsTo(test.ended)};
         if (!judged.test.passed()) {
             judged.fail(RunFailure::TestFailed);
+            // What the test found goes under the run's line in runs.log.
+            archiverEnd.outputTail = test.outputTail;
+            archiverEnd.outputCut = test.outputCut;
         }
-        concludeRun(facts, end, judged);
+        concludeRun(facts, archiverEnd, judged);
     };
     if (WinExec(command, kSwShow, onTestEnd) <= 31) {
         Judgement notStarted = j;

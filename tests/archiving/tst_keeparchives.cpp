@@ -137,6 +137,7 @@ private Q_SLOTS:
         task.runAt(on(8, 12));
         const QStringList failed = task.logged("backup").last();
         QCOMPARE(failed.mid(7, 4), (QStringList{"failed", "test-failed", "-", "exit 2"}));
+        QVERIFY(task.folder.read("runs.log").contains("\n    | ERROR"));  // what the test found
         QCOMPARE(task.folder.read("out/docs.7z"), archive);
         QCOMPARE(task.folder.read("out/docs.BAK"), backup);
         QVERIFY(QFile::exists(task.folder.file("out/docs.unconfirmed.7z")));
