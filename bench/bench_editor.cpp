@@ -19,7 +19,7 @@
 #include "editor/savetask.h"
 #include "editor/tform2.h"
 #include "platform/programfolder.h"
-#include "store/layouts.h"
+#include "store/programtables.h"
 
 namespace {
 
@@ -37,10 +37,11 @@ double median(std::vector<double> v) {
 // another task around them.
 struct Folder {
     QTemporaryDir dir;
-    kv::Table tasks{kv::kTasksFile};
-    kv::Table stored{kv::kObjectsFile};
-    kv::Table working{kv::kWorkingObjectsFile};
-    kv::Table archivers{kv::kArchiversFile};
+    kv::ProgramTables tables;
+    kv::Table& tasks = tables.tasks;
+    kv::Table& stored = tables.objects;
+    kv::Table& working = tables.working;
+    kv::Table& archivers = tables.archivers;
 
     explicit Folder(int objects) {
         const QString folder = dir.path() + u'/';
@@ -89,8 +90,6 @@ struct Folder {
         stored.commitBatch();
     }
     ~Folder() { QDir::setCurrent(QDir::tempPath()); }
-
-    kv::EditorTables tables() { return {tasks, stored, working, archivers}; }
 };
 
 [[noreturn]] void failed(const QString& why) {
@@ -117,7 +116,7 @@ Times measureCore(int objects, int rounds) {
         request.newTask = false;
         request.editedTaskName = request.workingName = QStringLiteral("bench");
         timer.restart();
-        const kv::SaveResult result = kv::saveTask(f.tables(), request, texts, *kv::posixFileIo());
+        const kv::SaveResult result = kv::saveTask(f.tables, request, texts, *kv::posixFileIo());
         save.push_back(timer.nsecsElapsed() / 1e6);
         if (result.outcome != kv::SaveResult::Outcome::Saved ||
             f.working.recordCount() != objects) {
@@ -136,16 +135,16 @@ Times measureWindow(int objects, int rounds) {
         f.tasks.first();
         QElapsedTimer timer;
         timer.start();
-        kv::TForm2 form(f.tables(), mainTexts, false, QStringLiteral("bench"));
+        kv::TForm2 form(f.tables, mainTexts, false, QStringLiteral("bench"));
         form.show();
         QCoreApplication::processEvents();  // laid out and painted
         open.push_back(timer.nsecsElapsed() / 1e6);
 
         timer.restart();
-        form.BitBtn3->click();
+        form.ui.BitBtn3->click();
         QCoreApplication::processEvents();
         save.push_back(timer.nsecsElapsed() / 1e6);
-        if (!form.SaveSucceeded || f.working.recordCount() != objects) {
+        if (!form.saveSucceeded() || f.working.recordCount() != objects) {
             failed(QStringLiteral("in the window"));
         }
         form.hide();

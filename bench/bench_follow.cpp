@@ -37,15 +37,15 @@ int main(int argc, char** argv) {
     QElapsedTimer elapsed;
     elapsed.start();
     for (int i = 0; i < archivers; ++i) {
-        const unsigned started =
+        const kv::WinExecResult started =
             kv::WinExec(folder + "archiver " + QString::number(seconds), kv::kSwShow,
                         [&ended, archivers](const kv::ProgramEnd&) {
                             if (++ended == archivers) {
                                 QCoreApplication::quit();
                             }
                         });
-        if (started <= 31) {
-            std::fprintf(stderr, "launch failed: %u\n", started);
+        if (started != kv::WinExecResult::Started) {
+            std::fprintf(stderr, "launch failed: %u\n", unsigned(started));
             return 1;
         }
     }

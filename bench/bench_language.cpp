@@ -28,6 +28,7 @@
 #include "platform/inifile.h"
 #include "platform/programfolder.h"
 #include "store/layouts.h"
+#include "store/programtables.h"
 
 namespace {
 
@@ -74,17 +75,15 @@ void makeDictionary(const QString& language) {
     QFile(path).open(QIODevice::WriteOnly);
     kv::writeLanguageFile(language);
     {
-        kv::TForm1 form({{}, "/opt/kelvotrin/kelvotrin"});
+        kv::ProgramTables tables;
+        kv::TForm1 form(tables, {{}, "/opt/kelvotrin/kelvotrin"});
         const kv::LanguageInUse in = form.language();
-        {
-            kv::TForm2 editor({form.Table1, form.Table2, form.Table3, form.Table4}, form.texts,
-                              true, {}, in);
-        }
-        { kv::TForm3 list(form.Table4, form.texts, in); }
-        form.Table4.close();
+        { kv::TForm2 editor(tables, form.texts(), true, {}, in); }
+        { kv::TForm3 list(tables, form.texts(), in); }
+        tables.archivers.close();
         const kv::EditorTexts texts = kv::editorTexts();
-        { kv::TForm4 names(form.Table3, texts, in); }
-        { kv::TForm5 restore(form.Table1, in); }
+        { kv::TForm4 names(tables, texts, in); }
+        { kv::TForm5 restore(tables, in); }
         kv::TAboutBox about(in);
     }
     kv::IniFile dictionary(path);
@@ -130,12 +129,13 @@ int main(int argc, char** argv) {
     }
     kv::writeLanguageFile("English");
 
-    kv::TForm1 form({{}, "/opt/kelvotrin/kelvotrin"});
-    form.Table1.moveTo(500);
+    kv::ProgramTables tables;
+    kv::TForm1 form(tables, {{}, "/opt/kelvotrin/kelvotrin"});
+    tables.tasks.moveTo(500);
     int next = 0;
     const QStringList order = {"German", "English"};
     const auto switchOnce = [&] {
-        form.ComboBox1->setCurrentIndex(form.ComboBox1->findText(order[next++ % 2]));
+        form.ui.ComboBox1->setCurrentIndex(form.ui.ComboBox1->findText(order[next++ % 2]));
         form.ComboBox1Change();
     };
     const double switchMs = medianMs(10, switchOnce);
@@ -143,8 +143,8 @@ int main(int argc, char** argv) {
     // The switches did rewrite: every task holds the texts of the language last chosen.
     const QString last = order[(next - 1) % 2];
     int following = 0;
-    for (int i = 0; i < form.Table1.recordCount(); ++i) {
-        following += form.Table1.peekString(i, form.Table1.fieldIndex(kv::TaskField::SledTimeStr))
+    for (int i = 0; i < tables.tasks.recordCount(); ++i) {
+        following += tables.tasks.peekString(i, tables.tasks.fieldIndex(kv::TaskField::SledTimeStr))
                          .startsWith(last);
     }
     std::printf("tasks in %s after the last switch: %d of 1000\n", qPrintable(last), following);
@@ -155,28 +155,30 @@ int main(int argc, char** argv) {
         std::printf("translate %-8s %.1f ms (budget 20)\n", name, ms);
     };
     {
-        kv::TForm2 editor({form.Table1, form.Table2, form.Table3, form.Table4}, form.texts, true,
-                          {});
-        report("Form2", medianMs(10, [&] { kv::applyLanguage(&editor, editor.texts, in); }));
+        kv::TForm2 editor(tables, form.texts(), true, {});
+        kv::EditorTexts texts = editor.texts();
+        report("Form2", medianMs(10, [&] { kv::applyLanguage(&editor, texts, in); }));
     }
     {
-        kv::TForm3 list(form.Table4, form.texts);
-        report("Form3", medianMs(10, [&] { kv::applyLanguage(&list, list.texts, in); }));
+        kv::TForm3 list(tables, form.texts());
+        kv::Form3Texts texts = list.texts();
+        report("Form3", medianMs(10, [&] { kv::applyLanguage(&list, texts, in); }));
     }
-    form.Table4.close();
+    tables.archivers.close();
     {
         const kv::EditorTexts texts = kv::editorTexts();
-        kv::TForm4 names(form.Table3, texts);
+        kv::TForm4 names(tables, texts);
         report("Form4", medianMs(10, [&] { kv::translateWindow(&names, in); }));
     }
     {
-        kv::TForm5 restore(form.Table1);
-        report("Form5", medianMs(10, [&] { kv::applyLanguage(&restore, restore.texts, in); }));
+        kv::TForm5 restore(tables);
+        kv::Form5Texts texts = restore.texts();
+        report("Form5", medianMs(10, [&] { kv::applyLanguage(&restore, texts, in); }));
     }
     {
         kv::TAboutBox about;
-        report("AboutBox",
-               medianMs(10, [&] { kv::readMessageTable(about.texts, "AboutBox", in); }));
+        kv::AboutTexts texts = about.texts();
+        report("AboutBox", medianMs(10, [&] { kv::readMessageTable(texts, "AboutBox", in); }));
     }
 
     pad("English", 3584 * 1024);

@@ -27,6 +27,7 @@
 #include "scheduler/scheduler.h"
 #include "store/checkmarks.h"
 #include "store/layouts.h"
+#include "store/programtables.h"
 #include "store/tasktable.h"
 
 using namespace kv;
@@ -143,17 +144,18 @@ void tickWithTheWindowShown() {
         t.open();
         fillTasks(t, kTasks, kv::clock().now().addDays(1));
     }
-    TForm1 form({{}, QDir::currentPath() + QStringLiteral("/kelvotrin")});
-    form.Timer2.stop();
-    form.scheduler.startupTimer().stop();
-    form.scheduler.setStartingUp(false);
+    ProgramTables tables;
+    TForm1 form(tables, {{}, QDir::currentPath() + QStringLiteral("/kelvotrin")});
+    form.clockTimer().stop();
+    form.scheduler().startupTimer().stop();
+    form.scheduler().setStartingUp(false);
     form.show();
     QElapsedTimer settle;
     settle.start();
     while (settle.elapsed() < 500) {
         QCoreApplication::processEvents();
     }
-    returnToTask(form.Table1, QStringLiteral("Task %1").arg(kTasks / 2));
+    returnToTask(tables.tasks, QStringLiteral("Task %1").arg(kTasks / 2));
     QCoreApplication::processEvents();
     const double read = readTasksOnce();
     constexpr int kRounds = 201;
@@ -163,8 +165,8 @@ void tickWithTheWindowShown() {
         QCoreApplication::processEvents();
     });
     const double resume = medianUs(kRounds, [&] {
-        form.Table1.disableControls();
-        form.Table1.enableControls();
+        tables.tasks.disableControls();
+        tables.tasks.enableControls();
         QCoreApplication::processEvents();
     });
     std::printf("tick over %d enabled tasks, none due, main window on screen (median of %d)\n",
@@ -175,7 +177,7 @@ void tickWithTheWindowShown() {
     std::printf("  parts: the list after a resume     %9.1f us\n", resume);
     std::printf("         an idle pass of events      %9.1f us\n", idle);
     std::printf("  budget: <= 2 x the read: %s\n", tick <= 2 * read ? "met" : "NOT met");
-    form.Table1.close();
+    tables.tasks.close();
 }
 
 // A task due at a random moment 1..5 s ahead; Timer1 runs the tick and the one-second clock
@@ -186,7 +188,7 @@ void dueToLaunch() {
     QDateTime launchedAt;
     ScopedWinExecHook hook([&](const QString&, int) {
         launchedAt = kv::clock().now();
-        return kWinExecStarted;
+        return WinExecResult::Started;
     });
     ClockWatch watch;
     QTimer clockTimer;  // the main window's one-second clock

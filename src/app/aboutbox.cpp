@@ -6,6 +6,7 @@
 
 #include "app/programicon.h"
 #include "platform/programfolder.h"
+#include "widgets/formkit.h"
 
 namespace kv {
 namespace {
@@ -21,8 +22,7 @@ AboutTexts aboutTexts() {
 }
 
 QLabel* centred(QWidget* parent, const char* name, const QString& text) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
+    QLabel* label = makeLabel(parent, name, text);
     label->setAlignment(Qt::AlignCenter);
     return label;
 }
@@ -30,41 +30,41 @@ QLabel* centred(QWidget* parent, const char* name, const QString& text) {
 }  // namespace
 
 TAboutBox::TAboutBox(const LanguageInUse& language, QWidget* parent)
-    : QDialog(parent), texts(aboutTexts()) {
+    : QDialog(parent), texts_(aboutTexts()) {
     setObjectName(QStringLiteral("AboutBox"));
-    texts.resetToBuiltIn();
-    readMessageTable(texts, objectName(), language);
-    setWindowTitle(texts.text(AboutText::ca1));
+    texts_.resetToBuiltIn();
+    readMessageTable(texts_, objectName(), language);
+    setWindowTitle(texts_.text(AboutText::ca1));
 
-    Image1 = centred(this, "Image1", QString());
-    Image1->setPixmap(programIcon().pixmap(QSize(64, 64)));
-    Label1 = centred(this, "Label1", texts.text(AboutText::ca2));
-    QFont big = Label1->font();
+    ui.Image1 = centred(this, "Image1", QString());
+    ui.Image1->setPixmap(programIcon().pixmap(QSize(64, 64)));
+    ui.Label1 = centred(this, "Label1", texts_.text(AboutText::ca2));
+    QFont big = ui.Label1->font();
     big.setBold(true);
     big.setPointSizeF(big.pointSizeF() * 1.6);
-    Label1->setFont(big);
-    Label2 = centred(this, "Label2", texts.text(AboutText::ca3).arg(QStringLiteral(KV_VERSION)));
-    Label3 = centred(this, "Label3", texts.text(AboutText::ca4));
-    Label4 = centred(this, "Label4", texts.text(AboutText::ca5));
-    Label5 = centred(this, "Label5", programFolder());
-    Label5->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    Label5->setTextFormat(Qt::PlainText);
-    Button1 = new QPushButton(QStringLiteral("OK"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setDefault(true);
-    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
+    ui.Label1->setFont(big);
+    ui.Label2 =
+        centred(this, "Label2", texts_.text(AboutText::ca3).arg(QStringLiteral(KV_VERSION)));
+    ui.Label3 = centred(this, "Label3", texts_.text(AboutText::ca4));
+    ui.Label4 = centred(this, "Label4", texts_.text(AboutText::ca5));
+    ui.Label5 = centred(this, "Label5", programFolder());
+    ui.Label5->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    ui.Label5->setTextFormat(Qt::PlainText);
+    ui.Button1 = named(new QPushButton(QStringLiteral("OK"), this), "Button1");
+    ui.Button1->setDefault(true);
+    connect(ui.Button1, &QPushButton::clicked, this, &QDialog::accept);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(24, 16, 24, 16);
-    layout->addWidget(Image1);
-    layout->addWidget(Label1);
-    layout->addWidget(Label2);
-    layout->addWidget(Label3);
+    layout->addWidget(ui.Image1);
+    layout->addWidget(ui.Label1);
+    layout->addWidget(ui.Label2);
+    layout->addWidget(ui.Label3);
     layout->addSpacing(12);
-    layout->addWidget(Label4);
-    layout->addWidget(Label5);
+    layout->addWidget(ui.Label4);
+    layout->addWidget(ui.Label5);
     layout->addSpacing(8);
-    layout->addWidget(Button1, 0, Qt::AlignCenter);
+    layout->addWidget(ui.Button1, 0, Qt::AlignCenter);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 

@@ -30,15 +30,22 @@ public:
     // The texts are read from the dictionary of `language` as the box is made.
     explicit TAboutBox(const LanguageInUse& language = {}, QWidget* parent = nullptr);
 
-    AboutTexts texts;
+    // Controls, in creation order.
+    struct Controls {
+        QLabel* Image1;  // the icon
+        QLabel* Label1;  // name
+        QLabel* Label2;  // version
+        QLabel* Label3;  // what it does
+        QLabel* Label4;  // caption of the program folder
+        QLabel* Label5;  // the program folder
+        QPushButton* Button1;
+    };
+    Controls ui;
 
-    QLabel* Image1;  // the icon
-    QLabel* Label1;  // name
-    QLabel* Label2;  // version
-    QLabel* Label3;  // what it does
-    QLabel* Label4;  // caption of the program folder
-    QLabel* Label5;  // the program folder
-    QPushButton* Button1;
+    const AboutTexts& texts() const { return texts_; }
+
+private:
+    AboutTexts texts_;
 };
 
 }  // namespace kv

@@ -7,8 +7,8 @@
 #include "editor/savetask.h"
 #include "platform/messagebox.h"
 #include "platform/programfolder.h"
-#include "store/layouts.h"
-#include "store/table.h"
+#include "store/programtables.h"
+#include "store/taskextras.h"
 #include "store/tasktable.h"
 
 namespace kv {
@@ -27,19 +27,20 @@ namespace {
 
 // Closes and reopens tasksm.dbf, then tasks.dbf, and refreshes the check marks; the first task
 // is current afterwards.
-void reopenTaskTables(Table& tasks, Table& objects, CheckMarks& marks) {
-    objects.close();
-    objects.open();
-    ControlsDisabled suspended(tasks);
-    tasks.close();
-    tasks.open();
-    TableToGrid(tasks, marks);
+void reopenTaskTables(ProgramTables& tables) {
+    tables.objects.close();
+    tables.objects.open();
+    ControlsDisabled suspended(tables.tasks);
+    tables.tasks.close();
+    tables.tasks.open();
+    TableToGrid(tables.tasks, tables.marks);
 }
 
 }  // namespace
 
-bool deleteCurrentTask(Table& tasks, Table& objects, CheckMarks& marks,
-                       const MainWindowTexts& texts) {
+bool deleteCurrentTask(ProgramTables& tables, const MainWindowTexts& texts) {
+    Table& tasks = tables.tasks;
+    Table& objects = tables.objects;
     if (tasks.isEmpty()) {
         return false;
     }
@@ -82,29 +83,39 @@ bool deleteCurrentTask(Table& tasks, Table& objects, CheckMarks& marks,
     }
     objects.pack();
     tasks.deleteRecord();
-    reopenTaskTables(tasks, objects, marks);
+    // Its retention row last: one left behind (a failure here) is replaced by the next save of
+    // a task under that name.
+    try {
+        forgetRetention(tables.extras, name);
+    } catch (const Error& e) {
+        qWarning("kelvotrin: %s", qPrintable(e.message()));
+    }
+    reopenTaskTables(tables);
     return true;
 }
 
-void rereadAfterEditing(Table& tasks, Table& objects, CheckMarks& marks, const QString& name) {
+void rereadAfterEditing(ProgramTables& tables, const QString& name) {
+    Table& tasks = tables.tasks;
     ControlsDisabled suspended(tasks);
-    reopenTaskTables(tasks, objects, marks);
+    reopenTaskTables(tables);
     if (tasks.locate(TaskField::Name, name) && tasks.recNo() == 0) {
         tasks.first();
     }
 }
 
-void runCurrentTask(Table& tasks, CheckMarks& marks, const RunContext& run) {
+void runCurrentTask(ProgramTables& tables, const RunContext& run) {
+    Table& tasks = tables.tasks;
     const QString name = currentTaskName(tasks);
     if (name.isEmpty()) {
         return;
     }
     ControlsDisabled suspended(tasks);
     RunTask(tasks, run, false);
-    rereadTasks(tasks, marks, name);
+    rereadTasks(tasks, tables.marks, name);
 }
 
-void runTasks(Table& tasks, CheckMarks& marks, const RunContext& run, bool markedOnly) {
+void runTasks(ProgramTables& tables, const RunContext& run, bool markedOnly) {
+    Table& tasks = tables.tasks;
     ControlsDisabled suspended(tasks);
     const QString name = currentTaskName(tasks);
     tasks.first();
@@ -114,7 +125,7 @@ void runTasks(Table& tasks, CheckMarks& marks, const RunContext& run, bool marke
         }
         tasks.next();
     }
-    rereadTasks(tasks, marks, name);
+    rereadTasks(tasks, tables.marks, name);
 }
 
 }  // namespace kv

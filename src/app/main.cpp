@@ -17,6 +17,7 @@
 #include "platform/instancechannel.h"
 #include "platform/messagebox.h"
 #include "platform/programfolder.h"
+#include "store/programtables.h"
 #include "widgets/filedialogs.h"
 #include "widgets/messageboxes.h"
 
@@ -88,9 +89,9 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(kv::kIconThemeName);
     QApplication::setQuitOnLastWindowClosed(false);
 
-    // 1. The program's folder (beside the executable, or the user's one for an installed
-    // program) is the current folder; a folder that cannot be used ends the program before it
-    // stores anything. 2. The language name.
+    // The program's folder (beside the executable, or the user's one for an installed program)
+    // is the current folder; a folder that cannot be used ends the program before it stores
+    // anything. Then the language name.
     const QString shippedData = QStringLiteral(KV_SHIPPED_DATA);
     try {
         kv::setUpProgramFolder(kv::executableFolder(), shippedData);
@@ -103,10 +104,10 @@ int main(int argc, char** argv) {
     }
     const QString language = kv::languageNameAtEntry();
 
-    // 3.-4. A running copy is asked to show itself, and this copy ends.
+    // A running copy is asked to show itself, and this copy ends.
     const QString caption = kv::mainWindowCaption(language);
     kv::InstanceChannel channel(QStringLiteral("TForm1"), caption);
-    const auto claim = channel.claim(kv::TForm1::kShowRequest, 1, 1);
+    const auto claim = channel.claim();
     if (claim == kv::InstanceChannel::Claim::HandedOver) {
         return 0;
     }
@@ -127,12 +128,13 @@ int main(int argc, char** argv) {
         qWarning("kelvotrin: cannot watch for a second start: %s", qPrintable(channel.errorText()));
     }
 
-    // 5. The main window, then the event loop.
+    // The tables, the main window on them, then the event loop.
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
     int result = 0;
+    kv::ProgramTables tables;
     {
-        kv::TForm1 form({arguments, executable, !shippedData.isEmpty()});
+        kv::TForm1 form(tables, {arguments, executable, !shippedData.isEmpty()});
         form.listenForSecondStarts(channel);
         watchTerminationSignals(form);
         form.showAtStart();

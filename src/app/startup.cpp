@@ -16,8 +16,7 @@
 #include "platform/programfolder.h"
 #include "platform/regularfile.h"
 #include "platform/savefile.h"
-#include "store/layouts.h"
-#include "store/table.h"
+#include "store/programtables.h"
 
 namespace kv {
 
@@ -121,39 +120,7 @@ bool createIfMissing(const QString& fileName, const QList<FieldDef>& layout) {
     return true;
 }
 
-}  // namespace
-
-// An error ends only its step, and the start-up goes on.
-QStringList createAndOpenTables(Table& tasks, Table& objects, Table& workingObjects,
-                                Table& archivers, const MainWindowTexts& texts) {
-    QStringList failures;
-    const auto step = [&failures](const std::function<void()>& work) {
-        try {
-            work();
-        } catch (const Error& e) {
-            failures << e.message();
-        }
-    };
-    step([&] {
-        createIfMissing(kTasksFile, tasksLayout());
-        tasks.open();
-    });
-    step([&] {
-        createIfMissing(kObjectsFile, objectsLayout());
-        objects.open();
-    });
-    step([&] {
-        createIfMissing(kWorkingObjectsFile, objectsLayout());
-        workingObjects.open();
-    });
-    step([&] {
-        if (createIfMissing(kArchiversFile, archiversLayout())) {
-            FindArchivers(archivers, texts);
-        }
-    });
-    return failures;
-}
-
+// tasksx.dbf, made when missing; what the user should know about it.
 QStringList openTaskExtras(Table& extras, const Table& tasks, const MainWindowTexts& texts) {
     QStringList messages;
     try {
@@ -172,6 +139,39 @@ QStringList openTaskExtras(Table& extras, const Table& tasks, const MainWindowTe
         messages << texts.text(Form1Text::cm97).arg(e.message(), kTaskExtrasFile);
     }
     return messages;
+}
+
+}  // namespace
+
+// An error ends only its step, and the start-up goes on.
+QStringList createAndOpenTables(ProgramTables& tables, const MainWindowTexts& texts) {
+    QStringList failures;
+    const auto step = [&failures](const std::function<void()>& work) {
+        try {
+            work();
+        } catch (const Error& e) {
+            failures << e.message();
+        }
+    };
+    step([&] {
+        createIfMissing(kTasksFile, tasksLayout());
+        tables.tasks.open();
+    });
+    step([&] {
+        createIfMissing(kObjectsFile, objectsLayout());
+        tables.objects.open();
+    });
+    step([&] {
+        createIfMissing(kWorkingObjectsFile, objectsLayout());
+        tables.working.open();
+    });
+    step([&] {
+        if (createIfMissing(kArchiversFile, archiversLayout())) {
+            FindArchivers(tables.archivers, texts);
+        }
+    });
+    failures += openTaskExtras(tables.extras, tables.tasks, texts);
+    return failures;
 }
 
 void ensureListsFolder() {

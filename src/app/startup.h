@@ -7,7 +7,7 @@
 
 namespace kv {
 
-class Table;
+struct ProgramTables;
 
 inline const QString kRussian = QStringLiteral("Russian");
 inline const QString kLanguageFile = QStringLiteral("lang.txt");
@@ -38,19 +38,14 @@ QStringList dictionaryLanguages(bool* present);
 // dictionary exists; else the built-in text. Nothing is written.
 QString textAtEntry(Form1Text key, const QString& languageName);
 
-// Creates the tables that are missing and opens `tasks`, `objects` and `workingObjects` (Table1
-// to Table3), in the order of the start-up. A newly created archers.dbf is filled by archiver
-// discovery (`archivers`, `texts`). A table that cannot be created or opened (a damaged file,
-// say) is left closed and the file is never replaced; the messages of such failures are
-// returned, in order, for the caller to report.
-QStringList createAndOpenTables(Table& tasks, Table& objects, Table& workingObjects,
-                                Table& archivers, const MainWindowTexts& texts);
-
-// Opens tasksx.dbf (`extras`), made empty when it is missing. The messages returned say what the
-// user should know: a missing file while a task of the open `tasks` has a date in its archive
-// names (its choice of archives to keep is gone), or a file that cannot be opened, which is left
-// as it is (every task then keeps all its archives).
-QStringList openTaskExtras(Table& extras, const Table& tasks, const MainWindowTexts& texts);
+// Creates the tables that are missing and opens tasks.dbf, tasksm.dbf, tasksmt.dbf and
+// tasksx.dbf, in the order of the start-up. A newly created archers.dbf is filled by archiver
+// discovery (named by `texts`). A table that cannot be created or opened (a damaged file, say)
+// is left closed and the file is never replaced; the messages of such failures are returned, in
+// order, for the caller to report. tasksx.dbf adds what that means (every task keeps all its
+// archives), and when it had to be made while a task has a date in its archive names, a message
+// that the task's choice of archives to keep is gone.
+QStringList createAndOpenTables(ProgramTables& tables, const MainWindowTexts& texts);
 
 // Creates the Lists folder when it is missing.
 void ensureListsFolder();

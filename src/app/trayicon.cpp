@@ -19,13 +19,13 @@ void TrayIcon::show(const QIcon& icon, const QString& toolTip) {
                 [this](QSystemTrayIcon::ActivationReason reason) {
                     switch (reason) {
                         case QSystemTrayIcon::Trigger:
-                            Q_EMIT clicked();
+                            Q_EMIT clicked(TrayClick::Click);
                             break;
                         case QSystemTrayIcon::DoubleClick:
-                            Q_EMIT doubleClicked();
+                            Q_EMIT clicked(TrayClick::DoubleClick);
                             break;
                         case QSystemTrayIcon::Context:
-                            Q_EMIT contextMenuRequested();
+                            Q_EMIT clicked(TrayClick::ContextMenu);
                             break;
                         default:
                             break;

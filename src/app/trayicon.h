@@ -5,6 +5,8 @@
 #include <QPointer>
 #include <QString>
 
+#include "platform/trayclick.h"
+
 class QMenu;
 class QSystemTrayIcon;
 
@@ -32,9 +34,7 @@ public:
     QSystemTrayIcon* icon() const { return icon_; }
 
 Q_SIGNALS:
-    void clicked();
-    void doubleClicked();
-    void contextMenuRequested();
+    void clicked(TrayClick click);
 
 private:
     QPointer<QMenu> menu_;

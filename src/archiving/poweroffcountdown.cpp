@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 
 #include "platform/clock.h"
+#include "widgets/formkit.h"
 
 namespace kv {
 
@@ -13,20 +14,18 @@ PowerOffCountdown::PowerOffCountdown(const MainWindowTexts& texts, QWidget* pare
     setObjectName(QStringLiteral("PowerOffCountdown"));
     setWindowTitle(texts.text(Form1Text::cm21));
     setWindowFlags(windowFlags() | Qt::WindowStaysOnTopHint);
-    Label1 = new QLabel(this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setAlignment(Qt::AlignCenter);
+    ui.Label1 = makeLabel(this, "Label1", QString());
+    ui.Label1->setAlignment(Qt::AlignCenter);
     // Wide enough for any count, so that the window keeps its size while it counts.
-    Label1->setMinimumWidth(Label1->fontMetrics().horizontalAdvance(countText_.arg(88)) + 24);
-    BitBtn1 = new QPushButton(texts.text(Form1Text::cm23), this);
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn1->setDefault(true);
+    ui.Label1->setMinimumWidth(ui.Label1->fontMetrics().horizontalAdvance(countText_.arg(88)) + 24);
+    ui.BitBtn1 = named(new QPushButton(texts.text(Form1Text::cm23), this), "BitBtn1");
+    ui.BitBtn1->setDefault(true);
     setMinimumWidth(320);
     auto* layout = new QVBoxLayout(this);
     layout->setSizeConstraint(QLayout::SetFixedSize);
-    layout->addWidget(Label1);
-    layout->addWidget(BitBtn1, 0, Qt::AlignHCenter);
-    connect(BitBtn1, &QPushButton::clicked, this, &QDialog::reject);
+    layout->addWidget(ui.Label1);
+    layout->addWidget(ui.BitBtn1, 0, Qt::AlignHCenter);
+    connect(ui.BitBtn1, &QPushButton::clicked, this, &QDialog::reject);
     connect(this, &QDialog::finished, &timer_, &QTimer::stop);
     timer_.setInterval(1000);
     connect(&timer_, &QTimer::timeout, this, &PowerOffCountdown::tick);
@@ -34,7 +33,7 @@ PowerOffCountdown::PowerOffCountdown(const MainWindowTexts& texts, QWidget* pare
 
 void PowerOffCountdown::start() {
     deadlineMs_ = clock().monotonicMs() + kSeconds * 1000;
-    Label1->setText(countText_.arg(kSeconds));
+    ui.Label1->setText(countText_.arg(kSeconds));
     timer_.start();
     show();
     raise();
@@ -51,7 +50,7 @@ void PowerOffCountdown::tick() {
         return;  // cancelled, or already expired
     }
     const int left = secondsLeft();
-    Label1->setText(countText_.arg(left));
+    ui.Label1->setText(countText_.arg(left));
     if (left == 0) {
         timer_.stop();
         accept();

@@ -28,8 +28,11 @@ public:
     // One step of the count; its timer calls it every second, tests after moving the clock.
     void tick();
 
-    QLabel* Label1;
-    QPushButton* BitBtn1;  // Cancel
+    struct Controls {
+        QLabel* Label1;
+        QPushButton* BitBtn1;  // Cancel
+    };
+    Controls ui;
 
 Q_SIGNALS:
     void expired();

@@ -253,7 +253,7 @@ void testArchive(RunFacts& facts, const ProgramEnd& end, const Judgement& j) {
         }
         concludeRun(facts, archiverEnd, judged);
     };
-    if (WinExec(command, kSwShow, onTestEnd) <= 31) {
+    if (WinExec(command, kSwShow, onTestEnd) != WinExecResult::Started) {
         Judgement notStarted = j;
         notStarted.test.state = ArchiveTest::State::NotStarted;
         notStarted.fail(RunFailure::TestFailed);

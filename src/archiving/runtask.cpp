@@ -132,22 +132,12 @@ bool archiverPathHoldsQuote(const QString& commandLine) {
     return !parts.quoted && commandLine.mid(parts.program.size(), 1) == u"\"";
 }
 
-// The message of a failed launch; none when the archiver started.
-std::optional<Form1Text> launchFailure(unsigned result, const QString& commandLine) {
-    switch (result) {
-        case kWinExecOutOfResources:
-            return Form1Text::cm1;
-        case kWinExecFileNotFound:
-        case kWinExecPathNotFound:
-            if (archiverPathHoldsQuote(commandLine)) {
-                return Form1Text::cm9;
-            }
-            return result == kWinExecFileNotFound ? Form1Text::cm2 : Form1Text::cm3;
-        case kWinExecBadFormat:
-            return Form1Text::cm8;
-        default:
-            return std::nullopt;
-    }
+// What a failed launch of the archiver tells the user. A program that is not found because its
+// path holds a quote is told so.
+LaunchFailureTexts launchFailureTexts(const MainWindowTexts& texts, const QString& commandLine) {
+    const bool quoted = archiverPathHoldsQuote(commandLine);
+    return {texts.text(Form1Text::cm1), texts.text(quoted ? Form1Text::cm9 : Form1Text::cm2),
+            texts.text(quoted ? Form1Text::cm9 : Form1Text::cm3), texts.text(Form1Text::cm8)};
 }
 
 }  // namespace
@@ -267,12 +257,12 @@ void RunTask(Table& t, const RunContext& context, bool recompute) {
             qWarning("kelvotrin: %s", qPrintable(trouble));
         }
     }
-    const std::optional<Form1Text> failure =
-        launchFailure(WinExec(*commandLine, kSwShow, followRun(std::move(facts))), *commandLine);
-    if (failure) {
+    const WinExecResult result = WinExec(*commandLine, kSwShow, followRun(std::move(facts)));
+    if (const std::optional<QString> failure =
+            launchFailureText(result, launchFailureTexts(context.texts, *commandLine))) {
         // Nothing was written and nothing was moved: the archive path is free again at once.
         claim.reset();
-        messageBox(context.texts.text(*failure));
+        messageBox(*failure);
     }
 }
 

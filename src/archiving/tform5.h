@@ -11,22 +11,27 @@ class QPushButton;
 namespace kv {
 
 class Table;
+struct ProgramTables;
 
-// The restore dialog: the archives of the task on which the cursor of `tasks` (tasks.dbf)
-// rests, and the start of the task's extract command on the one the user picks. The list is
-// made once, when the dialog is created. Made for each use and shown modally; it changes no row
-// and no file.
+// The restore dialog: the archives of the task on which the cursor of tasks.dbf rests, and the
+// start of the task's extract command on the one the user picks. The list is made once, when the
+// dialog is created. Made for each use and shown modally; it changes no row and no file.
 class TForm5 : public QDialog {
     Q_OBJECT
 public:
     // `language` is applied as the window is made.
-    explicit TForm5(Table& tasks, const LanguageInUse& language = {}, QWidget* parent = nullptr);
+    explicit TForm5(ProgramTables& tables, const LanguageInUse& language = {},
+                    QWidget* parent = nullptr);
 
-    Form5Texts texts = form5Texts();  // section Form5
+    // Controls, in creation order.
+    struct Controls {
+        QListWidget* ListBox1;  // the entries found, by name, in the order the folder lists them
+        QPushButton* BitBtn1;   // restore from the chosen entry
+        QPushButton* BitBtn2;   // close (also Esc)
+    };
+    Controls ui;
 
-    QListWidget* ListBox1;  // the entries found, by name, in the order the folder lists them
-    QPushButton* BitBtn1;   // restore from the chosen entry
-    QPushButton* BitBtn2;   // close (also Esc)
+    const Form5Texts& texts() const { return texts_; }  // section Form5
 
     // Handlers.
     void BitBtn1Click();
@@ -37,6 +42,7 @@ private:
     void FormCreate(const LanguageInUse& language);
 
     Table& tasks_;
+    Form5Texts texts_ = form5Texts();
 };
 
 }  // namespace kv

@@ -10,6 +10,8 @@ enum class Form2Text {
     ct1,   // caption of a new task until its first save
     ct2,   // first part of the last-day box's caption: ct2, a blank, the day and ")"
     ct3,   // title of the folder dialog
+    ct4,   // the unit of the number of dated archives kept: archives
+    ct5,   // the unit of the age of dated archives kept: days
     cm1,   // caption of every message box of the editor
     cm2,   // the question before deleting one object; a line break and its path follow
     cm3,   // the question before clearing the object list

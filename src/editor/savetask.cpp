@@ -314,7 +314,7 @@ QString listFileName(const QString& list) {
     return QStringLiteral("Lists/") + m.captured(1);
 }
 
-SaveResult saveTask(EditorTables tables, const SaveRequest& request, const EditorTexts& texts,
+SaveResult saveTask(ProgramTables& tables, const SaveRequest& request, const EditorTexts& texts,
                     FileIo& io) {
     Table& tasks = tables.tasks;
     Table& objects = tables.objects;
@@ -360,9 +360,7 @@ SaveResult saveTask(EditorTables tables, const SaveRequest& request, const Edito
     }
     result.workingName = name;
 
-    // No tasksx.dbf stands for one that could not be opened.
-    Table noExtras(kTaskExtrasFile);
-    Table& extras = tables.extras ? *tables.extras : noExtras;
+    Table& extras = tables.extras;
     std::optional<ListFile> listFile;
     std::optional<Table::SavedRows> formerObjects;
     std::optional<Table::SavedRows> formerExtras;

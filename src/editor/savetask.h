@@ -5,20 +5,10 @@
 #include "editor/form2texts.h"
 #include "editor/taskfields.h"
 #include "store/fileio.h"
-#include "store/table.h"
+#include "store/programtables.h"
 #include "store/taskextras.h"
 
 namespace kv {
-
-// The tables a save works on, all open: tasks.dbf, tasksm.dbf, tasksmt.dbf and archers.dbf;
-// tasksx.dbf too unless it could not be opened (or is not given).
-struct EditorTables {
-    Table& tasks;
-    Table& objects;
-    Table& working;
-    Table& archivers;
-    Table* extras = nullptr;
-};
 
 // What the editor holds when it saves.
 struct SaveRequest {
@@ -43,7 +33,8 @@ struct SaveResult {
     QString workingName;  // the caption to show from now on
 };
 
-// Saves a task from the editor. The texts are taken without their trailing blanks, as the table
+// Saves a task from the editor, on the program's tables, which are all open (the check marks
+// are not touched). The texts are taken without their trailing blanks, as the table
 // keeps them. The name must not be empty, blanks only, longer than its field or taken by another
 // task (exact comparison, trailing blanks of stored names aside); the texts must fit their
 // fields in code page 1251; the destination folder and the archive name must hold no double
@@ -77,7 +68,7 @@ struct SaveResult {
 //
 // On success the tasks.dbf cursor rests on the saved row. The list file is written through
 // `io` at programFolder() + List.
-SaveResult saveTask(EditorTables tables, const SaveRequest& request, const EditorTexts& texts,
+SaveResult saveTask(ProgramTables& tables, const SaveRequest& request, const EditorTexts& texts,
                     FileIo& io);
 
 // Whether a List value names a file directly inside the Lists folder ("Lists/<name>", also with

@@ -26,13 +26,14 @@
 
 #include "archiving/findarchivers.h"
 #include "archiving/tform3.h"
+#include "editor/savetask.h"
 #include "editor/tform4.h"
 #include "language/translateform.h"
 #include "platform/dialogs.h"
 #include "platform/messagebox.h"
 #include "store/layouts.h"
-#include "widgets/buttonglyphs.h"
 #include "widgets/dbgrid.h"
+#include "widgets/formkit.h"
 #include "widgets/labelededit.h"
 #include "widgets/radiogroup.h"
 
@@ -56,40 +57,6 @@ public:
 private:
     bool on_ = true;
 };
-
-template <typename W>
-W* named(W* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption) {
-    return named(new QLabel(caption, parent), name);
-}
-
-QCheckBox* makeCheckBox(QWidget* parent, const char* name, const QString& caption) {
-    return named(new QCheckBox(caption, parent), name);
-}
-
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption,
-                        QStyle::StandardPixmap glyph = QStyle::SP_CustomBase) {
-    auto* b = named(new QPushButton(caption, parent), name);
-    if (glyph != QStyle::SP_CustomBase) {
-        b->setIcon(buttonGlyph(glyph));
-    }
-    // Enter in a field does not press a button.
-    b->setAutoDefault(false);
-    return b;
-}
-
-LabeledEdit* makeEdit(QWidget* parent, const char* name, const QString& caption,
-                      const Field<QString>& field) {
-    auto* e = named(new LabeledEdit(parent), name);
-    e->setCaption(caption);
-    // Typing stops where the stored field ends.
-    e->setMaxLength(field.width());
-    return e;
-}
 
 RadioGroup* makeRadioGroup(QWidget* parent, const char* name, const QString& caption,
                            const QStringList& items) {
@@ -118,15 +85,6 @@ void keepPlaceWhenHidden(QWidget* widget) {
     widget->setSizePolicy(p);
 }
 
-QHBoxLayout* row(std::initializer_list<QWidget*> widgets) {
-    auto* r = new QHBoxLayout;
-    for (QWidget* w : widgets) {
-        r->addWidget(w);
-    }
-    r->addStretch(1);
-    return r;
-}
-
 // A path dropped on the window as the list holds it: a folder without a closing '/', the root
 // as "/".
 QString droppedPath(QString path) {
@@ -151,13 +109,13 @@ QStringList localFiles(const QMimeData* data) {
 
 }  // namespace
 
-TForm2::TForm2(EditorTables tables, const MainWindowTexts& mainTexts, bool newTask,
+TForm2::TForm2(ProgramTables& tables, const MainWindowTexts& mainTexts, bool newTask,
                QString editedTaskName, LanguageInUse language, QWidget* parent)
     : QDialog(parent),
-      NewTask(newTask),
-      EditedTaskName(std::move(editedTaskName)),
       tables_(tables),
       mainTexts_(mainTexts),
+      newTask_(newTask),
+      editedTaskName_(std::move(editedTaskName)),
       language_(std::move(language)),
       list_(new WorkingList(tables.working, this)) {
     setObjectName(QStringLiteral("Form2"));
@@ -180,141 +138,153 @@ TForm2::~TForm2() {
 }
 
 void TForm2::createTaskControls() {
-    CheckBox1 = makeCheckBox(this, "CheckBox1", QStringLiteral("Выполнять эту задачу"));
-    LEdit1 = makeEdit(this, "LEdit1", QStringLiteral("Наименование задачи"), TaskField::Name);
-    LEdit4 = makeEdit(this, "LEdit4", QStringLiteral("Описание задачи (не обязательно)"),
-                      TaskField::Opis);
-    LEdit2 =
+    ui.CheckBox1 = makeCheckBox(this, "CheckBox1", QStringLiteral("Выполнять эту задачу"));
+    ui.LEdit1 =
+        makeEdit(this, "LEdit1", QStringLiteral("Наименование задачи"), TaskField::Name.width());
+    ui.LEdit4 = makeEdit(this, "LEdit4", QStringLiteral("Описание задачи (не обязательно)"),
+                         TaskField::Opis.width());
+    ui.LEdit2 =
         makeEdit(this, "LEdit2", QStringLiteral("Папка, в которую будет осуществляться архивация"),
-                 TaskField::Path2);
-    BitBtn1 = makeButton(this, "BitBtn1", QString(), QStyle::SP_DialogOpenButton);
-    LEdit3 = makeEdit(this, "LEdit3", QStringLiteral("Имя файла архива"), TaskField::NameArh);
-    RadioGroup1 = makeRadioGroup(
+                 TaskField::Path2.width());
+    ui.BitBtn1 = makeButton(this, "BitBtn1", QString(), QStyle::SP_DialogOpenButton);
+    ui.LEdit3 =
+        makeEdit(this, "LEdit3", QStringLiteral("Имя файла архива"), TaskField::NameArh.width());
+    ui.RadioGroup1 = makeRadioGroup(
         this, "RadioGroup1", QStringLiteral("  Вид имени архива  "),
         {QStringLiteral("только имя - (предидущий файл архива затирается)"),
          QStringLiteral("имя + дата  - (предидущий файл архива в пределах даты затирается)"),
          QStringLiteral("имя + дата + время - (сохраняются все предидущие файлы архива)")});
-    RadioGroup1->setToolTip(QStringLiteral("Какой вид будет иметь имя архива"));
-    CheckBox3 = makeCheckBox(this, "CheckBox3", QStringLiteral("Создавать .ВАК копию"));
-    Label8 = makeLabel(this, "Label8", QStringLiteral("архива при совпадении"));
-    Label9 = makeLabel(this, "Label9", QStringLiteral("имен"));
+    ui.RadioGroup1->setToolTip(QStringLiteral("Какой вид будет иметь имя архива"));
+    keep_.emplace(this, texts_);
+    ui.RadioGroup5 = keep_->rule();
+    ui.SpinEdit3 = keep_->number();
+    ui.Label13 = keep_->unit();
+    ui.CheckBox3 = makeCheckBox(this, "CheckBox3", QStringLiteral("Создавать .ВАК копию"));
+    ui.Label8 = makeLabel(this, "Label8", QStringLiteral("архива при совпадении"));
+    ui.Label9 = makeLabel(this, "Label9", QStringLiteral("имен"));
 }
 
 void TForm2::createScheduleControls() {
-    RadioGroup2 = makeRadioGroup(
+    ui.RadioGroup2 = makeRadioGroup(
         this, "RadioGroup2", QStringLiteral("  Периодичность архивации  "),
         {QStringLiteral("только по требованию"), QStringLiteral("при каждом запуске"),
          QStringLiteral("каждый час"), QStringLiteral("каждый день"),
          QStringLiteral("каждую неделю"), QStringLiteral("каждый месяц")});
-    RadioGroup2->setToolTip(QStringLiteral("Периодичность"));
-    RadioGroup3 = makeRadioGroup(
+    ui.RadioGroup2->setToolTip(QStringLiteral("Периодичность"));
+    ui.RadioGroup3 = makeRadioGroup(
         this, "RadioGroup3", QStringLiteral("  Если пропущена архивация  "),
         {QStringLiteral("архивировать немедленно"), QStringLiteral("ожидать следущий период")});
-    RadioGroup3->setItemIndex(newTaskFields().propusk);
+    ui.RadioGroup3->setItemIndex(newTaskFields().propusk);
 
-    Label1 = makeLabel(this, "Label1", QStringLiteral("на"));
-    SpinEdit1 = named(new QSpinBox(this), "SpinEdit1");
-    SpinEdit1->setRange(0, 59);
-    SpinEdit1->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
-    Label2 = makeLabel(this, "Label2", QStringLiteral("-й минуте каждого часа"));
+    ui.Label1 = makeLabel(this, "Label1", QStringLiteral("на"));
+    ui.SpinEdit1 = named(new QSpinBox(this), "SpinEdit1");
+    ui.SpinEdit1->setRange(0, 59);
+    ui.SpinEdit1->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
+    ui.Label2 = makeLabel(this, "Label2", QStringLiteral("-й минуте каждого часа"));
 
-    Label3 = makeLabel(this, "Label3", QStringLiteral("в"));
-    DateTimePicker1 = makeTimePicker(this, "DateTimePicker1");
-    Label4 = makeLabel(this, "Label4", QStringLiteral("каждый день"));
+    ui.Label3 = makeLabel(this, "Label3", QStringLiteral("в"));
+    ui.DateTimePicker1 = makeTimePicker(this, "DateTimePicker1");
+    ui.Label4 = makeLabel(this, "Label4", QStringLiteral("каждый день"));
 
-    Label12 = makeLabel(this, "Label12", QStringLiteral("в"));
-    RadioGroup4 = makeRadioGroup(
+    ui.Label12 = makeLabel(this, "Label12", QStringLiteral("в"));
+    ui.RadioGroup4 = makeRadioGroup(
         this, "RadioGroup4", QString(),
         {QStringLiteral("Пн"), QStringLiteral("Вт"), QStringLiteral("Ср"), QStringLiteral("Чт"),
          QStringLiteral("Пт"), QStringLiteral("Сб"), QStringLiteral("Вс")});
-    RadioGroup4->setColumns(RadioGroup4->count());
-    Label11 = makeLabel(this, "Label11", QStringLiteral("в"));
-    DateTimePicker3 = makeTimePicker(this, "DateTimePicker3");
+    ui.RadioGroup4->setColumns(ui.RadioGroup4->count());
+    ui.Label11 = makeLabel(this, "Label11", QStringLiteral("в"));
+    ui.DateTimePicker3 = makeTimePicker(this, "DateTimePicker3");
 
-    SpinEdit2 = named(new QSpinBox(this), "SpinEdit2");
-    SpinEdit2->setRange(1, 31);
+    ui.SpinEdit2 = named(new QSpinBox(this), "SpinEdit2");
+    ui.SpinEdit2->setRange(1, 31);
     // The day changes only with the arrows.
-    if (auto* text = SpinEdit2->findChild<QLineEdit*>()) {
+    if (auto* text = ui.SpinEdit2->findChild<QLineEdit*>()) {
         text->setReadOnly(true);
     }
-    Label5 = makeLabel(this, "Label5", QStringLiteral("числа в"));
-    DateTimePicker2 = makeTimePicker(this, "DateTimePicker2");
-    DateTimePicker2->setTime(newTaskFields().monthTime);
-    CheckBox2 = makeCheckBox(this, "CheckBox2",
-                             QStringLiteral("в последний день месяца (если дней меньше чем 31)"));
+    ui.Label5 = makeLabel(this, "Label5", QStringLiteral("числа в"));
+    ui.DateTimePicker2 = makeTimePicker(this, "DateTimePicker2");
+    ui.DateTimePicker2->setTime(newTaskFields().monthTime);
+    ui.CheckBox2 = makeCheckBox(
+        this, "CheckBox2", QStringLiteral("в последний день месяца (если дней меньше чем 31)"));
 }
 
 void TForm2::createConfigurationControls() {
-    Label10 = makeLabel(this, "Label10", QStringLiteral("Использовать настройки архиватора"));
-    ComboBox1 = named(new QComboBox(this), "ComboBox1");
-    BitBtn4 = makeButton(this, "BitBtn4", QStringLiteral("Список настроек архиваторов"),
-                         QStyle::SP_ComputerIcon);
-    CheckBox4 = makeCheckBox(this, "CheckBox4",
-                             QStringLiteral("Не использовать архиватор (копирование файлов)"));
-    CheckBox4->hide();
-    BitBtn3 = makeButton(this, "BitBtn3", QStringLiteral("Сохранить"), QStyle::SP_DialogSaveButton);
-    BitBtn2 = makeButton(this, "BitBtn2", QStringLiteral("Закрыть"), QStyle::SP_DialogCloseButton);
+    ui.Label10 = makeLabel(this, "Label10", QStringLiteral("Использовать настройки архиватора"));
+    ui.ComboBox1 = named(new QComboBox(this), "ComboBox1");
+    ui.BitBtn4 = makeButton(this, "BitBtn4", QStringLiteral("Список настроек архиваторов"),
+                            QStyle::SP_ComputerIcon);
+    ui.CheckBox4 = makeCheckBox(this, "CheckBox4",
+                                QStringLiteral("Не использовать архиватор (копирование файлов)"));
+    ui.CheckBox4->hide();
+    ui.BitBtn3 =
+        makeButton(this, "BitBtn3", QStringLiteral("Сохранить"), QStyle::SP_DialogSaveButton);
+    ui.BitBtn2 =
+        makeButton(this, "BitBtn2", QStringLiteral("Закрыть"), QStyle::SP_DialogCloseButton);
 }
 
 void TForm2::createObjectListControls() {
-    Label6 = makeLabel(this, "Label6",
-                       QStringLiteral("Список объектов (файлов или папок), которые будут "
-                                      "архивироваться "));
-    colour(Label6, QColor(0x00, 0x80, 0x00));
-    Label7 = makeLabel(this, "Label7",
-                       QStringLiteral("Добавить объект можно, ") + QStringLiteral("\"перетащив\"") +
-                           QStringLiteral(" его мышкой на эту форму из любого окна"));
-    colour(Label7, Qt::red);
-    QFont bold = Label6->font();
+    ui.Label6 = makeLabel(this, "Label6",
+                          QStringLiteral("Список объектов (файлов или папок), которые будут "
+                                         "архивироваться "));
+    colour(ui.Label6, QColor(0x00, 0x80, 0x00));
+    ui.Label7 =
+        makeLabel(this, "Label7",
+                  QStringLiteral("Добавить объект можно, ") + QStringLiteral("\"перетащив\"") +
+                      QStringLiteral(" его мышкой на эту форму из любого окна"));
+    colour(ui.Label7, Qt::red);
+    QFont bold = ui.Label6->font();
     bold.setBold(true);
-    Label6->setFont(bold);
-    Label7->setFont(bold);
+    ui.Label6->setFont(bold);
+    ui.Label7->setFont(bold);
 
-    DBGrid1 = named(new DBGrid(this), "DBGrid1");
-    DBGrid1->bind(&tables_.working, nullptr,
-                  {{ObjectField::Path.name(), QStringLiteral("Имя файла"), 400}});
-    DBGrid1->horizontalHeader()->setFont(bold);
-    DBGrid1->viewport()->installEventFilter(this);
+    ui.DBGrid1 = named(new DBGrid(this), "DBGrid1");
+    ui.DBGrid1->bind(&tables_.working, nullptr,
+                     {{ObjectField::Path.name(), QStringLiteral("Имя файла"), 400}});
+    ui.DBGrid1->horizontalHeader()->setFont(bold);
+    ui.DBGrid1->viewport()->installEventFilter(this);
 
-    Button7 = makeButton(this, "Button7", QStringLiteral("Изменить имя объекта"));
-    Button4 = makeButton(this, "Button4", QStringLiteral("Удалить объект из списка"));
-    Button5 = makeButton(this, "Button5", QStringLiteral("Очистить весь список"));
-    Button9 = makeButton(this, "Button9", QStringLiteral("Открыть папку, содержащую этот объект"));
+    ui.Button7 = makeButton(this, "Button7", QStringLiteral("Изменить имя объекта"));
+    ui.Button4 = makeButton(this, "Button4", QStringLiteral("Удалить объект из списка"));
+    ui.Button5 = makeButton(this, "Button5", QStringLiteral("Очистить весь список"));
+    ui.Button9 =
+        makeButton(this, "Button9", QStringLiteral("Открыть папку, содержащую этот объект"));
 
-    PopupMenu1 = named(new QMenu(this), "PopupMenu1");
-    N2 = named(PopupMenu1->addAction(QStringLiteral("Изменить имя объекта")), "N2");
-    N3 = named(PopupMenu1->addAction(QStringLiteral("Удалить файл из списка")), "N3");
-    N5 = named(PopupMenu1->addAction(QStringLiteral("Очистить весь список")), "N5");
-    N1 = named(PopupMenu1->addAction(QStringLiteral("Открыть папку, содержащую этот файл")), "N1");
+    ui.PopupMenu1 = named(new QMenu(this), "PopupMenu1");
+    ui.N2 = named(ui.PopupMenu1->addAction(QStringLiteral("Изменить имя объекта")), "N2");
+    ui.N3 = named(ui.PopupMenu1->addAction(QStringLiteral("Удалить файл из списка")), "N3");
+    ui.N5 = named(ui.PopupMenu1->addAction(QStringLiteral("Очистить весь список")), "N5");
+    ui.N1 = named(ui.PopupMenu1->addAction(QStringLiteral("Открыть папку, содержащую этот файл")),
+                  "N1");
 }
 
 void TForm2::arrange() {
     // Left: the task, its destination and archive; right: its schedule.
     auto* left = new QVBoxLayout;
-    left->addWidget(CheckBox1);
-    left->addWidget(LEdit1);
-    left->addWidget(LEdit4);
+    left->addWidget(ui.CheckBox1);
+    left->addWidget(ui.LEdit1);
+    left->addWidget(ui.LEdit4);
     auto* folder = new QHBoxLayout;
-    folder->addWidget(LEdit2, 1);
-    folder->addWidget(BitBtn1, 0, Qt::AlignBottom);
+    folder->addWidget(ui.LEdit2, 1);
+    folder->addWidget(ui.BitBtn1, 0, Qt::AlignBottom);
     left->addLayout(folder);
-    left->addWidget(LEdit3);
-    left->addWidget(RadioGroup1);
+    left->addWidget(ui.LEdit3);
+    left->addWidget(ui.RadioGroup1);
+    left->addLayout(keep_->row());
     auto* bak = new QGridLayout;
-    bak->addWidget(CheckBox3, 0, 0, 1, 2);
-    bak->addItem(new QSpacerItem(QFontMetrics(CheckBox3->font()).height() + 6, 0), 1, 0);
-    bak->addWidget(Label8, 1, 1);
-    bak->addWidget(Label9, 2, 1);
+    bak->addWidget(ui.CheckBox3, 0, 0, 1, 2);
+    bak->addItem(new QSpacerItem(QFontMetrics(ui.CheckBox3->font()).height() + 6, 0), 1, 0);
+    bak->addWidget(ui.Label8, 1, 1);
+    bak->addWidget(ui.Label9, 2, 1);
     bak->setVerticalSpacing(0);
     bak->setColumnStretch(2, 1);
     left->addLayout(bak);
-    left->addWidget(Label10);
+    left->addWidget(ui.Label10);
     auto* configuration = new QHBoxLayout;
-    configuration->addWidget(ComboBox1, 1);
-    configuration->addWidget(BitBtn4);
+    configuration->addWidget(ui.ComboBox1, 1);
+    configuration->addWidget(ui.BitBtn4);
     left->addLayout(configuration);
-    for (QWidget* w : {static_cast<QWidget*>(Label10), static_cast<QWidget*>(ComboBox1),
-                       static_cast<QWidget*>(BitBtn4)}) {
+    for (QWidget* w : {static_cast<QWidget*>(ui.Label10), static_cast<QWidget*>(ui.ComboBox1),
+                       static_cast<QWidget*>(ui.BitBtn4)}) {
         keepPlaceWhenHidden(w);
     }
     left->addStretch(1);
@@ -322,24 +292,24 @@ void TForm2::arrange() {
     // The controls of the periods share one place: only one period's are shown at a time.
     auto* schedule = new QGridLayout;
     auto* weekly = new QVBoxLayout;
-    weekly->addLayout(row({Label12, RadioGroup4}));
-    weekly->addLayout(row({Label11, DateTimePicker3}));
-    schedule->addLayout(row({Label1, SpinEdit1, Label2}), 0, 0, Qt::AlignTop);
-    schedule->addLayout(row({Label3, DateTimePicker1, Label4}), 0, 0, Qt::AlignTop);
+    weekly->addLayout(rowOf({ui.Label12, ui.RadioGroup4}));
+    weekly->addLayout(rowOf({ui.Label11, ui.DateTimePicker3}));
+    schedule->addLayout(rowOf({ui.Label1, ui.SpinEdit1, ui.Label2}), 0, 0, Qt::AlignTop);
+    schedule->addLayout(rowOf({ui.Label3, ui.DateTimePicker1, ui.Label4}), 0, 0, Qt::AlignTop);
     schedule->addLayout(weekly, 0, 0, Qt::AlignTop);
     auto* monthly = new QVBoxLayout;
-    monthly->addLayout(row({SpinEdit2, Label5, DateTimePicker2}));
-    monthly->addWidget(CheckBox2);
+    monthly->addLayout(rowOf({ui.SpinEdit2, ui.Label5, ui.DateTimePicker2}));
+    monthly->addWidget(ui.CheckBox2);
     schedule->addLayout(monthly, 0, 0, Qt::AlignTop);
     for (QWidget* w : std::initializer_list<QWidget*>{
-             RadioGroup3, Label1, SpinEdit1, Label2, Label3, DateTimePicker1, Label4, Label12,
-             RadioGroup4, Label11, DateTimePicker3, SpinEdit2, Label5, DateTimePicker2,
-             CheckBox2}) {
+             ui.RadioGroup3, ui.Label1, ui.SpinEdit1, ui.Label2, ui.Label3, ui.DateTimePicker1,
+             ui.Label4, ui.Label12, ui.RadioGroup4, ui.Label11, ui.DateTimePicker3, ui.SpinEdit2,
+             ui.Label5, ui.DateTimePicker2, ui.CheckBox2}) {
         keepPlaceWhenHidden(w);
     }
     auto* right = new QVBoxLayout;
-    right->addWidget(RadioGroup2);
-    right->addWidget(RadioGroup3);
+    right->addWidget(ui.RadioGroup2);
+    right->addWidget(ui.RadioGroup3);
     right->addSpacing(6);
     right->addLayout(schedule);
     right->addStretch(1);
@@ -351,24 +321,24 @@ void TForm2::arrange() {
 
     // Below: the object list with its commands, then save and close.
     auto* commands = new QVBoxLayout;
-    for (QPushButton* b : {Button7, Button4, Button5, Button9}) {
+    for (QPushButton* b : {ui.Button7, ui.Button4, ui.Button5, ui.Button9}) {
         commands->addWidget(b);
     }
     commands->addStretch(1);
     auto* objects = new QHBoxLayout;
-    DBGrid1->setMinimumHeight(190);
-    objects->addWidget(DBGrid1, 1);
+    ui.DBGrid1->setMinimumHeight(190);
+    objects->addWidget(ui.DBGrid1, 1);
     objects->addLayout(commands);
     auto* closing = new QHBoxLayout;
     closing->addStretch(1);
-    closing->addWidget(BitBtn3);
-    closing->addWidget(BitBtn2);
+    closing->addWidget(ui.BitBtn3);
+    closing->addWidget(ui.BitBtn2);
 
     auto* window = new QVBoxLayout(this);
     window->addLayout(top);
     window->addSpacing(6);
-    window->addWidget(Label6);
-    window->addWidget(Label7);
+    window->addWidget(ui.Label6);
+    window->addWidget(ui.Label7);
     window->addLayout(objects, 1);
     window->addLayout(closing);
     window->setSizeConstraint(QLayout::SetFixedSize);
@@ -378,12 +348,13 @@ void TForm2::arrange() {
     // save and close before the list.) A radio group takes part through its buttons.
     QList<QWidget*> order;
     for (QWidget* w : std::initializer_list<QWidget*>{
-             CheckBox1,       LEdit1,      LEdit4,          LEdit2,          BitBtn1,
-             LEdit3,          RadioGroup1, CheckBox3,       ComboBox1,       BitBtn4,
-             RadioGroup2,     RadioGroup3, SpinEdit1,       DateTimePicker1, RadioGroup4,
-             DateTimePicker3, SpinEdit2,   DateTimePicker2, CheckBox2,       DBGrid1,
-             Button7,         Button4,     Button5,         Button9,         BitBtn3,
-             BitBtn2}) {
+             ui.CheckBox1,   ui.LEdit1,          ui.LEdit4,      ui.LEdit2,
+             ui.BitBtn1,     ui.LEdit3,          ui.RadioGroup1, ui.RadioGroup5,
+             ui.SpinEdit3,   ui.CheckBox3,       ui.ComboBox1,   ui.BitBtn4,
+             ui.RadioGroup2, ui.RadioGroup3,     ui.SpinEdit1,   ui.DateTimePicker1,
+             ui.RadioGroup4, ui.DateTimePicker3, ui.SpinEdit2,   ui.DateTimePicker2,
+             ui.CheckBox2,   ui.DBGrid1,         ui.Button7,     ui.Button4,
+             ui.Button5,     ui.Button9,         ui.BitBtn3,     ui.BitBtn2}) {
         const QList<QRadioButton*> items = w->findChildren<QRadioButton*>();
         order += qobject_cast<RadioGroup*>(w) ? QList<QWidget*>(items.begin(), items.end())
                                               : QList<QWidget*>{w};
@@ -409,71 +380,64 @@ void TForm2::whenLeft(QWidget* control, void (TForm2::*test)()) {
 }
 
 void TForm2::connectHandlers() {
-    auto guarded = [this](void (TForm2::*handler)()) {
-        return [this, handler] { runReportingErrors([=, this] { (this->*handler)(); }); };
-    };
-    connect(LEdit1, &LabeledEdit::textChanged, this, guarded(&TForm2::LEdit1Change));
-    connect(LEdit4, &LabeledEdit::textChanged, this, guarded(&TForm2::LEdit4Change));
-    connect(LEdit3, &LabeledEdit::textChanged, this, guarded(&TForm2::LEdit3Change));
-    connect(LEdit2, &LabeledEdit::exited, this, guarded(&TForm2::LEdit2Exit));
-    connect(LEdit2, &LabeledEdit::doubleClicked, this, guarded(&TForm2::BitBtn1Click));
-    connect(SpinEdit1, &QSpinBox::valueChanged, this, guarded(&TForm2::SpinEdit1Change));
-    connect(SpinEdit2, &QSpinBox::valueChanged, this, guarded(&TForm2::SpinEdit2Change));
-    connect(ComboBox1, &QComboBox::activated, this, guarded(&TForm2::ComboBox1Change));
-    connect(CheckBox4, &QCheckBox::toggled, this, guarded(&TForm2::CheckBox4Click));
-    connect(RadioGroup2, &RadioGroup::activated, this, guarded(&TForm2::RadioGroup2Click));
+    connectHandler(ui.LEdit1, &LabeledEdit::textChanged, this, &TForm2::LEdit1Change);
+    connectHandler(ui.LEdit4, &LabeledEdit::textChanged, this, &TForm2::LEdit4Change);
+    connectHandler(ui.LEdit3, &LabeledEdit::textChanged, this, &TForm2::LEdit3Change);
+    connectHandler(ui.LEdit2, &LabeledEdit::exited, this, &TForm2::LEdit2Exit);
+    connectHandler(ui.LEdit2, &LabeledEdit::doubleClicked, this, &TForm2::BitBtn1Click);
+    connectHandler(ui.SpinEdit1, &QSpinBox::valueChanged, this, &TForm2::SpinEdit1Change);
+    connectHandler(ui.SpinEdit2, &QSpinBox::valueChanged, this, &TForm2::SpinEdit2Change);
+    connectHandler(ui.ComboBox1, &QComboBox::activated, this, &TForm2::ComboBox1Change);
+    connectHandler(ui.CheckBox4, &QCheckBox::toggled, this, &TForm2::CheckBox4Click);
+    connectHandler(ui.RadioGroup2, &RadioGroup::activated, this, &TForm2::RadioGroup2Click);
+    connectHandler(ui.RadioGroup1, &RadioGroup::activated, this, &TForm2::RadioGroup1Click);
+    connectHandler(ui.RadioGroup5, &RadioGroup::activated, this, &TForm2::RadioGroup5Click);
+    connectHandler(ui.SpinEdit3, &QSpinBox::valueChanged, this, &TForm2::SpinEdit3Change);
 
-    connect(RadioGroup1, &RadioGroup::exited, this, guarded(&TForm2::RadioGroup1Exit));
-    connect(RadioGroup2, &RadioGroup::exited, this, guarded(&TForm2::RadioGroup2Exit));
-    connect(RadioGroup3, &RadioGroup::exited, this, guarded(&TForm2::RadioGroup3Exit));
-    connect(RadioGroup4, &RadioGroup::exited, this, guarded(&TForm2::RadioGroup4Exit));
-    whenLeft(CheckBox1, &TForm2::CheckBox1Exit);
-    whenLeft(CheckBox2, &TForm2::CheckBox2Exit);
-    whenLeft(CheckBox3, &TForm2::CheckBox3Exit);
-    whenLeft(CheckBox4, &TForm2::CheckBox4Exit);
-    whenLeft(DateTimePicker1, &TForm2::DateTimePicker1Exit);
-    whenLeft(DateTimePicker2, &TForm2::DateTimePicker2Exit);
-    whenLeft(DateTimePicker3, &TForm2::DateTimePicker3Exit);
+    connectHandler(ui.RadioGroup1, &RadioGroup::exited, this, &TForm2::RadioGroup1Exit);
+    connectHandler(ui.RadioGroup2, &RadioGroup::exited, this, &TForm2::RadioGroup2Exit);
+    connectHandler(ui.RadioGroup3, &RadioGroup::exited, this, &TForm2::RadioGroup3Exit);
+    connectHandler(ui.RadioGroup4, &RadioGroup::exited, this, &TForm2::RadioGroup4Exit);
+    whenLeft(ui.CheckBox1, &TForm2::CheckBox1Exit);
+    whenLeft(ui.CheckBox2, &TForm2::CheckBox2Exit);
+    whenLeft(ui.CheckBox3, &TForm2::CheckBox3Exit);
+    whenLeft(ui.CheckBox4, &TForm2::CheckBox4Exit);
+    whenLeft(ui.DateTimePicker1, &TForm2::DateTimePicker1Exit);
+    whenLeft(ui.DateTimePicker2, &TForm2::DateTimePicker2Exit);
+    whenLeft(ui.DateTimePicker3, &TForm2::DateTimePicker3Exit);
 
-    connect(BitBtn1, &QPushButton::clicked, this, guarded(&TForm2::BitBtn1Click));
-    connect(BitBtn3, &QPushButton::clicked, this, guarded(&TForm2::BitBtn3Click));
-    connect(BitBtn4, &QPushButton::clicked, this, guarded(&TForm2::BitBtn4Click));
-    connect(BitBtn2, &QPushButton::clicked, this, &TForm2::reject);
+    connectHandler(ui.BitBtn1, &QPushButton::clicked, this, &TForm2::BitBtn1Click);
+    connectHandler(ui.BitBtn3, &QPushButton::clicked, this, &TForm2::BitBtn3Click);
+    connectHandler(ui.BitBtn4, &QPushButton::clicked, this, &TForm2::BitBtn4Click);
+    connect(ui.BitBtn2, &QPushButton::clicked, this, &TForm2::reject);
 
-    connect(Button7, &QPushButton::clicked, this, guarded(&TForm2::Button7Click));
-    connect(Button4, &QPushButton::clicked, this, guarded(&TForm2::Button4Click));
-    connect(Button5, &QPushButton::clicked, this, guarded(&TForm2::Button5Click));
-    connect(Button9, &QPushButton::clicked, this, guarded(&TForm2::Button9Click));
-    connect(N2, &QAction::triggered, this, guarded(&TForm2::Button7Click));
-    connect(N3, &QAction::triggered, this, guarded(&TForm2::Button4Click));
-    connect(N5, &QAction::triggered, this, guarded(&TForm2::Button5Click));
-    connect(N1, &QAction::triggered, this, guarded(&TForm2::Button9Click));
-    connect(DBGrid1, &DBGrid::rowDoubleClicked, this, guarded(&TForm2::Button7Click));
+    connectHandler(ui.Button7, &QPushButton::clicked, this, &TForm2::Button7Click);
+    connectHandler(ui.Button4, &QPushButton::clicked, this, &TForm2::Button4Click);
+    connectHandler(ui.Button5, &QPushButton::clicked, this, &TForm2::Button5Click);
+    connectHandler(ui.Button9, &QPushButton::clicked, this, &TForm2::Button9Click);
+    connectHandler(ui.N2, &QAction::triggered, this, &TForm2::Button7Click);
+    connectHandler(ui.N3, &QAction::triggered, this, &TForm2::Button4Click);
+    connectHandler(ui.N5, &QAction::triggered, this, &TForm2::Button5Click);
+    connectHandler(ui.N1, &QAction::triggered, this, &TForm2::Button9Click);
+    connectHandler(ui.DBGrid1, &DBGrid::rowDoubleClicked, this, &TForm2::Button7Click);
+    onFirstShow(this, [this] {
+        FormShow();
+        FormActivate();
+    });
 }
 
 void TForm2::FormCreate() {
-    texts.resetToBuiltIn();
-    setWindowTitle(texts.text(Form2Text::ct1));
-    applyLanguage(this, texts, language_);
-    setWindowTitle(texts.text(Form2Text::ct1));
+    texts_.resetToBuiltIn();
+    setWindowTitle(texts_.text(Form2Text::ct1));
+    applyLanguage(this, texts_, language_);
+    setWindowTitle(texts_.text(Form2Text::ct1));
     tables_.archivers.open();
 }
 
 // --- Opening ------------------------------------------------------------------------------------
 
-void TForm2::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!shown_) {
-        shown_ = true;
-        runReportingErrors([this] {
-            FormShow();
-            FormActivate();
-        });
-    }
-}
-
 void TForm2::FormShow() {
-    Modified = NewTask;
+    modified_ = newTask_;
 }
 
 void TForm2::FormActivate() {
@@ -482,20 +446,24 @@ void TForm2::FormActivate() {
     Myread();
     RadioGroup2Click();
     // Typing starts with the name, never in the enabled box above it, which a blank would untick.
-    LEdit1->setFocus();
+    ui.LEdit1->setFocus();
 }
 
 QStringList TForm2::fillConfigurations(int position) {
     const QStringList names = configurationNames(tables_.archivers);
-    ComboBox1->clear();
-    ComboBox1->addItems(names);
-    ComboBox1->setCurrentIndex(position);
+    ui.ComboBox1->clear();
+    ui.ComboBox1->addItems(names);
+    ui.ComboBox1->setCurrentIndex(position);
     return names;
 }
 
 void TForm2::rememberStoredRow() {
     stored_ = readTaskFields(tables_.tasks);
     storedNameArhSys_ = tables_.tasks.asString(TaskField::NameArhSys);
+    // tasksx.dbf that could not be opened keeps all, as the runs do.
+    storedRetention_ = !newTask_ && tables_.extras.isOpen()
+                           ? retentionOf(tables_.extras, stored_.name)
+                           : Retention{};
 }
 
 void TForm2::Myread() {
@@ -506,17 +474,19 @@ void TForm2::Myread() {
     // table, which a new task's set mark makes moot).
     rememberStoredRow();
 
-    if (NewTask) {
+    if (newTask_) {
         const TaskFields fresh = newTaskFields();
-        setWindowTitle(texts.text(Form2Text::ct1));
-        LEdit1->setText(QString());
-        LEdit2->setText(QString());
-        LEdit3->setText(fresh.nameArh);
-        LEdit4->setText(QString());
-        RadioGroup1->setItemIndex(fresh.vidNameArh);
-        RadioGroup2->setItemIndex(fresh.vidPeriod);
-        CheckBox1->setChecked(fresh.flag);
-        CheckBox4->setChecked(false);
+        setWindowTitle(texts_.text(Form2Text::ct1));
+        ui.LEdit1->setText(QString());
+        ui.LEdit2->setText(QString());
+        ui.LEdit3->setText(fresh.nameArh);
+        ui.LEdit4->setText(QString());
+        ui.RadioGroup1->setItemIndex(fresh.vidNameArh);
+        ui.RadioGroup2->setItemIndex(fresh.vidPeriod);
+        ui.CheckBox1->setChecked(fresh.flag);
+        ui.CheckBox4->setChecked(false);
+        keep_->show({});
+        RadioGroup1Click();
         // The other controls keep what the window starts with.
         ClearWorkingList(tables_.working);
         return;
@@ -524,158 +494,175 @@ void TForm2::Myread() {
 
     const TaskFields& f = stored_;
     setWindowTitle(f.name);
-    CheckBox1->setChecked(f.flag);
-    LEdit1->setText(f.name);
-    LEdit4->setText(f.opis);
-    RadioGroup1->setItemIndex(f.vidNameArh);
-    CheckBox3->setChecked(f.bak);
-    LEdit2->setText(f.path2);
-    LEdit3->setText(f.nameArh);
-    RadioGroup2->setItemIndex(f.vidPeriod);
-    SpinEdit1->setValue(f.minuta);
-    DateTimePicker1->setTime(f.dayTime);
-    SpinEdit2->setValue(f.monthDay);
-    DateTimePicker2->setTime(f.monthTime);
-    RadioGroup4->setItemIndex(f.weekDay - 1);
-    DateTimePicker3->setTime(f.weekTime);
-    CheckBox2->setChecked(f.lastDay);
-    RadioGroup3->setItemIndex(f.propusk);
-    CheckBox4->setChecked(f.vidArhivator == 0);
-    ComboBox1->setCurrentIndex(configurationPosition(configurations, storedNameArhSys_));
+    ui.CheckBox1->setChecked(f.flag);
+    ui.LEdit1->setText(f.name);
+    ui.LEdit4->setText(f.opis);
+    ui.RadioGroup1->setItemIndex(f.vidNameArh);
+    keep_->show(storedRetention_);
+    RadioGroup1Click();
+    ui.CheckBox3->setChecked(f.bak);
+    ui.LEdit2->setText(f.path2);
+    ui.LEdit3->setText(f.nameArh);
+    ui.RadioGroup2->setItemIndex(f.vidPeriod);
+    ui.SpinEdit1->setValue(f.minuta);
+    ui.DateTimePicker1->setTime(f.dayTime);
+    ui.SpinEdit2->setValue(f.monthDay);
+    ui.DateTimePicker2->setTime(f.monthTime);
+    ui.RadioGroup4->setItemIndex(f.weekDay - 1);
+    ui.DateTimePicker3->setTime(f.weekTime);
+    ui.CheckBox2->setChecked(f.lastDay);
+    ui.RadioGroup3->setItemIndex(f.propusk);
+    ui.CheckBox4->setChecked(f.vidArhivator == 0);
+    ui.ComboBox1->setCurrentIndex(configurationPosition(configurations, storedNameArhSys_));
     CheckBox4Click();
     // A minute or day out of range shows brought into it: the task is changed then.
     SpinEdit1Change();
-    markIf(SpinEdit2->value() != f.monthDay);
+    markIf(ui.SpinEdit2->value() != f.monthDay);
 
-    const QList<RefusedObject> refused = LoadWorkingList(*list_, tables_.objects, EditedTaskName);
+    const QList<RefusedObject> refused = LoadWorkingList(*list_, tables_.objects, editedTaskName_);
     if (!refused.isEmpty()) {
         // The list now lacks them; saving would drop them from the task, so say which.
         QStringList lines;
         for (const RefusedObject& r : refused) {
-            lines << pathRefusalText(texts, r.path, r.why);
+            lines << pathRefusalText(texts_, r.path, r.why);
         }
         wait.restore();
-        messageBox(lines.join(u'\n'), texts.text(Form2Text::cm1));
+        messageBox(lines.join(u'\n'), texts_.text(Form2Text::cm1));
     }
 }
 
 // --- Rules --------------------------------------------------------------------------------------
 
 void TForm2::RadioGroup2Click() {
-    const PeriodControls c = periodControls(RadioGroup2->itemIndex());
-    RadioGroup3->setVisible(c.missedRun);
-    for (QWidget* w : std::initializer_list<QWidget*>{Label1, Label2, SpinEdit1}) {
+    const PeriodControls c = periodControls(ui.RadioGroup2->itemIndex());
+    ui.RadioGroup3->setVisible(c.missedRun);
+    for (QWidget* w : std::initializer_list<QWidget*>{ui.Label1, ui.Label2, ui.SpinEdit1}) {
         w->setVisible(c.hourly);
     }
-    for (QWidget* w : std::initializer_list<QWidget*>{Label3, Label4, DateTimePicker1}) {
+    for (QWidget* w : std::initializer_list<QWidget*>{ui.Label3, ui.Label4, ui.DateTimePicker1}) {
         w->setVisible(c.daily);
     }
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{Label11, Label12, DateTimePicker3, RadioGroup4}) {
+    for (QWidget* w : std::initializer_list<QWidget*>{ui.Label11, ui.Label12, ui.DateTimePicker3,
+                                                      ui.RadioGroup4}) {
         w->setVisible(c.weekly);
     }
-    for (QWidget* w : std::initializer_list<QWidget*>{SpinEdit2, Label5, DateTimePicker2}) {
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{ui.SpinEdit2, ui.Label5, ui.DateTimePicker2}) {
         w->setVisible(c.monthly);
     }
     if (c.monthly) {
         SpinEdit2Change();
     } else {
-        CheckBox2->hide();
+        ui.CheckBox2->hide();
     }
 }
 
 void TForm2::SpinEdit2Change() {
-    const int day = SpinEdit2->value();
+    const int day = ui.SpinEdit2->value();
     if (!lastDayBoxShown(day)) {
-        CheckBox2->hide();  // its tick stays
+        ui.CheckBox2->hide();  // its tick stays
     } else {
         // While the window opens the box shows the tick as stored.
         if (!opening_) {
-            CheckBox2->setChecked(true);
+            ui.CheckBox2->setChecked(true);
         }
-        CheckBox2->setText(lastDayCaption(texts, day));
-        CheckBox2->show();
+        ui.CheckBox2->setText(lastDayCaption(texts_, day));
+        ui.CheckBox2->show();
     }
     markIf(day != stored_.monthDay);
 }
 
 void TForm2::CheckBox4Click() {
-    const bool withArchiver = !CheckBox4->isChecked();
-    ComboBox1->setVisible(withArchiver);
-    BitBtn4->setVisible(withArchiver);
-    Label10->setVisible(withArchiver);
+    const bool withArchiver = !ui.CheckBox4->isChecked();
+    ui.ComboBox1->setVisible(withArchiver);
+    ui.BitBtn4->setVisible(withArchiver);
+    ui.Label10->setVisible(withArchiver);
 }
 
 // --- The changed mark -------------------------------------------------------------------------
 
 void TForm2::markIf(bool differs) {
     if (differs) {
-        Modified = true;
+        modified_ = true;
     }
 }
 
 void TForm2::LEdit1Change() {
-    markIf(LEdit1->text() != stored_.name);
+    markIf(ui.LEdit1->text() != stored_.name);
 }
 
 void TForm2::LEdit4Change() {
-    markIf(LEdit4->text() != stored_.opis);
+    markIf(ui.LEdit4->text() != stored_.opis);
 }
 
 void TForm2::LEdit3Change() {
-    markIf(LEdit3->text() != stored_.nameArh);
+    markIf(ui.LEdit3->text() != stored_.nameArh);
 }
 
 void TForm2::SpinEdit1Change() {
-    markIf(SpinEdit1->value() != stored_.minuta);
+    markIf(ui.SpinEdit1->value() != stored_.minuta);
 }
 
 void TForm2::ComboBox1Change() {
-    markIf(ComboBox1->currentText() != storedNameArhSys_);
+    markIf(ui.ComboBox1->currentText() != storedNameArhSys_);
+}
+
+void TForm2::RadioGroup1Click() {
+    keep_->setDated(ui.RadioGroup1->itemIndex());
+}
+
+void TForm2::RadioGroup5Click() {
+    keep_->ruleChosen();
+    markIf(keep_->value() != storedRetention_);
+}
+
+void TForm2::SpinEdit3Change() {
+    keep_->numberChanged();
+    markIf(keep_->value() != storedRetention_);
 }
 
 void TForm2::CheckBox1Exit() {
-    markIf(CheckBox1->isChecked() != stored_.flag);
+    markIf(ui.CheckBox1->isChecked() != stored_.flag);
 }
 
 void TForm2::CheckBox2Exit() {
-    markIf(CheckBox2->isChecked() != stored_.lastDay);
+    markIf(ui.CheckBox2->isChecked() != stored_.lastDay);
 }
 
 void TForm2::CheckBox3Exit() {
-    markIf(CheckBox3->isChecked() != stored_.bak);
+    markIf(ui.CheckBox3->isChecked() != stored_.bak);
 }
 
 void TForm2::CheckBox4Exit() {
-    markIf(CheckBox4->isChecked() != (stored_.vidArhivator == 0));
+    markIf(ui.CheckBox4->isChecked() != (stored_.vidArhivator == 0));
 }
 
 void TForm2::RadioGroup1Exit() {
-    markIf(RadioGroup1->itemIndex() != stored_.vidNameArh);
+    markIf(ui.RadioGroup1->itemIndex() != stored_.vidNameArh);
 }
 
 void TForm2::RadioGroup2Exit() {
-    markIf(RadioGroup2->itemIndex() != stored_.vidPeriod);
+    markIf(ui.RadioGroup2->itemIndex() != stored_.vidPeriod);
 }
 
 void TForm2::RadioGroup3Exit() {
-    markIf(RadioGroup3->itemIndex() != stored_.propusk);
+    markIf(ui.RadioGroup3->itemIndex() != stored_.propusk);
 }
 
 void TForm2::RadioGroup4Exit() {
-    markIf(RadioGroup4->itemIndex() + 1 != stored_.weekDay);
+    markIf(ui.RadioGroup4->itemIndex() + 1 != stored_.weekDay);
 }
 
 void TForm2::DateTimePicker1Exit() {
-    markIf(DateTimePicker1->time() != stored_.dayTime);
+    markIf(ui.DateTimePicker1->time() != stored_.dayTime);
 }
 
 void TForm2::DateTimePicker2Exit() {
-    markIf(DateTimePicker2->time() != stored_.monthTime);
+    markIf(ui.DateTimePicker2->time() != stored_.monthTime);
 }
 
 void TForm2::DateTimePicker3Exit() {
-    markIf(DateTimePicker3->time() != stored_.weekTime);
+    markIf(ui.DateTimePicker3->time() != stored_.weekTime);
 }
 
 void TForm2::noticeUnseenChanges() {
@@ -687,11 +674,11 @@ void TForm2::noticeUnseenChanges() {
         (this->*test)();
     }
     // The folder as leaving its field would store it; the field itself is left alone.
-    markIf(normalizeDestinationFolder(LEdit2->text()) != stored_.path2);
+    markIf(normalizeDestinationFolder(ui.LEdit2->text()) != stored_.path2);
 }
 
 bool TForm2::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == DBGrid1->viewport() && event->type() == QEvent::MouseButtonRelease) {
+    if (watched == ui.DBGrid1->viewport() && event->type() == QEvent::MouseButtonRelease) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         DBGrid1MouseUp(mouse->button(), mouse->position().toPoint());
     } else if (event->type() == QEvent::FocusOut) {
@@ -713,29 +700,29 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event) {
 // --- Destination folder, configuration, save ---------------------------------------------------
 
 void TForm2::LEdit2Exit() {
-    const QString normal = normalizeDestinationFolder(LEdit2->text());
-    if (normal != LEdit2->text()) {
-        LEdit2->setText(normal);
+    const QString normal = normalizeDestinationFolder(ui.LEdit2->text());
+    if (normal != ui.LEdit2->text()) {
+        ui.LEdit2->setText(normal);
     }
     markIf(normal != stored_.path2);
 }
 
 void TForm2::BitBtn1Click() {
-    if (const std::optional<QString> chosen = selectFolder(texts.text(Form2Text::ct3))) {
-        markIf(*chosen != LEdit2->text());
-        LEdit2->setText(*chosen);
+    if (const std::optional<QString> chosen = selectFolder(texts_.text(Form2Text::ct3))) {
+        markIf(*chosen != ui.LEdit2->text());
+        ui.LEdit2->setText(*chosen);
     }
     LEdit2Exit();
 }
 
 void TForm2::showConfigurationList() {
-    TForm3 configurations(tables_.archivers, mainTexts_, language_, this);
+    TForm3 configurations(tables_, mainTexts_, language_, this);
     configurations.exec();
 }
 
 void TForm2::BitBtn4Click() {
     FindArchivers(tables_.archivers, mainTexts_);
-    const int position = ComboBox1->currentIndex();
+    const int position = ui.ComboBox1->currentIndex();
     showConfigurationList();
     // Discovery leaves archers.dbf closed; the editor reads it until it closes.
     tables_.archivers.open();
@@ -746,30 +733,30 @@ void TForm2::BitBtn4Click() {
 
 TaskFields TForm2::controlFields() const {
     TaskFields f;
-    f.flag = CheckBox1->isChecked();
-    f.name = LEdit1->text();
-    f.opis = LEdit4->text();
-    f.vidNameArh = RadioGroup1->itemIndex();
-    f.bak = CheckBox3->isChecked();
-    f.path2 = LEdit2->text();
-    f.nameArh = LEdit3->text();
-    f.vidPeriod = RadioGroup2->itemIndex();
-    f.minuta = SpinEdit1->value();
-    f.dayTime = DateTimePicker1->time();
-    f.monthDay = SpinEdit2->value();
-    f.monthTime = DateTimePicker2->time();
-    f.weekDay = RadioGroup4->itemIndex() + 1;  // 0: no weekday chosen
-    f.weekTime = DateTimePicker3->time();
-    f.lastDay = CheckBox2->isChecked();
-    f.propusk = RadioGroup3->itemIndex();
-    f.vidArhivator = CheckBox4->isChecked() ? 0 : 1;
+    f.flag = ui.CheckBox1->isChecked();
+    f.name = ui.LEdit1->text();
+    f.opis = ui.LEdit4->text();
+    f.vidNameArh = ui.RadioGroup1->itemIndex();
+    f.bak = ui.CheckBox3->isChecked();
+    f.path2 = ui.LEdit2->text();
+    f.nameArh = ui.LEdit3->text();
+    f.vidPeriod = ui.RadioGroup2->itemIndex();
+    f.minuta = ui.SpinEdit1->value();
+    f.dayTime = ui.DateTimePicker1->time();
+    f.monthDay = ui.SpinEdit2->value();
+    f.monthTime = ui.DateTimePicker2->time();
+    f.weekDay = ui.RadioGroup4->itemIndex() + 1;  // 0: no weekday chosen
+    f.weekTime = ui.DateTimePicker3->time();
+    f.lastDay = ui.CheckBox2->isChecked();
+    f.propusk = ui.RadioGroup3->itemIndex();
+    f.vidArhivator = ui.CheckBox4->isChecked() ? 0 : 1;
     return f;
 }
 
 void TForm2::BitBtn3Click() {
     // The folder is read as leaving its field leaves it; the texts show what the table keeps.
     LEdit2Exit();
-    for (LabeledEdit* e : {LEdit1, LEdit4, LEdit3}) {
+    for (LabeledEdit* e : {ui.LEdit1, ui.LEdit4, ui.LEdit3}) {
         if (const QString kept = withoutTrailingBlanks(e->text()); kept != e->text()) {
             e->setText(kept);
         }
@@ -777,24 +764,29 @@ void TForm2::BitBtn3Click() {
     WaitCursor wait;
     SaveRequest request;
     request.fields = controlFields();
-    request.configuration = ComboBox1->currentIndex();
-    request.newTask = NewTask;
-    request.editedTaskName = EditedTaskName;
+    request.configuration = ui.ComboBox1->currentIndex();
+    request.newTask = newTask_;
+    request.editedTaskName = editedTaskName_;
     request.workingName = windowTitle();
-    const SaveResult result = saveTask(tables_, request, texts, *posixFileIo());
+    request.retention = keep_->value();
+    const SaveResult result = saveTask(tables_, request, texts_, *posixFileIo());
     setWindowTitle(result.workingName);
     if (result.outcome == SaveResult::Outcome::Saved) {
-        Modified = false;
-        SaveSucceeded = true;
-        NewTask = false;
-        EditedTaskName = request.fields.name;
+        modified_ = false;
+        saveSucceeded_ = true;
+        newTask_ = false;
+        editedTaskName_ = request.fields.name;
         // From now on the controls are compared with the saved row, on which the cursor rests.
         rememberStoredRow();
+        if (!result.message.isEmpty()) {
+            wait.restore();
+            messageBox(result.message, texts_.text(Form2Text::cm1));
+        }
         return;
     }
-    SaveSucceeded = false;
+    saveSucceeded_ = false;
     wait.restore();
-    messageBox(result.message, texts.text(Form2Text::cm1));
+    messageBox(result.message, texts_.text(Form2Text::cm1));
 }
 
 // --- Closing ----------------------------------------------------------------------------------
@@ -802,14 +794,14 @@ void TForm2::BitBtn3Click() {
 bool TForm2::FormClose() {
     // A tick, item or time changed and not yet left counts as well.
     noticeUnseenChanges();
-    if (!Modified) {
+    if (!modified_) {
         return true;
     }
-    switch (messageBox(texts.text(Form2Text::cm4), texts.text(Form2Text::cm1),
+    switch (messageBox(texts_.text(Form2Text::cm4), texts_.text(Form2Text::cm1),
                        MbButtons::YesNoCancel)) {
         case MbResult::Yes:
             BitBtn3Click();
-            return SaveSucceeded;
+            return saveSucceeded_;
         case MbResult::No:
             return true;
         case MbResult::Ok:
@@ -834,7 +826,7 @@ bool TForm2::listHasRows() const {
 }
 
 void TForm2::focusList() {
-    DBGrid1->setFocus();
+    ui.DBGrid1->setFocus();
 }
 
 void TForm2::dragEnterEvent(QDragEnterEvent* event) {
@@ -863,22 +855,23 @@ void TForm2::dropFiles(const QStringList& paths) {
         for (const QString& path : paths) {
             const AddOutcome outcome = AddObjectPath(*list_, windowTitle(), path);
             if (outcome.result == AddResult::Refused) {
-                refused << pathRefusalText(texts, path, outcome.refusal);
+                refused << pathRefusalText(texts_, path, outcome.refusal);
             }
-            Modified = true;
+            modified_ = true;
         }
     }
     if (!refused.isEmpty()) {
-        messageBox(refused.join(u'\n'), texts.text(Form2Text::cm1));
+        messageBox(refused.join(u'\n'), texts_.text(Form2Text::cm1));
     }
 }
 
 void TForm2::Button4Click() {
     if (listHasRows()) {
-        const QString question = texts.text(Form2Text::cm2) + QStringLiteral("\r\n") +
+        const QString question = texts_.text(Form2Text::cm2) + QStringLiteral("\r\n") +
                                  tables_.working.asString(ObjectField::Path);
-        if (messageBox(question, texts.text(Form2Text::cm1), MbButtons::OkCancel) == MbResult::Ok) {
-            Modified = true;
+        if (messageBox(question, texts_.text(Form2Text::cm1), MbButtons::OkCancel) ==
+            MbResult::Ok) {
+            modified_ = true;
             tables_.working.deleteRecord();
         }
     }
@@ -886,9 +879,9 @@ void TForm2::Button4Click() {
 }
 
 void TForm2::Button5Click() {
-    if (messageBox(texts.text(Form2Text::cm3), texts.text(Form2Text::cm1), MbButtons::OkCancel) ==
+    if (messageBox(texts_.text(Form2Text::cm3), texts_.text(Form2Text::cm1), MbButtons::OkCancel) ==
         MbResult::Ok) {
-        Modified = true;
+        modified_ = true;
         ClearWorkingList(tables_.working);
     }
     focusList();
@@ -896,10 +889,10 @@ void TForm2::Button5Click() {
 
 void TForm2::Button7Click() {
     if (listHasRows()) {
-        TForm4 dialog(tables_.working, texts, language_, this);
+        TForm4 dialog(tables_, texts_, language_, this);
         dialog.exec();
         // Whichever button closed it.
-        Modified = true;
+        modified_ = true;
     }
     focusList();
 }
@@ -914,7 +907,7 @@ void TForm2::Button9Click() {
 
 void TForm2::DBGrid1MouseUp(Qt::MouseButton button, const QPoint& position) {
     if (button == Qt::RightButton && listHasRows()) {
-        PopupMenu1->popup(DBGrid1->viewport()->mapToGlobal(position));
+        ui.PopupMenu1->popup(ui.DBGrid1->viewport()->mapToGlobal(position));
     }
 }
 

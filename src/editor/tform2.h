@@ -4,10 +4,11 @@
 #include <QHash>
 #include <QPair>
 #include <QStringList>
+#include <optional>
 
 #include "editor/form2texts.h"
 #include "editor/objectlist.h"
-#include "editor/savetask.h"
+#include "editor/retentionchoice.h"
 #include "editor/taskfields.h"
 #include "language/languageinuse.h"
 #include "language/mainwindowtexts.h"
@@ -26,6 +27,7 @@ namespace kv {
 class DBGrid;
 class LabeledEdit;
 class RadioGroup;
+struct ProgramTables;
 
 // The task editor: one backup task, new or stored, in its controls. It writes nothing into
 // tasks.dbf until a save; the task's objects are edited meanwhile in the working list
@@ -39,65 +41,72 @@ class TForm2 : public QDialog {
 public:
     // `mainTexts` names the configurations that archiver discovery adds.
     // `language` is applied as the window is made, and handed on to the windows it opens.
-    TForm2(EditorTables tables, const MainWindowTexts& mainTexts, bool newTask,
+    TForm2(ProgramTables& tables, const MainWindowTexts& mainTexts, bool newTask,
            QString editedTaskName, LanguageInUse language = {}, QWidget* parent = nullptr);
     ~TForm2() override;  // closes archers.dbf
 
-    // Handed over by the main window: whether the task is new, and the Name under which the
-    // task's objects are stored (empty for a new task). A save turns a new task into a stored
-    // one and sets the name it was saved under.
-    bool NewTask;
-    QString EditedTaskName;
-
-    bool Modified = false;       // the changed mark; only a successful save clears it
-    bool SaveSucceeded = false;  // the outcome of the last save
-    EditorTexts texts = editorTexts();
+    // Whether the task is new, and the Name under which the task's objects are stored (empty
+    // for a new task), as the main window handed them over; a save turns a new task into a
+    // stored one under the name it was saved under.
+    bool newTask() const { return newTask_; }
+    const QString& editedTaskName() const { return editedTaskName_; }
+    // The changed mark; only a successful save clears it.
+    bool modified() const { return modified_; }
+    void setModified(bool modified) { modified_ = modified; }
+    bool saveSucceeded() const { return saveSucceeded_; }  // the outcome of the last save
+    const EditorTexts& texts() const { return texts_; }
 
     // Controls, in creation order (the order in which a translation visits them).
-    QCheckBox* CheckBox1;        // the task is enabled
-    LabeledEdit* LEdit1;         // name
-    LabeledEdit* LEdit4;         // description
-    LabeledEdit* LEdit2;         // destination folder
-    QPushButton* BitBtn1;        // folder dialog
-    LabeledEdit* LEdit3;         // archive file name
-    RadioGroup* RadioGroup1;     // how the archive name carries the date
-    QCheckBox* CheckBox3;        // keep a .BAK copy, captioned over three lines:
-    QLabel* Label8;              //
-    QLabel* Label9;              //
-    RadioGroup* RadioGroup2;     // period
-    RadioGroup* RadioGroup3;     // a missed run
-    QLabel* Label1;              // hourly: at the minute
-    QSpinBox* SpinEdit1;         //
-    QLabel* Label2;              //
-    QLabel* Label3;              // daily: at the time
-    QTimeEdit* DateTimePicker1;  //
-    QLabel* Label4;              //
-    QLabel* Label12;             // weekly: on the weekday, at the time
-    RadioGroup* RadioGroup4;     //
-    QLabel* Label11;             //
-    QTimeEdit* DateTimePicker3;  //
-    QSpinBox* SpinEdit2;         // monthly: on the day, at the time
-    QLabel* Label5;              //
-    QTimeEdit* DateTimePicker2;  //
-    QCheckBox* CheckBox2;        // monthly: the last day of shorter months
-    QLabel* Label10;             // the archiver configuration
-    QComboBox* ComboBox1;        //
-    QPushButton* BitBtn4;        // the configuration list
-    QCheckBox* CheckBox4;        // never shown: a task without archiver
-    QPushButton* BitBtn3;        // save
-    QPushButton* BitBtn2;        // close (Esc)
-    QLabel* Label6;              // the object list: its title
-    QLabel* Label7;              // how to add objects
-    DBGrid* DBGrid1;             // the working list
-    QPushButton* Button7;        // name or mask of the current object
-    QPushButton* Button4;        // delete the current object
-    QPushButton* Button5;        // clear the list
-    QPushButton* Button9;        // open the current object's folder
-    QMenu* PopupMenu1;           // the grid's pop-up menu:
-    QAction* N2;                 //   = Button7
-    QAction* N3;                 //   = Button4
-    QAction* N5;                 //   = Button5
-    QAction* N1;                 //   = Button9
+    struct Controls {
+        QCheckBox* CheckBox1;        // the task is enabled
+        LabeledEdit* LEdit1;         // name
+        LabeledEdit* LEdit4;         // description
+        LabeledEdit* LEdit2;         // destination folder
+        QPushButton* BitBtn1;        // folder dialog
+        LabeledEdit* LEdit3;         // archive file name
+        RadioGroup* RadioGroup1;     // how the archive name carries the date
+        RadioGroup* RadioGroup5;     // which dated archives are kept (RetentionChoice):
+        QSpinBox* SpinEdit3;         //   how many, or how many days
+        QLabel* Label13;             //   archives or days
+        QCheckBox* CheckBox3;        // keep a .BAK copy, captioned over three lines:
+        QLabel* Label8;              //
+        QLabel* Label9;              //
+        RadioGroup* RadioGroup2;     // period
+        RadioGroup* RadioGroup3;     // a missed run
+        QLabel* Label1;              // hourly: at the minute
+        QSpinBox* SpinEdit1;         //
+        QLabel* Label2;              //
+        QLabel* Label3;              // daily: at the time
+        QTimeEdit* DateTimePicker1;  //
+        QLabel* Label4;              //
+        QLabel* Label12;             // weekly: on the weekday, at the time
+        RadioGroup* RadioGroup4;     //
+        QLabel* Label11;             //
+        QTimeEdit* DateTimePicker3;  //
+        QSpinBox* SpinEdit2;         // monthly: on the day, at the time
+        QLabel* Label5;              //
+        QTimeEdit* DateTimePicker2;  //
+        QCheckBox* CheckBox2;        // monthly: the last day of shorter months
+        QLabel* Label10;             // the archiver configuration
+        QComboBox* ComboBox1;        //
+        QPushButton* BitBtn4;        // the configuration list
+        QCheckBox* CheckBox4;        // never shown: a task without archiver
+        QPushButton* BitBtn3;        // save
+        QPushButton* BitBtn2;        // close (Esc)
+        QLabel* Label6;              // the object list: its title
+        QLabel* Label7;              // how to add objects
+        DBGrid* DBGrid1;             // the working list
+        QPushButton* Button7;        // name or mask of the current object
+        QPushButton* Button4;        // delete the current object
+        QPushButton* Button5;        // clear the list
+        QPushButton* Button9;        // open the current object's folder
+        QMenu* PopupMenu1;           // the grid's pop-up menu:
+        QAction* N2;                 //   = Button7
+        QAction* N3;                 //   = Button4
+        QAction* N5;                 //   = Button5
+        QAction* N1;                 //   = Button9
+    };
+    Controls ui;
 
     // Handlers.
     void FormShow();
@@ -110,6 +119,9 @@ public:
     void LEdit3Change();
     void SpinEdit1Change();
     void ComboBox1Change();
+    void RadioGroup1Click();  // the retention choice is the dated names'
+    void RadioGroup5Click();
+    void SpinEdit3Change();
     void CheckBox4Click();
     // The changed tests that run when a control is left.
     void CheckBox1Exit();
@@ -142,7 +154,6 @@ public:
     void reject() override;
 
 protected:
-    void showEvent(QShowEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -176,16 +187,22 @@ private:
     bool listHasRows() const;
     void focusList();
 
-    EditorTables tables_;
+    ProgramTables& tables_;
     const MainWindowTexts& mainTexts_;
+    bool newTask_;
+    QString editedTaskName_;
+    bool modified_ = false;
+    bool saveSucceeded_ = false;
+    EditorTexts texts_ = editorTexts();
     LanguageInUse language_;
     WorkingList* list_;
     // What the controls are compared with: the task's row as loaded or as last saved.
     TaskFields stored_;
     QString storedNameArhSys_;
+    Retention storedRetention_;
+    std::optional<RetentionChoice> keep_;
     // The objects watched for the focus leaving a control: the control and its test.
     QHash<QObject*, QPair<QWidget*, void (TForm2::*)()>> leaveTests_;
-    bool shown_ = false;
     bool opening_ = false;  // the window is being filled
 };
 

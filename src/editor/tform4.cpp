@@ -9,15 +9,14 @@
 #include "editor/objectlist.h"
 #include "language/translateform.h"
 #include "platform/messagebox.h"
-#include "store/layouts.h"
-#include "store/table.h"
-#include "widgets/buttonglyphs.h"
+#include "store/programtables.h"
+#include "widgets/formkit.h"
 
 namespace kv {
 
-TForm4::TForm4(Table& working, const EditorTexts& texts, const LanguageInUse& language,
+TForm4::TForm4(ProgramTables& tables, const EditorTexts& texts, const LanguageInUse& language,
                QWidget* parent)
-    : QDialog(parent), working_(working), texts_(texts) {
+    : QDialog(parent), working_(tables.working), texts_(texts) {
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral("Редактирование"));
     // A fixed dialog frame with only the close box.
@@ -40,25 +39,19 @@ TForm4::TForm4(Table& working, const EditorTexts& texts, const LanguageInUse& la
         QStringLiteral("Маска text.* означает все файлы с именем text и любыми расширениями. "),
         QStringLiteral("Маска * означает все файлы."),
     };
-    QLabel** const lines[] = {&Label1, &Label2, &Label3, &Label4, &Label5,
-                              &Label6, &Label7, &Label8, &Label9};
+    QLabel** const lines[] = {&ui.Label1, &ui.Label2, &ui.Label3, &ui.Label4, &ui.Label5,
+                              &ui.Label6, &ui.Label7, &ui.Label8, &ui.Label9};
     for (int i = 0; i < help.size(); ++i) {
         *lines[i] = new QLabel(help[i], this);
         (*lines[i])->setObjectName(QStringLiteral("Label%1").arg(i + 1));
     }
 
-    Edit1 = new QLineEdit(this);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setMaxLength(ObjectField::Path.width());
-    BitBtn1 = new QPushButton(buttonGlyph(QStyle::SP_DialogSaveButton), QStringLiteral("Сохранить"),
-                              this);
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn2 =
-        new QPushButton(buttonGlyph(QStyle::SP_DialogCloseButton), QStringLiteral("Закрыть"), this);
-    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-    for (QPushButton* b : {BitBtn1, BitBtn2}) {
-        b->setAutoDefault(false);
-    }
+    ui.Edit1 = named(new QLineEdit(this), "Edit1");
+    ui.Edit1->setMaxLength(ObjectField::Path.width());
+    ui.BitBtn1 =
+        makeButton(this, "BitBtn1", QStringLiteral("Сохранить"), QStyle::SP_DialogSaveButton);
+    ui.BitBtn2 =
+        makeButton(this, "BitBtn2", QStringLiteral("Закрыть"), QStyle::SP_DialogCloseButton);
 
     auto* layout = new QVBoxLayout(this);
     for (int i = 0; i < help.size(); ++i) {
@@ -71,36 +64,28 @@ TForm4::TForm4(Table& working, const EditorTexts& texts, const LanguageInUse& la
         }
     }
     layout->addSpacing(8);
-    layout->addWidget(Edit1);
+    layout->addWidget(ui.Edit1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
+    buttons->addWidget(ui.BitBtn1);
+    buttons->addWidget(ui.BitBtn2);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(BitBtn1, &QPushButton::clicked, this,
-            [this] { runReportingErrors([this] { BitBtn1Click(); }); });
-    connect(BitBtn2, &QPushButton::clicked, this, &TForm4::BitBtn2Click);
+    connectHandler(ui.BitBtn1, &QPushButton::clicked, this, &TForm4::BitBtn1Click);
+    connect(ui.BitBtn2, &QPushButton::clicked, this, &TForm4::BitBtn2Click);
+    onFirstShow(this, [this] { FormActivate(); });
 
     // No message texts of its own: it is only translated.
     translateWindow(this, language);
 }
 
-void TForm4::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!shown_) {
-        shown_ = true;
-        runReportingErrors([this] { FormActivate(); });
-    }
-}
-
 void TForm4::FormActivate() {
-    Edit1->setText(working_.asString(ObjectField::Path));
+    ui.Edit1->setText(working_.asString(ObjectField::Path));
 }
 
 void TForm4::BitBtn1Click() {
-    const QString path = Edit1->text();
+    const QString path = ui.Edit1->text();
     // Anything goes, an empty text too, except what the list cannot hold unchanged.
     if (const PathRefusal why = pathRefusal(path); why != PathRefusal::None) {
         messageBox(pathRefusalText(texts_, path, why), texts_.text(Form2Text::cm1));

@@ -6,8 +6,7 @@
 #include "platform/codepage1251.h"
 #include "platform/messagebox.h"
 #include "platform/platformtexts.h"
-#include "store/layouts.h"
-#include "store/table.h"
+#include "store/programtables.h"
 #include "store/tasktable.h"
 
 namespace kv {
@@ -108,8 +107,10 @@ QStringList configurationNames(Table& archivers) {
 
 }  // namespace
 
-StoredTextsRewrite rewriteStoredTexts(Table& archivers, Table& tasks, CheckMarks& marks,
-                                      const StoredTexts& from, const StoredTexts& wanted) {
+StoredTextsRewrite rewriteStoredTexts(ProgramTables& tables, const StoredTexts& from,
+                                      const StoredTexts& wanted) {
+    Table& archivers = tables.archivers;
+    Table& tasks = tables.tasks;
     const bool archiversWereOpen = archivers.isOpen();
     archivers.open();
     struct CloseAfter {
@@ -139,7 +140,7 @@ StoredTextsRewrite rewriteStoredTexts(Table& archivers, Table& tasks, CheckMarks
             replace(tasks, TaskField::NameArhSys, from.cf1, to.cf1);
             replace(tasks, TaskField::NameArhSys, from.cf2, to.cf2);
         });
-        rereadTasks(tasks, marks, current);
+        rereadTasks(tasks, tables.marks, current);
     } catch (...) {
         try {
             archivers.restoreRows(before);
@@ -174,11 +175,10 @@ QString refusalLine(const MainWindowTexts& texts, const RefusedText& refused) {
 
 }  // namespace
 
-void changeStoredTexts(Table& archivers, Table& tasks, CheckMarks& marks, const StoredTexts& from,
-                       MainWindowTexts& texts) {
+void changeStoredTexts(ProgramTables& tables, const StoredTexts& from, MainWindowTexts& texts) {
     StoredTextsRewrite rewrite;
     try {
-        rewrite = rewriteStoredTexts(archivers, tasks, marks, from, storedTexts(texts));
+        rewrite = rewriteStoredTexts(tables, from, storedTexts(texts));
     } catch (...) {
         setStored(texts, from);
         throw;

@@ -7,8 +7,7 @@
 
 namespace kv {
 
-class CheckMarks;
-class Table;
+struct ProgramTables;
 
 // The main window's texts that the program stores in the tables, and so in the language that
 // was in use when they were written: the names of the default configurations (cf1, cf2) in
@@ -43,9 +42,9 @@ struct StoredTextsRewrite {
 };
 
 // Rewrites the stored copies of the texts `from` to `to` (exact comparisons, case counts):
-// Name in every row of `archivers` (cf1, then cf2), then SledTimeStr (cf3, cf4) and NameArhSys
-// (cf1, cf2) in every row of `tasks`, which is then read again and returns to the task that was
-// current. No other stored text changes.
+// Name in every row of archers.dbf (cf1, then cf2), then SledTimeStr (cf3, cf4) and NameArhSys
+// (cf1, cf2) in every row of tasks.dbf, which is then read again, with the check marks, and
+// returns to the task that was current. No other stored text changes.
 //
 // A text of `to` that the tables cannot hold is not written, never cut or garbled: one with a
 // character that 1251 lacks, one longer than its fields, and a configuration name (cf1, cf2) that
@@ -57,16 +56,15 @@ struct StoredTextsRewrite {
 // is put back as it was, so that the tasks keep naming configurations that exist; the Error
 // then goes on to the caller. archers.dbf is opened for the pass when it is closed, and closed
 // again afterwards.
-StoredTextsRewrite rewriteStoredTexts(Table& archivers, Table& tasks, CheckMarks& marks,
-                                      const StoredTexts& from, const StoredTexts& to);
+StoredTextsRewrite rewriteStoredTexts(ProgramTables& tables, const StoredTexts& from,
+                                      const StoredTexts& to);
 
 // The stored texts' part of a change of language, whose new texts `texts` holds: the rewrite
 // from `from`, after which each text that was not written gets back the text its copies keep,
 // so that what the program stores later matches them; the user is told once which texts stayed
 // and why (cm42, cm44 to cm46 of `texts`). When the rewrite fails, all four get back `from` and the
 // Error goes on.
-void changeStoredTexts(Table& archivers, Table& tasks, CheckMarks& marks, const StoredTexts& from,
-                       MainWindowTexts& texts);
+void changeStoredTexts(ProgramTables& tables, const StoredTexts& from, MainWindowTexts& texts);
 
 // The stored texts of a language read without a change (at start): a text that the tables
 // could not hold (see above), or a second default configuration name equal to the first, is

@@ -18,7 +18,16 @@
 namespace kv {
 namespace {
 
-constexpr int kPacketSize = 12;  // message, wParam, lParam: little-endian 32-bit each
+// The wire format: one window message, as its number and its two parameters, little-endian
+// 32-bit each. The second start sends the show request; a tray message carries the mouse message
+// on the icon.
+constexpr int kPacketSize = 12;
+constexpr quint32 kTrayMessage = 1025;  // WM_USER + 1; lParam the mouse message on the icon
+constexpr quint32 kShowRequest = 1026;  // WM_USER + 2; both parameters 1
+constexpr qint32 kLeftButtonUp = 514;
+constexpr qint32 kLeftButtonDoubleClick = 515;
+constexpr qint32 kRightButtonUp = 517;
+
 constexpr int kConnectTimeoutMs = 2000;
 constexpr int kAnswerTimeoutMs = 10000;
 
@@ -89,7 +98,7 @@ QString InstanceChannel::serverPath() const {
            QString::fromLatin1(digest);
 }
 
-InstanceChannel::Claim InstanceChannel::claim(quint32 message, qint32 wParam, qint32 lParam) {
+InstanceChannel::Claim InstanceChannel::claim() {
     if (folderIsOurs_) {
         const QByteArray dir = QFile::encodeName(folder_);
         if (::mkdir(dir.constData(), 0700) == 0) {
@@ -117,9 +126,9 @@ InstanceChannel::Claim InstanceChannel::claim(quint32 message, qint32 wParam, qi
             return Claim::Failed;
         }
         char packet[kPacketSize];
-        qToLittleEndian<quint32>(message, packet);
-        qToLittleEndian<qint32>(wParam, packet + 4);
-        qToLittleEndian<qint32>(lParam, packet + 8);
+        qToLittleEndian<quint32>(kShowRequest, packet);
+        qToLittleEndian<qint32>(1, packet + 4);
+        qToLittleEndian<qint32>(1, packet + 8);
         socket.write(packet, kPacketSize);
         socket.waitForBytesWritten(kConnectTimeoutMs);
         // Like a synchronous send: wait until the other copy has handled the message.
@@ -192,13 +201,34 @@ void InstanceChannel::acceptConnections() {
             }
             char packet[kPacketSize];
             socket->read(packet, kPacketSize);
-            Q_EMIT messageReceived(qFromLittleEndian<quint32>(packet),
-                                   qFromLittleEndian<qint32>(packet + 4),
-                                   qFromLittleEndian<qint32>(packet + 8));
+            deliver(qFromLittleEndian<quint32>(packet), qFromLittleEndian<qint32>(packet + 8));
             socket->write("\1", 1);
             socket->flush();
             socket->disconnectFromServer();
         });
+    }
+}
+
+void InstanceChannel::deliver(quint32 message, qint32 lParam) {
+    if (message == kShowRequest) {
+        Q_EMIT showRequested();
+        return;
+    }
+    if (message != kTrayMessage) {
+        return;
+    }
+    switch (lParam) {
+        case kLeftButtonUp:
+            Q_EMIT trayClicked(TrayClick::Click);
+            break;
+        case kLeftButtonDoubleClick:
+            Q_EMIT trayClicked(TrayClick::DoubleClick);
+            break;
+        case kRightButtonUp:
+            Q_EMIT trayClicked(TrayClick::ContextMenu);
+            break;
+        default:
+            break;
     }
 }
 

@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 
+#include "platform/trayclick.h"
+
 class QLocalServer;
 
 namespace kv {
@@ -11,10 +13,10 @@ namespace kv {
 // window by its class and caption and sending it a window message.
 //
 // The channel is a local socket in the user's runtime folder, named from the window class and
-// the window's caption. claim() either hands a message to the copy that already listens under
-// that name or starts listening itself; a lock file makes two copies started at the same moment
-// end up with exactly one listener. A socket left behind by a crashed copy is noticed (nobody
-// answers) and replaced.
+// the window's caption. claim() either hands the request to show the window to the copy that
+// already listens under that name or starts listening itself; a lock file makes two copies started
+// at the same moment end up with exactly one listener. A socket left behind by a crashed copy is
+// noticed (nobody answers) and replaced.
 //
 // Only the same user takes part. The folder is used only when it is the user's own with mode
 // 0700 (a shared runtime folder would let another user listen first and swallow the message),
@@ -30,13 +32,13 @@ public:
 
     enum class Claim {
         HandedOver,  // a copy of this user listens and handled the message: end this copy
-        Listening,   // this copy is the first; messages arrive through messageReceived()
+        Listening,   // this copy is the first; other copies' requests arrive as signals
         // No channel and nothing sent: no private folder, the name held by another user, a copy
         // that does not answer, socket errors. Whether this copy may run is for ProgramFolderLock
         // to tell.
         Failed,
     };
-    Claim claim(quint32 message, qint32 wParam, qint32 lParam);
+    Claim claim();
 
     // Follows the window's caption (a language change): listens under the new name.
     void setCaption(const QString& caption);
@@ -48,12 +50,16 @@ public:
     QString errorText() const { return error_; }
 
 Q_SIGNALS:
-    // A message from another copy. The sender waits until the handlers have run.
-    void messageReceived(quint32 message, qint32 wParam, qint32 lParam);
+    // Another copy asks to show the window. The sender waits until the handlers have run.
+    void showRequested();
+    // A tray message from another program: a click on the tray icon. Other messages are answered
+    // and dropped.
+    void trayClicked(TrayClick click);
 
 private:
     bool listen();
     void acceptConnections();
+    void deliver(quint32 message, qint32 lParam);
 
     QString windowClass_;
     QString caption_;

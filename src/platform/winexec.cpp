@@ -175,25 +175,26 @@ int makeOutputFile() {
     return named;
 }
 
-unsigned resultOfExecError(int error, const QString& path) {
+WinExecResult resultOfExecError(int error, const QString& path) {
     switch (error) {
         case ENOENT:
             // The file was there a moment ago: gone now, or its interpreter is missing.
-            return kindOf(path) == Kind::File ? kWinExecBadFormat : kWinExecFileNotFound;
+            return kindOf(path) == Kind::File ? WinExecResult::BadFormat
+                                              : WinExecResult::FileNotFound;
         case ENOTDIR:
-            return kWinExecPathNotFound;
+            return WinExecResult::PathNotFound;
         case ENOMEM:
         case E2BIG:
         case EAGAIN:
         case EMFILE:
         case ENFILE:
-            return kWinExecOutOfResources;
+            return WinExecResult::OutOfResources;
         default:
-            return kWinExecBadFormat;
+            return WinExecResult::BadFormat;
     }
 }
 
-unsigned launch(const QString& path, const CommandLineParts& parts, ProgramEndHandler onEnd) {
+WinExecResult launch(const QString& path, const CommandLineParts& parts, ProgramEndHandler onEnd) {
     // Everything the child needs is prepared here: after fork only async-signal-safe calls.
     const QByteArray pathBytes = QFile::encodeName(path);
     const QByteArray folderBytes = QFile::encodeName(programFolder());
@@ -216,7 +217,7 @@ unsigned launch(const QString& path, const CommandLineParts& parts, ProgramEndHa
 
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) {
-        return kWinExecOutOfResources;
+        return WinExecResult::OutOfResources;
     }
     const int outputFd = makeOutputFile();
     const QDateTime started = clock().now();
@@ -227,7 +228,7 @@ unsigned launch(const QString& path, const CommandLineParts& parts, ProgramEndHa
         if (outputFd >= 0) {
             ::close(outputFd);
         }
-        return kWinExecOutOfResources;
+        return WinExecResult::OutOfResources;
     }
     if (child == 0) {
         ::close(fds[0]);
@@ -253,7 +254,7 @@ unsigned launch(const QString& path, const CommandLineParts& parts, ProgramEndHa
     ::close(fds[0]);
     if (got == 0) {
         followChild(child, outputFd, started, std::move(onEnd));
-        return kWinExecStarted;
+        return WinExecResult::Started;
     }
     // Exec failed: the child ends at once; reap it here.
     int status = 0;
@@ -263,7 +264,7 @@ unsigned launch(const QString& path, const CommandLineParts& parts, ProgramEndHa
         ::close(outputFd);
     }
     if (got < sizeof report) {
-        return kWinExecOutOfResources;
+        return WinExecResult::OutOfResources;
     }
     return resultOfExecError(report.error, path);
 }
@@ -357,36 +358,53 @@ CommandLineParts splitCommandLine(const QString& line) {
         line, [](const QString& program) { return kindOf(resolveProgram(program)) == Kind::File; });
 }
 
-unsigned WinExec(const QString& commandLine, int show) {
+std::optional<QString> launchFailureText(WinExecResult result, const LaunchFailureTexts& texts) {
+    switch (result) {
+        case WinExecResult::OutOfResources:
+            return texts.outOfResources;
+        case WinExecResult::FileNotFound:
+            return texts.fileNotFound;
+        case WinExecResult::PathNotFound:
+            return texts.pathNotFound;
+        case WinExecResult::BadFormat:
+            return texts.badFormat;
+        case WinExecResult::Started:
+            break;
+    }
+    return std::nullopt;
+}
+
+WinExecResult WinExec(const QString& commandLine, int show) {
     return WinExec(commandLine, show, {});
 }
 
-unsigned WinExec(const QString& commandLine, int show, ProgramEndHandler onEnd) {
+WinExecResult WinExec(const QString& commandLine, int show, ProgramEndHandler onEnd) {
     if (currentScope && currentScope->hook_) {
-        const unsigned result = currentScope->hook_(commandLine, show);
-        if (result > 31 && onEnd) {
+        const WinExecResult result = currentScope->hook_(commandLine, show);
+        if (result == WinExecResult::Started && onEnd) {
             currentScope->waiting_.emplace_back(clock().now(), std::move(onEnd));
         }
         return result;
     }
     const CommandLineParts parts = splitCommandLine(commandLine);
     if (parts.program.isEmpty()) {
-        return kWinExecFileNotFound;
+        return WinExecResult::FileNotFound;
     }
     const QString path = resolveProgram(parts.program);
     switch (kindOf(path)) {
         case Kind::File:
             if (::access(QFile::encodeName(path).constData(), X_OK) != 0) {
-                return kWinExecBadFormat;
+                return WinExecResult::BadFormat;
             }
             return launch(path, parts, std::move(onEnd));
         case Kind::Folder:
         case Kind::Other:
-            return kWinExecBadFormat;
+            return WinExecResult::BadFormat;
         case Kind::Missing:
             break;
     }
-    return kindOf(folderOf(path)) == Kind::Folder ? kWinExecFileNotFound : kWinExecPathNotFound;
+    return kindOf(folderOf(path)) == Kind::Folder ? WinExecResult::FileNotFound
+                                                  : WinExecResult::PathNotFound;
 }
 
 qsizetype programsRunning() {

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -14,12 +15,26 @@ namespace kv {
 
 // Starts a program from one command line, as the archivers are started. Never through a shell.
 //
-// Results, as the callers tell them apart:
-inline constexpr unsigned kWinExecOutOfResources = 0;  // no process could be made
-inline constexpr unsigned kWinExecFileNotFound = 2;    // the program file does not exist
-inline constexpr unsigned kWinExecPathNotFound = 3;    // its folder does not exist
-inline constexpr unsigned kWinExecBadFormat = 11;      // the file is not a runnable program
-inline constexpr unsigned kWinExecStarted = 33;        // any value above 31: started
+// Its results, with the numbers the command-line launch has always returned (any number above 31
+// means started):
+enum class WinExecResult : unsigned {
+    OutOfResources = 0,  // no process could be made
+    FileNotFound = 2,    // the program file does not exist
+    PathNotFound = 3,    // its folder does not exist
+    BadFormat = 11,      // the file is not a runnable program
+    Started = 33,
+};
+
+// What a window that starts a program tells the user when the start fails, one text per
+// failure.
+struct LaunchFailureTexts {
+    QString outOfResources;
+    QString fileNotFound;
+    QString pathNotFound;
+    QString badFormat;
+};
+// The text of `result` among `texts`; none when the program started.
+std::optional<QString> launchFailureText(WinExecResult result, const LaunchFailureTexts& texts);
 
 inline constexpr int kSwShow = 5;  // the show value callers pass; a desktop program shows itself
 
@@ -46,19 +61,19 @@ using ProgramEndHandler = std::function<void(const ProgramEnd&)>;
 // a SIGCHLD pipe where the kernel has no pidfd), reaps it at once and runs `onEnd` with its exit
 // status and the tail of its output. Nothing wakes up while children run. When this program
 // ends first, the child runs on undisturbed and `onEnd` never runs. Needs a QCoreApplication.
-unsigned WinExec(const QString& commandLine, int show, ProgramEndHandler onEnd);
+WinExecResult WinExec(const QString& commandLine, int show, ProgramEndHandler onEnd);
 // The same without an end handler: the child is still reaped when it ends.
-unsigned WinExec(const QString& commandLine, int show);
+WinExecResult WinExec(const QString& commandLine, int show);
 
 // Started programs that have not ended yet, launches waiting in a hook included.
 qsizetype programsRunning();
 
 // Tests replace the launch: while a hook is in place, WinExec() only calls it. An empty
 // function stands for the real launch.
-using WinExecHook = std::function<unsigned(const QString& commandLine, int show)>;
+using WinExecHook = std::function<WinExecResult(const QString& commandLine, int show)>;
 
 // Puts a hook in place for the lifetime of the object and the previous one back afterwards.
-// Launches with an end handler that the hook reports as started (a result above 31) wait here,
+// Launches with an end handler that the hook reports as started wait here,
 // oldest first, until the test ends them; the object drops those still waiting.
 class ScopedWinExecHook {
 public:
@@ -70,7 +85,7 @@ public:
     void endLaunch(ProgramEnd end, qsizetype index = 0);
 
 private:
-    friend unsigned WinExec(const QString&, int, ProgramEndHandler);
+    friend WinExecResult WinExec(const QString&, int, ProgramEndHandler);
     friend qsizetype programsRunning();
     WinExecHook hook_;
     ScopedValue<ScopedWinExecHook*> inUse_;  // its previous() is the scope it hides

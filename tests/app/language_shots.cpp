@@ -1,11 +1,15 @@
 // Pictures of every window in a language, to look for captions that do not fit:
-//   language_shots DICTIONARY OUT_FOLDER
-// makes a program folder with the dictionary as the language in use, a monthly task with an
-// archive and an object, and writes main.png, editor.png, names.png, list.png, list-edit.png,
-// restore.png, about.png and poweroff.png. A tool for looking, not a test; run it on a display
-// (for instance under an Xvfb desktop) or with QT_QPA_PLATFORM=offscreen.
+//   language_shots DICTIONARY OUT_FOLDER [FIRST_DICTIONARY]
+// makes a program folder with the dictionary as the language in use, a monthly task with dated
+// archives, the newest 7 kept, an archive and an object, and writes main.png, editor.png,
+// names.png, list.png, list-edit.png, restore.png, about.png and poweroff.png. With
+// FIRST_DICTIONARY the program starts in that language and the main window switches to DICTIONARY
+// through its language list, as a user would, before the pictures are taken. A tool for looking,
+// not a test; run it on a display (for instance under an Xvfb desktop) or with
+// QT_QPA_PLATFORM=offscreen.
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -22,6 +26,8 @@
 #include "editor/tform4.h"
 #include "platform/programfolder.h"
 #include "store/layouts.h"
+#include "store/programtables.h"
+#include "store/taskextras.h"
 #include "support/tablefolder.h"
 
 using namespace kv;
@@ -32,7 +38,6 @@ QString out;
 
 void shoot(QWidget& window, const QString& name) {
     window.show();
-    window.adjustSize();
     for (int i = 0; i < 5; ++i) {
         QApplication::processEvents();
     }
@@ -47,8 +52,8 @@ void shoot(QWidget& window, const QString& name) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: language_shots DICTIONARY OUT_FOLDER\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: language_shots DICTIONARY OUT_FOLDER [FIRST_DICTIONARY]\n");
         return 2;
     }
     const QString dictionary = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
@@ -57,7 +62,10 @@ int main(int argc, char** argv) {
     const test::TableFolder dir;
     const QString language = QFileInfo(dictionary).completeBaseName();
     QFile::copy(dictionary, inProgramFolder(QFileInfo(dictionary).fileName()));
-    writeLanguageFile(language);
+    const QString first =
+        argc == 4 ? QFileInfo(QString::fromLocal8Bit(argv[3])).absoluteFilePath() : dictionary;
+    QFile::copy(first, inProgramFolder(QFileInfo(first).fileName()));
+    writeLanguageFile(QFileInfo(first).completeBaseName());
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.file("config")));
 
     // A monthly task on the 31st with an archive to restore.
@@ -69,6 +77,7 @@ int main(int argc, char** argv) {
                                 {ArchiverField::NameAr, "/usr/bin/7zz"}});
     dir.addRow(kTasksFile, {{TaskField::Name, "Documents"},
                             {TaskField::Flag, true},
+                            {TaskField::VidNameArh, 2},
                             {TaskField::VidPeriod, int(Period::Monthly)},
                             {TaskField::MonthDay, 31},
                             {TaskField::Path2, dir.file("archives/")},
@@ -77,29 +86,39 @@ int main(int argc, char** argv) {
                             {TaskField::NameArhSys, "7-Zip"},
                             {TaskField::VidArhivator, 1}});
 
-    TForm1 form({{}, QStringLiteral("/opt/kelvotrin/kelvotrin")});
-    form.Editt5->setChecked(true);  // the paused label shown too
+    // It keeps its newest 7 archives.
+    Table::create(kTaskExtrasFile, taskExtrasLayout());
+    dir.addRow(kTaskExtrasFile, {{TaskExtraField::Name, "Documents"},
+                                 {TaskExtraField::Keep, int(KeepRule::Newest)},
+                                 {TaskExtraField::KeepCount, 7}});
+
+    ProgramTables tables;
+    TForm1 form(tables, {{}, QStringLiteral("/opt/kelvotrin/kelvotrin")});
+    form.ui.Editt5->setChecked(true);  // the paused label shown too
+    form.show();
+    QApplication::processEvents();
+    form.ui.ComboBox1->setCurrentIndex(form.ui.ComboBox1->findText(language));
+    form.ui.ComboBox1->activated(form.ui.ComboBox1->currentIndex());
     shoot(form, "main");
     form.show();
     const LanguageInUse in = form.language();
     {
-        TForm2 editor({form.Table1, form.Table2, form.Table3, form.Table4}, form.texts, false,
-                      "Documents", in);
+        TForm2 editor(tables, form.texts(), false, "Documents", in);
         shoot(editor, "editor");
         editor.dropFiles({dir.file("archives")});
-        TForm4 names(form.Table3, editor.texts, in, &editor);
+        TForm4 names(tables, editor.texts(), in, &editor);
         shoot(names, "names");
     }
     {
-        TForm3 list(form.Table4, form.texts, in);
+        TForm3 list(tables, form.texts(), in);
         shoot(list, "list");
         list.show();
         list.BitBtn1Click();
         shoot(list, "list-edit");
     }
-    form.Table4.close();
+    tables.archivers.close();
     {
-        TForm5 restore(form.Table1, in);
+        TForm5 restore(tables, in);
         shoot(restore, "restore");
     }
     {
@@ -107,7 +126,7 @@ int main(int argc, char** argv) {
         shoot(about, "about");
     }
     {
-        PowerOffCountdown countdown(form.texts);
+        PowerOffCountdown countdown(form.texts());
         countdown.start();
         shoot(countdown, "poweroff");
     }

@@ -26,10 +26,9 @@ MainWindowFixture::~MainWindowFixture() {
 }
 
 std::unique_ptr<TForm1> MainWindowFixture::makeForm(QStringList arguments) {
-    auto form = std::make_unique<TForm1>(TForm1::Options{std::move(arguments), kExecutable});
-    form->terminate = [this] { ++terminated; };
-    form->trayAvailable = [this] { return tray; };
-    return form;
+    return std::make_unique<TForm1>(
+        tables, TForm1::Options{std::move(arguments), kExecutable, false, [this] { ++terminated; },
+                                [this] { return tray; }});
 }
 
 QStringList dictionaryKeys(const QByteArray& file) {
@@ -47,15 +46,12 @@ QStringList dictionaryKeys(const QByteArray& file) {
 
 void MainWindowFixture::openEveryWindowOnce(TForm1& form) {
     const LanguageInUse language = form.language();
-    {
-        TForm2 editor({form.Table1, form.Table2, form.Table3, form.Table4}, form.texts, true, {},
-                      language);
-    }
-    { TForm3 configurations(form.Table4, form.texts, language); }
-    form.Table4.close();
+    { TForm2 editor(tables, form.texts(), true, {}, language); }
+    { TForm3 configurations(tables, form.texts(), language); }
+    tables.archivers.close();
     const EditorTexts editorTexts = kv::editorTexts();
-    { TForm4 names(form.Table3, editorTexts, language); }
-    { TForm5 restore(form.Table1, language); }
+    { TForm4 names(tables, editorTexts, language); }
+    { TForm5 restore(tables, language); }
     TAboutBox about(language);
 }
 

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "app/tform1.h"
+#include "store/programtables.h"
 #include "support/manualclock.h"
 #include "support/scriptedmessageboxes.h"
 #include "support/tablefolder.h"
@@ -17,10 +18,10 @@ namespace kv::test {
 inline const QString kExecutable = QStringLiteral("/opt/kelvotrin/kelvotrin");
 
 // What a main window needs around it in a test: a temporary program folder (without tables until
-// a test makes them; the start-up makes those that are missing), an autostart folder
-// of its own (XDG_CONFIG_HOME, put back afterwards), scripted message boxes and a settable
-// clock. The windows it makes do not end the test program (their ends are counted) and see a
-// tray while `tray` is true.
+// a test makes them; the start-up makes those that are missing), the program's table objects,
+// an autostart folder of its own (XDG_CONFIG_HOME, put back afterwards), scripted message boxes
+// and a settable clock. The windows it makes work on `tables`, do not end the test program
+// (their ends are counted) and see a tray while `tray` is true.
 class MainWindowFixture {
 public:
     explicit MainWindowFixture(QDateTime now = naiveDateTime(QDate(2025, 12, 8), QTime(9, 0)));
@@ -35,10 +36,11 @@ public:
     // the user would by opening each: the editor on a new task, the configuration list, the
     // name dialog, the restore dialog, the About box. With write-back, this is the pass that
     // fills a new dictionary.
-    static void openEveryWindowOnce(TForm1& form);
+    void openEveryWindowOnce(TForm1& form);
 
     QTemporaryDir config;
     TableFolder folder{TableFolder::Tables::Missing};
+    ProgramTables tables;
     ScriptedMessageBoxes boxes;
     ManualClock clock;
     int terminated = 0;

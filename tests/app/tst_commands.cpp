@@ -49,7 +49,7 @@ struct Fixture : test::MainWindowFixture {
         form->showAtStart();
     }
     ~Fixture() { form.reset(); }
-    void select(const QString& name) { returnToTask(form->Table1, name); }
+    void select(const QString& name) { returnToTask(tables.tasks, name); }
     void addObjects(const QList<QPair<QString, QString>>& rows) {
         for (const auto& [name, path] : rows) {
             folder.addRow(kObjectsFile, {{ObjectField::Name, name}, {ObjectField::Path, path}});
@@ -70,35 +70,40 @@ private Q_SLOTS:
                        {QStringLiteral("docs"), QStringLiteral("/home/d")},
                        {QStringLiteral("mail"), QStringLiteral("/home/b")},
                        {QStringLiteral("Mail"), QStringLiteral("/home/c")}});
-        fx.form->Table2.close();
-        fx.form->Table2.open();
+        fx.tables.objects.close();
+        fx.tables.objects.open();
         fx.folder.write(QStringLiteral("Lists/7.txt"), "/home/a\r\n/home/b\r\n");
         fx.folder.write(QStringLiteral("Arch/mail.7z"), "archive");
+        for (const char* name : {"mail", "docs"}) {
+            test::appendRow(fx.tables.extras, {{TaskExtraField::Name, name}});
+        }
         fx.select(QStringLiteral("mail"));
 
         // No: nothing happens.
         fx.boxes.answer(MbResult::No);
-        fx.form->BitBtn2->click();
+        fx.form->ui.BitBtn2->click();
         QCOMPARE(fx.boxes.shown.size(), 1);
         QCOMPARE(fx.boxes.shown[0].text, QStringLiteral("Удалить \"mail\" из списка задач?"));
         QCOMPARE(fx.boxes.shown[0].caption, QStringLiteral("Удаление"));
         QCOMPARE(fx.boxes.shown[0].buttons, MbButtons::YesNo);
         QCOMPARE(fx.boxes.shown[0].icon, MbIcon::Question);
-        QCOMPARE(fx.form->Table1.recordCount(), 3);
+        QCOMPARE(fx.tables.tasks.recordCount(), 3);
         QVERIFY(QFileInfo::exists(fx.folder.file(QStringLiteral("Lists/7.txt"))));
 
-        // Yes: the row, its object rows (exact name) and its list file go; archives stay.
+        // Yes: the row, its object rows (exact name), its retention and its list file go;
+        // archives stay.
         fx.boxes.answer(MbResult::Yes);
-        fx.form->BitBtn2->click();
+        fx.form->ui.BitBtn2->click();
         QCOMPARE(test::column(kTasksFile, TaskField::Name),
                  (QStringList{QStringLiteral("docs"), QStringLiteral("photo")}));
         QCOMPARE(test::column(kObjectsFile, ObjectField::Path),
                  (QStringList{QStringLiteral("/home/d"), QStringLiteral("/home/c")}));
+        QCOMPARE(test::column(kTaskExtrasFile, TaskExtraField::Name), QStringList{"docs"});
         QVERIFY(!QFileInfo::exists(fx.folder.file(QStringLiteral("Lists/7.txt"))));
         QVERIFY(QFileInfo::exists(fx.folder.file(QStringLiteral("Arch/mail.7z"))));
-        QCOMPARE(currentTaskName(fx.form->Table1), QStringLiteral("docs"));
-        QCOMPARE(fx.form->marks.size(), 2);
-        QCOMPARE(fx.form->scheduler.tickTimerInterval(), 1000);
+        QCOMPARE(currentTaskName(fx.tables.tasks), QStringLiteral("docs"));
+        QCOMPARE(fx.tables.marks.size(), 2);
+        QCOMPARE(fx.form->scheduler().tickTimerInterval(), 1000);
         // tasksm.dbf was packed: it holds exactly its two live rows.
         const qint64 packedSize = QFileInfo(fx.folder.file(kObjectsFile)).size();
         Table::create(QStringLiteral("probe.dbf"), objectsLayout());
@@ -123,8 +128,8 @@ private Q_SLOTS:
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.close();
         fx.boxes.answer(MbResult::Yes);
-        fx.form->BitBtn2->click();
-        QVERIFY(fx.form->Table1.isEmpty());
+        fx.form->ui.BitBtn2->click();
+        QVERIFY(fx.tables.tasks.isEmpty());
         QVERIFY(QFileInfo::exists(victim));
         QFile::remove(victim);
     }
@@ -133,22 +138,22 @@ private Q_SLOTS:
     void deleteNeedsTheObjectTableOpen() {
         Fixture fx({{QStringLiteral("mail"), true, QStringLiteral("Lists/7.txt")}});
         fx.folder.write(QStringLiteral("Lists/7.txt"), "/home/a\r\n");
-        fx.form->Table2.close();
+        fx.tables.objects.close();
         fx.boxes.answer(MbResult::Yes);
-        fx.form->BitBtn2->click();
+        fx.form->ui.BitBtn2->click();
         QCOMPARE(fx.boxes.shown.size(), 1);
         QVERIFY(fx.boxes.shown[0].text.contains(kObjectsFile));
         QVERIFY(QFileInfo::exists(fx.folder.file(QStringLiteral("Lists/7.txt"))));
-        QCOMPARE(fx.form->Table1.recordCount(), 1);
+        QCOMPARE(fx.tables.tasks.recordCount(), 1);
     }
 
     void commandsOnAnEmptyListDoNothing() {
         Fixture fx({});
-        fx.form->BitBtn2->click();
-        fx.form->BitBtn5->click();
-        fx.form->BitBtn11->click();
-        fx.form->BitBtn4->click();
-        fx.form->BitBtn7->click();
+        fx.form->ui.BitBtn2->click();
+        fx.form->ui.BitBtn5->click();
+        fx.form->ui.BitBtn11->click();
+        fx.form->ui.BitBtn4->click();
+        fx.form->ui.BitBtn7->click();
         QVERIFY(fx.boxes.shown.isEmpty());
         QVERIFY(fx.launches.lines.isEmpty());
     }
@@ -156,13 +161,13 @@ private Q_SLOTS:
     void runSelectedRecordsTheRunButKeepsTheNextRun() {
         Fixture fx({{QStringLiteral("docs")}, {QStringLiteral("mail")}});
         fx.select(QStringLiteral("mail"));
-        fx.form->BitBtn5->click();
+        fx.form->ui.BitBtn5->click();
         QCOMPARE(fx.launches.lines.size(), 1);
         QCOMPARE(fx.launches.lines[0], QStringLiteral("/usr/bin/pack a \"") + fx.folder.path() +
                                            QStringLiteral("Arch/.mail.partial.7z\" @") +
                                            fx.folder.path());
-        QCOMPARE(currentTaskName(fx.form->Table1), QStringLiteral("mail"));
-        Table& t = fx.form->Table1;
+        QCOMPARE(currentTaskName(fx.tables.tasks), QStringLiteral("mail"));
+        Table& t = fx.tables.tasks;
         QCOMPARE(t.asDateTime(TaskField::WorkTime), fx.clock.now());
         QCOMPARE(t.asDateTime(TaskField::SledTime), naiveDateTime(QDate(2030, 1, 1), QTime(9, 0)));
     }
@@ -172,9 +177,9 @@ private Q_SLOTS:
     void powerOffOnlyForTheRunItStarts() {
         Fixture fx({{QStringLiteral("docs")}, {QStringLiteral("mail"), false}});
         ScopedWinExecHook& launches = fx.launches.hook();
-        fx.form->BitBtn11->click();
+        fx.form->ui.BitBtn11->click();
         fx.select(QStringLiteral("mail"));
-        fx.form->BitBtn5->click();
+        fx.form->ui.BitBtn5->click();
         QCOMPARE(launches.launchesWaiting(), 2);
         // Runs that wrote their archives: nothing to tell besides the power-off.
         fx.folder.write("Arch/.docs.partial.7z", "archive");
@@ -190,21 +195,22 @@ private Q_SLOTS:
     // start-up pass and the tick leave the task due until the archiver has ended.
     void aBusyArchiveWaitsForTheNextCheck() {
         Fixture fx({{QStringLiteral("docs")}});
-        Table& t = fx.form->Table1;
+        Table& t = fx.tables.tasks;
         const QDateTime due = fx.clock.now().addSecs(-3600);
         t.edit();
         t.setDateTime(TaskField::SledTime, due);
         t.post();
         ScopedWinExecHook& launches = fx.launches.hook();
-        fx.form->BitBtn5->click();
-        fx.form->BitBtn5->click();
+        fx.form->ui.BitBtn5->click();
+        fx.form->ui.BitBtn5->click();
         QCOMPARE(fx.boxes.texts(),
-                 QStringList{fx.form->texts.text(Form1Text::cm29)
+                 QStringList{fx.form->texts()
+                                 .text(Form1Text::cm29)
                                  .arg(QStringLiteral("docs"), fx.folder.file("Arch/docs.7z"))});
         fx.form->Timer3Timer();
         fx.form->Timer1Timer();
         QCOMPARE(launches.launchesWaiting(), 1);
-        QCOMPARE(fx.form->scheduler.tickTimerInterval(), 1000);
+        QCOMPARE(fx.form->scheduler().tickTimerInterval(), 1000);
         QCOMPARE(t.asDateTime(TaskField::SledTime), due);
 
         launches.endLaunch(ProgramEnd{});
@@ -217,26 +223,26 @@ private Q_SLOTS:
         Fixture fx({{QStringLiteral("a"), true},
                     {QStringLiteral("b"), false},
                     {QStringLiteral("c"), true}});
-        fx.form->Editt5->setChecked(true);
+        fx.form->ui.Editt5->setChecked(true);
         fx.select(QStringLiteral("b"));
 
-        fx.form->BitBtn4->click();
+        fx.form->ui.BitBtn4->click();
         QCOMPARE(fx.launches.lines.size(), 3);
         QVERIFY(fx.launches.lines[0].contains(QStringLiteral("/.a.partial.7z")));
         QVERIFY(fx.launches.lines[1].contains(QStringLiteral("/.b.partial.7z")));
         QVERIFY(fx.launches.lines[2].contains(QStringLiteral("/.c.partial.7z")));
-        QCOMPARE(currentTaskName(fx.form->Table1), QStringLiteral("b"));
+        QCOMPARE(currentTaskName(fx.tables.tasks), QStringLiteral("b"));
 
         fx.launches.lines.clear();
         for (int i = 0; i < 3; ++i) {
             fx.folder.write("Arch/." + QString(QChar(u'a' + i)) + ".partial.7z", "archive");
             fx.launches.hook().endLaunch(ProgramEnd{});
         }
-        fx.form->BitBtn7->click();
+        fx.form->ui.BitBtn7->click();
         QCOMPARE(fx.launches.lines.size(), 2);
         QVERIFY(fx.launches.lines[0].contains(QStringLiteral("/.a.partial.7z")));
         QVERIFY(fx.launches.lines[1].contains(QStringLiteral("/.c.partial.7z")));
-        QCOMPARE(currentTaskName(fx.form->Table1), QStringLiteral("b"));
+        QCOMPARE(currentTaskName(fx.tables.tasks), QStringLiteral("b"));
         QVERIFY(fx.boxes.shown.isEmpty());
     }
 };

@@ -49,16 +49,16 @@ private Q_SLOTS:
         test::MainWindowFixture fx;
         {
             auto form = fx.makeForm();
-            QVERIFY(!form->CheckBox2->isChecked());
+            QVERIFY(!form->ui.CheckBox2->isChecked());
             QVERIFY(!autostartEntryExists(test::kExecutable));
         }
         writeAutostartEntry(QStringLiteral("/old place/kelvotrin"));
         auto form = fx.makeForm();
-        QVERIFY(form->CheckBox2->isChecked());
+        QVERIFY(form->ui.CheckBox2->isChecked());
         const auto keys = test::readDesktopEntry(autostartEntryPath(test::kExecutable));
         QCOMPARE(test::execArguments(keys.value(QStringLiteral("Exec"))),
                  std::optional(QStringList{test::kExecutable, QStringLiteral("r")}));
-        form->CheckBox2->setChecked(false);
+        form->ui.CheckBox2->setChecked(false);
         QVERIFY(!autostartEntryExists(test::kExecutable));
         QCOMPARE(fx.boxes.shown.size(), 0);
     }
@@ -77,9 +77,9 @@ private Q_SLOTS:
             entry.close();
             const QString before = readText(path);
             auto form = fx.makeForm();
-            QVERIFY(!form->CheckBox2->isChecked());
+            QVERIFY(!form->ui.CheckBox2->isChecked());
             QCOMPARE(readText(path), before);
-            form->CheckBox2->setChecked(true);
+            form->ui.CheckBox2->setChecked(true);
             QVERIFY(autostartEntryIsOn(test::kExecutable));
         }
     }
@@ -101,7 +101,7 @@ private Q_SLOTS:
         qputenv("PATH", QFile::encodeName(bin.path()) + ':' + path);
 
         auto form = fx.makeForm();
-        form->Button10->click();
+        form->ui.Button10->click();
         const QString launcher = desktop + QStringLiteral("/Кельвотрин.desktop");
         QCOMPARE(test::desktopFileValidateErrors(launcher), QString());
         QVERIFY(QFileInfo(launcher).permissions() & QFileDevice::ExeOwner);
@@ -118,8 +118,9 @@ private Q_SLOTS:
 
         // An installed program names the icon of its theme.
         form.reset();
-        auto installed = std::make_unique<TForm1>(TForm1::Options{{}, test::kExecutable, true});
-        installed->Button10->click();
+        auto installed =
+            std::make_unique<TForm1>(fx.tables, TForm1::Options{{}, test::kExecutable, true});
+        installed->ui.Button10->click();
         QCOMPARE(test::readDesktopEntry(launcher).value(QStringLiteral("Icon")), kIconThemeName);
         qputenv("PATH", path);
     }
@@ -130,7 +131,7 @@ private Q_SLOTS:
         QFile(notAFolder).open(QIODevice::WriteOnly);
         setDesktopFolder(fx, notAFolder + QStringLiteral("/Desktop"));
         auto form = fx.makeForm();
-        form->Button10->click();
+        form->ui.Button10->click();
         QCOMPARE(fx.boxes.shown.size(), 1);
         QVERIFY(fx.boxes.shown[0].text.contains(notAFolder));
     }
@@ -142,7 +143,7 @@ private Q_SLOTS:
         fx.folder.write(QStringLiteral("helprus.doc"), "{\\rtf1 rus}");
         fx.folder.write(QStringLiteral("helpeng.doc"), "{\\rtf1 eng}");
         UrlCatcher viewer;
-        auto form = fx.makeForm();
+        std::unique_ptr<TForm1> form;
         const QList<QPair<QString, QByteArray>> cases = {
             {QStringLiteral("Russian"), "{\\rtf1 rus}"},
             {QStringLiteral("English"), "{\\rtf1 eng}"},
@@ -150,10 +151,13 @@ private Q_SLOTS:
             {QStringLiteral("russian"), "{\\rtf1 eng}"},
         };
         for (const auto& [language, content] : cases) {
-            form->currentLanguage = language;
+            // Without dictionaries the window keeps lang.txt's name as it is.
+            fx.folder.write(QStringLiteral("lang.txt"), language.toLatin1() + "\r\n");
+            form.reset();
+            form = fx.makeForm();
             viewer.opened.clear();
-            form->BitBtn10->click();
-            form->BitBtn10->click();
+            form->ui.BitBtn10->click();
+            form->ui.BitBtn10->click();
             QCOMPARE(viewer.opened.size(), 2);
             const QString shown = viewer.opened.last().toLocalFile();
             QVERIFY(!shown.startsWith(fx.folder.path()));
@@ -168,9 +172,9 @@ private Q_SLOTS:
 
         QFile::remove(fx.folder.file(QStringLiteral("helpeng.doc")));
         viewer.opened.clear();
-        form->BitBtn10->click();
+        form->ui.BitBtn10->click();
         QVERIFY(viewer.opened.isEmpty());
-        QCOMPARE(fx.boxes.texts(), QStringList{form->texts.text(Form1Text::cm7)});
+        QCOMPARE(fx.boxes.texts(), QStringList{form->texts().text(Form1Text::cm7)});
     }
 };
 

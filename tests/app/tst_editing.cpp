@@ -69,35 +69,35 @@ private Q_SLOTS:
         Fixture fx({"a", "b"});
         fx.folder.write("data/f.txt", "1");
         const QString file = fx.folder.file("data/f.txt");
-        fx.form->Table1.moveTo(0);
+        fx.tables.tasks.moveTo(0);
         whenEditorOpens(*fx.form, [&](TForm2& e) {
             QVERIFY(test::dropFileUrls(&e, {file}));
-            e.LEdit1->setText(QStringLiteral("n1"));
-            e.BitBtn3->click();
-            e.LEdit1->setText(QStringLiteral("n2"));
-            e.BitBtn3->click();
-            e.BitBtn2->click();
+            e.ui.LEdit1->setText(QStringLiteral("n1"));
+            e.ui.BitBtn3->click();
+            e.ui.LEdit1->setText(QStringLiteral("n2"));
+            e.ui.BitBtn3->click();
+            e.ui.BitBtn2->click();
         });
-        fx.form->BitBtn1->click();
-        QCOMPARE(currentTaskName(fx.form->Table1), QStringLiteral("n2"));
+        fx.form->ui.BitBtn1->click();
+        QCOMPARE(currentTaskName(fx.tables.tasks), QStringLiteral("n2"));
         QCOMPARE(test::column(kTasksFile, TaskField::Name), (QStringList{"a", "b", "n2"}));
         QCOMPARE(test::column(kObjectsFile, ObjectField::Name), QStringList{"n2"});
-        const QString list = fx.form->Table1.asString(TaskField::List);
+        const QString list = fx.tables.tasks.asString(TaskField::List);
         QCOMPARE(fx.folder.read(list), (file + "\r\n").toUtf8());
         // The pause for the editor is over; the new hourly task has its next run.
-        QVERIFY(!fx.form->Editt5->isChecked() && !fx.form->scheduler.paused());
-        QVERIFY(!fx.form->Table1.asString(TaskField::SledTimeStr).isEmpty());
-        QCOMPARE(fx.form->scheduler.tickTimerInterval(), Scheduler::kTickInterval);
+        QVERIFY(!fx.form->ui.Editt5->isChecked() && !fx.form->scheduler().paused());
+        QVERIFY(!fx.tables.tasks.asString(TaskField::SledTimeStr).isEmpty());
+        QCOMPARE(fx.form->scheduler().tickTimerInterval(), Scheduler::kTickInterval);
 
         fx.boxes.answer(MbResult::Yes);
         whenEditorOpens(*fx.form, [&](TForm2& e) {
-            e.LEdit1->setText(QStringLiteral("z"));
+            e.ui.LEdit1->setText(QStringLiteral("z"));
             e.reject();  // Esc: Yes to the question saves
         });
         fx.form->DBGrid1DblClick();
-        QCOMPARE(currentTaskName(fx.form->Table1), QStringLiteral("z"));
+        QCOMPARE(currentTaskName(fx.tables.tasks), QStringLiteral("z"));
         QCOMPARE(test::column(kObjectsFile, ObjectField::Name), QStringList{"z"});
-        QCOMPARE(fx.form->Table1.asString(TaskField::List), list);
+        QCOMPARE(fx.tables.tasks.asString(TaskField::List), list);
     }
 
     // A double click on a task's mark opens the editor on the task as it is, and the mark and
@@ -105,29 +105,29 @@ private Q_SLOTS:
     void doubleClickOnTheMarkKeepsIt() {
         Fixture fx({"a"});
         bool enabled = false;
-        whenEditorOpens(*fx.form, [&](TForm2& e) { enabled = e.CheckBox1->isChecked(); });
-        DBGrid* grid = fx.form->DBGrid1;
+        whenEditorOpens(*fx.form, [&](TForm2& e) { enabled = e.ui.CheckBox1->isChecked(); });
+        DBGrid* grid = fx.form->ui.DBGrid1;
         QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {},
                            grid->visualRect(grid->model()->index(0, 0)).center());
         QVERIFY(enabled);
-        QVERIFY(fx.form->marks.at(0));
-        QVERIFY(fx.form->Table1.asBool(TaskField::Flag));
+        QVERIFY(fx.tables.marks.at(0));
+        QVERIFY(fx.tables.tasks.asBool(TaskField::Flag));
     }
 
     // Closing a new task's editor without saving leaves the list where it was, and a pause
     // that was on stays on.
     void addClosedUnsaved() {
         Fixture fx({"a", "b", "c"});
-        fx.form->Editt5->setChecked(true);
-        fx.form->Table1.moveTo(1);
+        fx.form->ui.Editt5->setChecked(true);
+        fx.tables.tasks.moveTo(1);
         fx.boxes.answer(MbResult::No);
         whenEditorOpens(*fx.form, [](TForm2& e) { e.reject(); });
-        fx.form->BitBtn1->click();
+        fx.form->ui.BitBtn1->click();
         QCOMPARE(fx.boxes.shown.size(), 1);
-        QCOMPARE(currentTaskName(fx.form->Table1), QStringLiteral("b"));
-        QCOMPARE(fx.form->Table1.recordCount(), 3);
-        QVERIFY(fx.form->Editt5->isChecked() && fx.form->scheduler.paused());
-        QVERIFY(fx.form->Label4->isVisibleTo(fx.form.get()));
+        QCOMPARE(currentTaskName(fx.tables.tasks), QStringLiteral("b"));
+        QCOMPARE(fx.tables.tasks.recordCount(), 3);
+        QVERIFY(fx.form->ui.Editt5->isChecked() && fx.form->scheduler().paused());
+        QVERIFY(fx.form->ui.Label4->isVisibleTo(fx.form.get()));
     }
 
     // A task made in the editor with a 7-Zip configuration, run by "выделенную", archives what
@@ -149,15 +149,15 @@ private Q_SLOTS:
 
         whenEditorOpens(*form, [&](TForm2& e) {
             QVERIFY(test::dropFileUrls(&e, {data + "one.txt", data + "folder"}));
-            e.LEdit1->setText(QStringLiteral("docs"));
-            e.LEdit2->setText(outer.folder.file("out"));
-            e.LEdit3->setText(QStringLiteral("backup.7z"));
-            e.BitBtn3->click();
-            QVERIFY(e.SaveSucceeded);
+            e.ui.LEdit1->setText(QStringLiteral("docs"));
+            e.ui.LEdit2->setText(outer.folder.file("out"));
+            e.ui.LEdit3->setText(QStringLiteral("backup.7z"));
+            e.ui.BitBtn3->click();
+            QVERIFY(e.saveSucceeded());
         });
-        form->BitBtn1->click();
-        QCOMPARE(currentTaskName(form->Table1), QStringLiteral("docs"));
-        form->BitBtn5->click();
+        form->ui.BitBtn1->click();
+        QCOMPARE(currentTaskName(outer.tables.tasks), QStringLiteral("docs"));
+        form->ui.BitBtn5->click();
         QVERIFY(outer.boxes.shown.isEmpty());
 
         QStringList expected = {data + "one.txt", data + "folder", data + "folder/a.txt"};

@@ -51,17 +51,17 @@ void TestFirstBackup::sevenZipBacksUpAndRestores() {
     // The configuration, typed into the configuration list.
     whenShown<TForm3>([](TForm3& list) {
         list.BitBtn1Click();
-        list.LabeledEdit6->setText("7-Zip");
-        list.LabeledEdit1->setText(test::k7zz);
-        list.LabeledEdit2->setText("a");
-        list.LabeledEdit3->setText("-spf");
-        list.LabeledEdit5->setText("x");
-        list.LabeledEdit4->setText("-spf -aoa");
+        list.ui.LabeledEdit6->setText("7-Zip");
+        list.ui.LabeledEdit1->setText(test::k7zz);
+        list.ui.LabeledEdit2->setText("a");
+        list.ui.LabeledEdit3->setText("-spf");
+        list.ui.LabeledEdit5->setText("x");
+        list.ui.LabeledEdit4->setText("-spf -aoa");
         list.BitBtn8Click();
     });
     form->BitBtn8Click();
-    QVERIFY(!form->Table4.isOpen());
-    Table& configurations = form->Table4;
+    QVERIFY(!fx.tables.archivers.isOpen());
+    Table& configurations = fx.tables.archivers;
     configurations.open();
     QCOMPARE(configurations.recordCount(), 1);
     const QString archiveCommand = configurations.asString(ArchiverField::Arhstr1);
@@ -74,17 +74,17 @@ void TestFirstBackup::sevenZipBacksUpAndRestores() {
     const QString letter = fx.folder.file("data/letter.txt");
     fx.folder.write("Lists/1.txt", (letter + "\r\n").toUtf8());
     QDir().mkpath(fx.folder.file("out"));
-    test::appendRow(form->Table1, {{TaskField::Flag, true},
-                                   {TaskField::Name, "letters"},
-                                   {TaskField::Path2, fx.folder.file("out/")},
-                                   {TaskField::NameArh, "docs.7z"},
-                                   {TaskField::VidArhivator, 1},
-                                   {TaskField::NameArhSys, "7-Zip"},
-                                   {TaskField::NameArhivator1, archiveCommand},
-                                   {TaskField::NameArhivator2, extractCommand},
-                                   {TaskField::List, "Lists/1.txt"}});
+    test::appendRow(fx.tables.tasks, {{TaskField::Flag, true},
+                                      {TaskField::Name, "letters"},
+                                      {TaskField::Path2, fx.folder.file("out/")},
+                                      {TaskField::NameArh, "docs.7z"},
+                                      {TaskField::VidArhivator, 1},
+                                      {TaskField::NameArhSys, "7-Zip"},
+                                      {TaskField::NameArhivator1, archiveCommand},
+                                      {TaskField::NameArhivator2, extractCommand},
+                                      {TaskField::List, "Lists/1.txt"}});
 
-    RunTask(form->Table1, form->runContext(), false);
+    RunTask(fx.tables.tasks, form->runContext(), false);
     QTRY_COMPARE_WITH_TIMEOUT(programsRunning(), 0, 60000);
     QVERIFY(QFileInfo(fx.folder.file("out/docs.7z")).isFile());
 
@@ -92,9 +92,9 @@ void TestFirstBackup::sevenZipBacksUpAndRestores() {
     QVERIFY(QFile::remove(letter));
     whenShown<TForm5>([](TForm5& restore) {
         const QList<QListWidgetItem*> found =
-            restore.ListBox1->findItems("docs.7z", Qt::MatchExactly);
+            restore.ui.ListBox1->findItems("docs.7z", Qt::MatchExactly);
         QCOMPARE(found.size(), 1);
-        restore.ListBox1->setCurrentItem(found.first());
+        restore.ui.ListBox1->setCurrentItem(found.first());
         restore.BitBtn1Click();
     });
     form->BitBtn3Click();

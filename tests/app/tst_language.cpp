@@ -1,14 +1,21 @@
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QListWidget>
 #include <QTest>
+#include <functional>
 
 #include <sys/stat.h>
 
+#include "app/aboutbox.h"
 #include "app/startup.h"
 #include "app/tform1.h"
+#include "archiving/tform3.h"
 #include "archiving/tform5.h"
+#include "editor/tform2.h"
+#include "editor/tform4.h"
 #include "mainwindowfixture.h"
 #include "platform/codepage1251.h"
 #include "platform/inifile.h"
@@ -36,8 +43,38 @@ const QStringList kEnglish = {"Default WinZip configuration", "Default WinRAR co
                               "Run on demand only", "At the next start"};
 const QStringList kGerman = {"WinZip-Standard", "WinRAR-Standard", "Nur manuell", ""};
 
+// `dictionary` with the caption of every control changed by `change`.
+QByteArray withCaptions(const QByteArray& dictionary,
+                        const std::function<QString(const QString&)>& change) {
+    QStringList out = cp1251::decode(dictionary).split("\r\n");
+    for (QString& line : out) {
+        const qsizetype eq = line.indexOf(u'=');
+        if (line.left(eq).contains("--Caption") && !line.mid(eq + 1).trimmed().isEmpty()) {
+            line = line.left(eq + 1) + change(line.mid(eq + 1).remove(u'"').trimmed());
+        }
+    }
+    return cp1251::encode(out.join("\r\n"));
+}
+
+// The captions of `window` that do not show whole, as "window.control, ...": a label or button
+// with a text, not wrapped, smaller than the text asks.
+QString cutCaptions(const QWidget& window) {
+    QStringList cut;
+    for (const QWidget* w : window.findChildren<QWidget*>()) {
+        const auto* label = qobject_cast<const QLabel*>(w);
+        const auto* button = qobject_cast<const QAbstractButton*>(w);
+        const bool captioned = (label && !label->text().isEmpty() && !label->wordWrap()) ||
+                               (button && !button->text().isEmpty());
+        if (captioned && w->isVisible() &&
+            (w->width() < w->sizeHint().width() || w->height() < w->sizeHint().height())) {
+            cut << window.objectName() + '.' + w->objectName();
+        }
+    }
+    return cut.join(", ");
+}
+
 void choose(TForm1& form, const QString& language) {
-    form.ComboBox1->setCurrentIndex(form.ComboBox1->findText(language));
+    form.ui.ComboBox1->setCurrentIndex(form.ui.ComboBox1->findText(language));
     form.ComboBox1Change();
 }
 
@@ -54,6 +91,7 @@ private Q_SLOTS:
     void theListHoldsFilesAndFoldersOnly();
     void aLanguageIsTheFileListed();
     void aTextTheTablesCannotHoldIsToldAndKeptOut();
+    void longerCaptionsFitAfterASwitch();
 };
 
 // Every window once over an empty dictionary: each section in the order its window reads it.
@@ -62,7 +100,7 @@ void TestLanguage::firstPassWritesEveryWindowInOrder() {
     fx.folder.write("First.dic", {});
     fx.folder.write("lang.txt", "First\r\n");
     auto form = fx.makeForm();
-    test::MainWindowFixture::openEveryWindowOnce(*form);
+    fx.openEveryWindowOnce(*form);
     QCOMPARE(fx.boxes.shown.size(), 0);
 
     QFile expected(QFINDTESTDATA("data/firstpass.dic"));
@@ -111,12 +149,12 @@ void TestLanguage::switchingRewritesTheStoredTexts() {
     auto form = fx.makeForm();
     // Started in English: translated, the tables untouched.
     QCOMPARE(form->windowTitle(), QString("Kelvotrin"));
-    QCOMPARE(form->texts.text(Form1Text::cf1), kEnglish[0]);
-    QCOMPARE(form->texts.text(Form1Text::cm7), QString("No help file"));
+    QCOMPARE(form->texts().text(Form1Text::cf1), kEnglish[0]);
+    QCOMPARE(form->texts().text(Form1Text::cm7), QString("No help file"));
     QCOMPARE(test::column(kArchiversFile, ArchiverField::Name),
              QStringList({kEnglish[0], kEnglish[1], "Mine"}));
 
-    form->Table1.moveTo(1);
+    fx.tables.tasks.moveTo(1);
     choose(*form, "German");
     QCOMPARE(fx.folder.read("lang.txt"), QByteArray("German\r\n"));
     QCOMPARE(test::column(kArchiversFile, ArchiverField::Name),
@@ -125,11 +163,11 @@ void TestLanguage::switchingRewritesTheStoredTexts() {
              QStringList({"Nur manuell", kEnglish[3], "01.02.2026 10:00"}));
     QCOMPARE(test::column(kTasksFile, TaskField::NameArhSys),
              QStringList({"WinZip-Standard", "WinRAR-Standard", "Mine"}));
-    QCOMPARE(currentTaskName(form->Table1), QString("B"));
+    QCOMPARE(currentTaskName(fx.tables.tasks), QString("B"));
     QCOMPARE(IniFile(fx.folder.file("German.dic")).readString("Form1", "cf4"), kEnglish[3]);
     // The windows opened now apply German.
-    TForm5 restore(form->Table1, form->language());
-    QCOMPARE(restore.ListBox1->item(0)->text(), QString("Keine Archive"));
+    TForm5 restore(fx.tables, form->language());
+    QCOMPARE(restore.ui.ListBox1->item(0)->text(), QString("Keine Archive"));
 
     choose(*form, "Russian");
     QCOMPARE(form->windowTitle(), QString("Кельвотрин"));
@@ -157,7 +195,7 @@ void TestLanguage::aNameMatchingOnlyInCaseRewritesOnceTheTablesAreOpen() {
                      {{TaskField::Name, "A"}, {TaskField::SledTimeStr, "Только ручной запуск"}});
     auto form = fx.makeForm();
     QCOMPARE(fx.boxes.shown.size(), 0);
-    QCOMPARE(form->currentLanguage, QString("English"));
+    QCOMPARE(form->language().currentLanguage, QString("English"));
     QCOMPARE(fx.folder.read("lang.txt"), QByteArray("English\r\n"));
     QCOMPARE(test::column(kTasksFile, TaskField::SledTimeStr), QStringList({kEnglish[2]}));
 }
@@ -166,10 +204,10 @@ void TestLanguage::withoutDictionariesNothingIsReadOrWritten() {
     test::MainWindowFixture fx;
     fx.folder.write("lang.txt", "English\r\n");
     auto form = fx.makeForm();
-    QVERIFY(!form->ComboBox1->isVisibleTo(form.get()));
+    QVERIFY(!form->ui.ComboBox1->isVisibleTo(form.get()));
     QCOMPARE(form->windowTitle(), QString("Кельвотрин"));
     QCOMPARE(form->trayToolTip(false), QString("Кельвотрин.\r\nЗадачи выполняются"));
-    test::MainWindowFixture::openEveryWindowOnce(*form);
+    fx.openEveryWindowOnce(*form);
     QCOMPARE(QDir(fx.folder.path()).entryList({"*.dic"}, QDir::AllEntries | QDir::Hidden),
              QStringList());
     QCOMPARE(fx.boxes.shown.size(), 0);
@@ -181,10 +219,10 @@ void TestLanguage::aMissingDictionaryIsReportedAndStartedByTheMessageTexts() {
     test::MainWindowFixture fx;
     fx.folder.write("English.dic", dictionary("Kelvotrin", kEnglish));
     auto form = fx.makeForm();
-    QCOMPARE(form->ComboBox1->currentIndex(), -1);
+    QCOMPARE(form->ui.ComboBox1->currentIndex(), -1);
     QCOMPARE(fx.boxes.shown.size(), 0);
 
-    TForm5 restore(form->Table1, form->language());
+    TForm5 restore(fx.tables, form->language());
     QCOMPARE(fx.boxes.shown.size(), 1);
     QCOMPARE(fx.boxes.shown[0].text, "No exists " + fx.folder.file("Russian.dic"));
     QCOMPARE(test::dictionaryKeys(fx.folder.read("Russian.dic")),
@@ -195,7 +233,7 @@ void TestLanguage::aMissingDictionaryIsReportedAndStartedByTheMessageTexts() {
     const QString name = QDir(fx.folder.path()).dirName() + "-outside";
     LanguageInUse outside = form->language();
     outside.currentLanguage = "../" + name;
-    TForm5 again(form->Table1, outside);
+    TForm5 again(fx.tables, outside);
     QVERIFY(!QFile::exists(fx.folder.file("../" + name + ".dic")));
     QVERIFY(QFile::exists(fx.folder.file(".._" + name + ".dic")));
 }
@@ -232,7 +270,7 @@ void TestLanguage::aLanguageIsTheFileListed() {
     fx.folder.write("Ελληνικά.dic", {});
     auto form = fx.makeForm();
     choose(*form, "German");
-    QCOMPARE(form->texts.text(Form1Text::cf1), kGerman[0]);
+    QCOMPARE(form->texts().text(Form1Text::cf1), kGerman[0]);
     QVERIFY(!IniFile(fx.folder.file("German.DIC")).readString("Form1", "cm7").isEmpty());
     QCOMPARE(QDir(fx.folder.path()).entryList({"German.*"}), QStringList{"German.DIC"});
 
@@ -257,9 +295,45 @@ void TestLanguage::aTextTheTablesCannotHoldIsToldAndKeptOut() {
     choose(*form, "Chinese");
     QCOMPARE(fx.boxes.shown.size(), 1);
     QVERIFY(fx.boxes.texts()[0].contains("仅手动运行"));
-    QCOMPARE(form->texts.text(Form1Text::cf3), QString("Только ручной запуск"));
+    QCOMPARE(form->texts().text(Form1Text::cf3), QString("Только ручной запуск"));
     QCOMPARE(test::column(kTasksFile, TaskField::SledTimeStr),
              QStringList({"Только ручной запуск"}));
+}
+
+// A switch to a language with longer texts: the main window's controls grow at once, within the
+// window or with it, and every window opened afterwards shows them whole too.
+void TestLanguage::longerCaptionsFitAfterASwitch() {
+    test::MainWindowFixture fx;
+    QFile shipped(QFINDTESTDATA("../../data/dictionaries/Russian.dic"));
+    QVERIFY(shipped.open(QIODevice::ReadOnly));
+    const QByteArray russian = shipped.readAll();
+    fx.folder.write("Russian.dic", russian);
+    fx.folder.write("Short.dic", withCaptions(russian, [](const QString& t) { return t.left(3); }));
+    fx.folder.write("Longer.dic", withCaptions(russian, [](const QString& t) { return t + t; }));
+    fx.folder.write("lang.txt", "Short\r\n");
+    auto form = fx.makeForm();
+    form->show();
+    const QSize before = form->size();
+    choose(*form, "Russian");
+    QCOMPARE(cutCaptions(*form), QString());
+    QCOMPARE(form->size(), before);
+
+    choose(*form, "Longer");
+    QCOMPARE(cutCaptions(*form), QString());
+    QVERIFY(form->width() > before.width());
+    const LanguageInUse in = form->language();
+    TForm2 editor(fx.tables, form->texts(), true, {}, in);
+    TForm3 configurations(fx.tables, form->texts(), in);
+    TForm4 names(fx.tables, editor.texts(), in);
+    TForm5 restore(fx.tables, in);
+    TAboutBox about(in);
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{&editor, &configurations, &names, &restore, &about}) {
+        w->show();
+        QCOMPARE(cutCaptions(*w), QString());
+    }
+    configurations.BitBtn1Click();  // the edit panel
+    QCOMPARE(cutCaptions(configurations), QString());
 }
 
 QTEST_MAIN(TestLanguage)

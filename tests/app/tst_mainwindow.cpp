@@ -143,18 +143,18 @@ private Q_SLOTS:
             QCOMPARE(caption, e.caption);
             QCOMPARE(w->toolTip(), e.hint);
         }
-        QCOMPARE(form->DBGrid1->toolTip(), QStringLiteral("Список задач архивации"));
-        QCOMPARE(form->ComboBox1->toolTip(), QStringLiteral("Language"));
-        QVERIFY(form->Label4->isHidden());
-        QCOMPARE(form->N1->text(), QStringLiteral("Развернуть"));
-        QCOMPARE(form->N2->text(), QStringLiteral("Приостановить"));
-        QCOMPARE(form->N3->text(), QStringLiteral("Выход"));
+        QCOMPARE(form->ui.DBGrid1->toolTip(), QStringLiteral("Список задач архивации"));
+        QCOMPARE(form->ui.ComboBox1->toolTip(), QStringLiteral("Language"));
+        QVERIFY(form->ui.Label4->isHidden());
+        QCOMPARE(form->ui.N1->text(), QStringLiteral("Развернуть"));
+        QCOMPARE(form->ui.N2->text(), QStringLiteral("Приостановить"));
+        QCOMPARE(form->ui.N3->text(), QStringLiteral("Выход"));
         const QStringList titles = {
             QString(), QStringLiteral("Задача"), QStringLiteral("Время следующей задачи"),
             QStringLiteral("Время последнего выполнения"), QStringLiteral("Описание")};
-        QCOMPARE(form->DBGrid1->columnCount(), titles.size());
+        QCOMPARE(form->ui.DBGrid1->columnCount(), titles.size());
         for (int i = 0; i < titles.size(); ++i) {
-            QCOMPARE(form->DBGrid1->columnTitle(i), titles[i]);
+            QCOMPARE(form->ui.DBGrid1->columnTitle(i), titles[i]);
         }
     }
 
@@ -164,19 +164,19 @@ private Q_SLOTS:
                   {true, false, true});
         auto form = fx.form();
         form->showAtStart();
-        QVERIFY(form->DBGrid1->checkColumnVisible());
-        QCOMPARE(form->marks.size(), 3);
-        QVERIFY(form->marks.at(0) && !form->marks.at(1) && form->marks.at(2));
-        QCOMPARE(form->DBGrid1->cellText(1, 1), QStringLiteral("b"));
-        QCOMPARE(form->Table1.recNo(), 0);
+        QVERIFY(form->ui.DBGrid1->checkColumnVisible());
+        QCOMPARE(fx.tables.marks.size(), 3);
+        QVERIFY(fx.tables.marks.at(0) && !fx.tables.marks.at(1) && fx.tables.marks.at(2));
+        QCOMPARE(form->ui.DBGrid1->cellText(1, 1), QStringLiteral("b"));
+        QCOMPARE(fx.tables.tasks.recNo(), 0);
 
         // The user changes marks; Esc ends the program; destruction writes them into Flag.
         QApplication::setActiveWindow(form.get());
-        form->marks.set(1, true);
+        fx.tables.marks.set(1, true);
         form->DBGrid1CellClick(2, 1);  // outside the check column: no task changes
         QCOMPARE(storedFlags(), (QList<bool>{true, false, true}));
-        QCOMPARE(form->scheduler.tickTimerInterval(), 0);
-        form->marks.set(2, false);
+        QCOMPARE(form->scheduler().tickTimerInterval(), 0);
+        fx.tables.marks.set(2, false);
         QTest::keyClick(form.get(), Qt::Key_Escape);
         QCOMPARE(fx.terminated, 1);
         form.reset();
@@ -190,14 +190,14 @@ private Q_SLOTS:
         auto form = fx.form();
         form->showAtStart();
         QApplication::setActiveWindow(form.get());
-        form->Table1.moveTo(2);
-        form->marks.set(1, true);
+        fx.tables.tasks.moveTo(2);
+        fx.tables.marks.set(1, true);
 
         // Back from another application: nothing changes.
         QApplication::setActiveWindow(nullptr);
         QApplication::setActiveWindow(form.get());
-        QCOMPARE(form->Table1.recNo(), 2);
-        QVERIFY(form->marks.at(1));
+        QCOMPARE(fx.tables.tasks.recNo(), 2);
+        QVERIFY(fx.tables.marks.at(1));
 
         // Back from a dialog of the program: the marks are read from Flag again and the
         // first task is current.
@@ -206,8 +206,8 @@ private Q_SLOTS:
         QApplication::setActiveWindow(&dialog);
         dialog.close();
         QApplication::setActiveWindow(form.get());
-        QCOMPARE(form->Table1.recNo(), 0);
-        QVERIFY(!form->marks.at(1));
+        QCOMPARE(fx.tables.tasks.recNo(), 0);
+        QVERIFY(!fx.tables.marks.at(1));
     }
 
     // A closed message box changes nothing the list shows: the handler that opened it keeps its
@@ -228,19 +228,19 @@ private Q_SLOTS:
         };
 
         // The task has no archiver: its run shows the launch-error box.
-        form->Table1.moveTo(2);
+        fx.tables.tasks.moveTo(2);
         closeWhenActive();
-        form->BitBtn5->click();
+        form->ui.BitBtn5->click();
         activatedByTheWindowManager();
-        QCOMPARE(currentTaskName(form->Table1), QStringLiteral("c"));
+        QCOMPARE(currentTaskName(fx.tables.tasks), QStringLiteral("c"));
 
         closeWhenActive();
         QDialog dialog(form.get());
         dialog.exec();
-        QCOMPARE(form->Table1.recNo(), 0);
-        form->Table1.moveTo(2);
+        QCOMPARE(fx.tables.tasks.recNo(), 0);
+        fx.tables.tasks.moveTo(2);
         activatedByTheWindowManager();
-        QCOMPARE(form->Table1.recNo(), 2);
+        QCOMPARE(fx.tables.tasks.recNo(), 2);
         showRealBoxes.reset();
     }
 
@@ -251,18 +251,19 @@ private Q_SLOTS:
                   {true, false, true});
         auto form = fx.form();
         form->showAtStart();
-        form->Table1.moveTo(2);
-        QSignalSpy moves(form->DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged);
-        TableToGrid(form->Table1, form->marks);
-        rereadTasks(form->Table1, form->marks, QStringLiteral("c"));
-        GridToTable(form->Table1, form->marks);
+        fx.tables.tasks.moveTo(2);
+        QSignalSpy moves(form->ui.DBGrid1->selectionModel(),
+                         &QItemSelectionModel::currentRowChanged);
+        TableToGrid(fx.tables.tasks, fx.tables.marks);
+        rereadTasks(fx.tables.tasks, fx.tables.marks, QStringLiteral("c"));
+        GridToTable(fx.tables.tasks, fx.tables.marks);
         QCOMPARE(moves.count(), 3);
     }
 
     void exitButtonEndsTheProgram() {
         Fixture fx;
         auto form = fx.form();
-        form->BitBtn9->click();
+        form->ui.BitBtn9->click();
         QCOMPARE(fx.terminated, 1);
     }
 
@@ -271,34 +272,34 @@ private Q_SLOTS:
         makeTasks(fx.folder, {QStringLiteral("a"), QStringLiteral("b")}, {true, true});
         auto form = fx.form();
         form->showAtStart();
-        form->Table1.moveTo(1);
+        fx.tables.tasks.moveTo(1);
         form->Timer3Timer();
-        QVERIFY(!form->scheduler.startingUp());
-        QCOMPARE(form->scheduler.tickTimerInterval(), 1000);
-        QVERIFY(form->Button2->isEnabled());
-        QVERIFY(!form->scheduler.startupTimer().isActive());
-        QCOMPARE(currentTaskName(form->Table1), QStringLiteral("b"));
+        QVERIFY(!form->scheduler().startingUp());
+        QCOMPARE(form->scheduler().tickTimerInterval(), 1000);
+        QVERIFY(form->ui.Button2->isEnabled());
+        QVERIFY(!form->scheduler().startupTimer().isActive());
+        QCOMPARE(currentTaskName(fx.tables.tasks), QStringLiteral("b"));
     }
 
     void startUpPassLeavesThePausedTickStopped() {
         Fixture fx;
         auto form = fx.form();
         form->showAtStart();
-        form->Editt5->setChecked(true);
+        form->ui.Editt5->setChecked(true);
         form->Timer3Timer();
-        QCOMPARE(form->scheduler.tickTimerInterval(), 0);
-        QVERIFY(form->Label4->isVisible());
-        QVERIFY(form->N2->isChecked());
+        QCOMPARE(form->scheduler().tickTimerInterval(), 0);
+        QVERIFY(form->ui.Label4->isVisible());
+        QVERIFY(form->ui.N2->isChecked());
     }
 
     void clockShowsTheTime() {
         Fixture fx;
         auto form = fx.form();
-        QVERIFY(form->Label5->text().isEmpty());
+        QVERIFY(form->ui.Label5->text().isEmpty());
         form->Timer2Timer();
-        QCOMPARE(form->Label5->text(), longTimeText(QTime(9, 0, 5)));
-        QVERIFY(form->Timer2.isActive());
-        QCOMPARE(form->Timer2.interval(), 1000);
+        QCOMPARE(form->ui.Label5->text(), longTimeText(QTime(9, 0, 5)));
+        QVERIFY(form->clockTimer().isActive());
+        QCOMPARE(form->clockTimer().interval(), 1000);
     }
 
     void layoutFollowsTheWindowSize() {
@@ -310,14 +311,14 @@ private Q_SLOTS:
         auto check = [&](QRect* gridOut) {
             const int w = form->width();
             const int h = form->height();
-            const QRect grid = form->DBGrid1->geometry();
+            const QRect grid = form->ui.DBGrid1->geometry();
             // The pause box just below the list, inside the window.
-            QVERIFY(form->Editt5->geometry().top() > grid.bottom());
-            QVERIFY(form->Editt5->geometry().top() - grid.bottom() < 20);
-            QCOMPARE(w - form->Button2->geometry().right(), 9);
-            QCOMPARE(h - form->BitBtn9->geometry().bottom(), 9);
-            QCOMPARE(w - form->BitBtn9->geometry().right(), 9);
-            QCOMPARE(w - form->BitBtn7->geometry().right(), 9);
+            QVERIFY(form->ui.Editt5->geometry().top() > grid.bottom());
+            QVERIFY(form->ui.Editt5->geometry().top() - grid.bottom() < 20);
+            QCOMPARE(w - form->ui.Button2->geometry().right(), 9);
+            QCOMPARE(h - form->ui.BitBtn9->geometry().bottom(), 9);
+            QCOMPARE(w - form->ui.BitBtn9->geometry().right(), 9);
+            QCOMPARE(w - form->ui.BitBtn7->geometry().right(), 9);
             // No two visible controls overlap.
             QList<QWidget*> controls;
             for (QWidget* c : form->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {

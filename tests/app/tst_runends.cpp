@@ -75,7 +75,7 @@ private Q_SLOTS:
     // has ended and written the new one.
     void archivesChangeWhenTheirArchiversHaveEnded() {
         Fixture fx({"docs", "mail"});
-        fx.form->BitBtn4->click();
+        fx.form->ui.BitBtn4->click();
         QCOMPARE(programsRunning(), 2);
         QCOMPARE(fx.folder.read("out/docs.7z"), QByteArray("the archive before"));
         QTRY_COMPARE_WITH_TIMEOUT(programsRunning(), 0, 60000);
@@ -93,7 +93,7 @@ private Q_SLOTS:
         test::FakeNotifications notifications(bus_->address());
         QVERIFY(notifications.registered());
         Fixture fx({"docs"}, " -bogus");
-        fx.form->BitBtn5->click();
+        fx.form->ui.BitBtn5->click();
         QTRY_COMPARE_WITH_TIMEOUT(fx.logged("docs").size(), 1, 60000);
         QCOMPARE(fx.logged("docs")[0], (QStringList{"exit 7", "-"}));
         QCOMPARE(fx.folder.read("out/docs.7z"), QByteArray("the archive before"));
@@ -115,7 +115,7 @@ private Q_SLOTS:
         QVERIFY(logind.registered());
         Fixture fx({"docs"});
         DesktopRunObserver& ends = fx.form->runEnds();
-        fx.form->BitBtn11->click();
+        fx.form->ui.BitBtn11->click();
         QVERIFY(!ends.countdown());
         QTRY_VERIFY_WITH_TIMEOUT(ends.countdown(), 60000);
         QCOMPARE(test::archiveEntries(fx.archive("docs")), QStringList{"a.txt"});
@@ -128,9 +128,9 @@ private Q_SLOTS:
         QTRY_COMPARE(logind.powerOffCalls, QList<bool>{true});
         QTRY_VERIFY(!ends.countdown());
 
-        fx.form->BitBtn11->click();
+        fx.form->ui.BitBtn11->click();
         QTRY_VERIFY_WITH_TIMEOUT(ends.countdown(), 60000);
-        QTest::mouseClick(ends.countdown()->BitBtn1, Qt::LeftButton);
+        QTest::mouseClick(ends.countdown()->ui.BitBtn1, Qt::LeftButton);
         QTRY_VERIFY(!ends.countdown());
         fx.clock.advance(PowerOffCountdown::kSeconds * 1000);
         QTest::qWait(50);

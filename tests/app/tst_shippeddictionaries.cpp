@@ -40,7 +40,7 @@ void TestShippedDictionaries::complete() {
     fx.folder.write("lang.txt", "Pass\r\n");
     {
         auto form = fx.makeForm();
-        test::MainWindowFixture::openEveryWindowOnce(*form);
+        fx.openEveryWindowOnce(*form);
     }
     const IniFile pass(fx.folder.file("Pass.dic"));
     // Keys whose text the pass does not give: the numbered captions, and the caption, which the

@@ -81,16 +81,16 @@ private Q_SLOTS:
         test::MainWindowFixture fx;
         {
             auto form = fx.makeForm();
-            QCOMPARE(form->currentLanguage, QStringLiteral("Russian"));
-            QVERIFY(form->Table1.isOpen());
-            QVERIFY(form->Table2.isOpen());
-            QVERIFY(form->Table3.isOpen());
-            QVERIFY(!form->Table4.isOpen());
-            QVERIFY(form->scheduler.startingUp());
-            QCOMPARE(form->scheduler.tickTimerInterval(), 0);
-            QVERIFY(form->scheduler.startupTimer().isActive());
-            QVERIFY(!form->Button2->isEnabled());
-            QVERIFY(form->ComboBox1->isHidden());
+            QCOMPARE(form->language().currentLanguage, QStringLiteral("Russian"));
+            QVERIFY(fx.tables.tasks.isOpen());
+            QVERIFY(fx.tables.objects.isOpen());
+            QVERIFY(fx.tables.working.isOpen());
+            QVERIFY(!fx.tables.archivers.isOpen());
+            QVERIFY(form->scheduler().startingUp());
+            QCOMPARE(form->scheduler().tickTimerInterval(), 0);
+            QVERIFY(form->scheduler().startupTimer().isActive());
+            QVERIFY(!form->ui.Button2->isEnabled());
+            QVERIFY(form->ui.ComboBox1->isHidden());
         }
         QCOMPARE(fx.folder.read(QStringLiteral("lang.txt")), QByteArray("Russian\r\n"));
         QVERIFY(QFileInfo(fx.folder.file(QStringLiteral("Lists"))).isDir());
@@ -98,6 +98,7 @@ private Q_SLOTS:
         QVERIFY(sameLayout(layoutOf(kObjectsFile), objectsLayout()));
         QVERIFY(sameLayout(layoutOf(kWorkingObjectsFile), objectsLayout()));
         QVERIFY(sameLayout(layoutOf(kArchiversFile), archiversLayout()));
+        QVERIFY(sameLayout(layoutOf(kTaskExtrasFile), taskExtrasLayout()));
         QCOMPARE(tasksLayout().size(), 26);
         QCOMPARE(fx.boxes.shown.size(), 0);
     }
@@ -111,12 +112,13 @@ private Q_SLOTS:
                                              {QStringLiteral("Extra"), FieldType::Integer, 0}};
         fx.folder.makeTables();
         Table::create(fx.folder.file(kTasksFile), otherLayout);
+        Table::create(fx.folder.file(kTaskExtrasFile), taskExtrasLayout());
         fx.folder.write(QStringLiteral("lang.txt"), "English\r\nsecond line\r\n");
         fx.folder.write(QStringLiteral("Lists/1.txt"), "/home/a\r\n");
         const auto before = test::snapshot(fx.folder.path());
         {
             auto form = fx.makeForm();
-            QCOMPARE(form->currentLanguage, QStringLiteral("English"));
+            QCOMPARE(form->language().currentLanguage, QStringLiteral("English"));
             QCOMPARE(test::snapshot(fx.folder.path()), before);
         }
         QVERIFY(sameLayout(layoutOf(kTasksFile), otherLayout));
@@ -144,7 +146,7 @@ private Q_SLOTS:
         auto form = fx.makeForm();
         {
             NoFileMayGrow full;
-            form->CheckBox2->setChecked(true);
+            form->ui.CheckBox2->setChecked(true);
         }
         QCOMPARE(fx.boxes.texts(), QStringList{platformText(PlatformText::AutostartFailed)
                                                    .arg(applicationTitle(test::kExecutable))});
@@ -159,7 +161,7 @@ private Q_SLOTS:
             QCOMPARE(::mkfifo(QFile::encodeName(fx.folder.file(name)).constData(), 0600), 0);
         }
         auto form = fx.makeForm();
-        QCOMPARE(form->currentLanguage, kRussian);
+        QCOMPARE(form->language().currentLanguage, kRussian);
         QCOMPARE(fx.boxes.shown.size(), 2);
         const QString told = fx.boxes.texts().join(u'\n');
         QVERIFY(told.contains(kLanguageFile));
@@ -217,18 +219,41 @@ private Q_SLOTS:
         fx.folder.write(kTasksFile, garbage);
         {
             auto form = fx.makeForm();
-            QVERIFY(!form->Table1.isOpen());
-            QVERIFY(form->Table2.isOpen());
-            QVERIFY(form->Table3.isOpen());
+            QVERIFY(!fx.tables.tasks.isOpen());
+            QVERIFY(fx.tables.objects.isOpen());
+            QVERIFY(fx.tables.working.isOpen());
             // Told once: the start-up pass and the tick find nothing to walk and say nothing.
             form->Timer3Timer();
             form->Timer1Timer();
-            QVERIFY(form->Button2->isEnabled());
-            QCOMPARE(form->scheduler.tickTimerInterval(), 750000000);
+            QVERIFY(form->ui.Button2->isEnabled());
+            QCOMPARE(form->scheduler().tickTimerInterval(), 750000000);
         }
         QCOMPARE(fx.boxes.shown.size(), 1);
         QVERIFY(fx.boxes.shown.first().text.contains(kTasksFile));
         QCOMPARE(fx.folder.read(kTasksFile), garbage);
+    }
+
+    // tasksx.dbf: one made anew is told when a task has a date in its archive names (its choice
+    // of archives to keep is gone); a damaged one is told, kept and left closed.
+    void aLostOrDamagedRetentionTableIsTold() {
+        const MainWindowTexts t = mainWindowTexts();
+        {
+            test::MainWindowFixture fx;
+            fx.folder.makeTables();
+            fx.folder.addRow(kTasksFile, {{TaskField::Name, "docs"}, {TaskField::VidNameArh, 1}});
+            auto form = fx.makeForm();
+            QVERIFY(fx.tables.extras.isOpen());
+            QCOMPARE(fx.boxes.shown.size(), 1);
+            QVERIFY(
+                fx.boxes.shown.first().text.contains(t.text(Form1Text::cm96).arg(kTaskExtrasFile)));
+        }
+        test::MainWindowFixture fx;
+        fx.folder.write(kTaskExtrasFile, "not a table");
+        auto form = fx.makeForm();
+        QVERIFY(!fx.tables.extras.isOpen());
+        QCOMPARE(fx.boxes.shown.size(), 1);
+        QVERIFY(fx.boxes.shown.first().text.contains(kTaskExtrasFile));
+        QCOMPARE(fx.folder.read(kTaskExtrasFile), QByteArray("not a table"));
     }
 
     // A box of the start (here a damaged tasksm.dbf) waits for the user with the start-up pass
@@ -240,7 +265,7 @@ private Q_SLOTS:
         fx.boxes.answer([&](const MessageBoxRequest&) {
             for (QWidget* w : QApplication::topLevelWidgets()) {
                 if (auto* form = qobject_cast<TForm1*>(w)) {
-                    armed = form->scheduler.startupTimer().isActive() && form->Table1.isOpen();
+                    armed = form->scheduler().startupTimer().isActive() && fx.tables.tasks.isOpen();
                 }
             }
             return MbResult::Ok;
@@ -294,7 +319,7 @@ private Q_SLOTS:
         };
         for (const auto& [args, expected] : cases) {
             auto form = fx.makeForm(args);
-            QCOMPARE(form->autoStarted, expected);
+            QCOMPARE(form->autoStarted(), expected);
         }
     }
 

@@ -1,6 +1,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QLabel>
 #include <QMenu>
@@ -13,17 +14,22 @@
 #include "app/tform1.h"
 #include "mainwindowfixture.h"
 #include "platform/instancechannel.h"
+#include "platform/trayclick.h"
 
 using namespace kv;
 
 namespace {
 
-// A main window with lang.txt naming `language`, not shown yet.
+// A main window with lang.txt naming `language` and empty `dictionaries`, not shown yet.
 struct Fixture : test::MainWindowFixture {
     std::unique_ptr<TForm1> form;
 
-    explicit Fixture(QStringList args = {}, QByteArray language = "Russian\r\n") {
+    explicit Fixture(QStringList args = {}, QByteArray language = "Russian\r\n",
+                     const QStringList& dictionaries = {}) {
         folder.write(QStringLiteral("lang.txt"), language);
+        for (const QString& dictionary : dictionaries) {
+            folder.write(dictionary, QByteArray());
+        }
         form = makeForm(std::move(args));
     }
     ~Fixture() { form.reset(); }
@@ -48,14 +54,14 @@ private Q_SLOTS:
         QVERIFY(fx.form->inTray());
         QCOMPARE(fx.tip(), kRunning);
         QCOMPARE(fx.terminated, 0);
-        QCOMPARE(fx.form->scheduler.tickTimerInterval(), 1000);
+        QCOMPARE(fx.form->scheduler().tickTimerInterval(), 1000);
 
         // A left click brings it back and takes the icon away; so does a double click.
-        fx.form->onWindowMessage(TForm1::kTrayMessage, 1, TForm1::kLeftButtonUp);
+        fx.form->trayCallback(TrayClick::Click);
         QVERIFY(fx.form->isVisible());
         QVERIFY(!fx.form->inTray());
         fx.form->hideToTray();
-        fx.form->trayCallback(TForm1::kLeftButtonDoubleClick);
+        fx.form->trayCallback(TrayClick::DoubleClick);
         QVERIFY(fx.form->isVisible());
         QVERIFY(!fx.form->inTray());
     }
@@ -88,7 +94,7 @@ private Q_SLOTS:
         QVERIFY(fx.form->inTray());
         QTemporaryDir runtime;
         InstanceChannel channel(QStringLiteral("TForm1"), fx.form->windowTitle(), runtime.path());
-        QCOMPARE(channel.claim(TForm1::kShowRequest, 1, 1), InstanceChannel::Claim::Listening);
+        QCOMPARE(channel.claim(), InstanceChannel::Claim::Listening);
         fx.form->listenForSecondStarts(channel);
         // The second start waits for its answer, as a separate program would.
         auto secondStart = [&] {
@@ -96,7 +102,7 @@ private Q_SLOTS:
             std::unique_ptr<QThread> second(QThread::create([&] {
                 InstanceChannel other(QStringLiteral("TForm1"), fx.form->windowTitle(),
                                       runtime.path());
-                claim = other.claim(TForm1::kShowRequest, 1, 1);
+                claim = other.claim();
             }));
             second->start();
             while (!second->wait(10)) {
@@ -116,14 +122,11 @@ private Q_SLOTS:
         Fixture fx;
         fx.form->showAtStart();
         fx.form->hideToTray();
-        fx.form->trayCallback(TForm1::kRightButtonUp);
-        QTRY_VERIFY(fx.form->PopupMenu1->isVisible());
-        fx.form->PopupMenu1->close();
+        fx.form->trayCallback(TrayClick::ContextMenu);
+        QTRY_VERIFY(fx.form->ui.PopupMenu1->isVisible());
+        fx.form->ui.PopupMenu1->close();
         QVERIFY(fx.form->inTray());
         QVERIFY(!fx.form->isVisible());
-        // Other mouse messages do nothing.
-        fx.form->trayCallback(512);
-        QVERIFY(fx.form->inTray());
     }
 
     void pauseFromTheMenuChangesTheTooltip() {
@@ -131,30 +134,30 @@ private Q_SLOTS:
         fx.form->showAtStart();
         fx.form->Timer3Timer();
         fx.form->hideToTray();
-        fx.form->N2->trigger();
-        QVERIFY(fx.form->Editt5->isChecked());
-        QVERIFY(fx.form->N2->isChecked());
-        QVERIFY(fx.form->scheduler.paused());
-        QCOMPARE(fx.form->scheduler.tickTimerInterval(), 0);
-        QVERIFY(!fx.form->Label4->isHidden());
+        fx.form->ui.N2->trigger();
+        QVERIFY(fx.form->ui.Editt5->isChecked());
+        QVERIFY(fx.form->ui.N2->isChecked());
+        QVERIFY(fx.form->scheduler().paused());
+        QCOMPARE(fx.form->scheduler().tickTimerInterval(), 0);
+        QVERIFY(!fx.form->ui.Label4->isHidden());
         QCOMPARE(fx.tip(), kStopped);
         QVERIFY(fx.form->inTray());
 
-        fx.form->N2->trigger();
-        QVERIFY(!fx.form->Editt5->isChecked());
-        QVERIFY(!fx.form->N2->isChecked());
-        QVERIFY(!fx.form->scheduler.paused());
-        QVERIFY(fx.form->Label4->isHidden());
+        fx.form->ui.N2->trigger();
+        QVERIFY(!fx.form->ui.Editt5->isChecked());
+        QVERIFY(!fx.form->ui.N2->isChecked());
+        QVERIFY(!fx.form->scheduler().paused());
+        QVERIFY(fx.form->ui.Label4->isHidden());
         QCOMPARE(fx.tip(), kRunning);
         // Resuming waits for the start-up pass, 3 s later.
-        QVERIFY(fx.form->scheduler.startupTimer().isActive());
+        QVERIFY(fx.form->scheduler().startupTimer().isActive());
     }
 
     void exitFromTheMenuRemovesTheIcon() {
         Fixture fx;
         fx.form->showAtStart();
         fx.form->hideToTray();
-        fx.form->N3->trigger();
+        fx.form->ui.N3->trigger();
         QVERIFY(!fx.form->inTray());
         QCOMPARE(fx.terminated, 1);
     }
@@ -166,11 +169,12 @@ private Q_SLOTS:
             QCOMPARE(fx.form->trayToolTip(false),
                      QStringLiteral("Кельвотрин.\r\nЗадачи выполняются"));
         }
-        Fixture fx({}, "English\r\n");
-        fx.form->dictionariesPresent = true;
+        Fixture fx({}, "English\r\n", {"English.dic", "Russian.dic"});
         QCOMPARE(fx.form->trayToolTip(false), QStringLiteral("Kelvotrin.\r\nTasks are executed"));
         QCOMPARE(fx.form->trayToolTip(true), QStringLiteral("Kelvotrin.\r\nTasks are stopped"));
-        fx.form->currentLanguage = QStringLiteral("Russian");
+        QComboBox* languages = fx.form->ui.ComboBox1;
+        languages->setCurrentIndex(languages->findText(QStringLiteral("Russian")));
+        fx.form->ComboBox1Change();
         QCOMPARE(fx.form->trayToolTip(true), QStringLiteral("Кельвотрин.\r\nЗадачи остановлены"));
     }
 

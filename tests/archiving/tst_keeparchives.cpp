@@ -163,7 +163,7 @@ private Q_SLOTS:
         Task task(0);
         int launches = 0;
         ScopedWinExecHook hook([&](const QString&, int) {
-            return ++launches == 4 ? kWinExecFileNotFound : kWinExecStarted;
+            return ++launches == 4 ? WinExecResult::FileNotFound : WinExecResult::Started;
         });
         const QString archive = task.folder.file("out/docs.7z");
         for (int run = 0; run < 2; ++run) {

@@ -83,10 +83,12 @@ struct Fixture {
 
     void start7zip(const RunFacts& f, const QStringList& files, const QString& switches = {}) {
         const ProgramEndHandler follow = followRun(f);
-        QVERIFY(WinExec(commandLine(f, files, switches), kSwShow, [this, follow](auto& end) {
-                    follow(end);
-                    ++ended;
-                }) > 31);
+        QCOMPARE(WinExec(commandLine(f, files, switches), kSwShow,
+                         [this, follow](auto& end) {
+                             follow(end);
+                             ++ended;
+                         }),
+                 WinExecResult::Started);
     }
 
     // Runs 7-Zip for the run and waits for its end.
@@ -269,7 +271,7 @@ void TestRunFollower::onlyStatusZeroWithFilesConfirms() {
 void TestRunFollower::signalOrMissingArchiveChangesNothing() {
     Fixture f;
     RecordingObserver observer;
-    ScopedWinExecHook hook([](const QString&, int) { return kWinExecStarted; });
+    ScopedWinExecHook hook([](const QString&, int) { return WinExecResult::Started; });
     const RunFacts none = f.facts("none");
     const RunFacts killed = f.facts("killed");
     f.folder.write("out/.killed.partial.7z", "partial");
@@ -299,7 +301,7 @@ void TestRunFollower::signalOrMissingArchiveChangesNothing() {
 void TestRunFollower::archiveNamedBakIsNotItsOwnBackup() {
     Fixture f;
     RecordingObserver observer;
-    ScopedWinExecHook hook([](const QString&, int) { return kWinExecStarted; });
+    ScopedWinExecHook hook([](const QString&, int) { return WinExecResult::Started; });
     const ArchivePaths paths = archivePaths("docs.BAK", f.folder.path() + "out/", QString());
     RunFacts run;
     run.taskName = "bak";
@@ -316,7 +318,7 @@ void TestRunFollower::archiveNamedBakIsNotItsOwnBackup() {
 void TestRunFollower::restoreIsLoggedAsRestore() {
     Fixture f;
     RecordingObserver observer;
-    ScopedWinExecHook hook([](const QString&, int) { return kWinExecStarted; });
+    ScopedWinExecHook hook([](const QString&, int) { return WinExecResult::Started; });
     f.folder.write("out/docs.7z", "archive");
     RunFacts restore;
     restore.kind = RunKind::Restore;
@@ -337,7 +339,7 @@ void TestRunFollower::restoreIsLoggedAsRestore() {
 void TestRunFollower::logMovesAsideBeforeItPassesOneMiB() {
     Fixture f;
     RecordingObserver observer;
-    ScopedWinExecHook hook([](const QString&, int) { return kWinExecStarted; });
+    ScopedWinExecHook hook([](const QString&, int) { return WinExecResult::Started; });
     const QByteArray nearlyFull(kRunLogLimit - 10, 'x');
     f.folder.write("runs.log", nearlyFull);
     f.folder.write("runs.log.1", "the oldest runs");
@@ -356,7 +358,7 @@ void TestRunFollower::logMovesAsideBeforeItPassesOneMiB() {
 void TestRunFollower::logTroubleIsToldOncePerSpell() {
     Fixture f;
     RecordingObserver observer;
-    ScopedWinExecHook hook([](const QString&, int) { return kWinExecStarted; });
+    ScopedWinExecHook hook([](const QString&, int) { return WinExecResult::Started; });
     const MainWindowTexts& t = observer.texts;
     const auto runEnding = [&](const QString& name, int status) {
         const RunFacts run = f.facts(name);
@@ -542,7 +544,7 @@ void TestRunFollower::cancelOrRefusalLeavesComputerOn() {
 
     powerOffWhenRunsEnd();  // as the end of a power-off run asks
     QVERIFY(observer.countdown());
-    QTest::mouseClick(observer.countdown()->BitBtn1, Qt::LeftButton);
+    QTest::mouseClick(observer.countdown()->ui.BitBtn1, Qt::LeftButton);
     QTRY_VERIFY(!observer.countdown());
     clock.advance(60'000);
     QTest::qWait(50);
@@ -563,7 +565,7 @@ void TestRunFollower::powerOffWaitsForArchiversStillRunning() {
     const MainWindowTexts texts = mainWindowTexts();
     DesktopRunObserver observer(&texts, [] { return nullptr; });
     test::TempProgramFolder folder;
-    ScopedWinExecHook hook([](const QString&, int) { return kWinExecStarted; });
+    ScopedWinExecHook hook([](const QString&, int) { return WinExecResult::Started; });
     RunFacts other;
     other.taskName = "other";
     other.archivePath = folder.file("other.7z");

@@ -305,8 +305,8 @@ void TestRunTask::failedLaunchTouchesNoArchive() {
     f.folder.write("out/Archive.7z", "previous archive");
     f.folder.write("out/Archive.BAK", "good");
     const auto before = test::snapshot(f.folder.path() + "out");
-    for (unsigned r :
-         {kWinExecOutOfResources, kWinExecFileNotFound, kWinExecPathNotFound, kWinExecBadFormat}) {
+    for (WinExecResult r : {WinExecResult::OutOfResources, WinExecResult::FileNotFound,
+                            WinExecResult::PathNotFound, WinExecResult::BadFormat}) {
         f.launches.result = r;
         f.run();
         QCOMPARE(test::snapshot(f.folder.path() + "out"), before);
@@ -318,7 +318,9 @@ void TestRunTask::launchFailuresAreReported() {
     Fixture f;
     f.addTask("t");
     f.texts.set(Form1Text::cm8, "not a program");
-    for (unsigned r : {0u, 2u, 3u, 11u, 33u, 5u, 32u}) {
+    for (WinExecResult r :
+         {WinExecResult::OutOfResources, WinExecResult::FileNotFound, WinExecResult::PathNotFound,
+          WinExecResult::BadFormat, WinExecResult::Started}) {
         f.launches.result = r;
         f.run();
     }

@@ -9,8 +9,7 @@
 #include "archiving/tform5.h"
 #include "language/mainwindowtexts.h"
 #include "platform/registryfile.h"
-#include "store/layouts.h"
-#include "store/table.h"
+#include "store/programtables.h"
 #include "support/scripteddialogs.h"
 #include "support/scriptedmessageboxes.h"
 #include "support/tablefolder.h"
@@ -56,7 +55,7 @@ struct Fixture {
     }
 
     TForm3& open() {
-        form = std::make_unique<TForm3>(archivers, texts);
+        form = std::make_unique<TForm3>(tables, texts);
         form->show();
         return *form;
     }
@@ -77,19 +76,20 @@ struct Fixture {
     void type(const QString& name, const QString& program, const QString& archiveCommand,
               const QString& archiveSwitches, const QString& restoreCommand,
               const QString& restoreSwitches) {
-        form->LabeledEdit6->setText(name);
-        form->LabeledEdit1->setText(program);
-        form->LabeledEdit2->setText(archiveCommand);
-        form->LabeledEdit3->setText(archiveSwitches);
-        form->LabeledEdit5->setText(restoreCommand);
-        form->LabeledEdit4->setText(restoreSwitches);
+        form->ui.LabeledEdit6->setText(name);
+        form->ui.LabeledEdit1->setText(program);
+        form->ui.LabeledEdit2->setText(archiveCommand);
+        form->ui.LabeledEdit3->setText(archiveSwitches);
+        form->ui.LabeledEdit5->setText(restoreCommand);
+        form->ui.LabeledEdit4->setText(restoreSwitches);
     }
 
     test::TableFolder folder;
     test::ScriptedMessageBoxes boxes;
     test::ScriptedDialogs dialogs;
     MainWindowTexts texts = mainWindowTexts();
-    Table archivers{kArchiversFile};
+    ProgramTables tables;
+    Table& archivers = tables.archivers;
     std::unique_ptr<TForm3> form;
 };
 
@@ -119,15 +119,15 @@ void TestTForm3::oneDefaultAtMost() {
                {{ArchiverField::Name, "two"}, {ArchiverField::Flag, false}},
                {{ArchiverField::Name, "three"}, {ArchiverField::Flag, true}}});
     TForm3& form = f.open();
-    QCOMPARE(form.marks.at(2), true);
+    QCOMPARE(form.marks().at(2), true);
 
-    clickTick(form.cyDBGrid1, 1);
+    clickTick(form.ui.cyDBGrid1, 1);
     QCOMPARE(f.flags(), (QList<bool>{false, true, false}));
-    QCOMPARE((QList<bool>{form.marks.at(0), form.marks.at(1), form.marks.at(2)}), f.flags());
+    QCOMPARE((QList<bool>{form.marks().at(0), form.marks().at(1), form.marks().at(2)}), f.flags());
     QCOMPARE(f.archivers.recNo(), 1);
 
     // Clearing the only tick leaves no default.
-    clickTick(form.cyDBGrid1, 1);
+    clickTick(form.ui.cyDBGrid1, 1);
     QCOMPARE(f.flags(), (QList<bool>{false, false, false}));
 }
 
@@ -136,25 +136,26 @@ void TestTForm3::systemConfigurationIsShownNotSaved() {
     TForm3& form = f.open();  // discovery adds the two system rows
     QCOMPARE(f.archivers.recordCount(), 2);
     const QSize listSize = form.size();
-    QVERIFY(!form.LabeledEdit1->isVisible());
+    QVERIFY(!form.ui.LabeledEdit1->isVisible());
 
     form.BitBtn6Click();
     QVERIFY(form.editState());
-    QVERIFY(form.LabeledEdit1->isVisible());
+    QVERIFY(form.ui.LabeledEdit1->isVisible());
     QVERIFY(form.height() > listSize.height());
-    QCOMPARE(form.LabeledEdit1->text(), f.field(0, ArchiverField::NameAr));
-    QVERIFY(!form.BitBtn8->isEnabled());
-    QVERIFY(!form.BitBtn1->isEnabled() && !form.BitBtn6->isEnabled() && !form.BitBtn2->isEnabled());
-    QVERIFY(form.BitBtn5->isVisible() && form.BitBtn11->isVisible());
+    QCOMPARE(form.ui.LabeledEdit1->text(), f.field(0, ArchiverField::NameAr));
+    QVERIFY(!form.ui.BitBtn8->isEnabled());
+    QVERIFY(!form.ui.BitBtn1->isEnabled() && !form.ui.BitBtn6->isEnabled() &&
+            !form.ui.BitBtn2->isEnabled());
+    QVERIFY(form.ui.BitBtn5->isVisible() && form.ui.BitBtn11->isVisible());
 
     form.BitBtn4Click();
     QVERIFY(!form.editState());
     QCOMPARE(form.size(), listSize);
-    QVERIFY(form.BitBtn1->isEnabled());
+    QVERIFY(form.ui.BitBtn1->isEnabled());
 
     form.BitBtn1Click();
-    QVERIFY(form.BitBtn8->isEnabled());
-    QCOMPARE(form.LabeledEdit1->text(), QString());
+    QVERIFY(form.ui.BitBtn8->isEnabled());
+    QCOMPARE(form.ui.LabeledEdit1->text(), QString());
 
     // Closing leaves the edit state.
     form.BitBtn10Click();
@@ -173,7 +174,7 @@ void TestTForm3::saveComposesTheCommandStrings() {
     f.dialogs.answer(pack + u' ');
     form.BitBtn9Click();
     form.BitBtn8Click();
-    QCOMPARE(form.LabeledEdit1->text(), pack);
+    QCOMPARE(form.ui.LabeledEdit1->text(), pack);
     QVERIFY(f.boxes.shown.isEmpty());
     QVERIFY(!form.editState());
     QCOMPARE(f.archivers.recordCount(), 1);
@@ -186,14 +187,14 @@ void TestTForm3::saveComposesTheCommandStrings() {
 
     // An empty archive command: No goes back to the field and saves nothing; Yes puts in "a".
     form.BitBtn6Click();
-    form.LabeledEdit3->setText(QStringLiteral("-m"));
-    form.LabeledEdit2->setText(QString());
+    form.ui.LabeledEdit3->setText(QStringLiteral("-m"));
+    form.ui.LabeledEdit2->setText(QString());
     f.boxes.answer(MbResult::No);
     form.BitBtn8Click();
     QCOMPARE(f.field(0, ArchiverField::Arhstr1), pack + " a -r");
     QVERIFY(form.editState());
-    QCOMPARE(form.focusWidget(), form.LabeledEdit2->edit());
-    form.LabeledEdit3->setText(QStringLiteral("-r"));
+    QCOMPARE(form.focusWidget(), form.ui.LabeledEdit2->edit());
+    form.ui.LabeledEdit3->setText(QStringLiteral("-r"));
     f.boxes.answer(MbResult::Yes);
     form.BitBtn8Click();
     QCOMPARE(f.boxes.shown.size(), 2);
@@ -238,7 +239,7 @@ void TestTForm3::saveRefusesWhatCannotBeStored() {
     form.BitBtn1Click();
     f.dialogs.answer(longPath + "xx");
     form.BitBtn9Click();
-    QCOMPARE(form.LabeledEdit1->text(), QString());
+    QCOMPARE(form.ui.LabeledEdit1->text(), QString());
     QCOMPARE(f.boxes.shown.last().buttons, MbButtons::Ok);
 }
 
@@ -254,10 +255,11 @@ void TestTForm3::saveWritesTheRowThatWasOpened() {
     TForm3& form = f.open();
     form.BitBtn6Click();
     // The list stays usable while the panel is open.
-    QTest::mouseClick(form.cyDBGrid1->viewport(), Qt::LeftButton, {},
-                      form.cyDBGrid1->visualRect(form.cyDBGrid1->model()->index(1, 1)).center());
+    QTest::mouseClick(
+        form.ui.cyDBGrid1->viewport(), Qt::LeftButton, {},
+        form.ui.cyDBGrid1->visualRect(form.ui.cyDBGrid1->model()->index(1, 1)).center());
     QCOMPARE(f.archivers.recNo(), 1);
-    form.LabeledEdit6->setText("renamed");
+    form.ui.LabeledEdit6->setText("renamed");
     form.BitBtn8Click();
     QCOMPARE(f.field(0, ArchiverField::Name), QStringLiteral("renamed"));
     QCOMPARE(f.field(1, ArchiverField::Name), QStringLiteral("two"));
@@ -268,9 +270,9 @@ void TestTForm3::winRarThenWinZipGivesWinZip() {
     OpenedFiles opened;
     TForm3& form = f.open();
     form.BitBtn1Click();
-    form.LabeledEdit6->setText("zip");
+    form.ui.LabeledEdit6->setText("zip");
     form.BitBtn5Click();
-    QCOMPARE(form.LabeledEdit1->text(), QStringLiteral("/opt/WinRAR/WinRAR.exe"));
+    QCOMPARE(form.ui.LabeledEdit1->text(), QStringLiteral("/opt/WinRAR/WinRAR.exe"));
     form.BitBtn7Click();
     f.boxes.answer(MbResult::Yes);  // no such program here
     form.BitBtn8Click();
@@ -313,9 +315,8 @@ void TestTForm3::buttonsShowTheDrawnPictures() {
     }
     Fixture f;
     TForm3& configurations = f.open();
-    Table tasks(kTasksFile);
-    tasks.open();
-    TForm5 restore(tasks);
+    f.tables.tasks.open();
+    TForm5 restore(f.tables);
     for (const QWidget* window :
          {static_cast<QWidget*>(&configurations), static_cast<QWidget*>(&restore)}) {
         for (const QPushButton* b : window->findChildren<QPushButton*>()) {

@@ -7,8 +7,7 @@
 #include <memory>
 
 #include "archiving/tform5.h"
-#include "store/layouts.h"
-#include "store/table.h"
+#include "store/programtables.h"
 #include "support/launchrecorder.h"
 #include "support/scriptedmessageboxes.h"
 #include "support/tablefolder.h"
@@ -29,28 +28,29 @@ struct Fixture {
 
     QStringList lines(const TForm5& form) const {
         QStringList out;
-        for (int i = 0; i < form.ListBox1->count(); ++i) {
-            out << form.ListBox1->item(i)->text();
+        for (int i = 0; i < form.ui.ListBox1->count(); ++i) {
+            out << form.ui.ListBox1->item(i)->text();
         }
         return out;
     }
 
     // Picks the line and presses "Восстановить"; returns whether the dialog closed.
     bool restore(const QString& line) {
-        TForm5 form(tasks);
+        TForm5 form(tables);
         form.show();
-        const QList<QListWidgetItem*> items = form.ListBox1->findItems(line, Qt::MatchExactly);
+        const QList<QListWidgetItem*> items = form.ui.ListBox1->findItems(line, Qt::MatchExactly);
         if (items.isEmpty()) {
             return false;
         }
-        form.ListBox1->setCurrentItem(items.first());
+        form.ui.ListBox1->setCurrentItem(items.first());
         form.BitBtn1Click();
         return !form.isVisible();
     }
 
     test::TableFolder folder;
     test::ScriptedMessageBoxes boxes;
-    Table tasks{kTasksFile};
+    ProgramTables tables;
+    Table& tasks = tables.tasks;
 };
 
 // The entries of a folder in the order the file system lists them, as ls tells it.
@@ -80,22 +80,22 @@ void TestTForm5::listsEveryEntryBeginningWithTheBaseName() {
     }
     QDir().mkpath(f.folder.file("Arch/.docs old"));
 
-    TForm5 form(f.tasks);
+    TForm5 form(f.tables);
     QStringList expected = listedByLs(f.folder.file("Arch"));
     expected = expected.filter(QRegularExpression("^\\.docs"));
     QCOMPARE(expected.size(), 4);
     QCOMPARE(f.lines(form), expected);
-    QVERIFY(form.BitBtn1->isEnabled());
+    QVERIFY(form.ui.BitBtn1->isEnabled());
 }
 
 void TestTForm5::noArchiveNoRestore() {
     Fixture f("docs.7z", "Arch/");
     test::LaunchRecorder launches;
-    TForm5 form(f.tasks);
+    TForm5 form(f.tables);
     form.show();
-    QCOMPARE(f.lines(form), QStringList{form.texts.text(Form5Text::cm4)});
-    QVERIFY(!form.BitBtn1->isEnabled());
-    form.ListBox1->setCurrentRow(0);
+    QCOMPARE(f.lines(form), QStringList{form.texts().text(Form5Text::cm4)});
+    QVERIFY(!form.ui.BitBtn1->isEnabled());
+    form.ui.ListBox1->setCurrentRow(0);
     form.ListBox1DblClick();
     QVERIFY(launches.lines.isEmpty());
     QVERIFY(form.isVisible());
@@ -115,8 +115,8 @@ void TestTForm5::startsTheExtractCommand() {
     QVERIFY(f.boxes.shown.isEmpty());
 
     // Failed starts are told, and the dialog closes all the same.
-    for (const auto& [result, text] : {std::pair{kWinExecFileNotFound, Form5Text::cm2},
-                                       std::pair{kWinExecBadFormat, Form5Text::cm5}}) {
+    for (const auto& [result, text] : {std::pair{WinExecResult::FileNotFound, Form5Text::cm2},
+                                       std::pair{WinExecResult::BadFormat, Form5Text::cm5}}) {
         launches.result = result;
         QVERIFY(f.restore("docs 08_12_2025"));
         QCOMPARE(f.boxes.texts().last(), form5Texts().text(text));

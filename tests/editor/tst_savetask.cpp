@@ -53,11 +53,12 @@ struct Store {
     test::TableFolder folder{test::TableFolder::Tables::Missing};
     ManualClock clock{naiveDateTime(QDate(2025, 12, 8), QTime(14, 5))};
     std::shared_ptr<MemoryFileIo> memory;  // null: the real file system
-    Table tasks{kTasksFile};
-    Table objects{kObjectsFile};
-    Table working{kWorkingObjectsFile};
-    Table archivers{kArchiversFile};
-    Table extras{kTaskExtrasFile};
+    ProgramTables tables;
+    Table& tasks = tables.tasks;
+    Table& objects = tables.objects;
+    Table& working = tables.working;
+    Table& archivers = tables.archivers;
+    Table& extras = tables.extras;
     WorkingList list{working};
     const EditorTexts texts = editorTexts();
 
@@ -109,9 +110,7 @@ struct Store {
         r.workingName = newTask ? kNew : edited;
         return r;
     }
-    SaveResult save(const SaveRequest& r) {
-        return saveTask({tasks, objects, working, archivers, &extras}, r, texts, io());
-    }
+    SaveResult save(const SaveRequest& r) { return saveTask(tables, r, texts, io()); }
 
     Stored stored(FileIo& from) {
         const std::shared_ptr<FileIo> layer(memory ? &from : nullptr, [](FileIo*) {});

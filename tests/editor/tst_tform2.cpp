@@ -18,7 +18,7 @@
 #include "editor/tform2.h"
 #include "editor/tform4.h"
 #include "platform/clock.h"
-#include "store/layouts.h"
+#include "store/programtables.h"
 #include "support/fileurldrops.h"
 #include "support/scripteddialogs.h"
 #include "support/scriptedmessageboxes.h"
@@ -36,14 +36,16 @@ namespace {
 struct Fixture {
     test::TableFolder folder;
     test::ScriptedMessageBoxes boxes;
-    Table tasks{kTasksFile};
-    Table objects{kObjectsFile};
-    Table working{kWorkingObjectsFile};
-    Table archivers{kArchiversFile};
+    ProgramTables tables;
+    Table& tasks = tables.tasks;
+    Table& objects = tables.objects;
+    Table& working = tables.working;
+    Table& archivers = tables.archivers;
     const MainWindowTexts mainTexts = mainWindowTexts();
 
     Fixture() {
-        for (Table* t : {&tasks, &objects, &working, &archivers}) {
+        Table::create(kTaskExtrasFile, taskExtrasLayout());
+        for (Table* t : {&tasks, &objects, &working, &archivers, &tables.extras}) {
             t->open();
         }
         test::appendRow(archivers, {{ArchiverField::Name, "7z"},
@@ -54,8 +56,7 @@ struct Fixture {
 
     // The editor on a new task, or on the current task, shown and active.
     std::unique_ptr<TForm2> open(bool newTask) {
-        auto form = std::make_unique<TForm2>(EditorTables{tasks, objects, working, archivers},
-                                             mainTexts, newTask,
+        auto form = std::make_unique<TForm2>(tables, mainTexts, newTask,
                                              newTask ? QString() : tasks.asString(TaskField::Name));
         form->show();
         QApplication::setActiveWindow(form.get());
@@ -96,32 +97,32 @@ private Q_SLOTS:
                                    {TaskField::LastDay, false}});
         auto form = fx.open(false);
         // Opened, the last-day box shows the stored tick.
-        QVERIFY(form->CheckBox2->isVisible());
-        QVERIFY(!form->CheckBox2->isChecked());
-        QCOMPARE(form->CheckBox2->text(), lastDayCaption(form->texts, 31));
-        QVERIFY(!form->Modified);
+        QVERIFY(form->ui.CheckBox2->isVisible());
+        QVERIFY(!form->ui.CheckBox2->isChecked());
+        QCOMPARE(form->ui.CheckBox2->text(), lastDayCaption(form->texts(), 31));
+        QVERIFY(!form->modified());
         // A changed day from 29 on ticks it; below it hides it and keeps the tick.
-        form->SpinEdit2->stepBy(-1);
-        QVERIFY(form->CheckBox2->isChecked());
-        QCOMPARE(form->CheckBox2->text(), lastDayCaption(form->texts, 30));
-        QVERIFY(form->Modified);
-        form->SpinEdit2->setValue(28);
-        QVERIFY(form->CheckBox2->isHidden());
-        QVERIFY(form->CheckBox2->isChecked());
+        form->ui.SpinEdit2->stepBy(-1);
+        QVERIFY(form->ui.CheckBox2->isChecked());
+        QCOMPARE(form->ui.CheckBox2->text(), lastDayCaption(form->texts(), 30));
+        QVERIFY(form->modified());
+        form->ui.SpinEdit2->setValue(28);
+        QVERIFY(form->ui.CheckBox2->isHidden());
+        QVERIFY(form->ui.CheckBox2->isChecked());
 
         // Per period: missed run, minute, time of day, weekday and time, day and time.
         const QList<QList<bool>> shown = {{0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}, {1, 1, 0, 0, 0},
                                           {1, 0, 1, 0, 0}, {1, 0, 0, 1, 0}, {1, 0, 0, 0, 1}};
         for (int period = 0; period < shown.size(); ++period) {
-            pick(form->RadioGroup2, period);
+            pick(form->ui.RadioGroup2, period);
             const QList<bool> now = {
-                form->RadioGroup3->isVisible(), form->SpinEdit1->isVisible(),
-                form->DateTimePicker1->isVisible(),
-                form->RadioGroup4->isVisible() && form->DateTimePicker3->isVisible(),
-                form->SpinEdit2->isVisible() && form->DateTimePicker2->isVisible()};
+                form->ui.RadioGroup3->isVisible(), form->ui.SpinEdit1->isVisible(),
+                form->ui.DateTimePicker1->isVisible(),
+                form->ui.RadioGroup4->isVisible() && form->ui.DateTimePicker3->isVisible(),
+                form->ui.SpinEdit2->isVisible() && form->ui.DateTimePicker2->isVisible()};
             QCOMPARE(now, shown[period]);
         }
-        QVERIFY(form->CheckBox2->isHidden());  // day 28
+        QVERIFY(form->ui.CheckBox2->isHidden());  // day 28
     }
 
     void changedMarkForEachKindOfControl() {
@@ -137,19 +138,19 @@ private Q_SLOTS:
                          {TaskField::MonthDay, 1},
                          {TaskField::NameArhSys, "7Z"}});
         auto form = fx.open(false);
-        QCOMPARE(form->ComboBox1->currentIndex(), 0);  // found regardless of case
+        QCOMPARE(form->ui.ComboBox1->currentIndex(), 0);  // found regardless of case
         // Leaving every control unchanged marks nothing, and closing asks nothing.
         const QList<QWidget*> visited = {
-            form->CheckBox1,       form->LEdit1,
-            form->LEdit4,          form->LEdit2,
-            form->LEdit3,          form->RadioGroup1->findChild<QRadioButton*>(),
-            form->CheckBox3,       form->RadioGroup3->findChild<QRadioButton*>(),
-            form->DateTimePicker3, form->ComboBox1,
-            form->LEdit1};
+            form->ui.CheckBox1,       form->ui.LEdit1,
+            form->ui.LEdit4,          form->ui.LEdit2,
+            form->ui.LEdit3,          form->ui.RadioGroup1->findChild<QRadioButton*>(),
+            form->ui.CheckBox3,       form->ui.RadioGroup3->findChild<QRadioButton*>(),
+            form->ui.DateTimePicker3, form->ui.ComboBox1,
+            form->ui.LEdit1};
         for (QWidget* w : visited) {
             w->setFocus();
         }
-        QVERIFY(!form->Modified);
+        QVERIFY(!form->modified());
         form->reject();
         QVERIFY(form->isHidden());
         QVERIFY(fx.boxes.shown.isEmpty());
@@ -158,50 +159,50 @@ private Q_SLOTS:
         form.reset();
         form = fx.open(false);
         auto marks = [&](const std::function<void()>& change) {
-            form->Modified = false;
+            form->setModified(false);
             change();
-            return form->Modified;
+            return form->modified();
         };
-        QVERIFY(marks([&] { QTest::keyClicks(form->LEdit1->edit(), "x\b"); }));
-        QVERIFY(marks([&] { form->SpinEdit2->stepBy(1); }));
-        QVERIFY(marks([&] { QTest::keyClick(form->ComboBox1, Qt::Key_Down); }));
+        QVERIFY(marks([&] { QTest::keyClicks(form->ui.LEdit1->edit(), "x\b"); }));
+        QVERIFY(marks([&] { form->ui.SpinEdit2->stepBy(1); }));
+        QVERIFY(marks([&] { QTest::keyClick(form->ui.ComboBox1, Qt::Key_Down); }));
         QVERIFY(marks([&] {
-            form->CheckBox3->setFocus();
-            form->CheckBox3->click();
-            QVERIFY(!form->Modified);  // not before it is left
-            form->LEdit1->setFocus();
+            form->ui.CheckBox3->setFocus();
+            form->ui.CheckBox3->click();
+            QVERIFY(!form->modified());  // not before it is left
+            form->ui.LEdit1->setFocus();
         }));
         QVERIFY(marks([&] {
-            pick(form->RadioGroup4, 0);
-            form->LEdit1->setFocus();
+            pick(form->ui.RadioGroup4, 0);
+            form->ui.LEdit1->setFocus();
         }));
         QVERIFY(marks([&] {
-            form->DateTimePicker3->setFocus();
-            form->DateTimePicker3->setTime(QTime(7, 6));
-            form->LEdit1->setFocus();
+            form->ui.DateTimePicker3->setFocus();
+            form->ui.DateTimePicker3->setTime(QTime(7, 6));
+            form->ui.LEdit1->setFocus();
         }));
         QVERIFY(marks([&] {
-                    form->LEdit2->setFocus();
-                    form->LEdit2->setText(" /out ");
-                    form->LEdit1->setFocus();
+                    form->ui.LEdit2->setFocus();
+                    form->ui.LEdit2->setText(" /out ");
+                    form->ui.LEdit1->setFocus();
                 }) == false);  // the same folder once normalised
-        QCOMPARE(form->LEdit2->text(), QStringLiteral("/out/"));
+        QCOMPARE(form->ui.LEdit2->text(), QStringLiteral("/out/"));
 
         // The folder dialog: cancelled, nothing changes; chosen, the folder is normalised.
         test::ScriptedDialogs dialogs;
         dialogs.answer(std::nullopt);
         dialogs.answer(QStringLiteral("/data"));
-        QVERIFY(!marks([&] { form->BitBtn1->click(); }));
-        QVERIFY(marks([&] { QTest::mouseDClick(form->LEdit2->label(), Qt::LeftButton); }));
-        QCOMPARE(form->LEdit2->text(), QStringLiteral("/data/"));
-        QCOMPARE(dialogs.shown.at(0).title, form->texts.text(Form2Text::ct3));
+        QVERIFY(!marks([&] { form->ui.BitBtn1->click(); }));
+        QVERIFY(marks([&] { QTest::mouseDClick(form->ui.LEdit2->label(), Qt::LeftButton); }));
+        QCOMPARE(form->ui.LEdit2->text(), QStringLiteral("/data/"));
+        QCOMPARE(dialogs.shown.at(0).title, form->texts().text(Form2Text::ct3));
 
         // A tick changed and never left counts when the window closes.
-        form->Modified = false;
-        form->CheckBox1->setFocus();
-        form->CheckBox1->click();
+        form->setModified(false);
+        form->ui.CheckBox1->setFocus();
+        form->ui.CheckBox1->click();
         form->reject();
-        QCOMPARE(fx.boxes.texts(), QStringList{form->texts.text(Form2Text::cm4)});
+        QCOMPARE(fx.boxes.texts(), QStringList{form->texts().text(Form2Text::cm4)});
         QVERIFY(form->isVisible());  // Cancel
     }
 
@@ -211,14 +212,14 @@ private Q_SLOTS:
     void focusStartsAtTheNameAndTabFollowsTheScreen() {
         Fixture fx;
         auto form = fx.open(true);
-        QCOMPARE(QApplication::focusWidget(), form->LEdit1->edit());
+        QCOMPARE(QApplication::focusWidget(), form->ui.LEdit1->edit());
         QList<QWidget*> visited;
         for (QWidget* w = QApplication::focusWidget(); !visited.contains(w);
              w = QApplication::focusWidget()) {
             visited << w;
             QTest::keyClick(w, Qt::Key_Tab);
         }
-        QVERIFY(visited.contains(form->DBGrid1) && visited.contains(form->BitBtn2));
+        QVERIFY(visited.contains(form->ui.DBGrid1) && visited.contains(form->ui.BitBtn2));
         const auto place = [&](QWidget* w) {
             return QRect(w->mapTo(form.get(), QPoint()), w->size());
         };
@@ -253,33 +254,33 @@ private Q_SLOTS:
         fx.boxes.answer(MbResult::Yes);
         QTest::keyClick(form.get(), Qt::Key_Escape);
         form->close();  // the title bar's close
-        QCOMPARE(fx.boxes.texts(),
-                 (QStringList{form->texts.text(Form2Text::cm4), form->texts.text(Form2Text::cm4),
-                              form->texts.text(Form2Text::cm5)}));
+        QCOMPARE(fx.boxes.texts(), (QStringList{form->texts().text(Form2Text::cm4),
+                                                form->texts().text(Form2Text::cm4),
+                                                form->texts().text(Form2Text::cm5)}));
         QVERIFY(form->isVisible());
 
         // A save that fails (tasksm.dbf in use elsewhere) is reported; nothing is stored.
-        form->LEdit1->setText(QStringLiteral("t"));
+        form->ui.LEdit1->setText(QStringLiteral("t"));
         QVERIFY(test::dropFileUrls(form.get(), {fx.folder.path()}));
         {
             Table other(kObjectsFile);
             other.open();
-            form->BitBtn3->click();
+            form->ui.BitBtn3->click();
         }
-        QVERIFY(!form->SaveSucceeded);
-        QVERIFY(form->Modified);
+        QVERIFY(!form->saveSucceeded());
+        QVERIFY(form->modified());
         QCOMPARE(fx.tasks.recordCount(), 0);
-        QCOMPARE(fx.boxes.shown.last().caption, form->texts.text(Form2Text::cm1));
+        QCOMPARE(fx.boxes.shown.last().caption, form->texts().text(Form2Text::cm1));
 
         // Yes saves and closes; No closes without saving.
         fx.boxes.answer(MbResult::Yes);
-        form->BitBtn2->click();
+        form->ui.BitBtn2->click();
         QVERIFY(form->isHidden());
         QCOMPARE(fx.tasks.recordCount(), 1);
         form.reset();
         form = fx.open(true);
         fx.boxes.answer(MbResult::No);
-        form->LEdit1->setText(QStringLiteral("u"));
+        form->ui.LEdit1->setText(QStringLiteral("u"));
         form->reject();
         QVERIFY(form->isHidden());
         QCOMPARE(fx.tasks.recordCount(), 1);
@@ -288,8 +289,8 @@ private Q_SLOTS:
     void configurationListRefilledAtTheSamePosition() {
         Fixture fx;
         auto form = fx.open(true);
-        QCOMPARE(form->ComboBox1->currentIndex(), 0);  // the one marked for new tasks
-        form->ComboBox1->setCurrentIndex(1);
+        QCOMPARE(form->ui.ComboBox1->currentIndex(), 0);  // the one marked for new tasks
+        form->ui.ComboBox1->setCurrentIndex(1);
         // The list changes while the configuration window is open, and the window is closed.
         QTimer::singleShot(0, [&fx] {
             auto* list = qobject_cast<TForm3*>(QApplication::activeModalWidget());
@@ -298,39 +299,70 @@ private Q_SLOTS:
             fx.archivers.deleteRecord();
             test::appendRow(fx.archivers, {{ArchiverField::Name, "rar"}});
             test::appendRow(fx.archivers, {{ArchiverField::Name, "arj"}});
-            list->BitBtn10->click();
+            list->ui.BitBtn10->click();
         });
-        form->BitBtn4->click();
-        QCOMPARE(form->ComboBox1->count(), 3);
-        QCOMPARE(form->ComboBox1->currentText(), QStringLiteral("rar"));
+        form->ui.BitBtn4->click();
+        QCOMPARE(form->ui.ComboBox1->count(), 3);
+        QCOMPARE(form->ui.ComboBox1->currentText(), QStringLiteral("rar"));
         QVERIFY(fx.archivers.isOpen());
     }
 
     void savesWhatTheControlsShowWithinTheFieldWidths() {
         Fixture fx;
         auto form = fx.open(true);
-        QTest::keyClicks(form->LEdit1->edit(), QString(40, u'n'));
-        QCOMPARE(form->LEdit1->text().size(), TaskField::Name.width());
-        QTest::keyClicks(form->LEdit4->edit(), QString(120, u'o'));
-        QCOMPARE(form->LEdit4->text().size(), TaskField::Opis.width());
+        QTest::keyClicks(form->ui.LEdit1->edit(), QString(40, u'n'));
+        QCOMPARE(form->ui.LEdit1->text().size(), TaskField::Name.width());
+        QTest::keyClicks(form->ui.LEdit4->edit(), QString(120, u'o'));
+        QCOMPARE(form->ui.LEdit4->text().size(), TaskField::Opis.width());
 
-        form->LEdit1->setText(QStringLiteral("t "));  // shown as stored, without the blank
-        form->LEdit2->setText(QStringLiteral(" /out"));
-        pick(form->RadioGroup2, int(Period::Weekly));
-        form->BitBtn3->click();
+        form->ui.LEdit1->setText(QStringLiteral("t "));  // shown as stored, without the blank
+        form->ui.LEdit2->setText(QStringLiteral(" /out"));
+        pick(form->ui.RadioGroup2, int(Period::Weekly));
+        form->ui.BitBtn3->click();
         TaskFields expected = newTaskFields();
         expected.name = QStringLiteral("t");
-        expected.opis = form->LEdit4->text();
+        expected.opis = form->ui.LEdit4->text();
         expected.path2 = QStringLiteral("/out/");
         expected.vidPeriod = int(Period::Weekly);
         expected.weekDay = 0;  // none chosen
         fx.tasks.first();
         QCOMPARE(readTaskFields(fx.tasks), expected);
         QCOMPARE(fx.tasks.asString(TaskField::NameArhSys), QStringLiteral("7z"));
-        QVERIFY(form->SaveSucceeded && !form->Modified && !form->NewTask);
+        QVERIFY(form->saveSucceeded() && !form->modified() && !form->newTask());
         QCOMPARE(form->windowTitle(), QStringLiteral("t"));
-        QCOMPARE(form->EditedTaskName, QStringLiteral("t"));
-        QCOMPARE(form->LEdit1->text(), QStringLiteral("t"));
+        QCOMPARE(form->editedTaskName(), QStringLiteral("t"));
+        QCOMPARE(form->ui.LEdit1->text(), QStringLiteral("t"));
+    }
+
+    // Which dated archives to keep: chosen only for a name with a date, one number per rule
+    // (the other kept), marked as a change, saved with the task and shown again.
+    void retentionForDatedNames() {
+        Fixture fx;
+        auto form = fx.open(true);
+        form->ui.LEdit1->setText(QStringLiteral("t"));
+        QVERIFY(!form->ui.RadioGroup5->isEnabled());
+        pick(form->ui.RadioGroup1, 2);
+        QVERIFY(form->ui.RadioGroup5->isEnabled());
+        QVERIFY(form->ui.SpinEdit3->isHidden());
+        pick(form->ui.RadioGroup5, int(KeepRule::YoungerThan));
+        form->ui.SpinEdit3->setValue(5);
+        pick(form->ui.RadioGroup5, int(KeepRule::Newest));
+        QCOMPARE(form->ui.Label13->text(), form->texts().text(Form2Text::ct4));
+        form->ui.SpinEdit3->setValue(3);
+        form->ui.BitBtn3->click();
+        QVERIFY(form->saveSucceeded());
+        const Retention saved{KeepRule::Newest, 3, 5};
+        QCOMPARE(retentionOf(fx.tables.extras, QStringLiteral("t")), saved);
+        form.reset();
+
+        form = fx.open(false);
+        QCOMPARE(form->ui.RadioGroup5->itemIndex(), int(KeepRule::Newest));
+        QCOMPARE(form->ui.SpinEdit3->value(), saved.count);
+        QVERIFY(!form->modified());
+        pick(form->ui.RadioGroup5, int(KeepRule::YoungerThan));
+        QCOMPARE(form->ui.SpinEdit3->value(), saved.days);
+        QCOMPARE(form->ui.Label13->text(), form->texts().text(Form2Text::ct5));
+        QVERIFY(form->modified());
     }
 
     void dropsAndListCommands() {
@@ -339,12 +371,12 @@ private Q_SLOTS:
         QDir().mkpath(fx.folder.file("data/sub"));
         const QString data = fx.folder.file("data/");
         auto form = fx.open(true);
-        form->Modified = false;
+        form->setModified(false);
 
         // Dropped on a field, in the order dropped; a path the list cannot hold is refused
         // with a message that names it.
         const QString refused = data + QStringLiteral("日本.txt");
-        QVERIFY(test::dropFileUrls(form->LEdit1->edit(),
+        QVERIFY(test::dropFileUrls(form->ui.LEdit1->edit(),
                                    {QStringLiteral("/"), data + "sub", data + "f.txt", refused}));
         QCOMPARE(fx.workingColumn(ObjectField::Path),
                  (QStringList{QStringLiteral("/"), data + "sub", data + "f.txt"}));
@@ -352,55 +384,55 @@ private Q_SLOTS:
                  (QStringList{kSizeDrive, kSizeFolder, QStringLiteral("5")}));
         QCOMPARE(fx.boxes.shown.size(), 1);
         QVERIFY(fx.boxes.shown[0].text.contains(refused));
-        QVERIFY(form->LEdit1->text().isEmpty());
-        QVERIFY(form->Modified);
+        QVERIFY(form->ui.LEdit1->text().isEmpty());
+        QVERIFY(form->modified());
 
         // The pop-up menu on the right button.
-        QTest::mouseClick(form->DBGrid1->viewport(), Qt::RightButton);
-        QVERIFY(form->PopupMenu1->isVisible());
-        form->PopupMenu1->hide();
+        QTest::mouseClick(form->ui.DBGrid1->viewport(), Qt::RightButton);
+        QVERIFY(form->ui.PopupMenu1->isVisible());
+        form->ui.PopupMenu1->hide();
 
         // Open folder, without a file manager.
         QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "openUrl");
         fx.working.moveTo(2);
-        form->N1->trigger();
+        form->ui.N1->trigger();
         QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
         QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(data)});
 
         // Name or mask: only Path changes; the dialog's Close marks the window all the same.
         QTimer::singleShot(0, form.get(), [&] {
             auto* dialog = form->findChild<TForm4*>();
-            QCOMPARE(dialog->Edit1->text(), data + "f.txt");
-            dialog->Edit1->setText(data + "*.txt");
-            dialog->BitBtn1->click();
+            QCOMPARE(dialog->ui.Edit1->text(), data + "f.txt");
+            dialog->ui.Edit1->setText(data + "*.txt");
+            dialog->ui.BitBtn1->click();
         });
-        const QRect cell = form->DBGrid1->visualRect(form->DBGrid1->model()->index(2, 0));
-        QTest::mouseDClick(form->DBGrid1->viewport(), Qt::LeftButton, {}, cell.center());
+        const QRect cell = form->ui.DBGrid1->visualRect(form->ui.DBGrid1->model()->index(2, 0));
+        QTest::mouseDClick(form->ui.DBGrid1->viewport(), Qt::LeftButton, {}, cell.center());
         QCOMPARE(fx.workingColumn(ObjectField::Path).last(), data + "*.txt");
         QCOMPARE(fx.workingColumn(ObjectField::Name1).last(), QStringLiteral("f.txt"));
 
         // Delete asks with the path; Cancel keeps the row and the mark.
-        form->Modified = false;
+        form->setModified(false);
         fx.boxes.answer(MbResult::Cancel);
         fx.boxes.answer(MbResult::Ok);
-        form->Button4->click();
-        QVERIFY(!form->Modified);
-        form->Button4->click();
+        form->ui.Button4->click();
+        QVERIFY(!form->modified());
+        form->ui.Button4->click();
         QCOMPARE(fx.boxes.shown.last().text,
-                 form->texts.text(Form2Text::cm2) + "\r\n" + data + "*.txt");
+                 form->texts().text(Form2Text::cm2) + "\r\n" + data + "*.txt");
         QCOMPARE(fx.working.recordCount(), 2);
-        QVERIFY(form->Modified);
+        QVERIFY(form->modified());
 
         // Clear asks even when empty; no menu over an empty list.
         fx.boxes.answer(MbResult::Ok);
         fx.boxes.answer(MbResult::Ok);
-        form->N5->trigger();
-        form->Modified = false;
-        form->Button5->click();
+        form->ui.N5->trigger();
+        form->setModified(false);
+        form->ui.Button5->click();
         QCOMPARE(fx.working.recordCount(), 0);
-        QVERIFY(form->Modified);
-        QTest::mouseClick(form->DBGrid1->viewport(), Qt::RightButton);
-        QVERIFY(!form->PopupMenu1->isVisible());
+        QVERIFY(form->modified());
+        QTest::mouseClick(form->ui.DBGrid1->viewport(), Qt::RightButton);
+        QVERIFY(!form->ui.PopupMenu1->isVisible());
     }
 };
 

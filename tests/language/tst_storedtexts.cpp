@@ -2,8 +2,7 @@
 
 #include "language/storedtexts.h"
 #include "platform/error.h"
-#include "store/checkmarks.h"
-#include "store/layouts.h"
+#include "store/programtables.h"
 #include "support/memoryfileio.h"
 #include "support/tablefolder.h"
 
@@ -11,10 +10,11 @@ using namespace kv;
 
 namespace {
 
-QStringList column(Table& table, const QString& field) {
+QStringList column(Table& table, const Field<QString>& field) {
     QStringList out;
+    const auto index = table.fieldIndex(field);
     for (int i = 0; i < table.recordCount(); ++i) {
-        out << table.peekString(i, table.fieldIndex(field));
+        out << table.peekString(i, index);
     }
     return out;
 }
@@ -35,8 +35,9 @@ void TestStoredTexts::aFailedTaskTableLeavesTheConfigurationsAsTheyWere() {
     const StoredTexts to{"Zip2", "Rar2", "Manual2", "Next2"};
     auto archiversIo = std::make_shared<test::MemoryFileIo>();
     auto tasksIo = std::make_shared<test::MemoryFileIo>();
-    Table archivers(kArchiversFile);
-    Table tasks(kTasksFile);
+    ProgramTables tables;
+    Table& archivers = tables.archivers;
+    Table& tasks = tables.tasks;
     Table::create(kArchiversFile, archiversLayout(), *archiversIo);
     Table::create(kTasksFile, tasksLayout(), *tasksIo);
     archivers.setFileIo(archiversIo);
@@ -50,17 +51,16 @@ void TestStoredTexts::aFailedTaskTableLeavesTheConfigurationsAsTheyWere() {
     archivers.close();
     const QByteArray archiversBefore = archiversIo->file(kArchiversFile);
     const QByteArray tasksBefore = tasksIo->file(kTasksFile);
-    CheckMarks marks;
 
     tasksIo->failWrite(1);
-    QVERIFY_THROWS_EXCEPTION(Error, rewriteStoredTexts(archivers, tasks, marks, from, to));
+    QVERIFY_THROWS_EXCEPTION(Error, rewriteStoredTexts(tables, from, to));
     QCOMPARE(archiversIo->file(kArchiversFile), archiversBefore);
     QCOMPARE(tasksIo->file(kTasksFile), tasksBefore);
     QVERIFY(!archivers.isOpen());
 
     // Written, both follow.
     tasksIo->resetFaults();
-    rewriteStoredTexts(archivers, tasks, marks, from, to);
+    rewriteStoredTexts(tables, from, to);
     archivers.open();
     QCOMPARE(archivers.asString(ArchiverField::Name), QString("Zip2"));
     QCOMPARE(tasks.asString(TaskField::NameArhSys), QString("Zip2"));
@@ -71,8 +71,9 @@ void TestStoredTexts::aFailedTaskTableLeavesTheConfigurationsAsTheyWere() {
 // copies keep the old text, and the caller learns which and why.
 void TestStoredTexts::textsTheTablesCannotHoldAreNotWritten() {
     auto io = std::make_shared<test::MemoryFileIo>();
-    Table archivers(kArchiversFile);
-    Table tasks(kTasksFile);
+    ProgramTables tables;
+    Table& archivers = tables.archivers;
+    Table& tasks = tables.tasks;
     Table::create(kArchiversFile, archiversLayout(), *io);
     Table::create(kTasksFile, tasksLayout(), *io);
     archivers.setFileIo(io);
@@ -88,29 +89,27 @@ void TestStoredTexts::textsTheTablesCannotHoldAreNotWritten() {
     test::appendRow(
         tasks,
         {{TaskField::Name, "B"}, {TaskField::NameArhSys, "Zip"}, {TaskField::SledTimeStr, "Next"}});
-    CheckMarks marks;
     const QString longText(31, u'x');
     using Why = RefusedText::Why;
 
     // cf1 is written; cf2 would name a second configuration like it; 1251 cannot hold cf3; cf4
     // is longer than the field.
-    StoredTextsRewrite done =
-        rewriteStoredTexts(archivers, tasks, marks, {"Zip", "Rar", "Manual", "Next"},
-                           {"Same", "Same", "手動", longText});
+    StoredTextsRewrite done = rewriteStoredTexts(tables, {"Zip", "Rar", "Manual", "Next"},
+                                                 {"Same", "Same", "手動", longText});
     QCOMPARE(done.written, (StoredTexts{"Same", "Rar", "Manual", "Next"}));
     QCOMPARE(done.refused.size(), 3);
     QCOMPARE(done.refused[0].why, Why::NameTaken);
     QCOMPARE(done.refused[1].why, Why::CodePage);
     QCOMPARE(done.refused[2].why, Why::TooLong);
-    QCOMPARE(column(archivers, "Name"), QStringList({"Same", "Rar", "Mine"}));
-    QCOMPARE(column(tasks, "SledTimeStr"), QStringList({"Manual", "Next"}));
+    QCOMPARE(column(archivers, ArchiverField::Name), QStringList({"Same", "Rar", "Mine"}));
+    QCOMPARE(column(tasks, TaskField::SledTimeStr), QStringList({"Manual", "Next"}));
 
     // A name another configuration has is not taken either.
-    done = rewriteStoredTexts(archivers, tasks, marks, {"Same", "Rar", "Manual", "Next"},
+    done = rewriteStoredTexts(tables, {"Same", "Rar", "Manual", "Next"},
                               {"Mine", "Rar", "Manual", "Next"});
     QCOMPARE(done.refused.size(), 1);
     QCOMPARE(done.refused[0].why, Why::NameTaken);
-    QCOMPARE(column(tasks, "NameArhSys"), QStringList({"Rar", "Same"}));
+    QCOMPARE(column(tasks, TaskField::NameArhSys), QStringList({"Rar", "Same"}));
 }
 
 QTEST_MAIN(TestStoredTexts)

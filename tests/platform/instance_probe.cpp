@@ -1,5 +1,5 @@
 // A stand-in for a program start: claims the instance channel in the given runtime folder,
-// prints what happened and every message received, and stays alive for a while.
+// prints what happened and every request received, and stays alive for a while.
 #include <QCoreApplication>
 #include <QTimer>
 #include <cstdio>
@@ -13,12 +13,11 @@ int main(int argc, char** argv) {
         return 2;
     }
     kv::InstanceChannel channel(QStringLiteral("TForm1"), args[2], args[1]);
-    QObject::connect(&channel, &kv::InstanceChannel::messageReceived,
-                     [](quint32 m, qint32 w, qint32 l) {
-                         std::printf("message %u %d %d\n", m, w, l);
-                         std::fflush(stdout);
-                     });
-    switch (channel.claim(1026, 1, 1)) {
+    QObject::connect(&channel, &kv::InstanceChannel::showRequested, [] {
+        std::printf("show request\n");
+        std::fflush(stdout);
+    });
+    switch (channel.claim()) {
         case kv::InstanceChannel::Claim::HandedOver:
             std::printf("handed-over\n");
             return 0;

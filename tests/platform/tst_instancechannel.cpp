@@ -1,9 +1,13 @@
 #include <QLocalServer>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <QtEndian>
+#include <functional>
+#include <memory>
 
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -20,19 +24,36 @@ namespace {
 
 const QString kCaption = QStringLiteral("Кельвотрин");
 
-// Claims from another thread, as a second program start would (it blocks until answered).
-InstanceChannel::Claim claimFromThread(const QString& folder, const QString& caption) {
-    InstanceChannel::Claim result = InstanceChannel::Claim::Failed;
-    QThread* t = QThread::create([&] {
-        InstanceChannel second(QStringLiteral("TForm1"), caption, folder);
-        result = second.claim(1026, 1, 1);
-    });
+// Runs `work` on another thread, as another program would (it blocks until answered), while
+// this one answers.
+void fromThread(const std::function<void()>& work) {
+    const std::unique_ptr<QThread> t(QThread::create(work));
     t->start();
     while (!t->wait(10)) {
         QCoreApplication::processEvents();
     }
-    delete t;
+}
+
+InstanceChannel::Claim claimFromThread(const QString& folder, const QString& caption) {
+    InstanceChannel::Claim result = InstanceChannel::Claim::Failed;
+    fromThread(
+        [&] { result = InstanceChannel(QStringLiteral("TForm1"), caption, folder).claim(); });
     return result;
+}
+
+// Whether the window message `message`, its parameters 1 and `lParam`, was answered.
+bool sendFromThread(const QString& path, quint32 message, qint32 lParam) {
+    bool answered = false;
+    fromThread([&] {
+        QLocalSocket socket;
+        socket.connectToServer(path);
+        const quint32 packet[] = {qToLittleEndian(message), qToLittleEndian(1u),
+                                  qToLittleEndian(quint32(lParam))};
+        answered = socket.waitForConnected(2000) &&
+                   socket.write(reinterpret_cast<const char*>(packet), sizeof packet) > 0 &&
+                   socket.waitForReadyRead(5000);
+    });
+    return answered;
 }
 
 QString probePath() {
@@ -53,17 +74,29 @@ sockaddr_un socketAddress(const QByteArray& path) {
 class TestInstanceChannel : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // On the wire, window messages: the second start's show request (1026 with both parameters
+    // 1), and also the tray icon's mouse messages (1025, its last parameter the left button's up,
+    // its double click or the right button's up); anything else is answered and dropped.
     void secondStartHandsOverTheShowRequest() {
         QTemporaryDir dir;
         InstanceChannel first(QStringLiteral("TForm1"), kCaption, dir.path());
-        QSignalSpy spy(&first, &InstanceChannel::messageReceived);
-        QCOMPARE(first.claim(1026, 1, 1), InstanceChannel::Claim::Listening);
+        QSignalSpy shows(&first, &InstanceChannel::showRequested);
+        QList<kv::TrayClick> clicks;
+        connect(&first, &InstanceChannel::trayClicked, this, [&](auto click) { clicks << click; });
+        QCOMPARE(first.claim(), InstanceChannel::Claim::Listening);
 
         QCOMPARE(claimFromThread(dir.path(), kCaption), InstanceChannel::Claim::HandedOver);
-        QCOMPARE(spy.count(), 1);
-        QCOMPARE(spy[0][0].toUInt(), 1026u);
-        QCOMPARE(spy[0][1].toInt(), 1);
-        QCOMPARE(spy[0][2].toInt(), 1);
+        for (const auto& [message, lParam] : {std::pair{1026u, 1},
+                                              {1025u, 514},
+                                              {1025u, 515},
+                                              {1025u, 517},
+                                              {1025u, 512},
+                                              {1027u, 514}}) {
+            QVERIFY(sendFromThread(first.serverPath(), message, lParam));
+        }
+        QCOMPARE(shows.count(), 2);
+        QCOMPARE(clicks, (QList<kv::TrayClick>{kv::TrayClick::Click, kv::TrayClick::DoubleClick,
+                                               kv::TrayClick::ContextMenu}));
 
         // Only the same user may connect.
         struct stat st {};
@@ -74,19 +107,19 @@ private Q_SLOTS:
     void theCaptionIsPartOfTheIdentity() {
         QTemporaryDir dir;
         InstanceChannel russian(QStringLiteral("TForm1"), kCaption, dir.path());
-        QCOMPARE(russian.claim(1026, 1, 1), InstanceChannel::Claim::Listening);
+        QCOMPARE(russian.claim(), InstanceChannel::Claim::Listening);
         // A copy whose language file names English looks for "Kelvotrin" and finds nobody.
         InstanceChannel english(QStringLiteral("TForm1"), QStringLiteral("Kelvotrin"), dir.path());
-        QCOMPARE(english.claim(1026, 1, 1), InstanceChannel::Claim::Listening);
+        QCOMPARE(english.claim(), InstanceChannel::Claim::Listening);
 
         // The caption follows a language change: the new name is reachable, the old one free.
         InstanceChannel follows(QStringLiteral("TForm1"), QStringLiteral("Other"), dir.path());
-        QCOMPARE(follows.claim(1026, 1, 1), InstanceChannel::Claim::Listening);
+        QCOMPARE(follows.claim(), InstanceChannel::Claim::Listening);
         follows.setCaption(QStringLiteral("Renamed"));
         QCOMPARE(claimFromThread(dir.path(), QStringLiteral("Renamed")),
                  InstanceChannel::Claim::HandedOver);
         InstanceChannel old(QStringLiteral("TForm1"), QStringLiteral("Other"), dir.path());
-        QCOMPARE(old.claim(1026, 1, 1), InstanceChannel::Claim::Listening);
+        QCOMPARE(old.claim(), InstanceChannel::Claim::Listening);
     }
 
     void aSocketLeftByACrashIsReplaced() {
@@ -100,7 +133,7 @@ private Q_SLOTS:
         ::close(fd);
         QVERIFY(QFile::exists(probe.serverPath()));
 
-        QCOMPARE(probe.claim(1026, 1, 1), InstanceChannel::Claim::Listening);
+        QCOMPARE(probe.claim(), InstanceChannel::Claim::Listening);
         QCOMPARE(claimFromThread(dir.path(), kCaption), InstanceChannel::Claim::HandedOver);
     }
 
@@ -110,7 +143,7 @@ private Q_SLOTS:
         QTemporaryDir shared;
         ::chmod(QFile::encodeName(shared.path()).constData(), 01777);
         InstanceChannel inShared(QStringLiteral("TForm1"), kCaption, shared.path());
-        QCOMPARE(inShared.claim(1026, 1, 1), InstanceChannel::Claim::Failed);
+        QCOMPARE(inShared.claim(), InstanceChannel::Claim::Failed);
 
         // A shared runtime folder is passed over for a private one under the temporary folder.
         const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
@@ -119,7 +152,7 @@ private Q_SLOTS:
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(shared.path()));
         qputenv("TMPDIR", QFile::encodeName(temp.path()));
         InstanceChannel fallback(QStringLiteral("TForm1"), kCaption);
-        QCOMPARE(fallback.claim(1026, 1, 1), InstanceChannel::Claim::Listening);
+        QCOMPARE(fallback.claim(), InstanceChannel::Claim::Listening);
         QVERIFY(fallback.serverPath().startsWith(temp.path() + u'/'));
 
         if (::geteuid() == 0) {
@@ -130,7 +163,7 @@ private Q_SLOTS:
             QCOMPARE(::chown(made.constData(), kOtherUser, kOtherUser), 0);
             qputenv("TMPDIR", QFile::encodeName(squatted.path()));
             InstanceChannel late(QStringLiteral("TForm1"), kCaption);
-            QCOMPARE(late.claim(1026, 1, 1), InstanceChannel::Claim::Failed);
+            QCOMPARE(late.claim(), InstanceChannel::Claim::Failed);
         }
         qputenv("XDG_RUNTIME_DIR", oldRuntime);
         qputenv("TMPDIR", oldTemp);
@@ -166,7 +199,7 @@ private Q_SLOTS:
         QCOMPARE(::read(ready[0], &r, 1), 1);
         ::close(ready[0]);
         ::close(ready[1]);
-        QCOMPARE(second.claim(1026, 1, 1), InstanceChannel::Claim::Failed);
+        QCOMPARE(second.claim(), InstanceChannel::Claim::Failed);
         ::waitpid(child, nullptr, 0);
     }
 
@@ -208,7 +241,7 @@ private Q_SLOTS:
         qDeleteAll(starts);
         QCOMPARE(listening, 1);
         QCOMPARE(handedOver, kStarts - 1);
-        QCOMPARE(listenerOutput.count(QStringLiteral("message 1026 1 1")), kStarts - 1);
+        QCOMPARE(listenerOutput.count(QStringLiteral("show request")), kStarts - 1);
     }
 };
 

@@ -16,9 +16,11 @@
 #include "support/tempprogramfolder.h"
 
 using kv::CommandLineParts;
+using kv::kSwShow;
 using kv::splitArguments;
 using kv::splitCommandLine;
 using kv::WinExec;
+using enum kv::WinExecResult;
 
 namespace {
 
@@ -147,35 +149,32 @@ void TestWinExec::argumentsGroupByQuotes() {
 
 void TestWinExec::missingFileInExistingFolderIs2() {
     kv::test::TempProgramFolder folder;
-    QCOMPARE(WinExec(folder.file("nothing") + " a b", kv::kSwShow), kv::kWinExecFileNotFound);
-    QCOMPARE(WinExec("\"" + folder.file("no thing") + "\" a", kv::kSwShow),
-             kv::kWinExecFileNotFound);
+    QCOMPARE(WinExec(folder.file("nothing") + " a b", kSwShow), FileNotFound);
+    QCOMPARE(WinExec("\"" + folder.file("no thing") + "\" a", kSwShow), FileNotFound);
     // A bare name that is nowhere, and an empty program.
-    QCOMPARE(WinExec(QStringLiteral("kv-no-such-program-here a"), kv::kSwShow),
-             kv::kWinExecFileNotFound);
-    QCOMPARE(WinExec(QStringLiteral(" \"/tmp/x.rar\" @/tmp/l.txt"), kv::kSwShow),
-             kv::kWinExecFileNotFound);
-    QCOMPARE(WinExec(QString(), kv::kSwShow), kv::kWinExecFileNotFound);
+    QCOMPARE(WinExec(QStringLiteral("kv-no-such-program-here a"), kSwShow), FileNotFound);
+    QCOMPARE(WinExec(QStringLiteral(" \"/tmp/x.rar\" @/tmp/l.txt"), kSwShow), FileNotFound);
+    QCOMPARE(WinExec(QString(), kSwShow), FileNotFound);
 }
 
 void TestWinExec::missingFolderIs3() {
     kv::test::TempProgramFolder folder;
-    QCOMPARE(WinExec(folder.file("gone/pack") + " a", kv::kSwShow), kv::kWinExecPathNotFound);
-    QCOMPARE(WinExec(folder.file("My Archiver/pack") + " a -ep3 \"/b/x.rar\"", kv::kSwShow),
-             kv::kWinExecPathNotFound);
-    QCOMPARE(WinExec(QStringLiteral("\"gone dir/pack\" a"), kv::kSwShow), kv::kWinExecPathNotFound);
+    QCOMPARE(WinExec(folder.file("gone/pack") + " a", kSwShow), PathNotFound);
+    QCOMPARE(WinExec(folder.file("My Archiver/pack") + " a -ep3 \"/b/x.rar\"", kSwShow),
+             PathNotFound);
+    QCOMPARE(WinExec(QStringLiteral("\"gone dir/pack\" a"), kSwShow), PathNotFound);
     // A "folder" that is a file.
     folder.write("plain", "x");
-    QCOMPARE(WinExec(folder.file("plain/pack"), kv::kSwShow), kv::kWinExecPathNotFound);
+    QCOMPARE(WinExec(folder.file("plain/pack"), kSwShow), PathNotFound);
 }
 
 void TestWinExec::notRunnableIs11() {
     kv::test::TempProgramFolder folder;
     folder.write("data.txt", "just text\n");  // no execute permission
-    QCOMPARE(WinExec(folder.file("data.txt") + " a", kv::kSwShow), kv::kWinExecBadFormat);
+    QCOMPARE(WinExec(folder.file("data.txt") + " a", kSwShow), BadFormat);
 
     makeExecutable(folder.file("garbage"), QByteArray::fromHex("01020304") + " not a program");
-    QCOMPARE(WinExec(folder.file("garbage") + " a", kv::kSwShow), kv::kWinExecBadFormat);
+    QCOMPARE(WinExec(folder.file("garbage") + " a", kSwShow), BadFormat);
     // Also from a program started without descriptors 0 to 2, where the pipe that reports the
     // failed exec lands among them.
     const QString garbage = folder.file("garbage") + " a";
@@ -184,17 +183,17 @@ void TestWinExec::notRunnableIs11() {
         ::close(0);
         ::close(1);
         ::close(2);
-        ::_exit(WinExec(garbage, kv::kSwShow) == kv::kWinExecBadFormat ? 0 : 1);
+        ::_exit(WinExec(garbage, kSwShow) == BadFormat ? 0 : 1);
     }
     int status = 0;
     QCOMPARE(::waitpid(pid, &status, 0), pid);
     QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 
     makeExecutable(folder.file("badinterp"), "#!/nonexistent/interpreter\n");
-    QCOMPARE(WinExec(folder.file("badinterp"), kv::kSwShow), kv::kWinExecBadFormat);
+    QCOMPARE(WinExec(folder.file("badinterp"), kSwShow), BadFormat);
 
     QDir().mkpath(folder.file("adir"));
-    QCOMPARE(WinExec("\"" + folder.file("adir") + "\" a", kv::kSwShow), kv::kWinExecBadFormat);
+    QCOMPARE(WinExec("\"" + folder.file("adir") + "\" a", kSwShow), BadFormat);
     // Nothing of these may have left a child behind.
     QCOMPARE(::waitpid(-1, nullptr, WNOHANG), -1);
     QCOMPARE(errno, ECHILD);
@@ -213,8 +212,7 @@ void TestWinExec::startsProgramWithArgumentsInProgramFolder() {
                    "sleep 0.3\n");
     const QString line =
         folder.file("report") + " a -ep3 \"" + folder.path() + "docs 08_12_2025.rar\" @/p/L/1.txt";
-    const unsigned result = WinExec(line, kv::kSwShow);
-    QVERIFY(result > 31);
+    QCOMPARE(WinExec(line, kSwShow), Started);
     const QByteArray out = waitForFile(folder.file("out.txt"));
     QVERIFY2(!out.isEmpty(), "the program did not run");
     const QList<QByteArray> lines = out.split('\n');
@@ -237,15 +235,15 @@ void TestWinExec::startsUnquotedPathWithBlanksAndBareNameFromPath() {
     QDir().mkpath(folder.file("My Archiver"));
     makeExecutable(folder.file("My Archiver/pack"),
                    "#!/bin/sh\n{ echo \"$1|$2\"; echo END; } > \"$2.tmp\"; mv \"$2.tmp\" \"$2\"\n");
-    QVERIFY(WinExec(folder.file("My Archiver/pack") + " a " + folder.file("one"), kv::kSwShow) >
-            31);
+    QCOMPARE(WinExec(folder.file("My Archiver/pack") + " a " + folder.file("one"), kSwShow),
+             Started);
     QCOMPARE(waitForFile(folder.file("one")),
              QByteArray("a|" + folder.file("one").toUtf8() + "\nEND\n"));
     // Relative to the program folder.
-    QVERIFY(WinExec("My Archiver/pack b " + folder.file("two"), kv::kSwShow) > 31);
+    QCOMPARE(WinExec("My Archiver/pack b " + folder.file("two"), kSwShow), Started);
     QVERIFY(!waitForFile(folder.file("two")).isEmpty());
     // A bare name along PATH.
-    QVERIFY(WinExec(QStringLiteral("true"), kv::kSwShow) > 31);
+    QCOMPARE(WinExec(QStringLiteral("true"), kSwShow), Started);
     QTRY_COMPARE_WITH_TIMEOUT(kv::programsRunning(), 0, 10000);
     QCOMPARE(::waitpid(-1, nullptr, WNOHANG), -1);
 }
@@ -269,8 +267,9 @@ void TestWinExec::followsEveryChildToItsEnd() {
     makeExecutable(folder.file("quiet"), "#!/bin/sh\nsleep 0.2\n");
     QMap<QString, kv::ProgramEnd> ends;
     for (const char* name : {"chatty", "killed", "quiet"}) {
-        QVERIFY(WinExec(folder.file(name), kv::kSwShow,
-                        [&ends, name](const kv::ProgramEnd& e) { ends.insert(name, e); }) > 31);
+        QCOMPARE(WinExec(folder.file(name), kSwShow,
+                         [&ends, name](const kv::ProgramEnd& e) { ends.insert(name, e); }),
+                 Started);
     }
     QCOMPARE(kv::programsRunning(), 3);
     QTRY_COMPARE_WITH_TIMEOUT(ends.size(), 3, 10000);
@@ -300,13 +299,14 @@ void TestWinExec::hookReplacesLaunch() {
     {
         kv::ScopedWinExecHook hook([&](const QString& line, int show) {
             seen << line + "|" + QString::number(show);
-            return seen.size() == 1 ? 3u : kv::kWinExecStarted;
+            return seen.size() == 1 ? PathNotFound : Started;
         });
-        QCOMPARE(WinExec(QStringLiteral("/usr/bin/7zz a x"), kv::kSwShow), 3u);
+        QCOMPARE(WinExec(QStringLiteral("/usr/bin/7zz a x"), kSwShow), PathNotFound);
         // A launch the hook lets start waits until the test ends it.
         kv::ProgramEnd got;
-        QVERIFY(WinExec(QStringLiteral("/usr/bin/7zz a y"), kv::kSwShow,
-                        [&](const kv::ProgramEnd& e) { got = e; }) > 31);
+        QCOMPARE(WinExec(QStringLiteral("/usr/bin/7zz a y"), kSwShow,
+                         [&](const kv::ProgramEnd& e) { got = e; }),
+                 Started);
         QCOMPARE(hook.launchesWaiting(), 1);
         QCOMPARE(kv::programsRunning(), 1);
         kv::ProgramEnd end;
@@ -318,7 +318,7 @@ void TestWinExec::hookReplacesLaunch() {
     }
     QCOMPARE(seen, (QStringList{"/usr/bin/7zz a x|5", "/usr/bin/7zz a y|5"}));
     // Gone with the scope: the real launch answers again.
-    QCOMPARE(WinExec(QStringLiteral("/nonexistent-dir/x"), kv::kSwShow), kv::kWinExecPathNotFound);
+    QCOMPARE(WinExec(QStringLiteral("/nonexistent-dir/x"), kSwShow), PathNotFound);
 }
 
 QTEST_GUILESS_MAIN(TestWinExec)

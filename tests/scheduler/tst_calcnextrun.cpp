@@ -155,7 +155,7 @@ private Q_SLOTS:
             Table stored(kTasksFile);
             stored.open();
             storedAtLaunch << stored.asString(kSledStr) << stored.asBool(kPending);
-            return kWinExecStarted;
+            return WinExecResult::Started;
         });
         f.scheduler.scheduleCurrentTask();
         QCOMPARE(storedAtLaunch, (QVariantList{QStringLiteral("09.12.2025 09:00:00"), false}));
@@ -165,7 +165,7 @@ private Q_SLOTS:
     // open must not start the same task again, but starts other due tasks once.
     void tickInsideTheErrorBoxOfAMissedRun() {
         SchedulerFixture f(dt(2025, 12, 8, 12, 0));
-        f.launches.result = kWinExecFileNotFound;
+        f.launches.result = WinExecResult::FileNotFound;
         f.addTask(QStringLiteral("A"), {{TaskField::SledTime, f.clock.now().addDays(-1)}});
         f.addTask(QStringLiteral("B"), {{TaskField::SledTime, f.clock.now().addSecs(-5)}});
         f.scheduler.setTickTimerInterval(1000);  // a command restarted the tick before the pass

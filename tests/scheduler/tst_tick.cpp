@@ -175,7 +175,7 @@ private Q_SLOTS:
     // running task; the outer tick then goes on without starting either again.
     void nestedTickInsideALaunchErrorBox() {
         SchedulerFixture f(dt(2025, 12, 8, 9, 0, 1));
-        f.launches.result = kWinExecPathNotFound;
+        f.launches.result = WinExecResult::PathNotFound;
         f.addTask(QStringLiteral("A"), {{TaskField::SledTime, dt(2025, 12, 8, 9, 0)}});
         f.addTask(QStringLiteral("B"), {{TaskField::SledTime, dt(2025, 12, 8, 9, 0, 2)}});
         f.addTask(QStringLiteral("C"),
@@ -284,7 +284,7 @@ private Q_SLOTS:
     // A launch-error box lets the user pause; the tick asks the box again before each task.
     void pauseDuringATickStopsItsFurtherRuns() {
         SchedulerFixture f(dt(2025, 12, 8, 9, 0, 1));
-        f.launches.result = kWinExecFileNotFound;
+        f.launches.result = WinExecResult::FileNotFound;
         f.addTask(QStringLiteral("A"), {{TaskField::SledTime, dt(2025, 12, 8, 9, 0)}});
         f.addTask(QStringLiteral("B"), {{TaskField::SledTime, dt(2025, 12, 8, 9, 0)}});
         f.boxes.answer([&](const MessageBoxRequest&) {

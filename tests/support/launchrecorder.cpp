@@ -11,7 +11,7 @@ LaunchRecorder::LaunchRecorder()
           if (onLaunch) {
               onLaunch();
           }
-          return show == kSwShow ? result : kWinExecOutOfResources;
+          return show == kSwShow ? result : WinExecResult::OutOfResources;
       }) {}
 
 }  // namespace kv::test

@@ -20,7 +20,7 @@ public:
 
     QStringList lines;       // every command line, in order
     QList<QDateTime> times;  // clock().now() at each launch
-    unsigned result = kWinExecStarted;
+    WinExecResult result = WinExecResult::Started;
     std::function<void()> onLaunch;  // runs while the program "starts"
 
     // Launches with an end handler wait here until the test ends them.
