@@ -168,6 +168,7 @@ QStringList createAndOpenTables(ProgramTables& tables, const MainWindowTexts& te
     step([&] {
         if (createIfMissing(kArchiversFile, archiversLayout())) {
             FindArchivers(tables.archivers, texts);
+            FindArchiversOnPath(tables.archivers, texts);
         }
     });
     failures += openTaskExtras(tables.extras, tables.tasks, texts);

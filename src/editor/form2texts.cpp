@@ -7,8 +7,6 @@ EditorTexts editorTexts() {
         KV_MESSAGE(Form2Text, ct1, QStringLiteral("Новая задача")),
         KV_MESSAGE(Form2Text, ct2, QStringLiteral("в последний день месяца (если дней меньше чем")),
         KV_MESSAGE(Form2Text, ct3, QStringLiteral("Выберите папку")),
-        KV_MESSAGE(Form2Text, ct4, QStringLiteral("архивов")),
-        KV_MESSAGE(Form2Text, ct5, QStringLiteral("дней")),
         KV_MESSAGE(Form2Text, cm1, QStringLiteral("Внимание!")),
         KV_MESSAGE(Form2Text, cm2, QStringLiteral("Удалить данный файл(папку) из списка?")),
         KV_MESSAGE(Form2Text, cm3, QStringLiteral("Очистить весь список?")),
@@ -60,6 +58,9 @@ EditorTexts editorTexts() {
                    QStringLiteral("Задача сохранена, но правило хранения архивов не записано: "
                                   "таблица %1 не открыта. Пока она не исправлена, задача хранит "
                                   "все свои архивы.")),
+        KV_MESSAGE(Form2Text, ct4, QStringLiteral("Выберите файлы")),
+        KV_MESSAGE(Form2Text, ct5, QStringLiteral("архивов")),
+        KV_MESSAGE(Form2Text, ct6, QStringLiteral("дней")),
     });
 }
 

@@ -10,8 +10,6 @@ enum class Form2Text {
     ct1,   // caption of a new task until its first save
     ct2,   // first part of the last-day box's caption: ct2, a blank, the day and ")"
     ct3,   // title of the folder dialog
-    ct4,   // the unit of the number of dated archives kept: archives
-    ct5,   // the unit of the age of dated archives kept: days
     cm1,   // caption of every message box of the editor
     cm2,   // the question before deleting one object; a line break and its path follow
     cm3,   // the question before clearing the object list
@@ -34,6 +32,9 @@ enum class Form2Text {
     cm20,  // save refused: the task would have no archive command
     cm21,  // a path refused: %1 the path, which begins or ends with a blank or tab
     cm22,  // a task saved without its retention: %1 the table that is not open
+    ct4,   // title of the dialog that chooses files for the object list
+    ct5,   // the unit of the number of dated archives kept: archives
+    ct6,   // the unit of the age of dated archives kept: days
 };
 
 using EditorTexts = MessageTable<Form2Text>;

@@ -73,7 +73,7 @@ void RetentionChoice::showNumber() {
     const QSignalBlocker quiet(number_);
     number_->setMaximum(newest ? Retention::kMaxCount : Retention::kMaxDays);
     number_->setValue(newest ? value_.count : value_.days);
-    unit_->setText(texts_.text(newest ? Form2Text::ct4 : Form2Text::ct5));
+    unit_->setText(texts_.text(newest ? Form2Text::ct5 : Form2Text::ct6));
     number_->setVisible(!value_.keepsAll());
     unit_->setVisible(!value_.keepsAll());
 }

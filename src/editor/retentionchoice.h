@@ -13,7 +13,7 @@ namespace kv {
 class RadioGroup;
 
 // The task editor's choice of which dated archives a task keeps: the rule (all, the newest, the
-// younger than), one number for it and its unit, "archives" or "days" (texts ct4, ct5). The
+// younger than), one number for it and its unit, "archives" or "days" (texts ct5, ct6). The
 // number shows the value of the rule chosen; the other rule's value is kept for when it is chosen
 // again. Only a task whose archive names carry a date has a choice.
 class RetentionChoice {

@@ -86,6 +86,8 @@ MainWindowTexts mainWindowTexts() {
         KV_MESSAGE(Form1Text, cm97,
                    QStringLiteral("%1 Пока файл %2 не исправлен, задачи хранят все свои архивы, "
                                   "а выбор архивов для хранения не сохраняется.")),
+        KV_MESSAGE(Form1Text, cf5, QStringLiteral("Основная конфигурация 7-Zip")),
+        KV_MESSAGE(Form1Text, cf6, QStringLiteral("Основная конфигурация RAR")),
     });
 }
 

@@ -62,6 +62,8 @@ enum class Form1Text {
     cm95,  // a size: %1 mebibytes
     cm96,  // tasksx.dbf was missing and made anew: %1 the file
     cm97,  // tasksx.dbf cannot be read: %1 why, %2 the file
+    cf5,   // name of the default 7-Zip configuration
+    cf6,   // name of the default RAR configuration
 };
 
 using MainWindowTexts = MessageTable<Form1Text>;
