@@ -20,6 +20,11 @@ QString keyOf(const QString& path) {
     return (canonical.isEmpty() ? folder : canonical) + u'/' + info.fileName();
 }
 
+// A claim knows the key it holds, which the file system may no longer give for its path.
+struct Claim final : RunInProgress {
+    QString key;
+};
+
 }  // namespace
 
 RunClaim claimArchivePath(const QString& archivePath, const QString& taskName) {
@@ -29,10 +34,17 @@ RunClaim claimArchivePath(const QString& archivePath, const QString& taskName) {
     }
     const RunInProgress run{taskName, archivePath};
     claims().insert(key, run);
-    return RunClaim(new RunInProgress(run), [key](const RunInProgress* claim) {
-        claims().remove(key);
+    return RunClaim(new Claim{run, key}, [](const RunInProgress* run) {
+        const auto* claim = static_cast<const Claim*>(run);
+        claims().remove(claim->key);
         delete claim;
     });
+}
+
+void markTesting(const RunClaim& claim) {
+    if (claim) {
+        claims()[static_cast<const Claim&>(*claim).key].testing = true;
+    }
 }
 
 bool archivePathInUse(const QString& archivePath) {

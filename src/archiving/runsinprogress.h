@@ -14,6 +14,7 @@ namespace kv {
 struct RunInProgress {
     QString taskName;
     QString archivePath;
+    bool testing = false;  // the archiver has ended and its archive is being tested
 };
 
 // A claim lasts while a copy of the handle lives: dropping the last one (the run's end has been
@@ -24,6 +25,9 @@ using RunClaim = std::shared_ptr<const RunInProgress>;
 // compared as the file system resolves them: "a//b", "a/./b" and a link to the folder are the
 // same archive.
 RunClaim claimArchivePath(const QString& archivePath, const QString& taskName);
+
+// The run holding `claim` has come to the test of its archive.
+void markTesting(const RunClaim& claim);
 
 // Whether a run holds `archivePath`.
 bool archivePathInUse(const QString& archivePath);
