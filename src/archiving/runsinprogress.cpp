@@ -39,6 +39,13 @@ RunClaim claimArchivePath(const QString& archivePath, const QString& taskName) {
     });
 }
 
+void markTesting(const RunClaim& claim) {
+    if (claim) {
+        claim->stage = RunStage::Testing;
+        claim->percent = -1;
+    }
+}
+
 bool archivePathInUse(const QString& archivePath) {
     return claims().contains(keyOf(archivePath));
 }

@@ -8,10 +8,10 @@
 
 namespace kv {
 
-// What a run in progress is doing. Further steps of a run after the archiver's (a test of the
-// archive, say) take stages of their own after Archiving.
+// What a run in progress is doing. Further steps of a run take stages of their own.
 enum class RunStage {
     Archiving,  // its archiver is at work
+    Testing,    // the archiver has ended and its archive is being tested
 };
 
 // The one place that knows which backup runs this program has launched and not yet seen end,
@@ -36,6 +36,9 @@ using RunClaim = std::shared_ptr<RunInProgress>;
 // compared as the file system resolves them: "a//b", "a/./b" and a link to the folder are the
 // same archive.
 RunClaim claimArchivePath(const QString& archivePath, const QString& taskName);
+
+// The run holding `claim` has come to the test of its archive.
+void markTesting(const RunClaim& claim);
 
 // Whether a run holds `archivePath`.
 bool archivePathInUse(const QString& archivePath);

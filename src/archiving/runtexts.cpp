@@ -16,7 +16,7 @@ QString durationText(qint64 seconds) {
     return hours > 0 ? QString::number(hours) + u':' + minutesAndSeconds : minutesAndSeconds;
 }
 
-QString sizeText(qint64 bytes, const MainWindowTexts& texts) {
+QString scaledSizeText(qint64 bytes, const MainWindowTexts& texts) {
     constexpr Form1Text kUnits[] = {Form1Text::cm71, Form1Text::cm72, Form1Text::cm73};
     if (bytes < 1024) {
         return texts.text(Form1Text::cm70).arg(bytes);
@@ -34,10 +34,13 @@ QString resultText(const RunRecord& run, const MainWindowTexts& texts) {
     if (run.outcome.result == RunResult::Confirmed) {
         return texts.text(Form1Text::cm60);
     }
-    return runReason(run.outcome, run.signalled, run.status, run.archivePath, texts);
+    return runReason(run.outcome, run.signalled, run.status, run.archivePath, texts, run.test);
 }
 
 QString runningText(const RunInProgress& run, const MainWindowTexts& texts, const QDateTime& now) {
+    if (run.stage == RunStage::Testing) {
+        return texts.text(Form1Text::cm75);
+    }
     if (run.percent >= 0) {
         return texts.text(Form1Text::cm61).arg(run.percent);
     }

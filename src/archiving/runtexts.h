@@ -16,8 +16,9 @@ namespace kv {
 // any).
 QString durationText(qint64 seconds);
 
-// A size in bytes, KiB, MiB or GiB (one decimal above bytes), with the texts cm70 to cm73.
-QString sizeText(qint64 bytes, const MainWindowTexts& texts);
+// A size in bytes, KiB, MiB or GiB, whichever suits it (one decimal above bytes), with the texts
+// cm70 to cm73.
+QString scaledSizeText(qint64 bytes, const MainWindowTexts& texts);
 
 // The result of a finished run: cm60 for a good one, else its reason in the words of the
 // failure notices.
@@ -34,7 +35,7 @@ struct TaskStateView {
 };
 
 // The state of a run in progress at `now`: cm61 with its percent when its archiver reports one,
-// else cm62 with the time elapsed.
+// else cm62 with the time elapsed; cm75 while its archive is tested.
 QString runningText(const RunInProgress& run, const MainWindowTexts& texts, const QDateTime& now);
 
 // The state of `taskName`: its run in progress (runsinprogress.h), else what `byTask` knows of

@@ -92,7 +92,7 @@ private:
             case 5:
                 return run.archivePath;
             case 6:
-                return run.archiveSize < 0 ? QString() : sizeText(run.archiveSize, t);
+                return run.archiveSize < 0 ? QString() : scaledSizeText(run.archiveSize, t);
             default:
                 return {};
         }

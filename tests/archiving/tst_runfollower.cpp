@@ -262,7 +262,7 @@ void TestRunFollower::successIsToldOnlyToTheUserWhoStartedTheRun() {
     const MainWindowTexts& t = observer.texts;
     QCOMPARE(observer.announced,
              QStringList{t.text(Form1Text::cm65) + " | " +
-                         t.text(Form1Text::cm66).arg("asked", sizeText(3000, t), "1:23")});
+                         t.text(Form1Text::cm66).arg("asked", scaledSizeText(3000, t), "1:23")});
     QVERIFY(observer.told.isEmpty());
     QCOMPARE(observer.ended.size(), 2);
     QCOMPARE(observer.ended[1].taskName, QString("scheduled"));
