@@ -39,7 +39,7 @@ TForm5::TForm5(ProgramTables& tables, const LanguageInUse& language, QWidget* pa
     ui.BitBtn1 =
         makeButton(this, "BitBtn1", QStringLiteral("Восстановить"), QStyle::SP_DialogOpenButton);
     ui.BitBtn3 = makeButton(this, "BitBtn3", QStringLiteral("Просмотреть…"),
-                            QStyle::SP_FileDialogContentsView);
+                            QStyle::SP_FileDialogDetailedView);
     ui.BitBtn2 =
         makeButton(this, "BitBtn2", QStringLiteral("Закрыть"), QStyle::SP_DialogCloseButton);
 

@@ -68,11 +68,11 @@ TForm7::TForm7(const QString& archive, const QString& sevenZip, const QString& t
          QStringLiteral("заменить копиями из архива"),
          QStringLiteral("пропустить, оставить текущие")});
     ui.BitBtn3 = makeButton(ui.GroupBox1, "BitBtn3", QStringLiteral("Продолжить"),
-                            QStyle::SP_DialogOkButton);
+                            QStyle::SP_DialogApplyButton);
     ui.BitBtn4 = makeButton(ui.GroupBox1, "BitBtn4", QStringLiteral("Отмена"),
                             QStyle::SP_DialogCancelButton);
     ui.BitBtn1 =
-        makeButton(this, "BitBtn1", QStringLiteral("Восстановить"), QStyle::SP_DialogApplyButton);
+        makeButton(this, "BitBtn1", QStringLiteral("Восстановить"), QStyle::SP_DialogOpenButton);
     ui.BitBtn2 =
         makeButton(this, "BitBtn2", QStringLiteral("Закрыть"), QStyle::SP_DialogCloseButton);
     arrange();
