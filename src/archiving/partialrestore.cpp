@@ -174,7 +174,7 @@ std::optional<QString> listingCommandLine(const QString& program, const QString&
     if (program.contains(u'"') || archive.contains(u'"')) {
         return std::nullopt;
     }
-    return quoted(program) + QStringLiteral(" l -slt -sccUTF-8 ") + quoted(archive);
+    return quoted(program) + QStringLiteral(" l -slt -sccUTF-8 -p ") + quoted(archive);
 }
 
 QString RestoreTarget::placeOf(const QString& path) const {
@@ -220,7 +220,7 @@ std::optional<QString> extractCommandLine(const QString& program, const QString&
                          QStringLiteral("x"),
                          where,
                          answer,
-                         QStringLiteral("-spd -scsUTF-8 -sccUTF-8"),
+                         QStringLiteral("-spd -scsUTF-8 -sccUTF-8 -p"),
                          quoted(archive)};
     if (!restoreListFile(plan).isEmpty()) {
         parts << quoted(u'@' + listFile);

@@ -22,7 +22,9 @@ bool isSevenZip(const QString& program);
 QString browsingArchiver(Table& archivers, const QString& extractCommand);
 
 // The command line that lists `archive` with 7-Zip `program`, names in UTF-8; nothing when a
-// path holds a double quote, which no command line carries.
+// path holds a double quote, which no command line carries. Both command lines give an empty
+// password: 7-Zip runs without a terminal, so a password-protected archive fails at once with
+// 7-Zip's word that the password is wrong instead of asking for one.
 std::optional<QString> listingCommandLine(const QString& program, const QString& archive);
 
 // Where chosen entries go: to the paths they came from, or below a folder, each under its path

@@ -274,6 +274,19 @@ void TestTForm7::failuresChangeNothing() {
     QVERIFY(!f.form->ui.BitBtn1->isEnabled());
     QVERIFY(readRunHistory().isEmpty());
 
+    // A password nobody can type: 7-Zip says it is wrong at once, for encrypted names when
+    // listing, for encrypted contents when restoring (over a file there, which stays).
+    const QStringList password = {"-spf", "-mx1", "-psecret"};
+    QVERIFY(!f.open("names.7z", "docs", password + QStringList{"-mhe=on"}));
+    QVERIFY(f.form->ui.Label2->text().contains("Wrong password"));
+    QVERIFY(f.open("contents.7z", "docs", password));
+    f.write("docs/a.txt", "newer a");
+    f.tick("docs/a.txt");
+    f.boxes.answer(MbResult::Yes);
+    QVERIFY(!f.restore(1 /* replace */));
+    QVERIFY(f.form->ui.Label2->text().contains("Wrong password"));
+    QCOMPARE(f.read("docs/a.txt"), QByteArray("newer a"));
+
     // A restore that fails (the archive went meanwhile) is logged and told like every run.
     QVERIFY(f.openArchive(f.folder.file("good.7z")));
     QFile::remove(f.folder.file("good.7z"));
@@ -281,7 +294,7 @@ void TestTForm7::failuresChangeNothing() {
     f.tick("docs/a.txt");
     QVERIFY(!f.restore());
     QCOMPARE(readRunHistory().last().outcome.result, RunResult::Failed);
-    QCOMPARE(f.observer.told.size(), 1);
+    QCOMPARE(f.observer.told.size(), 2);
     QVERIFY(f.form->ui.Label2->text().startsWith(f.form->texts().text(Form7Text::cm13)));
 }
 
