@@ -70,6 +70,8 @@ MainWindowTexts mainWindowTexts() {
         KV_MESSAGE(Form1Text, cm46,
                    QStringLiteral("«%1» (осталось «%2»): так уже называется другая конфигурация "
                                   "архиватора")),
+        KV_MESSAGE(Form1Text, cf5, QStringLiteral("Основная конфигурация 7-Zip")),
+        KV_MESSAGE(Form1Text, cf6, QStringLiteral("Основная конфигурация RAR")),
     });
 }
 

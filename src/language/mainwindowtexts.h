@@ -54,6 +54,8 @@ enum class Form1Text {
     cm44,  // %1 the new text and %2 the one kept: 1251 lacks some of its characters
     cm45,  // %3: it is longer than %3 characters
     cm46,  // another archiver configuration has that name
+    cf5,   // name of the default 7-Zip configuration
+    cf6,   // name of the default RAR configuration
 };
 
 using MainWindowTexts = MessageTable<Form1Text>;
