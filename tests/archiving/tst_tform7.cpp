@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
+#include <ctime>
 
 #include "archiving/runhistory.h"
 #include "archiving/tform7.h"
@@ -25,6 +26,13 @@ using kv::test::k7zz;
 namespace {
 
 constexpr int kRunTimeout = 60000;
+
+// This thread's processor time in milliseconds: what work here costs, however busy the machine.
+qint64 threadCpuMs() {
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return qint64(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+}
 
 // A program folder with files to archive under data/, the archive made of them, and the window
 // on it once opened.
@@ -322,10 +330,9 @@ void TestTForm7::tenThousandEntriesInTime() {
     test::LaunchRecorder launches;
     TForm7 hooked(f.folder.file("many.7z"), k7zz, QStringLiteral("docs"));
     hooked.show();
-    QElapsedTimer ours;
-    ours.start();
+    const qint64 oursFrom = threadCpuMs();
     launches.hook().endLaunch(end);
-    const qint64 oursMs = ours.elapsed();
+    const qint64 oursMs = threadCpuMs() - oursFrom;
     QCOMPARE(hooked.tree()->files(), 10000);
 
     qInfo("10,000 entries: %lld ms in all (budget 2000), %lld ms ours (budget 500)", totalMs,
