@@ -59,6 +59,7 @@ int main(int argc, char** argv) {
             ended = true;
             QCoreApplication::quit();
         },
+        kv::OutputKept::Tail,
         [&](QByteArrayView piece) {
             const int before = claim->percent;
             follow(piece);

@@ -259,8 +259,8 @@ void RunTask(Table& t, const RunContext& context, bool recompute) {
             qWarning("kelvotrin: %s", qPrintable(trouble));
         }
     }
-    const WinExecResult result =
-        WinExec(*commandLine, kSwShow, followRun(std::move(facts)), followProgress(claim));
+    const WinExecResult result = WinExec(*commandLine, kSwShow, followRun(std::move(facts)),
+                                         OutputKept::Tail, followProgress(claim));
     if (const std::optional<QString> failure =
             launchFailureText(result, launchFailureTexts(context.texts, *commandLine))) {
         // Nothing was written and nothing was moved: the archive path is free again at once.

@@ -96,9 +96,11 @@ struct Child {
     QDateTime started;
     ProgramEndHandler onEnd;
     ProgramOutputHandler onOutput;
+    OutputKept kept = OutputKept::Tail;
     QSocketNotifier* notifier = nullptr;
     QSocketNotifier* outputNotifier = nullptr;
     OutputTail tail;
+    std::optional<QByteArray> whole;  // all of the output, while kept and within its limit
 };
 
 // Lets a notifier go, also from inside its own activation.
@@ -234,6 +236,13 @@ void ChildWatch::readOutput(Child& c) {
         }
         const QByteArrayView piece(buffer, n);
         c.tail.append(piece);
+        if (c.whole) {
+            if (c.whole->size() + piece.size() > kWholeOutputLimit) {
+                c.whole.reset();  // too much: none of it
+            } else {
+                c.whole->append(piece);
+            }
+        }
         if (c.onOutput) {
             // Runs from the event loop: nothing may escape into it.
             try {
@@ -284,6 +293,9 @@ void ChildWatch::check(pid_t pid) {
     readOutput(*child);
     dropNotifier(child->outputNotifier);
     end.outputTail = child->tail.bytes(&end.outputCut);
+    if (child->kept == OutputKept::Whole) {
+        end.output = std::move(child->whole);
+    }
     closeFds(*child);
     if (child->keeper > 0) {
         // Its work is done once the child has ended; it ends at once.
@@ -304,7 +316,7 @@ void ChildWatch::check(pid_t pid) {
 }  // namespace
 
 void followChild(pid_t pid, ChildOutput output, QDateTime started, ProgramEndHandler onEnd,
-                 ProgramOutputHandler onOutput) {
+                 OutputKept kept, ProgramOutputHandler onOutput) {
     auto child = std::make_unique<Child>();
     child->pid = pid;
     child->outputFd = output.fd;
@@ -312,6 +324,10 @@ void followChild(pid_t pid, ChildOutput output, QDateTime started, ProgramEndHan
     child->started = std::move(started);
     child->onEnd = std::move(onEnd);
     child->onOutput = std::move(onOutput);
+    child->kept = kept;
+    if (kept == OutputKept::Whole) {
+        child->whole = QByteArray();
+    }
     if (!QCoreApplication::instance()) {
         qWarning("kelvotrin: no application object; process %d is not followed", int(pid));
         if (output.fd >= 0) {

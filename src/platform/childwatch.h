@@ -16,14 +16,14 @@ struct ChildOutput {
 // Follows child processes until they end, from the event loop: a pidfd per child under a
 // socket notifier, or, where the kernel has no pidfd_open, one SIGCHLD pipe for all of them.
 // A socket notifier reads the child's output pipe as output arrives, hands each piece to
-// `onOutput` and keeps the last kOutputTailBytes. No timer and no wake-up while nothing is
-// written and nothing ends. A child is reaped as soon as its end is noticed; what its pipe still
-// holds is read, its keeper is ended and reaped, then `onEnd` runs with its status and the tail.
-// Children still running when the application object is destroyed are let go with their
-// keepers: the descriptors are closed, nothing is sent to them, and they are reparented when
-// this process ends.
+// `onOutput` and keeps the last kOutputTailBytes (and all of it when `kept` asks for it). No timer
+// and no wake-up while nothing is written and nothing ends. A child is reaped as soon as its end is
+// noticed; what its pipe still holds is read, its keeper is ended and reaped, then `onEnd` runs
+// with its status and the tail. Children still running when the application object is destroyed are
+// let go with their keepers: the descriptors are closed, nothing is sent to them, and they are
+// reparented when this process ends.
 void followChild(pid_t pid, ChildOutput output, QDateTime started, ProgramEndHandler onEnd,
-                 ProgramOutputHandler onOutput);
+                 OutputKept kept, ProgramOutputHandler onOutput);
 
 // Children followed and not yet ended.
 qsizetype childrenFollowed();

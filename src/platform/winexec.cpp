@@ -262,7 +262,7 @@ WinExecResult resultOfExecError(int error, const QString& path) {
 }
 
 WinExecResult launch(const QString& path, const CommandLineParts& parts, ProgramEndHandler onEnd,
-                     ProgramOutputHandler onOutput) {
+                     OutputKept kept, ProgramOutputHandler onOutput) {
     // Everything the child needs is prepared here: after fork only async-signal-safe calls.
     const QByteArray pathBytes = QFile::encodeName(path);
     const QByteArray folderBytes = QFile::encodeName(programFolder());
@@ -340,7 +340,8 @@ WinExecResult launch(const QString& path, const CommandLineParts& parts, Program
             keeper = startKeeper(output[0], fdLimit);
             ::fcntl(output[0], F_SETFL, ::fcntl(output[0], F_GETFL) | O_NONBLOCK);
         }
-        followChild(child, {output[0], keeper}, started, std::move(onEnd), std::move(onOutput));
+        followChild(child, {output[0], keeper}, started, std::move(onEnd), kept,
+                    std::move(onOutput));
         return WinExecResult::Started;
     }
     // Exec failed: the child ends at once; reap it here.
@@ -464,7 +465,7 @@ WinExecResult WinExec(const QString& commandLine, int show) {
 }
 
 WinExecResult WinExec(const QString& commandLine, int show, ProgramEndHandler onEnd,
-                      ProgramOutputHandler onOutput) {
+                      OutputKept kept, ProgramOutputHandler onOutput) {
     if (currentScope && currentScope->hook_) {
         const WinExecResult result = currentScope->hook_(commandLine, show);
         if (result == WinExecResult::Started && onEnd) {
@@ -483,7 +484,7 @@ WinExecResult WinExec(const QString& commandLine, int show, ProgramEndHandler on
             if (::access(QFile::encodeName(path).constData(), X_OK) != 0) {
                 return WinExecResult::BadFormat;
             }
-            return launch(path, parts, std::move(onEnd), std::move(onOutput));
+            return launch(path, parts, std::move(onEnd), kept, std::move(onOutput));
         case Kind::Folder:
         case Kind::Other:
             return WinExecResult::BadFormat;

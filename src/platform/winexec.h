@@ -46,8 +46,16 @@ struct ProgramEnd {
     QDateTime ended;         // clock().now() when its end was noticed
     QByteArray outputTail;   // the last kOutputTailBytes of what it wrote to stdout and stderr
     bool outputCut = false;  // it wrote more than that: the tail starts inside its output
+    // Everything it wrote, when the launch asked for it (OutputKept::Whole) and it wrote at most
+    // kWholeOutputLimit bytes; nothing otherwise.
+    std::optional<QByteArray> output;
 };
 inline constexpr qsizetype kOutputTailBytes = 4096;
+inline constexpr qsizetype kWholeOutputLimit = qsizetype(256) * 1024 * 1024;
+
+// What of a followed program's output its end handler gets: the tail alone, or all of it as
+// well (a program whose output is the result, such as an archive's listing).
+enum class OutputKept { Tail, Whole };
 using ProgramEndHandler = std::function<void(const ProgramEnd&)>;
 // A piece of what a followed program has written to its standard output and error, as it
 // arrives: pieces end anywhere, also inside a line or a character.
@@ -63,11 +71,11 @@ using ProgramOutputHandler = std::function<void(QByteArrayView piece)>;
 // on without blocking and without polling: the event loop reads its output as it arrives (and
 // runs `onOutput` with each piece), notices its end (through a pidfd, or a SIGCHLD pipe where
 // the kernel has no pidfd), reaps it at once and runs `onEnd` with its exit status and the tail
-// of its output. Nothing wakes up while children run and write nothing. When this program ends
-// first, the child runs on undisturbed (a small keeper process takes over its output and
-// discards it) and `onEnd` never runs. Needs a QCoreApplication.
+// of its output (all of it with OutputKept::Whole). Nothing wakes up while children run and write
+// nothing. When this program ends first, the child runs on undisturbed (a small keeper process
+// takes over its output and discards it) and `onEnd` never runs. Needs a QCoreApplication.
 WinExecResult WinExec(const QString& commandLine, int show, ProgramEndHandler onEnd,
-                      ProgramOutputHandler onOutput = {});
+                      OutputKept kept = OutputKept::Tail, ProgramOutputHandler onOutput = {});
 // The same without an end handler: the child is still reaped when it ends.
 WinExecResult WinExec(const QString& commandLine, int show);
 
@@ -94,7 +102,8 @@ public:
     void writeOutput(QByteArrayView output, qsizetype index = 0);
 
 private:
-    friend WinExecResult WinExec(const QString&, int, ProgramEndHandler, ProgramOutputHandler);
+    friend WinExecResult WinExec(const QString&, int, ProgramEndHandler, OutputKept,
+                                 ProgramOutputHandler);
     friend qsizetype programsRunning();
     struct Launch {
         QDateTime started;

@@ -4,6 +4,7 @@
 #include "archiving/tform3.h"
 #include "archiving/tform5.h"
 #include "archiving/tform6.h"
+#include "archiving/tform7.h"
 #include "editor/tform2.h"
 #include "editor/tform4.h"
 #include "platform/codepage1251.h"
@@ -54,6 +55,7 @@ void MainWindowFixture::openEveryWindowOnce(TForm1& form) {
     { TForm4 names(tables, editorTexts, language); }
     { TForm5 restore(tables, language); }
     { TForm6 history(form.texts(), {}, language); }
+    { TForm7 browser({}, {}, {}, language); }
     TAboutBox about(language);
 }
 
