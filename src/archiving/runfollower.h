@@ -19,7 +19,7 @@ struct RunFacts {
     QString partialPath;      // what the archiver writes until the run is confirmed
     bool keepBackup = true;   // the task's Bak
     bool powerOff = false;    // started by the command that powers off afterwards
-    RunClaim claim;           // the archive path, held until the run's end has been judged
+    RunClaim claim;           // the run in progress, held until its end has been judged
 };
 
 // What the ends of runs tell the user. The main window implements it.

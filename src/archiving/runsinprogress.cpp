@@ -7,9 +7,15 @@
 namespace kv {
 namespace {
 
-QHash<QString, RunInProgress>& claims() {
-    static QHash<QString, RunInProgress> byPath;
-    return byPath;
+struct Runs {
+    QHash<QString, RunInProgress> backups;  // by the resolved archive path
+    QHash<quint64, RunInProgress> restores;
+    quint64 lastRestore = 0;
+};
+
+Runs& runs() {
+    static Runs all;
+    return all;
 }
 
 // The path as the file system resolves it: its folder canonical when it exists, else cleaned.
@@ -20,27 +26,48 @@ QString keyOf(const QString& path) {
     return (canonical.isEmpty() ? folder : canonical) + u'/' + info.fileName();
 }
 
+// A handle on `run`, which `forget` takes out of the runs when the last copy goes.
+template <typename Forget>
+RunClaim handleOn(const RunInProgress& run, Forget forget) {
+    Q_EMIT RunsInProgressNotifier::instance().changed();
+    return RunClaim(new RunInProgress(run), [forget](const RunInProgress* claim) {
+        forget();
+        delete claim;
+        Q_EMIT RunsInProgressNotifier::instance().changed();
+    });
+}
+
 }  // namespace
 
 RunClaim claimArchivePath(const QString& archivePath, const QString& taskName) {
     const QString key = keyOf(archivePath);
-    if (claims().contains(key)) {
+    if (runs().backups.contains(key)) {
         return nullptr;
     }
     const RunInProgress run{taskName, archivePath};
-    claims().insert(key, run);
-    return RunClaim(new RunInProgress(run), [key](const RunInProgress* claim) {
-        claims().remove(key);
-        delete claim;
-    });
+    runs().backups.insert(key, run);
+    return handleOn(run, [key] { runs().backups.remove(key); });
+}
+
+RunClaim countRestoreRun(const QString& archivePath, const QString& taskName) {
+    const quint64 id = ++runs().lastRestore;
+    const RunInProgress run{taskName, archivePath};
+    runs().restores.insert(id, run);
+    return handleOn(run, [id] { runs().restores.remove(id); });
 }
 
 bool archivePathInUse(const QString& archivePath) {
-    return claims().contains(keyOf(archivePath));
+    return runs().backups.contains(keyOf(archivePath));
 }
 
 QList<RunInProgress> runsInProgress() {
-    return claims().values();
+    return runs().backups.values() + runs().restores.values();
+}
+
+RunsInProgressNotifier& RunsInProgressNotifier::instance() {
+    // Never destroyed: the last runs may end while the program's statics go.
+    static auto* notifier = new RunsInProgressNotifier;
+    return *notifier;
 }
 
 }  // namespace kv
