@@ -147,6 +147,7 @@ QStringList createAndOpenTables(ProgramTables& tables, const MainWindowTexts& te
     step([&] {
         if (createIfMissing(kArchiversFile, archiversLayout())) {
             FindArchivers(tables.archivers, texts);
+            FindArchiversOnPath(tables.archivers, texts);
         }
     });
     return failures;

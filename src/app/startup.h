@@ -43,9 +43,9 @@ QString textAtEntry(Form1Text key, const QString& languageName);
 
 // Creates the tables that are missing and opens tasks.dbf, tasksm.dbf and tasksmt.dbf, in the
 // order of the start-up. A newly created archers.dbf is filled by archiver discovery (named by
-// `texts`). A table that cannot be created or opened (a damaged file,
-// say) is left closed and the file is never replaced; the messages of such failures are
-// returned, in order, for the caller to report.
+// `texts`), from registry.reg and from the program search path. A table that cannot be created
+// or opened (a damaged file, say) is left closed and the file is never replaced; the messages of
+// such failures are returned, in order, for the caller to report.
 QStringList createAndOpenTables(ProgramTables& tables, const MainWindowTexts& texts);
 
 // Creates the Lists folder when it is missing.

@@ -56,6 +56,19 @@ ArchiverEntries shellArchiverEntries(const QString& name, const QString& program
             QStringLiteral("-ep3")};
 }
 
+ArchiverEntries sevenZipEntries(const QString& name, const QString& program) {
+    return {name,
+            program,
+            QStringLiteral("a"),
+            QStringLiteral("-spf -bsp1"),
+            QStringLiteral("x"),
+            QStringLiteral("-spf -aot")};
+}
+
+ArchiverEntries rarEntries(const QString& name, const QString& program) {
+    return {name, program, QStringLiteral("a"), QStringLiteral("-ep3"), QStringLiteral("x"), {}};
+}
+
 void writeEntries(Table& t, const ArchiverEntries& e, int tip) {
     t.setString(ArchiverField::Name, e.name);
     t.setString(ArchiverField::NameAr, e.program);

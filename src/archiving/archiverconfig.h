@@ -42,6 +42,13 @@ std::optional<QString> entriesRefusal(const ArchiverEntries& entries, const Form
 // the program path with the command words and switches that both archivers understand.
 ArchiverEntries shellArchiverEntries(const QString& name, const QString& program);
 
+// The entries of 7-Zip found on the search path. Archives keep full paths (-spf), so that a
+// restore puts each file back where it was, and report their progress on standard output
+// (-bsp1). A restore renames a file that is in the way (-aot) rather than overwrite newer work.
+ArchiverEntries sevenZipEntries(const QString& name, const QString& program);
+// The entries of RAR found on the search path.
+ArchiverEntries rarEntries(const QString& name, const QString& program);
+
 // Writes the entries and the two composed commands into the current row of `archivers`, which
 // is in edit or insert state, with `tip` as the kind. Flag and Sys are left as they are.
 void writeEntries(Table& archivers, const ArchiverEntries& entries, int tip);

@@ -28,4 +28,22 @@ QString ArchiverPathFromCommand(const QString& command);
 // row. Start-up calls it right after creating archers.dbf.
 void FindArchivers(Table& archivers, const MainWindowTexts& texts);
 
+// Discovery of the archivers on the program search path (platform/programsearch.h), which runs
+// where FindArchivers does when archers.dbf has just been created, after it: 7-Zip (7zz, else 7z,
+// else 7za), named by cf5, then RAR (rar), named by cf6, each found one as a system
+// configuration of the kind "other" (Tip 0) with its command words and switches
+// (sevenZipEntries, rarEntries). A configuration is marked as the default when no other is
+// marked. A program whose path archers.dbf cannot hold (longer than NameAr, a character that
+// code page 1251 lacks, a double quote, which no command line carries) is left out with a line
+// in the session's log. Opens the table at its start and closes it at its end.
+void FindArchiversOnPath(Table& archivers, const MainWindowTexts& texts);
+
+// The 7-Zip program on the search path when no configuration of `archivers` (open) runs 7-Zip
+// and none has the name of its system configuration: what the configuration list offers to add
+// to a program folder whose archers.dbf is older than 7-Zip. Empty otherwise.
+QString sevenZipToOffer(Table& archivers, const MainWindowTexts& texts);
+// Adds the system configuration of the 7-Zip at `program` to `archivers` (open), as discovery
+// does; the cursor rests on it.
+void addSevenZip(Table& archivers, const QString& program, const MainWindowTexts& texts);
+
 }  // namespace kv

@@ -28,6 +28,9 @@ Form3Texts form3Texts() {
                    QStringLiteral("Путь «%1» длиннее %2 знаков и не может быть сохранён.")),
         KV_MESSAGE(Form3Text, cm13, QStringLiteral("Программы")),
         KV_MESSAGE(Form3Text, cm14, QStringLiteral("Все файлы")),
+        KV_MESSAGE(Form3Text, cm15,
+                   QStringLiteral("На компьютере есть 7-Zip (%1), но ни одна настройка в списке "
+                                  "его не использует. Добавить настройку «%2»?")),
     });
 }
 

@@ -21,6 +21,7 @@ enum class Form3Text {
     cm12,  // a path longer than the field: %1 the path, %2 the width
     cm13,  // the open dialog's choice of programs
     cm14,  // its choice of all files
+    cm15,  // 7-Zip is installed but no configuration runs it: %1 its path, %2 the name; add it?
 };
 
 using Form3Texts = MessageTable<Form3Text>;

@@ -36,7 +36,7 @@ constexpr int kMinWidth = 560;
 
 TForm3::TForm3(ProgramTables& tables, const MainWindowTexts& mainTexts,
                const LanguageInUse& language, QWidget* parent)
-    : QDialog(parent), archivers_(tables.archivers) {
+    : QDialog(parent), archivers_(tables.archivers), mainTexts_(mainTexts) {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("Список настроек архиваторов"));
     // A fixed border with only the close button in the title bar (a modal window that is
@@ -195,6 +195,13 @@ void TForm3::FormCreate(const MainWindowTexts& mainTexts, const LanguageInUse& l
 }
 
 void TForm3::FormActivate() {
+    const QString sevenZip = sevenZipToOffer(archivers_, mainTexts_);
+    if (!sevenZip.isEmpty() &&
+        messageBox(texts_.text(Form3Text::cm15).arg(sevenZip, mainTexts_.text(Form1Text::cf5)),
+                   texts_.text(Form3Text::cm1), MbButtons::YesNo,
+                   MbIcon::Question) == MbResult::Yes) {
+        addSevenZip(archivers_, sevenZip, mainTexts_);
+    }
     marksFromFlags();
     archivers_.first();
     focusList();

@@ -71,7 +71,8 @@ public:
     const CheckMarks& marks() const { return marks_; }  // the ticks of the list's first column
     bool editState() const { return editState_; }
 
-    // Handlers.
+    // Handlers. The first activation offers to add 7-Zip when the search path has it and no
+    // configuration runs it (a list made before 7-Zip was installed).
     void FormActivate();
     void cyDBGrid1CellClick(int column, int row);
     void BitBtn1Click();
@@ -111,6 +112,7 @@ private:
     void focusList();
 
     Table& archivers_;
+    const MainWindowTexts& mainTexts_;  // names the configurations that discovery adds
     Form3Texts texts_ = form3Texts();
     CheckMarks marks_;
     // A save inserts a row (after BitBtn1) or changes the current one (after BitBtn6).

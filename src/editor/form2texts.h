@@ -31,6 +31,7 @@ enum class Form2Text {
     cm19,  // why: no free name for a list file
     cm20,  // save refused: the task would have no archive command
     cm21,  // a path refused: %1 the path, which begins or ends with a blank or tab
+    ct4,   // title of the dialog that chooses files for the object list
 };
 
 using EditorTexts = MessageTable<Form2Text>;

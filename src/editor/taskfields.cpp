@@ -1,5 +1,7 @@
 #include "editor/taskfields.h"
 
+#include <QDir>
+
 #include "platform/clock.h"
 #include "store/layouts.h"
 
@@ -34,9 +36,14 @@ TaskFields readTaskFields(const Table& t) {
     return f;
 }
 
+QString defaultDestinationFolder() {
+    return QDir(QDir::homePath()).filePath(QStringLiteral("Backups")) + u'/';
+}
+
 TaskFields newTaskFields() {
     TaskFields f;
     f.flag = true;
+    f.path2 = defaultDestinationFolder();
     f.nameArh = QStringLiteral("Archive");
     f.vidPeriod = int(Period::Hourly);
     f.monthDay = 1;

@@ -35,7 +35,12 @@ struct TaskFields {
 
 // The fields of the current row of tasks.dbf (empty values on an empty table).
 TaskFields readTaskFields(const Table& tasks);
-// What the editor shows for a new task.
+// The destination folder of a new task: "Backups/" in the user's home folder. Nothing makes it
+// beforehand: the archiver makes the folders of the archive path that are missing (7-Zip
+// does), so it appears with the first archive.
+QString defaultDestinationFolder();
+// What the editor shows for a new task: enabled, hourly, the archive "Archive" in the default
+// destination folder.
 TaskFields newTaskFields();
 // Sets the fields on the row being edited or inserted (times on the zero date).
 void setTaskFields(Table& tasks, const TaskFields& fields);

@@ -223,10 +223,10 @@ void TForm2::createObjectListControls() {
                           QStringLiteral("Список объектов (файлов или папок), которые будут "
                                          "архивироваться "));
     colour(ui.Label6, QColor(0x00, 0x80, 0x00));
-    ui.Label7 =
-        makeLabel(this, "Label7",
-                  QStringLiteral("Добавить объект можно, ") + QStringLiteral("\"перетащив\"") +
-                      QStringLiteral(" его мышкой на эту форму из любого окна"));
+    ui.Label7 = makeLabel(this, "Label7",
+                          QStringLiteral("Добавить объект можно кнопками справа или ") +
+                              QStringLiteral("\"перетащив\"") +
+                              QStringLiteral(" его мышкой на эту форму из любого окна"));
     colour(ui.Label7, Qt::red);
     QFont bold = ui.Label6->font();
     bold.setBold(true);
@@ -244,6 +244,8 @@ void TForm2::createObjectListControls() {
     ui.Button5 = makeButton(this, "Button5", QStringLiteral("Очистить весь список"));
     ui.Button9 =
         makeButton(this, "Button9", QStringLiteral("Открыть папку, содержащую этот объект"));
+    ui.Button10 = makeButton(this, "Button10", QStringLiteral("Добавить файлы…"));
+    ui.Button11 = makeButton(this, "Button11", QStringLiteral("Добавить папку…"));
 
     ui.PopupMenu1 = named(new QMenu(this), "PopupMenu1");
     ui.N2 = named(ui.PopupMenu1->addAction(QStringLiteral("Изменить имя объекта")), "N2");
@@ -251,6 +253,11 @@ void TForm2::createObjectListControls() {
     ui.N5 = named(ui.PopupMenu1->addAction(QStringLiteral("Очистить весь список")), "N5");
     ui.N1 = named(ui.PopupMenu1->addAction(QStringLiteral("Открыть папку, содержащую этот файл")),
                   "N1");
+    // Adding needs no object: these two come first, and stay when the others are off.
+    ui.N6 = named(new QAction(QStringLiteral("Добавить файлы…"), ui.PopupMenu1), "N6");
+    ui.N7 = named(new QAction(QStringLiteral("Добавить папку…"), ui.PopupMenu1), "N7");
+    ui.PopupMenu1->insertActions(ui.N2, {ui.N6, ui.N7});
+    ui.PopupMenu1->insertSeparator(ui.N2);
 }
 
 void TForm2::arrange() {
@@ -316,6 +323,9 @@ void TForm2::arrange() {
 
     // Below: the object list with its commands, then save and close.
     auto* commands = new QVBoxLayout;
+    commands->addWidget(ui.Button10);
+    commands->addWidget(ui.Button11);
+    commands->addSpacing(kFormGap * 2);
     for (QPushButton* b : {ui.Button7, ui.Button4, ui.Button5, ui.Button9}) {
         commands->addWidget(b);
     }
@@ -348,8 +358,8 @@ void TForm2::arrange() {
              ui.ComboBox1, ui.BitBtn4,         ui.RadioGroup2, ui.RadioGroup3,
              ui.SpinEdit1, ui.DateTimePicker1, ui.RadioGroup4, ui.DateTimePicker3,
              ui.SpinEdit2, ui.DateTimePicker2, ui.CheckBox2,   ui.DBGrid1,
-             ui.Button7,   ui.Button4,         ui.Button5,     ui.Button9,
-             ui.BitBtn3,   ui.BitBtn2}) {
+             ui.Button10,  ui.Button11,        ui.Button7,     ui.Button4,
+             ui.Button5,   ui.Button9,         ui.BitBtn3,     ui.BitBtn2}) {
         const QList<QRadioButton*> items = w->findChildren<QRadioButton*>();
         order += qobject_cast<RadioGroup*>(w) ? QList<QWidget*>(items.begin(), items.end())
                                               : QList<QWidget*>{w};
@@ -411,6 +421,10 @@ void TForm2::connectHandlers() {
     connectHandler(ui.N3, &QAction::triggered, this, &TForm2::Button4Click);
     connectHandler(ui.N5, &QAction::triggered, this, &TForm2::Button5Click);
     connectHandler(ui.N1, &QAction::triggered, this, &TForm2::Button9Click);
+    connectHandler(ui.Button10, &QPushButton::clicked, this, &TForm2::Button10Click);
+    connectHandler(ui.Button11, &QPushButton::clicked, this, &TForm2::Button11Click);
+    connectHandler(ui.N6, &QAction::triggered, this, &TForm2::Button10Click);
+    connectHandler(ui.N7, &QAction::triggered, this, &TForm2::Button11Click);
     connectHandler(ui.DBGrid1, &DBGrid::rowDoubleClicked, this, &TForm2::Button7Click);
     onFirstShow(this, [this] {
         FormShow();
@@ -466,7 +480,7 @@ void TForm2::Myread() {
         const TaskFields fresh = newTaskFields();
         setWindowTitle(texts_.text(Form2Text::ct1));
         ui.LEdit1->setText(QString());
-        ui.LEdit2->setText(QString());
+        ui.LEdit2->setText(fresh.path2);
         ui.LEdit3->setText(fresh.nameArh);
         ui.LEdit4->setText(QString());
         ui.RadioGroup1->setItemIndex(fresh.vidNameArh);
@@ -830,6 +844,21 @@ void TForm2::dropFiles(const QStringList& paths) {
     }
 }
 
+void TForm2::Button10Click() {
+    const QStringList files = openFiles(texts_.text(Form2Text::ct4));
+    if (!files.isEmpty()) {
+        dropFiles(files);
+    }
+    focusList();
+}
+
+void TForm2::Button11Click() {
+    if (const std::optional<QString> folder = selectFolder(texts_.text(Form2Text::ct3))) {
+        dropFiles({*folder});
+    }
+    focusList();
+}
+
 void TForm2::Button4Click() {
     if (listHasRows()) {
         const QString question = texts_.text(Form2Text::cm2) + QStringLiteral("\r\n") +
@@ -871,9 +900,15 @@ void TForm2::Button9Click() {
 }
 
 void TForm2::DBGrid1MouseUp(Qt::MouseButton button, const QPoint& position) {
-    if (button == Qt::RightButton && listHasRows()) {
-        ui.PopupMenu1->popup(ui.DBGrid1->viewport()->mapToGlobal(position));
+    if (button != Qt::RightButton) {
+        return;
     }
+    // On an empty list only adding has something to work on.
+    const bool rows = listHasRows();
+    for (QAction* item : {ui.N2, ui.N3, ui.N5, ui.N1}) {
+        item->setEnabled(rows);
+    }
+    ui.PopupMenu1->popup(ui.DBGrid1->viewport()->mapToGlobal(position));
 }
 
 }  // namespace kv

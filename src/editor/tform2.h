@@ -95,11 +95,15 @@ public:
         QPushButton* Button4;        // delete the current object
         QPushButton* Button5;        // clear the list
         QPushButton* Button9;        // open the current object's folder
+        QPushButton* Button10;       // add files chosen in a dialog
+        QPushButton* Button11;       // add a folder chosen in a dialog
         QMenu* PopupMenu1;           // the grid's pop-up menu:
         QAction* N2;                 //   = Button7
         QAction* N3;                 //   = Button4
         QAction* N5;                 //   = Button5
         QAction* N1;                 //   = Button9
+        QAction* N6;                 //   = Button10
+        QAction* N7;                 //   = Button11
     };
     Controls ui;
 
@@ -134,8 +138,11 @@ public:
     // Closing (BitBtn2, Esc, the title bar): whether the window may close.
     bool FormClose();
 
-    // The object list.
+    // The object list. What the dialogs of Button10 and Button11 choose is added as if it had
+    // been dropped on the window.
     void dropFiles(const QStringList& paths);
+    void Button10Click();
+    void Button11Click();
     void Button4Click();
     void Button5Click();
     void Button7Click();

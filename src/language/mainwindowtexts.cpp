@@ -71,6 +71,8 @@ MainWindowTexts mainWindowTexts() {
                    QStringLiteral("«%1» (осталось «%2»): так уже называется другая конфигурация "
                                   "архиватора")),
         KV_MESSAGE(Form1Text, cm80, QStringLiteral("Выполняются задачи: %1")),
+        KV_MESSAGE(Form1Text, cf5, QStringLiteral("Основная конфигурация 7-Zip")),
+        KV_MESSAGE(Form1Text, cf6, QStringLiteral("Основная конфигурация RAR")),
     });
 }
 

@@ -55,6 +55,8 @@ enum class Form1Text {
     cm45,  // %3: it is longer than %3 characters
     cm46,  // another archiver configuration has that name
     cm80,  // why the computer must not suspend now: %1 the tasks that run
+    cf5,   // name of the default 7-Zip configuration
+    cf6,   // name of the default RAR configuration
 };
 
 using MainWindowTexts = MessageTable<Form1Text>;

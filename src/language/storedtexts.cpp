@@ -11,36 +11,63 @@
 
 namespace kv {
 
+namespace {
+
+// The stored texts in the order they are rewritten, and whether each is a configuration name.
+struct StoredText {
+    Form1Text key;
+    QString StoredTexts::*member;
+    bool configurationName;
+};
+
+constexpr StoredText kStored[] = {
+    {Form1Text::cf1, &StoredTexts::cf1, true},  {Form1Text::cf2, &StoredTexts::cf2, true},
+    {Form1Text::cf3, &StoredTexts::cf3, false}, {Form1Text::cf4, &StoredTexts::cf4, false},
+    {Form1Text::cf5, &StoredTexts::cf5, true},  {Form1Text::cf6, &StoredTexts::cf6, true},
+};
+
+}  // namespace
+
 StoredTexts storedTexts(const MainWindowTexts& texts) {
-    return {texts.text(Form1Text::cf1), texts.text(Form1Text::cf2), texts.text(Form1Text::cf3),
-            texts.text(Form1Text::cf4)};
+    StoredTexts out;
+    for (const StoredText& stored : kStored) {
+        out.*stored.member = texts.text(stored.key);
+    }
+    return out;
 }
 
 namespace {
 
-constexpr Form1Text kStoredKeys[] = {Form1Text::cf1, Form1Text::cf2, Form1Text::cf3,
-                                     Form1Text::cf4};
-
-constexpr QString StoredTexts::*kMembers[] = {&StoredTexts::cf1, &StoredTexts::cf2,
-                                              &StoredTexts::cf3, &StoredTexts::cf4};
-
-// The fields that hold text i: the configuration names, or the next-run texts.
-int widthOf(int i) {
-    if (i < 2) {
+// The width of the fields that hold `stored`: the configuration names, or the next-run texts.
+int widthOf(const StoredText& stored) {
+    if (stored.configurationName) {
         return std::min(ArchiverField::Name.width(), TaskField::NameArhSys.width());
     }
     return TaskField::SledTimeStr.width();
 }
 
-// Why text i cannot be stored as it is, apart from the names the configurations already have.
-std::optional<RefusedText::Why> unstorable(const QString& text, int i) {
+// Why `text` cannot be stored as it is, apart from the names the configurations already have.
+std::optional<RefusedText::Why> unstorable(const QString& text, const StoredText& stored) {
     if (!cp1251::canEncode(text)) {
         return RefusedText::Why::CodePage;
     }
-    if (text.size() > widthOf(i)) {
+    if (text.size() > widthOf(stored)) {
         return RefusedText::Why::TooLong;
     }
     return std::nullopt;
+}
+
+// Whether `text` is the name of a configuration text that comes before `stored` in `texts`.
+bool earlierName(const StoredTexts& texts, const StoredText& stored, const QString& text) {
+    for (const StoredText& earlier : kStored) {
+        if (earlier.key == stored.key) {
+            return false;
+        }
+        if (earlier.configurationName && texts.*earlier.member == text) {
+            return true;
+        }
+    }
+    return false;
 }
 
 // The texts of `to` that may be written; the others are refused and keep `from`. `names` are
@@ -48,22 +75,21 @@ std::optional<RefusedText::Why> unstorable(const QString& text, int i) {
 StoredTextsRewrite storable(const StoredTexts& from, const StoredTexts& to,
                             const QStringList& names) {
     StoredTextsRewrite out{to, {}};
-    for (int i = 0; i < 4; ++i) {
-        QString& text = out.written.*kMembers[i];
-        const QString& old = from.*kMembers[i];
+    for (const StoredText& stored : kStored) {
+        QString& text = out.written.*stored.member;
+        const QString& old = from.*stored.member;
         if (text == old) {
             continue;
         }
-        std::optional<RefusedText::Why> why = unstorable(text, i);
-        if (!why && i < 2) {
-            // A configuration named `text` is not one that this change renames (they are named
-            // `old`); the first name, as written, counts as taken for the second.
-            if (names.contains(text) || (i == 1 && text == out.written.cf1)) {
-                why = RefusedText::Why::NameTaken;
-            }
+        std::optional<RefusedText::Why> why = unstorable(text, stored);
+        // A configuration named `text` is not one that this change renames (they are named
+        // `old`); an earlier name, as written, counts as taken.
+        if (!why && stored.configurationName &&
+            (names.contains(text) || earlierName(out.written, stored, text))) {
+            why = RefusedText::Why::NameTaken;
         }
         if (why) {
-            out.refused.append({text, old, *why, widthOf(i)});
+            out.refused.append({text, old, *why, widthOf(stored)});
             text = old;
         }
     }
@@ -127,18 +153,22 @@ StoredTextsRewrite rewriteStoredTexts(ProgramTables& tables, const StoredTexts& 
     const StoredTexts& to = out.written;
     const Table::SavedRows before = archivers.savedRows();
     changeEveryRow(archivers, [&] {
-        replace(archivers, ArchiverField::Name, from.cf1, to.cf1);
-        replace(archivers, ArchiverField::Name, from.cf2, to.cf2);
+        for (const StoredText& stored : kStored) {
+            if (stored.configurationName) {
+                replace(archivers, ArchiverField::Name, from.*stored.member, to.*stored.member);
+            }
+        }
     });
 
     try {
         ControlsDisabled suspended(tasks);
         const QString current = currentTaskName(tasks);
         changeEveryRow(tasks, [&] {
-            replace(tasks, TaskField::SledTimeStr, from.cf3, to.cf3);
-            replace(tasks, TaskField::SledTimeStr, from.cf4, to.cf4);
-            replace(tasks, TaskField::NameArhSys, from.cf1, to.cf1);
-            replace(tasks, TaskField::NameArhSys, from.cf2, to.cf2);
+            for (const StoredText& stored : kStored) {
+                replace(tasks,
+                        stored.configurationName ? TaskField::NameArhSys : TaskField::SledTimeStr,
+                        from.*stored.member, to.*stored.member);
+            }
         });
         rereadTasks(tasks, tables.marks, current);
     } catch (...) {
@@ -154,9 +184,9 @@ StoredTextsRewrite rewriteStoredTexts(ProgramTables& tables, const StoredTexts& 
 
 namespace {
 
-void setStored(MainWindowTexts& texts, const StoredTexts& stored) {
-    for (int i = 0; i < 4; ++i) {
-        texts.set(kStoredKeys[i], stored.*kMembers[i]);
+void setStored(MainWindowTexts& texts, const StoredTexts& values) {
+    for (const StoredText& stored : kStored) {
+        texts.set(stored.key, values.*stored.member);
     }
 }
 
@@ -197,13 +227,13 @@ void changeStoredTexts(ProgramTables& tables, const StoredTexts& from, MainWindo
 
 void keepStorableTexts(MainWindowTexts& texts) {
     const MainWindowTexts builtIn = mainWindowTexts();
-    for (int i = 0; i < 4; ++i) {
-        const Form1Text key = kStoredKeys[i];
-        const bool sameNames = key == Form1Text::cf2 &&
-                               texts.text(key) == texts.text(Form1Text::cf1) &&
-                               texts.text(key) != builtIn.text(key);
-        if (unstorable(texts.text(key), i) || sameNames) {
-            texts.set(key, builtIn.text(key));
+    for (const StoredText& stored : kStored) {
+        const QString& text = texts.text(stored.key);
+        const bool sameNames = stored.configurationName &&
+                               earlierName(storedTexts(texts), stored, text) &&
+                               text != builtIn.text(stored.key);
+        if (unstorable(text, stored) || sameNames) {
+            texts.set(stored.key, builtIn.text(stored.key));
         }
     }
 }

@@ -10,14 +10,16 @@ namespace kv {
 struct ProgramTables;
 
 // The main window's texts that the program stores in the tables, and so in the language that
-// was in use when they were written: the names of the default configurations (cf1, cf2) in
-// archers.dbf's Name and tasks.dbf's NameArhSys, and the next-run texts of tasks without a
-// time (cf3, cf4) in tasks.dbf's SledTimeStr.
+// was in use when they were written: the names of the default configurations (cf1, cf2, cf5,
+// cf6) in archers.dbf's Name and tasks.dbf's NameArhSys, and the next-run texts of tasks
+// without a time (cf3, cf4) in tasks.dbf's SledTimeStr.
 struct StoredTexts {
     QString cf1;
     QString cf2;
     QString cf3;
     QString cf4;
+    QString cf5{};  // {}: a list of the first four texts leaves these two empty
+    QString cf6{};
     bool operator==(const StoredTexts&) const = default;
 };
 
@@ -42,13 +44,13 @@ struct StoredTextsRewrite {
 };
 
 // Rewrites the stored copies of the texts `from` to `to` (exact comparisons, case counts):
-// Name in every row of archers.dbf (cf1, then cf2), then SledTimeStr (cf3, cf4) and NameArhSys
-// (cf1, cf2) in every row of tasks.dbf, which is then read again, with the check marks, and
-// returns to the task that was current. No other stored text changes.
+// Name in every row of archers.dbf (cf1, cf2, cf5, cf6 in this order), then SledTimeStr (cf3,
+// cf4) and NameArhSys (the names again) in every row of tasks.dbf, which is then read again,
+// with the check marks, and returns to the task that was current. No other stored text changes.
 //
 // A text of `to` that the tables cannot hold is not written, never cut or garbled: one with a
-// character that 1251 lacks, one longer than its fields, and a configuration name (cf1, cf2) that
-// a configuration other than those it renames already has, or that the other name is given by
+// character that 1251 lacks, one longer than its fields, and a configuration name that a
+// configuration other than those it renames already has, or that an earlier name is given by
 // the same change. Its copies keep the text of `from`. So no change of language makes two
 // configurations share a name.
 //
@@ -67,7 +69,7 @@ StoredTextsRewrite rewriteStoredTexts(ProgramTables& tables, const StoredTexts& 
 void changeStoredTexts(ProgramTables& tables, const StoredTexts& from, MainWindowTexts& texts);
 
 // The stored texts of a language read without a change (at start): a text that the tables
-// could not hold (see above), or a second default configuration name equal to the first, is
+// could not hold (see above), or a default configuration name equal to an earlier one, is
 // replaced by its built-in text, so that what the program stores is never cut or garbled.
 void keepStorableTexts(MainWindowTexts& texts);
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 #include "platform/scopedvalue.h"
@@ -11,11 +12,11 @@ namespace kv {
 // install a scripted one (tests/support) that records each dialog and answers from a queue.
 
 struct DialogRequest {
-    enum class Kind { SelectFolder, OpenFile };
+    enum class Kind { SelectFolder, OpenFile, OpenFiles };
     Kind kind = Kind::SelectFolder;
     QString title;
-    QString filter;       // OpenFile: QFileDialog's form, "Archives (*.zip *.7z);;All files (*)"
-    QString initialFile;  // OpenFile: the file (or folder) the dialog starts on
+    QString filter;       // OpenFile(s): QFileDialog's form, "Archives (*.7z);;All files (*)"
+    QString initialFile;  // OpenFile(s): the file (or folder) the dialog starts on
     // OpenFile: the choice of `filter` (its text before " (") that shows, besides folders, only
     // the files the user may run. Programs on Linux have no extension to match: the dialog
     // tells them by their execute permission. Empty: every choice matches by name alone.
@@ -25,8 +26,8 @@ struct DialogRequest {
 class DialogService {
 public:
     virtual ~DialogService() = default;
-    // The chosen path, or nothing when the dialog was cancelled.
-    virtual std::optional<QString> show(const DialogRequest& request) = 0;
+    // The chosen paths (one, but for OpenFiles), or none when the dialog was cancelled.
+    virtual QStringList show(const DialogRequest& request) = 0;
 };
 
 // Installs a service for the lifetime of the object and puts the previous one back afterwards.
@@ -42,5 +43,8 @@ std::optional<QString> selectFolder(const QString& title);
 std::optional<QString> openFile(const QString& title, const QString& filter,
                                 const QString& initialFile,
                                 const QString& executablesChoice = QString());
+// Existing files, as many as the user chooses in one dialog, which starts in the home folder;
+// none when cancelled.
+QStringList openFiles(const QString& title);
 
 }  // namespace kv

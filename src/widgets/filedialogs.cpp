@@ -41,7 +41,7 @@ QString choiceName(const QString& filter) {
     return open < 0 ? filter : filter.left(open);
 }
 
-std::optional<QString> openFileWithExecutablesChoice(QWidget* owner, const DialogRequest& request) {
+QString openFileWithExecutablesChoice(QWidget* owner, const DialogRequest& request) {
     // Only the dialog of Qt's own takes a filtering model.
     QFileDialog dialog(owner, request.title);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -58,14 +58,14 @@ std::optional<QString> openFileWithExecutablesChoice(QWidget* owner, const Dialo
         dialog.selectFile(request.initialFile);
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return std::nullopt;
+        return {};
     }
     return dialog.selectedFiles().constFirst();
 }
 
 }  // namespace
 
-std::optional<QString> QtDialogService::show(const DialogRequest& request) {
+QStringList QtDialogService::show(const DialogRequest& request) {
     QWidget* owner = QApplication::activeWindow();
     QString chosen;
     switch (request.kind) {
@@ -76,17 +76,19 @@ std::optional<QString> QtDialogService::show(const DialogRequest& request) {
                 QStandardPaths::writableLocation(QStandardPaths::DesktopLocation));
             break;
         case DialogRequest::Kind::OpenFile:
-            if (!request.executablesChoice.isEmpty()) {
-                return openFileWithExecutablesChoice(owner, request);
-            }
-            chosen = QFileDialog::getOpenFileName(owner, request.title, request.initialFile,
-                                                  request.filter);
+            chosen = request.executablesChoice.isEmpty()
+                         ? QFileDialog::getOpenFileName(owner, request.title, request.initialFile,
+                                                        request.filter)
+                         : openFileWithExecutablesChoice(owner, request);
             break;
+        case DialogRequest::Kind::OpenFiles:
+            return QFileDialog::getOpenFileNames(owner, request.title, request.initialFile,
+                                                 request.filter);
     }
     if (chosen.isEmpty()) {
-        return std::nullopt;
+        return {};
     }
-    return chosen;
+    return {chosen};
 }
 
 }  // namespace kv

@@ -8,7 +8,7 @@ namespace kv {
 // takes no input while one is open.
 class QtDialogService final : public DialogService {
 public:
-    std::optional<QString> show(const DialogRequest& request) override;
+    QStringList show(const DialogRequest& request) override;
 };
 
 }  // namespace kv

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "app/tform1.h"
+#include "platform/programsearch.h"
 #include "store/programtables.h"
 #include "support/manualclock.h"
 #include "support/scriptedmessageboxes.h"
@@ -18,10 +19,10 @@ namespace kv::test {
 inline const QString kExecutable = QStringLiteral("/opt/kelvotrin/kelvotrin");
 
 // What a main window needs around it in a test: a temporary program folder (without tables until
-// a test makes them; the start-up makes those that are missing), the program's table objects,
-// an autostart folder of its own (XDG_CONFIG_HOME, put back afterwards), scripted message boxes
-// and a settable clock. The windows it makes work on `tables`, do not end the test program
-// (their ends are counted) and see a tray while `tray` is true.
+// a test makes them; the start-up makes those that are missing), an empty program search path, the
+// program's table objects, an autostart folder of its own (XDG_CONFIG_HOME, put back afterwards),
+// scripted message boxes and a settable clock. The windows it makes work on `tables`, do not end
+// the test program (their ends are counted) and see a tray while `tray` is true.
 class MainWindowFixture {
 public:
     explicit MainWindowFixture(QDateTime now = naiveDateTime(QDate(2025, 12, 8), QTime(9, 0)));
@@ -40,6 +41,9 @@ public:
 
     QTemporaryDir config;
     TableFolder folder{TableFolder::Tables::Missing};
+    // No archiver on the search path, whatever the machine has: discovery at the creation of
+    // archers.dbf and the configuration list find only what a test puts there.
+    ScopedProgramSearchPath searchPath{{}};
     ProgramTables tables;
     ScriptedMessageBoxes boxes;
     ManualClock clock;

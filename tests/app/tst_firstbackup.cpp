@@ -3,6 +3,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QListWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -11,9 +15,12 @@
 #include "archiving/runtask.h"
 #include "archiving/tform3.h"
 #include "archiving/tform5.h"
+#include "editor/tform2.h"
 #include "mainwindowfixture.h"
+#include "platform/programsearch.h"
 #include "platform/winexec.h"
 #include "store/layouts.h"
+#include "support/scripteddialogs.h"
 #include "support/sevenzip.h"
 #include "widgets/labelededit.h"
 
@@ -41,6 +48,7 @@ class TestFirstBackup : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void sevenZipBacksUpAndRestores();
+    void nothingToConfigureNothingToDrag();
 };
 
 void TestFirstBackup::sevenZipBacksUpAndRestores() {
@@ -103,6 +111,61 @@ void TestFirstBackup::sevenZipBacksUpAndRestores() {
     QVERIFY(fx.boxes.shown.isEmpty());
     // Followed like a run: its end is in the run log.
     QVERIFY(fx.folder.read("runs.log").contains("\trestore\tletters\t"));
+}
+
+// A new user on a machine with 7-Zip: a fresh program folder finds it, and a task made with the
+// windows and their dialogs alone backs up into ~/Backups/ and restores without destroying
+// newer work.
+void TestFirstBackup::nothingToConfigureNothingToDrag() {
+    QVERIFY2(QFileInfo(test::k7zz).isExecutable(), "7-Zip (Debian package 7zip) is needed");
+    test::MainWindowFixture fx;
+    const QTemporaryDir home;
+    const QByteArray userHome = qgetenv("HOME");
+    const auto homeBack = qScopeGuard([&] { qputenv("HOME", userHome); });
+    qputenv("HOME", QFile::encodeName(home.path()));
+    const ScopedProgramSearchPath path({QFileInfo(test::k7zz).absolutePath()});
+    test::ScriptedDialogs dialogs;
+    const QByteArray letter = "the only copy of a letter\n";
+    const QByteArray notes = "notes as they were\n";
+    fx.folder.write("data/letter.txt", letter);
+    fx.folder.write("notes.txt", notes);
+    fx.folder.write("todo.txt", "todo");
+    auto form = fx.makeForm();
+
+    dialogs.answer(fx.folder.file("data"));
+    dialogs.answerFiles({fx.folder.file("notes.txt"), fx.folder.file("todo.txt")});
+    whenShown<TForm2>([](TForm2& editor) {
+        editor.ui.LEdit1->setText("first");
+        editor.ui.Button11->click();
+        editor.ui.Button10->click();
+        editor.ui.BitBtn3->click();
+    });
+    form->ui.BitBtn1->click();
+    form->ui.BitBtn5->click();
+    QTRY_COMPARE_WITH_TIMEOUT(programsRunning(), 0, 60000);
+    const QString archive = QDir(home.path()).filePath("Backups/Archive");
+    QProcess check;
+    check.start(test::k7zz, {"t", archive});
+    QVERIFY(check.waitForFinished(60000));
+    QCOMPARE(check.exitCode(), 0);
+
+    // The letter is lost and the notes have changed since: the restore brings the letter back
+    // and keeps the changed notes beside the restored ones, under 7-Zip's new name.
+    QVERIFY(QFile::remove(fx.folder.file("data/letter.txt")));
+    fx.folder.write("notes.txt", "notes changed since\n");
+    whenShown<TForm5>([](TForm5& restore) {
+        const QList<QListWidgetItem*> found =
+            restore.ui.ListBox1->findItems("Archive", Qt::MatchExactly);
+        QCOMPARE(found.size(), 1);
+        restore.ui.ListBox1->setCurrentItem(found.first());
+        restore.BitBtn1Click();
+    });
+    form->ui.BitBtn3->click();
+    QTRY_COMPARE_WITH_TIMEOUT(programsRunning(), 0, 60000);
+    QCOMPARE(fx.folder.read("data/letter.txt"), letter);
+    QCOMPARE(fx.folder.read("notes.txt"), notes);
+    QCOMPARE(fx.folder.read("notes_1.txt"), QByteArray("notes changed since\n"));
+    QVERIFY(fx.boxes.shown.isEmpty());
 }
 
 QTEST_MAIN(TestFirstBackup)

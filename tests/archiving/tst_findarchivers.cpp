@@ -1,8 +1,11 @@
+#include <QDir>
+#include <QFile>
 #include <QTest>
 #include <memory>
 
 #include "archiving/findarchivers.h"
 #include "language/mainwindowtexts.h"
+#include "platform/programsearch.h"
 #include "platform/registryfile.h"
 #include "store/layouts.h"
 #include "store/table.h"
@@ -51,6 +54,16 @@ struct Fixture {
         return out;
     }
 
+    // A folder of the search path holding programs of these names (empty files that may run).
+    QString programs(const QString& folder, const QStringList& names) {
+        for (const QString& name : names) {
+            this->folder.write(folder + "/" + name, {});
+            QFile::setPermissions(this->folder.file(folder + "/" + name),
+                                  QFile::ReadOwner | QFile::ExeOwner);
+        }
+        return this->folder.file(folder);
+    }
+
     test::TableFolder folder;
     test::ScriptedMessageBoxes boxes;
     Table archivers{kArchiversFile};
@@ -69,6 +82,10 @@ private Q_SLOTS:
     void deletedSystemRowComesBack();
     void uselessCommandsStillGiveRows();
     void nothingInstalledOrBrokenRegistry();
+    void searchPathArchiversBecomeSystemConfigurations();
+    void theDefaultMarkGoesWhereNoneIs();
+    void pathsTheTableCannotHoldAreLeftOut();
+    void sevenZipIsOfferedWhereNoConfigurationRunsIt();
 };
 
 void TestFindArchivers::pathFromCommand() {
@@ -214,6 +231,90 @@ void TestFindArchivers::nothingInstalledOrBrokenRegistry() {
     QCOMPARE(f.rows().size(), 0);
     QCOMPARE(f.boxes.shown.size(), 1);
     QVERIFY(!f.archivers.isOpen());
+}
+
+void TestFindArchivers::searchPathArchiversBecomeSystemConfigurations() {
+    Fixture f;
+    const QString only7z = f.programs("a", {"7z", "7za"});
+    const QString all = f.programs("b", {"7zz", "7z", "rar"});
+    {
+        const ScopedProgramSearchPath path({only7z, all});
+        FindArchiversOnPath(f.archivers, f.texts);
+    }
+    QVERIFY(!f.archivers.isOpen());
+    const QList<Row> rows = f.rows();
+    QCOMPARE(rows.size(), 2);
+    // 7zz comes first wherever it is; the full path found, full paths kept in the archive,
+    // progress on standard output, and a file in the way renamed by a restore. The first one
+    // found is the default.
+    const Row& sevenZip = rows[0];
+    const QString zz = all + "/7zz";
+    QCOMPARE(sevenZip.name, f.texts.text(Form1Text::cf5));
+    QCOMPARE(sevenZip.nameAr, zz);
+    QCOMPARE(sevenZip.arhstr1, zz + " a -spf -bsp1");
+    QCOMPARE(sevenZip.arhstr2, zz + " x -spf -aot");
+    QVERIFY(sevenZip.sys && sevenZip.flag);
+    QCOMPARE(sevenZip.tip, 0);
+    const Row& rar = rows[1];
+    QCOMPARE(rar.name, f.texts.text(Form1Text::cf6));
+    QCOMPARE(rar.arhstr1, all + "/rar a -ep3");
+    QCOMPARE(rar.arhstr2, all + "/rar x ");
+    QVERIFY(rar.sys && !rar.flag);
+
+    // Nothing on the path, no row; without 7zz, 7z before 7za.
+    Fixture g;
+    for (const QStringList& folders :
+         {QStringList{g.folder.file("none")},
+          QStringList{g.programs("c", {"7za"}), g.programs("d", {"7z"})}}) {
+        const ScopedProgramSearchPath path(folders);
+        FindArchiversOnPath(g.archivers, g.texts);
+    }
+    QCOMPARE(g.rows().size(), 1);
+    QCOMPARE(g.rows()[0].nameAr, g.folder.file("d/7z"));
+}
+
+// The registry's configuration, found first, keeps the mark.
+void TestFindArchivers::theDefaultMarkGoesWhereNoneIs() {
+    Fixture f;
+    const ScopedProgramSearchPath path({f.programs("bin", {"7zz"})});
+    f.registry(section("WinRAR\\shell\\open\\command", kRarCommand));
+    FindArchivers(f.archivers, f.texts);
+    FindArchiversOnPath(f.archivers, f.texts);
+    const QList<Row> rows = f.rows();
+    QCOMPARE(rows.size(), 2);
+    QVERIFY(rows[0].flag && !rows[1].flag);
+}
+
+void TestFindArchivers::pathsTheTableCannotHoldAreLeftOut() {
+    Fixture f;
+    const QString deep = QString(100, u'd') + "/" + QString(100, u'e') + "/" + QString(60, u'f');
+    const QString tooLong = f.programs(deep, {"7zz"});
+    const QString foreign = f.programs("程序", {"rar"});
+    const QString fits = f.programs("bin", {"7za"});
+    const ScopedProgramSearchPath path({tooLong, foreign, fits});
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("7zz is not added"));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("rar is not added"));
+    FindArchiversOnPath(f.archivers, f.texts);
+    const QList<Row> rows = f.rows();
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows[0].nameAr, fits + "/7za");
+}
+
+// A list made before 7-Zip was there is offered it unless a configuration runs 7-Zip or bears
+// the name of its configuration.
+void TestFindArchivers::sevenZipIsOfferedWhereNoConfigurationRunsIt() {
+    const QList<std::pair<test::Row, bool>> lists{
+        {{{ArchiverField::NameAr, "/x/arj"}}, true},
+        {{{ArchiverField::NameAr, "/opt/7-Zip/7z"}}, false},
+        {{{ArchiverField::Name, mainWindowTexts().text(Form1Text::cf5)}}, false},
+    };
+    for (const auto& [row, offered] : lists) {
+        Fixture f;
+        const ScopedProgramSearchPath path({f.programs("bin", {"7zz"})});
+        f.archivers.open();
+        test::appendRow(f.archivers, row);
+        QCOMPARE(sevenZipToOffer(f.archivers, f.texts).isEmpty(), !offered);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestFindArchivers)

@@ -1,4 +1,5 @@
 #include <QDesktopServices>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -8,6 +9,7 @@
 #include "archiving/tform3.h"
 #include "archiving/tform5.h"
 #include "language/mainwindowtexts.h"
+#include "platform/programsearch.h"
 #include "platform/registryfile.h"
 #include "store/programtables.h"
 #include "support/scripteddialogs.h"
@@ -87,6 +89,7 @@ struct Fixture {
     test::TableFolder folder;
     test::ScriptedMessageBoxes boxes;
     test::ScriptedDialogs dialogs;
+    const ScopedProgramSearchPath searchPath{{}};  // 7-Zip is found only where a test puts it
     MainWindowTexts texts = mainWindowTexts();
     ProgramTables tables;
     Table& archivers = tables.archivers;
@@ -111,6 +114,7 @@ private Q_SLOTS:
     void winRarThenWinZipGivesWinZip();
     void deletedSystemRowComesBack();
     void buttonsShowTheDrawnPictures();
+    void sevenZipIsOfferedToAnOlderList();
 };
 
 void TestTForm3::oneDefaultAtMost() {
@@ -324,6 +328,27 @@ void TestTForm3::buttonsShowTheDrawnPictures() {
                      qPrintable(window->objectName() + '.' + b->objectName()));
         }
     }
+}
+
+// A list made before 7-Zip was installed: each opening offers to add it until a configuration
+// runs it.
+void TestTForm3::sevenZipIsOfferedToAnOlderList() {
+    Fixture fx;
+    fx.folder.write("bin/7zz", {});
+    const QString sevenZip = fx.folder.file("bin/7zz");
+    QFile::setPermissions(sevenZip, QFile::ReadOwner | QFile::ExeOwner);
+    const ScopedProgramSearchPath path({fx.folder.file("bin")});
+    fx.boxes.answer(MbResult::No);
+    fx.open();
+    QCOMPARE(fx.archivers.recordCount(), 0);
+    fx.boxes.answer(MbResult::Yes);
+    fx.open();
+    QCOMPARE(fx.boxes.shown.size(), 2);
+    QVERIFY(fx.boxes.shown[1].text.contains(sevenZip));
+    QCOMPARE(fx.field(0, ArchiverField::NameAr), sevenZip);
+    QCOMPARE(fx.form->marks().at(0), true);  // the only configuration, ticked for new tasks
+    fx.open();
+    QCOMPARE(fx.boxes.shown.size(), 2);
 }
 
 QTEST_MAIN(TestTForm3)

@@ -18,6 +18,7 @@
 #include "editor/tform2.h"
 #include "editor/tform4.h"
 #include "platform/clock.h"
+#include "platform/programsearch.h"
 #include "store/programtables.h"
 #include "support/fileurldrops.h"
 #include "support/scripteddialogs.h"
@@ -42,6 +43,9 @@ struct Fixture {
     Table& working = tables.working;
     Table& archivers = tables.archivers;
     const MainWindowTexts mainTexts = mainWindowTexts();
+
+    // Nothing found on the search path: the configuration list offers nothing.
+    const ScopedProgramSearchPath searchPath{{}};
 
     Fixture() {
         for (Table* t : {&tasks, &objects, &working, &archivers}) {
@@ -391,7 +395,7 @@ private Q_SLOTS:
         QCOMPARE(fx.working.recordCount(), 2);
         QVERIFY(form->modified());
 
-        // Clear asks even when empty; no menu over an empty list.
+        // Clear asks even when empty; over an empty list the menu only adds.
         fx.boxes.answer(MbResult::Ok);
         fx.boxes.answer(MbResult::Ok);
         form->ui.N5->trigger();
@@ -400,7 +404,49 @@ private Q_SLOTS:
         QCOMPARE(fx.working.recordCount(), 0);
         QVERIFY(form->modified());
         QTest::mouseClick(form->ui.DBGrid1->viewport(), Qt::RightButton);
-        QVERIFY(!form->ui.PopupMenu1->isVisible());
+        QVERIFY(form->ui.PopupMenu1->isVisible());
+        for (QAction* item : form->ui.PopupMenu1->actions()) {
+            QCOMPARE(item->isEnabled(),
+                     item == form->ui.N6 || item == form->ui.N7 || item->isSeparator());
+        }
+        form->ui.PopupMenu1->hide();
+    }
+
+    // Files and a folder chosen in the dialogs take the way of a drop, refusals included, and
+    // a new task is saved with them; a cancelled dialog adds nothing.
+    void objectsChosenInDialogs() {
+        Fixture fx;
+        test::ScriptedDialogs dialogs;
+        fx.folder.write("data/a.txt", "1");
+        fx.folder.write("data/b.txt", "22");
+        QDir().mkpath(fx.folder.file("data/sub"));
+        const QString data = fx.folder.file("data/");
+        const QString refused = data + QStringLiteral("日本.txt");
+        auto form = fx.open(true);
+        form->ui.LEdit1->setText(QStringLiteral("docs"));
+        form->setModified(false);
+
+        dialogs.answer(data + "sub");
+        form->ui.Button11->click();
+        QVERIFY(form->modified());
+        dialogs.answerFiles({data + "a.txt", refused, data + "b.txt"});
+        form->ui.N6->trigger();
+        dialogs.answer(std::nullopt);
+        form->ui.N7->trigger();
+        dialogs.answerFiles({});
+        form->ui.Button10->click();
+        QCOMPARE(fx.boxes.shown.size(), 1);
+        QVERIFY(fx.boxes.shown[0].text.contains(refused));
+
+        form->ui.BitBtn3->click();
+        QVERIFY(form->saveSucceeded());
+        const QStringList paths{data + "sub", data + "a.txt", data + "b.txt"};
+        QCOMPARE(test::column(kObjectsFile, ObjectField::Path), paths);
+        QCOMPARE(test::column(kObjectsFile, ObjectField::Size),
+                 (QStringList{kSizeFolder, QStringLiteral("1"), QStringLiteral("2")}));
+        fx.tasks.first();
+        QCOMPARE(fx.folder.read(fx.tasks.asString(TaskField::List)),
+                 (paths.join("\r\n") + "\r\n").toUtf8());
     }
 };
 

@@ -19,6 +19,18 @@ QStringList column(Table& table, const Field<QString>& field) {
     return out;
 }
 
+// archers.dbf and tasks.dbf of `tables` made in memory and opened.
+std::shared_ptr<test::MemoryFileIo> openInMemory(ProgramTables& tables) {
+    auto io = std::make_shared<test::MemoryFileIo>();
+    Table::create(kArchiversFile, archiversLayout(), *io);
+    Table::create(kTasksFile, tasksLayout(), *io);
+    for (Table* table : {&tables.archivers, &tables.tasks}) {
+        table->setFileIo(io);
+        table->open();
+    }
+    return io;
+}
+
 }  // namespace
 
 class TestStoredTexts : public QObject {
@@ -26,6 +38,7 @@ class TestStoredTexts : public QObject {
 private Q_SLOTS:
     void aFailedTaskTableLeavesTheConfigurationsAsTheyWere();
     void textsTheTablesCannotHoldAreNotWritten();
+    void everyConfigurationNameFollows();
 };
 
 // The tasks name their configuration: when tasks.dbf cannot take the new texts, archers.dbf
@@ -70,16 +83,10 @@ void TestStoredTexts::aFailedTaskTableLeavesTheConfigurationsAsTheyWere() {
 // A text is never cut, garbled, or made the name of a second configuration: it is left out, its
 // copies keep the old text, and the caller learns which and why.
 void TestStoredTexts::textsTheTablesCannotHoldAreNotWritten() {
-    auto io = std::make_shared<test::MemoryFileIo>();
     ProgramTables tables;
+    const auto io = openInMemory(tables);
     Table& archivers = tables.archivers;
     Table& tasks = tables.tasks;
-    Table::create(kArchiversFile, archiversLayout(), *io);
-    Table::create(kTasksFile, tasksLayout(), *io);
-    archivers.setFileIo(io);
-    tasks.setFileIo(io);
-    archivers.open();
-    tasks.open();
     for (const char* name : {"Zip", "Rar", "Mine"}) {
         test::appendRow(archivers, {{ArchiverField::Name, name}});
     }
@@ -110,6 +117,27 @@ void TestStoredTexts::textsTheTablesCannotHoldAreNotWritten() {
     QCOMPARE(done.refused.size(), 1);
     QCOMPARE(done.refused[0].why, Why::NameTaken);
     QCOMPARE(column(tasks, TaskField::NameArhSys), QStringList({"Rar", "Same"}));
+}
+
+// The names of the configurations found on the search path follow like the others, and none
+// may take a name that an earlier one is given.
+void TestStoredTexts::everyConfigurationNameFollows() {
+    ProgramTables tables;
+    const auto io = openInMemory(tables);
+    Table& archivers = tables.archivers;
+    Table& tasks = tables.tasks;
+    for (const char* name : {"Zip", "7z", "rar"}) {
+        test::appendRow(archivers, {{ArchiverField::Name, name}});
+    }
+    for (const char* name : {"7z", "rar"}) {
+        test::appendRow(tasks, {{TaskField::Name, name}, {TaskField::NameArhSys, name}});
+    }
+    const StoredTextsRewrite done = rewriteStoredTexts(
+        tables, {"Zip", "Rar", "M", "N", "7z", "rar"}, {"Zip2", "Rar", "M", "N", "Zip2", "rar2"});
+    QCOMPARE(done.refused.size(), 1);
+    QCOMPARE(done.refused[0].kept, QString("7z"));
+    QCOMPARE(column(archivers, ArchiverField::Name), QStringList({"Zip2", "7z", "rar2"}));
+    QCOMPARE(column(tasks, TaskField::NameArhSys), QStringList({"7z", "rar2"}));
 }
 
 QTEST_MAIN(TestStoredTexts)

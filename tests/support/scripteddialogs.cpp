@@ -2,13 +2,17 @@
 
 namespace kv::test {
 
-void ScriptedDialogs::answer(std::optional<QString> path) {
-    queue_.append(std::move(path));
+void ScriptedDialogs::answer(const std::optional<QString>& path) {
+    queue_.append(path ? QStringList{*path} : QStringList());
 }
 
-std::optional<QString> ScriptedDialogs::show(const DialogRequest& request) {
+void ScriptedDialogs::answerFiles(const QStringList& paths) {
+    queue_.append(paths);
+}
+
+QStringList ScriptedDialogs::show(const DialogRequest& request) {
     shown.append(request);
-    return queue_.isEmpty() ? std::nullopt : queue_.takeFirst();
+    return queue_.isEmpty() ? QStringList() : queue_.takeFirst();
 }
 
 }  // namespace kv::test
