@@ -8,6 +8,7 @@
 #include "platform/messagebox.h"
 #include "platform/programfolder.h"
 #include "store/programtables.h"
+#include "store/taskextras.h"
 #include "store/tasktable.h"
 
 namespace kv {
@@ -82,6 +83,13 @@ bool deleteCurrentTask(ProgramTables& tables, const MainWindowTexts& texts) {
     }
     objects.pack();
     tasks.deleteRecord();
+    // Its retention row last: one left behind (a failure here) is replaced by the next save of
+    // a task under that name.
+    try {
+        forgetRetention(tables.extras, name);
+    } catch (const Error& e) {
+        qWarning("kelvotrin: %s", qPrintable(e.message()));
+    }
     reopenTaskTables(tables);
     return true;
 }

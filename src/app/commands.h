@@ -14,10 +14,10 @@ struct RunContext;
 // afterwards.
 
 // Asks whether to delete the current task of tasks.dbf (texts cm4 to cm6); on Yes deletes its
-// list file, its object rows in tasksm.dbf (then packs it) and its row, rereads both tables and
-// refreshes the check marks. Returns whether the task was deleted; the window then starts
-// the tick again. Nothing happens on an empty table. When tasksm.dbf is not open, raises the
-// table engine's error before it asks or removes anything.
+// list file, its object rows in tasksm.dbf (then packs it), its row and its row in tasksx.dbf,
+// rereads both tables and refreshes the check marks. Returns whether the task was deleted; the
+// window then starts the tick again. Nothing happens on an empty table. When tasksm.dbf is not
+// open, raises the table engine's error before it asks or removes anything.
 bool deleteCurrentTask(ProgramTables& tables, const MainWindowTexts& texts);
 
 // The help document for the language `languageName`, in the program folder: helprus.doc for

@@ -120,6 +120,27 @@ bool createIfMissing(const QString& fileName, const QList<FieldDef>& layout) {
     return true;
 }
 
+// tasksx.dbf, made when missing; what the user should know about it.
+QStringList openTaskExtras(Table& extras, const Table& tasks, const MainWindowTexts& texts) {
+    QStringList messages;
+    try {
+        if (createIfMissing(kTaskExtrasFile, taskExtrasLayout()) && tasks.isOpen()) {
+            // Only a task with a date in its archive names could have kept fewer archives.
+            const auto vidNameArh = tasks.fieldIndex(TaskField::VidNameArh);
+            for (int position = 0; position < tasks.recordCount(); ++position) {
+                if (tasks.peekInt(position, vidNameArh) != 0) {
+                    messages << texts.text(Form1Text::cm96).arg(kTaskExtrasFile);
+                    break;
+                }
+            }
+        }
+        extras.open();
+    } catch (const Error& e) {
+        messages << texts.text(Form1Text::cm97).arg(e.message(), kTaskExtrasFile);
+    }
+    return messages;
+}
+
 }  // namespace
 
 // An error ends only its step, and the start-up goes on.
@@ -150,6 +171,7 @@ QStringList createAndOpenTables(ProgramTables& tables, const MainWindowTexts& te
             FindArchiversOnPath(tables.archivers, texts);
         }
     });
+    failures += openTaskExtras(tables.extras, tables.tasks, texts);
     return failures;
 }
 

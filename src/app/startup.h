@@ -41,11 +41,14 @@ QStringList dictionaryLanguages(bool* present);
 // dictionary exists; else the built-in text. Nothing is written.
 QString textAtEntry(Form1Text key, const QString& languageName);
 
-// Creates the tables that are missing and opens tasks.dbf, tasksm.dbf and tasksmt.dbf, in the
-// order of the start-up. A newly created archers.dbf is filled by archiver discovery (named by
-// `texts`), from registry.reg and from the program search path. A table that cannot be created
-// or opened (a damaged file, say) is left closed and the file is never replaced; the messages of
-// such failures are returned, in order, for the caller to report.
+// Creates the tables that are missing and opens tasks.dbf, tasksm.dbf, tasksmt.dbf and
+// tasksx.dbf, in the order of the start-up. A newly created archers.dbf is filled by archiver
+// discovery (named by `texts`), from registry.reg and from the program search path. A table that
+// cannot be created or opened (a damaged file, say) is left closed and the file is never
+// replaced; the messages of such failures are returned, in order, for the caller to report.
+// tasksx.dbf adds what that means (every task keeps all its archives), and when it had to be made
+// while a task has a date in its archive names, a message that the task's choice of archives to
+// keep is gone.
 QStringList createAndOpenTables(ProgramTables& tables, const MainWindowTexts& texts);
 
 // Creates the Lists folder when it is missing.

@@ -103,7 +103,8 @@ TForm1::~TForm1() {
             GridToTable(tables_.tasks, tables_.marks);
         }
     });
-    for (Table* t : {&tables_.tasks, &tables_.objects, &tables_.working, &tables_.archivers}) {
+    for (Table* t : {&tables_.tasks, &tables_.objects, &tables_.working, &tables_.archivers,
+                     &tables_.extras}) {
         guarded([t] { t->close(); });
     }
 }

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <optional>
 
+#include "archiving/prune.h"
+#include "platform/clock.h"
 #include "platform/error.h"
 
 namespace kv {
@@ -79,6 +81,7 @@ struct Judgement {
     RunOutcome outcome;
     qint64 outputSize = -1;  // what the run wrote; -1 when nothing
     bool empty = false;      // the archiver reports that the archive holds no file
+    ArchiveTest test;
 
     bool confirmed() const { return outcome.result == RunResult::Confirmed; }
     void fail(RunFailure why, QString detail = {}) {
@@ -138,46 +141,65 @@ std::optional<QString> confirm(const RunFacts& f) {
 // is set aside: a warning's holds what could be read and replaces an older unconfirmed archive;
 // a failure's only takes an empty place, since the one already there may be good. An archive
 // that holds no file is worth nothing and goes.
-void setAside(const RunFacts& f, const Judgement& j) {
+// Says whether the partial archive went to the unconfirmed place.
+bool setAside(const RunFacts& f, const Judgement& j) {
     if (j.outputSize < 0) {
-        return;
+        return false;
     }
     if (j.empty ||
         (j.outcome.result == RunResult::Failed && QFileInfo::exists(f.unconfirmedPath))) {
         QFile::remove(f.partialPath);
-    } else {
-        moveOver(f.partialPath, f.unconfirmedPath);
+        return false;
+    }
+    return !moveOver(f.partialPath, f.unconfirmedPath);
+}
+
+// Appends the entry to runs.log; says whether it went there. The log's trouble is told once
+// per spell.
+bool logRun(const RunLogEntry& entry, const MainWindowTexts& t) {
+    try {
+        appendRunLog(entry, t);
+        logTroubleTold = false;
+        return true;
+    } catch (const Error& e) {
+        qWarning("kelvotrin: %s", qPrintable(e.message()));
+        if (!logTroubleTold) {
+            logTroubleTold = true;
+            tell(t.text(Form1Text::cm33), e.message());
+        }
+        return false;
     }
 }
 
-void finishRun(RunFacts& facts, const ProgramEnd& end) {
+void logPruning(const QList<PruneLogEntry>& pruned, const MainWindowTexts& t) {
+    try {
+        appendPruneLog(pruned, t);
+    } catch (const Error& e) {
+        qWarning("kelvotrin: %s", qPrintable(e.message()));
+    }
+}
+
+// Confirms or sets aside what the run wrote, logs it, prunes after a confirmed backup, and tells
+// what went wrong.
+void concludeRun(RunFacts& facts, const ProgramEnd& end, Judgement& j) {
     const MainWindowTexts& t = texts();
     const bool backup = facts.kind == RunKind::Backup;
 
-    // 1. Judge the run's own output; 2. confirm it, or set it aside.
-    Judgement j;
+    // Confirm, or set aside.
+    bool setAsideNow = false;
     if (backup) {
-        j = judgeBackup(facts, end);
         if (j.confirmed()) {
             if (auto error = confirm(facts)) {
                 j.fail(RunFailure::NotInPlace, std::move(*error));
             }
         }
         if (!j.confirmed()) {
-            setAside(facts, j);
-        }
-    } else {
-        const QFileInfo archive(facts.archivePath);
-        j.outputSize = archive.exists() && archive.isFile() ? archive.size() : -1;
-        if (end.signalled || end.code != 0) {
-            j.fail(end.signalled ? RunFailure::Signal : RunFailure::Status);
-        } else {
-            j.outcome = {RunResult::Confirmed, RunFailure::None, {}};
+            setAsideNow = setAside(facts, j);
         }
     }
     facts.claim.reset();
 
-    // 3. Log. The log's trouble is told once per spell, after the run's own decisions.
+    // Log.
     RunLogEntry entry;
     entry.kind = facts.kind;
     entry.taskName = facts.taskName;
@@ -185,27 +207,23 @@ void finishRun(RunFacts& facts, const ProgramEnd& end) {
     entry.end = end;
     entry.archiveSize = j.outputSize;
     entry.outcome = j.outcome;
-    bool logged = true;
-    try {
-        appendRunLog(entry, t);
-        logTroubleTold = false;
-    } catch (const Error& e) {
-        logged = false;
-        qWarning("kelvotrin: %s", qPrintable(e.message()));
-        if (!logTroubleTold) {
-            logTroubleTold = true;
-            tell(t.text(Form1Text::cm33), e.message());
-        }
+    entry.test = j.test;
+    const bool logged = logRun(entry, t);
+
+    // Keep the dated archives the task keeps: only now that a new one is confirmed.
+    if (backup && j.confirmed()) {
+        logPruning(pruneArchives(facts.dated, facts.taskName, facts.archivePath, clock().now()), t);
     }
 
-    // 4. Tell.
+    // Tell.
     if (!j.confirmed()) {
         const bool warning = j.outcome.result == RunResult::Warning;
         const Form1Text title = !backup   ? Form1Text::cm11
                                 : warning ? Form1Text::cm31
                                           : Form1Text::cm10;
-        QString reason = runReason(j.outcome, end.signalled, end.code, facts.archivePath, t);
-        if (warning) {
+        QString reason =
+            runReason(j.outcome, end.signalled, end.code, facts.archivePath, t, j.test);
+        if (warning || (j.outcome.failure == RunFailure::TestFailed && setAsideNow)) {
             reason += u' ' + t.text(Form1Text::cm32).arg(facts.unconfirmedPath);
         }
         // The details are in runs.log only when the line went there.
@@ -217,6 +235,54 @@ void finishRun(RunFacts& facts, const ProgramEnd& end) {
         powerOffPending = true;
     }
     powerOffIfIdle();
+}
+
+// The archiver's test of the partial archive, followed like the archiver; only a test that ends
+// with 0 lets the run be confirmed. The run keeps its claim on the archive path meanwhile.
+void testArchive(RunFacts& facts, const ProgramEnd& end, const Judgement& j) {
+    markTesting(facts.claim);
+    const QString command = facts.testCommand;
+    auto onTestEnd = [facts, archiverEnd = end, judged = j](const ProgramEnd& test) mutable {
+        judged.test = {ArchiveTest::State::Ended, test.signalled, test.code,
+                       test.started.msecsTo(test.ended)};
+        if (!judged.test.passed()) {
+            judged.fail(RunFailure::TestFailed);
+            // What the test found goes under the run's line in runs.log.
+            archiverEnd.outputTail = test.outputTail;
+            archiverEnd.outputCut = test.outputCut;
+        }
+        concludeRun(facts, archiverEnd, judged);
+    };
+    if (WinExec(command, kSwShow, onTestEnd) != WinExecResult::Started) {
+        Judgement notStarted = j;
+        notStarted.test.state = ArchiveTest::State::NotStarted;
+        notStarted.fail(RunFailure::TestFailed);
+        concludeRun(facts, end, notStarted);
+    }
+}
+
+void finishRun(RunFacts& facts, const ProgramEnd& end) {
+    // Judge the run's own output.
+    Judgement j;
+    if (facts.kind == RunKind::Backup) {
+        j = judgeBackup(facts, end);
+        if (j.confirmed()) {
+            if (!facts.testCommand.isEmpty()) {
+                testArchive(facts, end, j);
+                return;
+            }
+            j.test.state = ArchiveTest::State::NotTested;
+        }
+    } else {
+        const QFileInfo archive(facts.archivePath);
+        j.outputSize = archive.exists() && archive.isFile() ? archive.size() : -1;
+        if (end.signalled || end.code != 0) {
+            j.fail(end.signalled ? RunFailure::Signal : RunFailure::Status);
+        } else {
+            j.outcome = {RunResult::Confirmed, RunFailure::None, {}};
+        }
+    }
+    concludeRun(facts, end, j);
 }
 
 }  // namespace
@@ -231,6 +297,21 @@ RunObserver* runObserver() {
 
 ProgramEndHandler followRun(RunFacts facts) {
     return [facts = std::move(facts)](const ProgramEnd& end) mutable { finishRun(facts, end); };
+}
+
+void reportNoRoom(const RunFacts& facts, const RoomCheck& room) {
+    const MainWindowTexts& t = texts();
+    RunLogEntry entry;
+    entry.taskName = facts.taskName;
+    entry.archivePath = facts.archivePath;
+    entry.end.started = entry.end.ended = clock().now();
+    entry.archiverStarted = false;
+    entry.outcome = {RunResult::Failed, RunFailure::NoSpace,
+                     noSpaceDetail(room.freeBytes, room.neededBytes)};
+    const bool logged = logRun(entry, t);
+    const QString reason = runReason(entry.outcome, false, 0, facts.archivePath, t);
+    tell(t.text(Form1Text::cm94),
+         t.text(logged ? Form1Text::cm12 : Form1Text::cm34).arg(facts.taskName, reason));
 }
 
 void powerOffWhenRunsEnd() {

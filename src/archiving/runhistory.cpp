@@ -39,8 +39,12 @@ std::optional<QDateTime> timeField(QStringView text) {
     return QDateTime(date, time);
 }
 
-// "exit N" or "signal N".
+// "exit N", "signal N", or "-" for an archiver that was not started.
 bool statusField(QStringView text, RunRecord& run) {
+    if (text == u"-") {
+        run.archiverStarted = false;
+        return true;
+    }
     const qsizetype blank = text.indexOf(u' ');
     if (blank < 0) {
         return false;
@@ -116,6 +120,9 @@ std::optional<RunRecord> runOfLine(QStringView line) {
         return std::nullopt;
     }
     run.outcome = {*result, *failure, f[9] == u"-" ? QString() : f[9].toString()};
+    if (f.size() >= 12) {
+        run.test = archiveTestFromFields(f[10], f[11]);
+    }
     return run;
 }
 
@@ -125,7 +132,41 @@ QByteArray readLog(const char* name) {
     return log.status == FileRead::Status::Read ? std::move(log.bytes) : QByteArray();
 }
 
+// The archive size of the task's last confirmed backup in a log's text. The task's backup lines
+// are found by a plain search and read in full from the last one back.
+std::optional<qint64> lastGoodSizeIn(const QByteArray& text, const QByteArray& taskField) {
+    const QByteArray mark = "\tbackup\t" + taskField + '\t';
+    QList<qsizetype> found;
+    for (qsizetype at = text.indexOf(mark); at >= 0; at = text.indexOf(mark, at + mark.size())) {
+        found.append(at);
+    }
+    for (auto it = found.crbegin(); it != found.crend(); ++it) {
+        const qsizetype start = text.lastIndexOf('\n', *it) + 1;
+        qsizetype end = text.indexOf('\n', *it);
+        end = end < 0 ? text.size() : end;
+        const std::optional<RunRecord> run =
+            runOfLine(QString::fromUtf8(text.constData() + start, end - start).trimmed());
+        if (run && run->kind == RunKind::Backup && run->outcome.result == RunResult::Confirmed &&
+            run->archiveSize >= 0) {
+            return run->archiveSize;
+        }
+    }
+    return std::nullopt;
+}
+
 }  // namespace
+
+std::optional<qint64> lastGoodArchiveSize(const QString& taskName) {
+    QString field = taskName;
+    field.replace(u'\t', u' ').replace(u'\n', u' ').replace(u'\r', u' ');
+    const QByteArray taskField = field.toUtf8();
+    for (const char* name : {kRunLogFile, kOldRunLogFile}) {
+        if (const auto size = lastGoodSizeIn(readLog(name), taskField)) {
+            return size;
+        }
+    }
+    return std::nullopt;
+}
 
 QList<RunRecord> parseRunLog(const QByteArray& bytes) {
     QList<RunRecord> runs;

@@ -23,6 +23,8 @@ struct RunRecord {
     int status = 0;           // the exit status, or the signal
     qint64 archiveSize = -1;  // -1: none
     RunOutcome outcome;
+    bool archiverStarted = true;  // false: none was started (the status field is "-")
+    ArchiveTest test;             // what became of the test of a backup's archive
     QStringList output;  // the archiver's last lines, kept under a run that was not confirmed
 };
 
@@ -35,6 +37,11 @@ QList<RunRecord> parseRunLog(const QByteArray& text);
 // The runs of runs.log.1 and then runs.log in the program folder, oldest first. A file that is
 // missing, unreadable or not a regular file counts as empty.
 QList<RunRecord> readRunHistory();
+
+// The size of the archive of the task's last confirmed backup run, as runs.log and then
+// runs.log.1 in the program folder tell it; none when neither knows one. Reads the logs from
+// their ends and only the lines that name the task.
+std::optional<qint64> lastGoodArchiveSize(const QString& taskName);
 
 // What the runs say about one task's backups.
 struct TaskRuns {

@@ -67,6 +67,8 @@ constexpr std::pair<RunFailure, const char*> kFailureWords[] = {
     {RunFailure::NoArchive, "no-archive"},
     {RunFailure::EmptyArchive, "empty"},
     {RunFailure::NotInPlace, "not-in-place"},
+    {RunFailure::TestFailed, "test-failed"},
+    {RunFailure::NoSpace, "no-space"},
 };
 
 template <typename T, std::size_t N>
@@ -91,24 +93,31 @@ std::optional<T> valueOf(const std::pair<T, const char*> (&words)[N], const QStr
 }
 
 // The entry as runs.log holds it.
+QString statusText(bool signalled, int code) {
+    return (signalled ? QStringLiteral("signal %1") : QStringLiteral("exit %1")).arg(code);
+}
+
 QByteArray runLogText(const RunLogEntry& e) {
     const QString result =
-        (e.end.signalled ? QStringLiteral("signal %1") : QStringLiteral("exit %1")).arg(e.end.code);
+        e.archiverStarted ? statusText(e.end.signalled, e.end.code) : QStringLiteral("-");
     const QString size = e.archiveSize < 0 ? QStringLiteral("-") : QString::number(e.archiveSize);
     const QString detail = e.outcome.detail.isEmpty() ? QStringLiteral("-") : e.outcome.detail;
-    QString text = QStringList{timeText(e.end.started),
-                               timeText(e.end.ended),
-                               e.kind == RunKind::Backup ? QStringLiteral("backup")
-                                                         : QStringLiteral("restore"),
-                               field(e.taskName),
-                               field(e.archivePath),
-                               result,
-                               size,
-                               runResultWord(e.outcome.result),
-                               runFailureWord(e.outcome.failure),
-                               field(detail)}
-                       .join(u'\t') +
-                   u'\n';
+    QString text =
+        QStringList{
+            timeText(e.end.started),
+            timeText(e.end.ended),
+            e.kind == RunKind::Backup ? QStringLiteral("backup") : QStringLiteral("restore"),
+            field(e.taskName),
+            field(e.archivePath),
+            result,
+            size,
+            runResultWord(e.outcome.result),
+            runFailureWord(e.outcome.failure),
+            field(detail),
+            archiveTestWord(e.test),
+            e.test.milliseconds < 0 ? QStringLiteral("-") : QString::number(e.test.milliseconds)}
+            .join(u'\t') +
+        u'\n';
     if (e.outcome.result != RunResult::Confirmed) {
         for (const QString& line : outputLines(e.end)) {
             text += QStringLiteral("    | ") + line + u'\n';
@@ -136,10 +145,9 @@ QString statusReason(int code, const MainWindowTexts& t) {
     }
 }
 
-}  // namespace
-
-void appendRunLog(const RunLogEntry& entry, const MainWindowTexts& texts) {
-    const QByteArray text = runLogText(entry);
+// Appends `text` to runs.log in one write, moving the log aside first when it would pass its
+// limit.
+void appendToRunLog(const QByteArray& text, const MainWindowTexts& texts) {
     const QString path = inProgramFolder(QString::fromLatin1(kRunLogFile));
     const QByteArray native = QFile::encodeName(path);
     const QString oldPath = inProgramFolder(QString::fromLatin1(kOldRunLogFile));
@@ -178,8 +186,93 @@ void appendRunLog(const RunLogEntry& entry, const MainWindowTexts& texts) {
     }
 }
 
+}  // namespace
+
+void appendRunLog(const RunLogEntry& entry, const MainWindowTexts& texts) {
+    appendToRunLog(runLogText(entry), texts);
+}
+
+void appendPruneLog(const QList<PruneLogEntry>& entries, const MainWindowTexts& texts) {
+    QString text;
+    for (const PruneLogEntry& e : entries) {
+        const QString when = timeText(e.when);
+        text +=
+            QStringList{when,
+                        when,
+                        QStringLiteral("prune"),
+                        field(e.taskName),
+                        field(e.path),
+                        e.error.isEmpty() ? QStringLiteral("deleted") : QStringLiteral("failed"),
+                        e.error.isEmpty() ? QStringLiteral("-") : field(e.error)}
+                .join(u'\t') +
+            u'\n';
+    }
+    if (!text.isEmpty()) {
+        appendToRunLog(text.toUtf8(), texts);
+    }
+}
+
+QString archiveTestWord(const ArchiveTest& test) {
+    switch (test.state) {
+        case ArchiveTest::State::None:
+            break;
+        case ArchiveTest::State::NotTested:
+            return QStringLiteral("not tested");
+        case ArchiveTest::State::NotStarted:
+            return QStringLiteral("not started");
+        case ArchiveTest::State::Ended:
+            return statusText(test.signalled, test.code);
+    }
+    return QStringLiteral("-");
+}
+
+ArchiveTest archiveTestFromFields(QStringView word, QStringView milliseconds) {
+    ArchiveTest test;
+    if (word == u"not tested") {
+        test.state = ArchiveTest::State::NotTested;
+    } else if (word == u"not started") {
+        test.state = ArchiveTest::State::NotStarted;
+    } else {
+        const qsizetype blank = word.indexOf(u' ');
+        const QStringView kind = word.left(qMax<qsizetype>(blank, 0));
+        bool ok = false;
+        const int code = blank < 0 ? 0 : word.mid(blank + 1).toInt(&ok);
+        if (!ok || (kind != u"exit" && kind != u"signal")) {
+            return {};
+        }
+        test = {ArchiveTest::State::Ended, kind == u"signal", code, -1};
+    }
+    bool ok = false;
+    const qint64 ms = milliseconds.toLongLong(&ok);
+    test.milliseconds = ok && ms >= 0 ? ms : -1;
+    return test;
+}
+
+QString sizeText(qint64 bytes, const MainWindowTexts& t) {
+    return t.text(Form1Text::cm95).arg(double(bytes) / (1024.0 * 1024.0), 0, 'f', 1);
+}
+
+QString noSpaceDetail(qint64 freeBytes, qint64 neededBytes) {
+    return QStringLiteral("free %1 needed %2").arg(freeBytes).arg(neededBytes);
+}
+
+std::optional<std::pair<qint64, qint64>> noSpaceFromDetail(const QString& detail) {
+    const QStringList words = detail.split(u' ');
+    bool okFree = false;
+    bool okNeeded = false;
+    if (words.size() != 4 || words[0] != u"free" || words[2] != u"needed") {
+        return std::nullopt;
+    }
+    const qint64 freeBytes = words[1].toLongLong(&okFree);
+    const qint64 neededBytes = words[3].toLongLong(&okNeeded);
+    if (!okFree || !okNeeded) {
+        return std::nullopt;
+    }
+    return std::pair{freeBytes, neededBytes};
+}
+
 QString runReason(const RunOutcome& outcome, bool signalled, int status, const QString& archivePath,
-                  const MainWindowTexts& t) {
+                  const MainWindowTexts& t, const ArchiveTest& test) {
     if (outcome.result == RunResult::Confirmed) {
         return {};
     }
@@ -193,6 +286,17 @@ QString runReason(const RunOutcome& outcome, bool signalled, int status, const Q
             return t.text(Form1Text::cm30);
         case RunFailure::NotInPlace:
             return t.text(Form1Text::cm35).arg(outcome.detail);
+        case RunFailure::TestFailed:
+            if (test.state != ArchiveTest::State::Ended) {
+                return t.text(Form1Text::cm92);
+            }
+            return t.text(test.signalled ? Form1Text::cm91 : Form1Text::cm90).arg(test.code);
+        case RunFailure::NoSpace:
+            if (const auto sizes = noSpaceFromDetail(outcome.detail)) {
+                return t.text(Form1Text::cm93)
+                    .arg(sizeText(sizes->first, t), sizeText(sizes->second, t));
+            }
+            break;
         case RunFailure::None:
         case RunFailure::Status:
         case RunFailure::Signal:

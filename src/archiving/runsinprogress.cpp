@@ -26,12 +26,22 @@ QString keyOf(const QString& path) {
     return (canonical.isEmpty() ? folder : canonical) + u'/' + info.fileName();
 }
 
-// A handle on `run`, which `forget` takes out of the runs when the last copy goes.
-template <typename Forget>
-RunClaim handleOn(const RunInProgress& run, Forget forget) {
+// A handle knows where its run is kept: a backup by the key it holds, which the file system
+// may no longer give for its path, a restore by its number.
+struct Claim final : RunInProgress {
+    QString key;  // empty for a restore
+    quint64 restore = 0;
+};
+
+RunClaim handleOn(Claim run) {
     Q_EMIT RunsInProgressNotifier::instance().changed();
-    return RunClaim(new RunInProgress(run), [forget](const RunInProgress* claim) {
-        forget();
+    return RunClaim(new Claim(std::move(run)), [](const RunInProgress* handle) {
+        const auto* claim = static_cast<const Claim*>(handle);
+        if (claim->key.isEmpty()) {
+            runs().restores.remove(claim->restore);
+        } else {
+            runs().backups.remove(claim->key);
+        }
         delete claim;
         Q_EMIT RunsInProgressNotifier::instance().changed();
     });
@@ -46,14 +56,24 @@ RunClaim claimArchivePath(const QString& archivePath, const QString& taskName) {
     }
     const RunInProgress run{taskName, archivePath};
     runs().backups.insert(key, run);
-    return handleOn(run, [key] { runs().backups.remove(key); });
+    return handleOn({run, key});
 }
 
 RunClaim countRestoreRun(const QString& archivePath, const QString& taskName) {
-    const quint64 id = ++runs().lastRestore;
+    const quint64 number = ++runs().lastRestore;
     const RunInProgress run{taskName, archivePath};
-    runs().restores.insert(id, run);
-    return handleOn(run, [id] { runs().restores.remove(id); });
+    runs().restores.insert(number, run);
+    return handleOn({run, QString(), number});
+}
+
+void markTesting(const RunClaim& claim) {
+    if (!claim) {
+        return;
+    }
+    const auto backup = runs().backups.find(static_cast<const Claim&>(*claim).key);
+    if (backup != runs().backups.end()) {
+        backup->testing = true;
+    }
 }
 
 bool archivePathInUse(const QString& archivePath) {

@@ -15,7 +15,8 @@ namespace kv {
 // computer awake follows it.
 struct RunInProgress {
     QString taskName;
-    QString archivePath;  // the archive written (backup) or read (restore)
+    QString archivePath;   // the archive written (backup) or read (restore)
+    bool testing = false;  // the archiver has ended and its archive is being tested
 };
 
 // A run is in progress while a copy of its handle lives: dropping the last one (the run's end
@@ -30,6 +31,9 @@ RunClaim claimArchivePath(const QString& archivePath, const QString& taskName);
 
 // Counts a restore run of `taskName` from `archivePath`, which stays free for other runs.
 RunClaim countRestoreRun(const QString& archivePath, const QString& taskName);
+
+// The run holding `claim` has come to the test of its archive.
+void markTesting(const RunClaim& claim);
 
 // Whether a backup run holds `archivePath`.
 bool archivePathInUse(const QString& archivePath);

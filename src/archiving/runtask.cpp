@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "archiving/archivetest.h"
 #include "archiving/runfollower.h"
 #include "archiving/runsinprogress.h"
 #include "platform/clock.h"
@@ -12,6 +13,7 @@
 #include "platform/winexec.h"
 #include "store/layouts.h"
 #include "store/table.h"
+#include "store/taskextras.h"
 
 namespace kv {
 
@@ -55,7 +57,7 @@ QString archiveDatePart(int vidNameArh, const QDateTime& now) {
     return part;
 }
 
-ArchivePaths archivePaths(const QString& nameArh, const QString& path2, const QString& datePart) {
+ArchiveName archiveName(const QString& nameArh, const QString& path2) {
     QString base = nameArh;
     QString ext = extensionOf(nameArh);
     if (!ext.isEmpty()) {
@@ -66,8 +68,13 @@ ArchivePaths archivePaths(const QString& nameArh, const QString& path2, const QS
         }
     }
     const QString folder = path2.startsWith(u'/') ? path2 : programFolder() + path2;
+    return {folder + base, ext};
+}
+
+ArchivePaths archivePaths(const QString& nameArh, const QString& path2, const QString& datePart) {
+    const ArchiveName name = archiveName(nameArh, path2);
     ArchivePaths out;
-    out.archive = folder + base + datePart + ext;
+    out.archive = name.stem + datePart + name.extension;
     const QString archiveExt = extensionOf(out.archive);
     const bool noExt = archiveExt.isEmpty() || archiveExt == u".";
     const QString stem =
@@ -190,11 +197,27 @@ void RunTask(Table& t, const RunContext& context, bool recompute) {
             }
             return;
         }
-        setAsideLeftoverPartial(paths);
     }
 
+    // A run that the destination cannot hold is not started: it would fail half-way and leave a
+    // partial file behind. Nothing is moved and WorkTime keeps the last real run.
+    RunFacts facts;
+    facts.taskName = taskName;
+    facts.archivePath = paths.archive;
+    facts.backupPath = paths.backup;
+    facts.unconfirmedPath = paths.unconfirmed;
+    facts.partialPath = paths.partial;
+    const RoomCheck room = commandLine ? checkRoom(taskName, paths.archive) : RoomCheck{};
+    if (!room.enough()) {
+        claim.reset();
+        reportNoRoom(facts, room);
+    } else if (commandLine) {
+        setAsideLeftoverPartial(paths);
+    }
+    const bool launching = commandLine && room.enough();
+
     // A refused run never happened: only its next run is written.
-    if (commandLine) {
+    if (launching) {
         t.edit();
         t.setDateTime(TaskField::WorkTime, now);
         t.post();
@@ -207,6 +230,9 @@ void RunTask(Table& t, const RunContext& context, bool recompute) {
         Q_UNUSED(runAgain);
     }
 
+    if (commandLine && !launching) {
+        return;
+    }
     if (!commandLine) {
         const QString& advice =
             context.texts.text(refusedPath == paths.archive ? Form1Text::cm26 : Form1Text::cm27);
@@ -218,15 +244,19 @@ void RunTask(Table& t, const RunContext& context, bool recompute) {
     // The archiver is followed: its end judges the partial archive, puts a confirmed one in
     // place with its .BAK copy, logs the run, tells what went wrong and, for a power-off run,
     // starts the power-off.
-    RunFacts facts;
-    facts.taskName = taskName;
-    facts.archivePath = paths.archive;
-    facts.backupPath = paths.backup;
-    facts.unconfirmedPath = paths.unconfirmed;
-    facts.partialPath = paths.partial;
     facts.keepBackup = t.asBool(TaskField::Bak);
     facts.powerOff = context.powerOff;
     facts.claim = claim;
+    facts.testCommand = archiveTestCommand(archiveCommand, paths.partial).value_or(QString());
+    facts.dated.name = archiveName(t.asString(TaskField::NameArh), t.asString(TaskField::Path2));
+    facts.dated.vidNameArh = t.asInt(TaskField::VidNameArh);
+    if (!datePart.isEmpty()) {
+        QString trouble;
+        facts.dated.retention = readRetention(taskName, &trouble);
+        if (!trouble.isEmpty()) {
+            qWarning("kelvotrin: %s", qPrintable(trouble));
+        }
+    }
     const WinExecResult result = WinExec(*commandLine, kSwShow, followRun(std::move(facts)));
     if (const std::optional<QString> failure =
             launchFailureText(result, launchFailureTexts(context.texts, *commandLine))) {

@@ -37,6 +37,15 @@ struct RunContext {
 // started: a run that the user started is refused with a message box, one that the schedule
 // started is left as if it had not come due (no WorkTime, no next run), for the next check.
 //
+// A run whose destination has less free room than the task's last good archive took, and a
+// tenth more (runs.log), is not started either: nothing is moved, WorkTime keeps the last real
+// run, with `recompute` the next run is written, and the refusal is logged and told with both
+// sizes (reportNoRoom). A task with no good archive yet always starts.
+//
+// The run carries what its end needs: the archiver's test of the new archive (archivetest.h)
+// and, for a name with a date, the task's retention from tasksx.dbf (keep all when the file is
+// missing or cannot be read).
+//
 // The power-off request applies to this run alone: its end starts the power-off.
 //
 // A task whose archive path or list-file path holds a double quote is not started (the quote
@@ -72,6 +81,14 @@ struct ArchivePaths {
 };
 // `path2` absolute (starting with '/') or relative to the program folder; `datePart` as above.
 ArchivePaths archivePaths(const QString& nameArh, const QString& path2, const QString& datePart);
+
+// The archive path without its date part: every archive of the task is `stem` + date part +
+// `extension`.
+struct ArchiveName {
+    QString stem;       // the folder and the base name
+    QString extension;  // with its dot; empty when the name has none
+};
+ArchiveName archiveName(const QString& nameArh, const QString& path2);
 
 // Whether a file name is that of a partial archive (ArchivePaths::partial): never an archive to
 // restore.

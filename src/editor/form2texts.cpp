@@ -54,7 +54,13 @@ EditorTexts editorTexts() {
                    QStringLiteral("Путь «%1» не может быть в списке объектов: он начинается или "
                                   "оканчивается пробелом (или табуляцией), а архиватор отбрасывает "
                                   "их в строках списка и пропустил бы этот объект.")),
+        KV_MESSAGE(Form2Text, cm22,
+                   QStringLiteral("Задача сохранена, но правило хранения архивов не записано: "
+                                  "таблица %1 не открыта. Пока она не исправлена, задача хранит "
+                                  "все свои архивы.")),
         KV_MESSAGE(Form2Text, ct4, QStringLiteral("Выберите файлы")),
+        KV_MESSAGE(Form2Text, ct5, QStringLiteral("архивов")),
+        KV_MESSAGE(Form2Text, ct6, QStringLiteral("дней")),
     });
 }
 

@@ -31,7 +31,10 @@ enum class Form2Text {
     cm19,  // why: no free name for a list file
     cm20,  // save refused: the task would have no archive command
     cm21,  // a path refused: %1 the path, which begins or ends with a blank or tab
+    cm22,  // a task saved without its retention: %1 the table that is not open
     ct4,   // title of the dialog that chooses files for the object list
+    ct5,   // the unit of the number of dated archives kept: archives
+    ct6,   // the unit of the age of dated archives kept: days
 };
 
 using EditorTexts = MessageTable<Form2Text>;

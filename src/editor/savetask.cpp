@@ -235,19 +235,9 @@ private:
 
 // --- the object rows ----------------------------------------------------------------------------
 
-// Deletes, within a batch, every row whose Name is `name`; returns how many. Walks from the end,
-// so that each deletion moves only the rows after it.
+// Deletes, within a batch, every object row of the task `name`; returns how many.
 int deleteRowsOf(Table& objects, const QString& name) {
-    const auto field = objects.fieldIndex(ObjectField::Name);
-    int deleted = 0;
-    for (int position = objects.recordCount() - 1; position >= 0; --position) {
-        if (objects.peekString(position, field) == name) {
-            objects.moveTo(position);
-            objects.deleteRecord();
-            ++deleted;
-        }
-    }
-    return deleted;
+    return deleteRowsWhere(objects, ObjectField::Name, name);
 }
 
 // The working rows under `name`, in place of the rows stored under it.
@@ -370,9 +360,12 @@ SaveResult saveTask(ProgramTables& tables, const SaveRequest& request, const Edi
     }
     result.workingName = name;
 
+    Table& extras = tables.extras;
     std::optional<ListFile> listFile;
     std::optional<Table::SavedRows> formerObjects;
+    std::optional<Table::SavedRows> formerExtras;
     bool objectsReplaced = false;
+    bool extrasReplaced = false;
     try {
         QString list =
             asNew ? QString()
@@ -399,6 +392,13 @@ SaveResult saveTask(ProgramTables& tables, const SaveRequest& request, const Edi
         formerObjects = objects.savedRows();
         replaceObjectRows(objects, tables.working, name);
         objectsReplaced = true;
+        if (extras.isOpen()) {
+            formerExtras = extras.savedRows();
+            Batch batch(extras);
+            putRetention(extras, name, request.retention);
+            extras.commitBatch();
+            extrasReplaced = true;
+        }
         listFile->place();
         tasks.post();
     } catch (const Error& e) {
@@ -415,14 +415,21 @@ SaveResult saveTask(ProgramTables& tables, const SaveRequest& request, const Edi
                 }
             }
         }
-        if (objectsReplaced) {
+        // The rows of a renamed task are under the new name, which no task has yet.
+        const auto restore = [&](Table& table, const std::optional<Table::SavedRows>& former) {
             try {
-                objects.restoreRows(*formerObjects);
+                table.restoreRows(*former);
             } catch (const Error& undo) {
                 if (sameName) {
                     notBack << undo.message();
                 }
             }
+        };
+        if (extrasReplaced) {
+            restore(extras, formerExtras);
+        }
+        if (objectsReplaced) {
+            restore(objects, formerObjects);
         }
         if (!notBack.isEmpty()) {
             result.outcome = SaveResult::Outcome::Failed;
@@ -437,16 +444,26 @@ SaveResult saveTask(ProgramTables& tables, const SaveRequest& request, const Edi
     // here), a later save under that name takes them away.
     const QString& former = request.editedTaskName;
     if (former != name && findTask(tasks, former) < 0) {
-        try {
-            Batch batch(objects);
-            if (deleteRowsOf(objects, former) > 0) {
-                objects.commitBatch();
+        for (Table* table : {&objects, &extras}) {
+            try {
+                if (!table->isOpen()) {
+                    continue;
+                }
+                Batch batch(*table);
+                const int deleted = table == &objects ? deleteRowsOf(objects, former)
+                                                      : removeRetention(extras, former);
+                if (deleted > 0) {
+                    table->commitBatch();
+                }
+            } catch (const Error&) {
+                // The task is saved; the rows left behind belong to no task.
             }
-        } catch (const Error&) {
-            // The task is saved; the rows left behind belong to no task.
         }
     }
     result.outcome = SaveResult::Outcome::Saved;
+    if (!extras.isOpen() && !request.retention.keepsAll()) {
+        result.message = texts.text(Form2Text::cm22).arg(kTaskExtrasFile);
+    }
     return result;
 }
 

@@ -6,6 +6,7 @@
 #include "editor/taskfields.h"
 #include "store/fileio.h"
 #include "store/programtables.h"
+#include "store/taskextras.h"
 
 namespace kv {
 
@@ -17,11 +18,13 @@ struct SaveRequest {
     bool newTask = true;     //
     QString editedTaskName;  // Name under which the task is stored; empty for a new task
     QString workingName;     // the window's caption, carried by the working rows
+    Retention retention;     // which dated archives the task keeps
 };
 
 struct SaveResult {
     enum class Outcome {
-        Saved,    // the task is stored: row, object rows and list file
+        Saved,    // the task is stored: row, object rows, list file and retention; a `message`
+                  // says what of it could not be stored (tasksx.dbf is not open)
         Refused,  // nothing was written; `message` says why
         Failed,   // an error ended the save; `message` says what and what is left
     };
@@ -43,21 +46,25 @@ struct SaveResult {
 // purged); the list file name is kept from List or drawn (a number below 1000000 that names no
 // file in Lists and no other task's list); the list file is written beside its place; the task
 // row is prepared; tasksm.dbf gets the working rows under the name in place of the rows stored
-// under it, in one new file; the list file takes its place; the task row is posted; when the
-// name changed, the rows under the former name go (one more new file).
+// under it, in one new file; tasksx.dbf gets the retention under the name, in one new file; the
+// list file takes its place; the task row is posted; when the name changed, the object rows and
+// the retention row under the former name go (one more new file each).
+//
+// tasksx.dbf that is not open (damaged at the start) is left out: the task is saved all the
+// same, keeping all its archives, and when it was meant to keep fewer, the message says so.
 //
 // A failure before the task row is posted puts back what was done: the task's row, object
-// rows and list file are as they were (the working rows keep the new name, which the returned
-// working name reflects). Should that undo fail too, the message says so. A failure of the last
-// step leaves the task saved: its former rows stay behind under the former name, which no task
+// rows, retention and list file are as they were (the working rows keep the new name, which the
+// returned working name reflects). Should that undo fail too, the message says so. A failure of the
+// last step leaves the task saved: its former rows stay behind under the former name, which no task
 // has any more, and go when a task is next saved under that name.
 //
 // A crash at any instant leaves the task's row with a complete set of object rows: while the
 // row still has its former name the former rows, from the new row on the new rows and the new
-// list file. When the name stays the same, a crash after tasksm.dbf was replaced and before
-// the row was posted leaves the new objects (and possibly the new list file) with the former
-// row. Object rows under a name that no task has and list files that no task names may stay
-// behind; they belong to nothing.
+// list file, and with the retention row of its name. When the name stays the same, a crash after
+// tasksm.dbf was replaced and before the row was posted leaves the new objects (and possibly the
+// new list file and retention) with the former row. Object rows under a name that no task has and
+// list files that no task names may stay behind; they belong to nothing.
 //
 // On success the tasks.dbf cursor rests on the saved row. The list file is written through
 // `io` at programFolder() + List.

@@ -155,6 +155,10 @@ void TForm2::createTaskControls() {
          QStringLiteral("имя + дата  - (предидущий файл архива в пределах даты затирается)"),
          QStringLiteral("имя + дата + время - (сохраняются все предидущие файлы архива)")});
     ui.RadioGroup1->setToolTip(QStringLiteral("Какой вид будет иметь имя архива"));
+    keep_.emplace(this, texts_);
+    ui.RadioGroup5 = keep_->rule();
+    ui.SpinEdit3 = keep_->number();
+    ui.Label13 = keep_->unit();
     ui.CheckBox3 = makeCheckBox(this, "CheckBox3", QStringLiteral("Создавать .ВАК копию"));
     ui.Label8 = makeLabel(this, "Label8", QStringLiteral("архива при совпадении"));
     ui.Label9 = makeLabel(this, "Label9", QStringLiteral("имен"));
@@ -272,6 +276,7 @@ void TForm2::arrange() {
     left->addLayout(folder);
     left->addWidget(ui.LEdit3);
     left->addWidget(ui.RadioGroup1);
+    left->addLayout(keep_->row());
     auto* bak = new QGridLayout;
     bak->addWidget(ui.CheckBox3, 0, 0, 1, 2);
     bak->addItem(new QSpacerItem(QFontMetrics(ui.CheckBox3->font()).height() + 6, 0), 1, 0);
@@ -353,13 +358,14 @@ void TForm2::arrange() {
     // save and close before the list.) A radio group takes part through its buttons.
     QList<QWidget*> order;
     for (QWidget* w : std::initializer_list<QWidget*>{
-             ui.CheckBox1, ui.LEdit1,          ui.LEdit4,      ui.LEdit2,
-             ui.BitBtn1,   ui.LEdit3,          ui.RadioGroup1, ui.CheckBox3,
-             ui.ComboBox1, ui.BitBtn4,         ui.RadioGroup2, ui.RadioGroup3,
-             ui.SpinEdit1, ui.DateTimePicker1, ui.RadioGroup4, ui.DateTimePicker3,
-             ui.SpinEdit2, ui.DateTimePicker2, ui.CheckBox2,   ui.DBGrid1,
-             ui.Button10,  ui.Button11,        ui.Button7,     ui.Button4,
-             ui.Button5,   ui.Button9,         ui.BitBtn3,     ui.BitBtn2}) {
+             ui.CheckBox1,   ui.LEdit1,          ui.LEdit4,      ui.LEdit2,
+             ui.BitBtn1,     ui.LEdit3,          ui.RadioGroup1, ui.RadioGroup5,
+             ui.SpinEdit3,   ui.CheckBox3,       ui.ComboBox1,   ui.BitBtn4,
+             ui.RadioGroup2, ui.RadioGroup3,     ui.SpinEdit1,   ui.DateTimePicker1,
+             ui.RadioGroup4, ui.DateTimePicker3, ui.SpinEdit2,   ui.DateTimePicker2,
+             ui.CheckBox2,   ui.DBGrid1,         ui.Button10,    ui.Button11,
+             ui.Button7,     ui.Button4,         ui.Button5,     ui.Button9,
+             ui.BitBtn3,     ui.BitBtn2}) {
         const QList<QRadioButton*> items = w->findChildren<QRadioButton*>();
         order += qobject_cast<RadioGroup*>(w) ? QList<QWidget*>(items.begin(), items.end())
                                               : QList<QWidget*>{w};
@@ -395,6 +401,9 @@ void TForm2::connectHandlers() {
     connectHandler(ui.ComboBox1, &QComboBox::activated, this, &TForm2::ComboBox1Change);
     connectHandler(ui.CheckBox4, &QCheckBox::toggled, this, &TForm2::CheckBox4Click);
     connectHandler(ui.RadioGroup2, &RadioGroup::activated, this, &TForm2::RadioGroup2Click);
+    connectHandler(ui.RadioGroup1, &RadioGroup::activated, this, &TForm2::RadioGroup1Click);
+    connectHandler(ui.RadioGroup5, &RadioGroup::activated, this, &TForm2::RadioGroup5Click);
+    connectHandler(ui.SpinEdit3, &QSpinBox::valueChanged, this, &TForm2::SpinEdit3Change);
 
     connectHandler(ui.RadioGroup1, &RadioGroup::exited, this, &TForm2::RadioGroup1Exit);
     connectHandler(ui.RadioGroup2, &RadioGroup::exited, this, &TForm2::RadioGroup2Exit);
@@ -466,6 +475,10 @@ QStringList TForm2::fillConfigurations(int position) {
 void TForm2::rememberStoredRow() {
     stored_ = readTaskFields(tables_.tasks);
     storedNameArhSys_ = tables_.tasks.asString(TaskField::NameArhSys);
+    // tasksx.dbf that could not be opened keeps all, as the runs do.
+    storedRetention_ = !newTask_ && tables_.extras.isOpen()
+                           ? retentionOf(tables_.extras, stored_.name)
+                           : Retention{};
 }
 
 void TForm2::Myread() {
@@ -487,6 +500,8 @@ void TForm2::Myread() {
         ui.RadioGroup2->setItemIndex(fresh.vidPeriod);
         ui.CheckBox1->setChecked(fresh.flag);
         ui.CheckBox4->setChecked(false);
+        keep_->show({});
+        RadioGroup1Click();
         // The other controls keep what the window starts with.
         ClearWorkingList(tables_.working);
         return;
@@ -498,6 +513,8 @@ void TForm2::Myread() {
     ui.LEdit1->setText(f.name);
     ui.LEdit4->setText(f.opis);
     ui.RadioGroup1->setItemIndex(f.vidNameArh);
+    keep_->show(storedRetention_);
+    RadioGroup1Click();
     ui.CheckBox3->setChecked(f.bak);
     ui.LEdit2->setText(f.path2);
     ui.LEdit3->setText(f.nameArh);
@@ -603,6 +620,20 @@ void TForm2::SpinEdit1Change() {
 
 void TForm2::ComboBox1Change() {
     markIf(ui.ComboBox1->currentText() != storedNameArhSys_);
+}
+
+void TForm2::RadioGroup1Click() {
+    keep_->setDated(ui.RadioGroup1->itemIndex());
+}
+
+void TForm2::RadioGroup5Click() {
+    keep_->ruleChosen();
+    markIf(keep_->value() != storedRetention_);
+}
+
+void TForm2::SpinEdit3Change() {
+    keep_->numberChanged();
+    markIf(keep_->value() != storedRetention_);
 }
 
 void TForm2::CheckBox1Exit() {
@@ -752,6 +783,7 @@ void TForm2::BitBtn3Click() {
     request.newTask = newTask_;
     request.editedTaskName = editedTaskName_;
     request.workingName = windowTitle();
+    request.retention = keep_->value();
     const SaveResult result = saveTask(tables_, request, texts_, *posixFileIo());
     setWindowTitle(result.workingName);
     if (result.outcome == SaveResult::Outcome::Saved) {
@@ -761,6 +793,10 @@ void TForm2::BitBtn3Click() {
         editedTaskName_ = request.fields.name;
         // From now on the controls are compared with the saved row, on which the cursor rests.
         rememberStoredRow();
+        if (!result.message.isEmpty()) {
+            wait.restore();
+            messageBox(result.message, texts_.text(Form2Text::cm1));
+        }
         return;
     }
     saveSucceeded_ = false;

@@ -4,9 +4,11 @@
 #include <QHash>
 #include <QPair>
 #include <QStringList>
+#include <optional>
 
 #include "editor/form2texts.h"
 #include "editor/objectlist.h"
+#include "editor/retentionchoice.h"
 #include "editor/taskfields.h"
 #include "language/languageinuse.h"
 #include "language/mainwindowtexts.h"
@@ -63,6 +65,9 @@ public:
         QPushButton* BitBtn1;        // folder dialog
         LabeledEdit* LEdit3;         // archive file name
         RadioGroup* RadioGroup1;     // how the archive name carries the date
+        RadioGroup* RadioGroup5;     // which dated archives are kept (RetentionChoice):
+        QSpinBox* SpinEdit3;         //   how many, or how many days
+        QLabel* Label13;             //   archives or days
         QCheckBox* CheckBox3;        // keep a .BAK copy, captioned over three lines:
         QLabel* Label8;              //
         QLabel* Label9;              //
@@ -118,6 +123,9 @@ public:
     void LEdit3Change();
     void SpinEdit1Change();
     void ComboBox1Change();
+    void RadioGroup1Click();  // the retention choice is the dated names'
+    void RadioGroup5Click();
+    void SpinEdit3Change();
     void CheckBox4Click();
     // The changed tests that run when a control is left.
     void CheckBox1Exit();
@@ -198,6 +206,8 @@ private:
     // What the controls are compared with: the task's row as loaded or as last saved.
     TaskFields stored_;
     QString storedNameArhSys_;
+    Retention storedRetention_;
+    std::optional<RetentionChoice> keep_;
     // The objects watched for the focus leaving a control: the control and its test.
     QHash<QObject*, QPair<QWidget*, void (TForm2::*)()>> leaveTests_;
     bool opening_ = false;  // the window is being filled

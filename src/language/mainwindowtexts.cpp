@@ -71,6 +71,22 @@ MainWindowTexts mainWindowTexts() {
                    QStringLiteral("«%1» (осталось «%2»): так уже называется другая конфигурация "
                                   "архиватора")),
         KV_MESSAGE(Form1Text, cm80, QStringLiteral("Выполняются задачи: %1")),
+        KV_MESSAGE(Form1Text, cm90, QStringLiteral("проверка архива не пройдена (код %1).")),
+        KV_MESSAGE(Form1Text, cm91,
+                   QStringLiteral("проверка архива не пройдена (прервана сигналом %1).")),
+        KV_MESSAGE(Form1Text, cm92,
+                   QStringLiteral("проверка архива не пройдена: архиватор не запустился.")),
+        KV_MESSAGE(Form1Text, cm93,
+                   QStringLiteral("на диске не хватает места: свободно %1, нужно %2.")),
+        KV_MESSAGE(Form1Text, cm94, QStringLiteral("Архивация не запущена")),
+        KV_MESSAGE(Form1Text, cm95, QStringLiteral("%1 МБ")),
+        KV_MESSAGE(Form1Text, cm96,
+                   QStringLiteral("Файл %1 не найден и создан заново. Задачи с датой в имени "
+                                  "архива хранят все свои архивы, пока в редакторе задачи не "
+                                  "выбрано иное.")),
+        KV_MESSAGE(Form1Text, cm97,
+                   QStringLiteral("%1 Пока файл %2 не исправлен, задачи хранят все свои архивы, "
+                                  "а выбор архивов для хранения не сохраняется.")),
         KV_MESSAGE(Form1Text, cf5, QStringLiteral("Основная конфигурация 7-Zip")),
         KV_MESSAGE(Form1Text, cf6, QStringLiteral("Основная конфигурация RAR")),
     });

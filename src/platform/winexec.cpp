@@ -353,6 +353,11 @@ CommandLineParts splitCommandLine(const QString& line,
     return out;
 }
 
+CommandLineParts splitCommandLine(const QString& line) {
+    return splitCommandLine(
+        line, [](const QString& program) { return kindOf(resolveProgram(program)) == Kind::File; });
+}
+
 std::optional<QString> launchFailureText(WinExecResult result, const LaunchFailureTexts& texts) {
     switch (result) {
         case WinExecResult::OutOfResources:
@@ -381,9 +386,7 @@ WinExecResult WinExec(const QString& commandLine, int show, ProgramEndHandler on
         }
         return result;
     }
-    const CommandLineParts parts = splitCommandLine(commandLine, [](const QString& program) {
-        return kindOf(resolveProgram(program)) == Kind::File;
-    });
+    const CommandLineParts parts = splitCommandLine(commandLine);
     if (parts.program.isEmpty()) {
         return WinExecResult::FileNotFound;
     }

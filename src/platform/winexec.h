@@ -114,6 +114,10 @@ struct CommandLineParts {
 CommandLineParts splitCommandLine(const QString& line,
                                   const std::function<bool(const QString&)>& isFile);
 
+// The same against the file system, as WinExec() takes a line apart: relative programs from the
+// program folder, bare names there and then along PATH.
+CommandLineParts splitCommandLine(const QString& line);
+
 // The argument rule above on its own.
 QStringList splitArguments(const QString& text);
 

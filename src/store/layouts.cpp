@@ -24,6 +24,12 @@ const QList<FieldDef>& archiversLayout() {
     return fields;
 }
 
+const QList<FieldDef>& taskExtrasLayout() {
+    using namespace TaskExtraField;
+    static const QList<FieldDef> fields = layoutOf(Name, Keep, KeepCount, KeepDays);
+    return fields;
+}
+
 QString withoutTrailingBlanks(const QString& text) {
     qsizetype n = text.size();
     while (n > 0 && text[n - 1] == u' ') {

@@ -7,11 +7,14 @@
 
 namespace kv {
 
-// The four tables of the program folder and their layouts.
+// The tables of the program folder and their layouts.
 inline const QString kTasksFile = QStringLiteral("tasks.dbf");             // Table1
 inline const QString kObjectsFile = QStringLiteral("tasksm.dbf");          // Table2
 inline const QString kWorkingObjectsFile = QStringLiteral("tasksmt.dbf");  // Table3
 inline const QString kArchiversFile = QStringLiteral("archers.dbf");       // Table4
+// The tasks' settings that tasks.dbf has no field for: its layout stays as other programs and
+// older copies know it.
+inline const QString kTaskExtrasFile = QStringLiteral("tasksx.dbf");
 
 // The fields of each table, declared once: name as stored (part of the file format), type and,
 // for text, width (the most characters the field holds). Code reaches a field only through these;
@@ -118,6 +121,18 @@ inline constexpr Field<bool> Sys{"Sys"};
 inline constexpr Field<int> Tip{"Tip"};
 }  // namespace ArchiverField
 
+// tasksx.dbf: at most one row per task, found by the task's Name
+namespace TaskExtraField {
+// the task's name, as in tasks.dbf
+inline constexpr Field<QString> Name{"Name", 30};
+// which of the archives with a date in their name a confirmed run keeps (KeepRule)
+inline constexpr Field<int> Keep{"Keep"};
+// KeepRule::Newest: how many
+inline constexpr Field<int> KeepCount{"KeepCount"};
+// KeepRule::YoungerThan: the age in days
+inline constexpr Field<int> KeepDays{"KeepDays"};
+}  // namespace TaskExtraField
+
 // The values of VidPeriod.
 enum class Period {
     OnDemand = 0,
@@ -133,9 +148,10 @@ inline bool knownPeriod(int vidPeriod) {
     return vidPeriod >= int(Period::OnDemand) && vidPeriod <= int(Period::Monthly);
 }
 
-const QList<FieldDef>& tasksLayout();      // 26 fields
-const QList<FieldDef>& objectsLayout();    // 7 fields; tasksm.dbf and tasksmt.dbf
-const QList<FieldDef>& archiversLayout();  // 11 fields
+const QList<FieldDef>& tasksLayout();       // 26 fields
+const QList<FieldDef>& objectsLayout();     // 7 fields; tasksm.dbf and tasksmt.dbf
+const QList<FieldDef>& archiversLayout();   // 11 fields
+const QList<FieldDef>& taskExtrasLayout();  // 4 fields
 
 // A typed text as a text field keeps it: without its trailing blanks, which a field filled to
 // its width loses when it is read back. Windows store this form, so that what they compare,

@@ -1164,4 +1164,18 @@ bool Table::controlsDisabled() const {
     return d->disabled > 0;
 }
 
+int deleteRowsWhere(Table& table, const Field<QString>& field, const QString& value) {
+    Q_ASSERT(table.inBatch());
+    const auto index = table.fieldIndex(field);
+    int deleted = 0;
+    for (int position = table.recordCount() - 1; position >= 0; --position) {
+        if (table.peekString(position, index) == value) {
+            table.moveTo(position);
+            table.deleteRecord();
+            ++deleted;
+        }
+    }
+    return deleted;
+}
+
 }  // namespace kv

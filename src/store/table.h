@@ -224,6 +224,10 @@ private:
     std::unique_ptr<Impl> d;
 };
 
+// Deletes, within a batch, every live row whose `field` equals `value` (exact); returns how many.
+// Walks from the end, so that each deletion moves only the rows after it.
+int deleteRowsWhere(Table& table, const Field<QString>& field, const QString& value);
+
 // Runs `body` with the table's views suspended, resuming them however `body` ends.
 class ControlsDisabled {
 public:

@@ -1,11 +1,12 @@
 // Pictures of every window in a language, to look for captions that do not fit:
 //   language_shots DICTIONARY OUT_FOLDER [FIRST_DICTIONARY]
-// makes a program folder with the dictionary as the language in use, a monthly task with an
-// archive and an object, and writes main.png, editor.png, names.png, list.png, list-edit.png,
-// restore.png, about.png and poweroff.png. With FIRST_DICTIONARY the program starts in that
-// language and the main window switches to DICTIONARY through its language list, as a user
-// would, before the pictures are taken. A tool for looking, not a test; run it on a display
-// (for instance under an Xvfb desktop) or with QT_QPA_PLATFORM=offscreen.
+// makes a program folder with the dictionary as the language in use, a monthly task with dated
+// archives, the newest 7 kept, an archive and an object, and writes main.png, editor.png,
+// names.png, list.png, list-edit.png, restore.png, about.png and poweroff.png. With
+// FIRST_DICTIONARY the program starts in that language and the main window switches to DICTIONARY
+// through its language list, as a user would, before the pictures are taken. A tool for looking,
+// not a test; run it on a display (for instance under an Xvfb desktop) or with
+// QT_QPA_PLATFORM=offscreen.
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -26,6 +27,7 @@
 #include "platform/programfolder.h"
 #include "store/layouts.h"
 #include "store/programtables.h"
+#include "store/taskextras.h"
 #include "support/tablefolder.h"
 
 using namespace kv;
@@ -75,6 +77,7 @@ int main(int argc, char** argv) {
                                 {ArchiverField::NameAr, "/usr/bin/7zz"}});
     dir.addRow(kTasksFile, {{TaskField::Name, "Documents"},
                             {TaskField::Flag, true},
+                            {TaskField::VidNameArh, 2},
                             {TaskField::VidPeriod, int(Period::Monthly)},
                             {TaskField::MonthDay, 31},
                             {TaskField::Path2, dir.file("archives/")},
@@ -82,6 +85,12 @@ int main(int argc, char** argv) {
                             {TaskField::Opis, "Home folder documents"},
                             {TaskField::NameArhSys, "7-Zip"},
                             {TaskField::VidArhivator, 1}});
+
+    // It keeps its newest 7 archives.
+    Table::create(kTaskExtrasFile, taskExtrasLayout());
+    dir.addRow(kTaskExtrasFile, {{TaskExtraField::Name, "Documents"},
+                                 {TaskExtraField::Keep, int(KeepRule::Newest)},
+                                 {TaskExtraField::KeepCount, 7}});
 
     ProgramTables tables;
     TForm1 form(tables, {{}, QStringLiteral("/opt/kelvotrin/kelvotrin")});

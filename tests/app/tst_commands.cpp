@@ -74,6 +74,9 @@ private Q_SLOTS:
         fx.tables.objects.open();
         fx.folder.write(QStringLiteral("Lists/7.txt"), "/home/a\r\n/home/b\r\n");
         fx.folder.write(QStringLiteral("Arch/mail.7z"), "archive");
+        for (const char* name : {"mail", "docs"}) {
+            test::appendRow(fx.tables.extras, {{TaskExtraField::Name, name}});
+        }
         fx.select(QStringLiteral("mail"));
 
         // No: nothing happens.
@@ -87,13 +90,15 @@ private Q_SLOTS:
         QCOMPARE(fx.tables.tasks.recordCount(), 3);
         QVERIFY(QFileInfo::exists(fx.folder.file(QStringLiteral("Lists/7.txt"))));
 
-        // Yes: the row, its object rows (exact name) and its list file go; archives stay.
+        // Yes: the row, its object rows (exact name), its retention and its list file go;
+        // archives stay.
         fx.boxes.answer(MbResult::Yes);
         fx.form->ui.BitBtn2->click();
         QCOMPARE(test::column(kTasksFile, TaskField::Name),
                  (QStringList{QStringLiteral("docs"), QStringLiteral("photo")}));
         QCOMPARE(test::column(kObjectsFile, ObjectField::Path),
                  (QStringList{QStringLiteral("/home/d"), QStringLiteral("/home/c")}));
+        QCOMPARE(test::column(kTaskExtrasFile, TaskExtraField::Name), QStringList{"docs"});
         QVERIFY(!QFileInfo::exists(fx.folder.file(QStringLiteral("Lists/7.txt"))));
         QVERIFY(QFileInfo::exists(fx.folder.file(QStringLiteral("Arch/mail.7z"))));
         QCOMPARE(currentTaskName(fx.tables.tasks), QStringLiteral("docs"));

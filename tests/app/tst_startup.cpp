@@ -98,6 +98,7 @@ private Q_SLOTS:
         QVERIFY(sameLayout(layoutOf(kObjectsFile), objectsLayout()));
         QVERIFY(sameLayout(layoutOf(kWorkingObjectsFile), objectsLayout()));
         QVERIFY(sameLayout(layoutOf(kArchiversFile), archiversLayout()));
+        QVERIFY(sameLayout(layoutOf(kTaskExtrasFile), taskExtrasLayout()));
         QCOMPARE(tasksLayout().size(), 26);
         QCOMPARE(fx.boxes.shown.size(), 0);
     }
@@ -111,6 +112,7 @@ private Q_SLOTS:
                                              {QStringLiteral("Extra"), FieldType::Integer, 0}};
         fx.folder.makeTables();
         Table::create(fx.folder.file(kTasksFile), otherLayout);
+        Table::create(fx.folder.file(kTaskExtrasFile), taskExtrasLayout());
         fx.folder.write(QStringLiteral("lang.txt"), "English\r\nsecond line\r\n");
         fx.folder.write(QStringLiteral("Lists/1.txt"), "/home/a\r\n");
         const auto before = test::snapshot(fx.folder.path());
@@ -229,6 +231,29 @@ private Q_SLOTS:
         QCOMPARE(fx.boxes.shown.size(), 1);
         QVERIFY(fx.boxes.shown.first().text.contains(kTasksFile));
         QCOMPARE(fx.folder.read(kTasksFile), garbage);
+    }
+
+    // tasksx.dbf: one made anew is told when a task has a date in its archive names (its choice
+    // of archives to keep is gone); a damaged one is told, kept and left closed.
+    void aLostOrDamagedRetentionTableIsTold() {
+        const MainWindowTexts t = mainWindowTexts();
+        {
+            test::MainWindowFixture fx;
+            fx.folder.makeTables();
+            fx.folder.addRow(kTasksFile, {{TaskField::Name, "docs"}, {TaskField::VidNameArh, 1}});
+            auto form = fx.makeForm();
+            QVERIFY(fx.tables.extras.isOpen());
+            QCOMPARE(fx.boxes.shown.size(), 1);
+            QVERIFY(
+                fx.boxes.shown.first().text.contains(t.text(Form1Text::cm96).arg(kTaskExtrasFile)));
+        }
+        test::MainWindowFixture fx;
+        fx.folder.write(kTaskExtrasFile, "not a table");
+        auto form = fx.makeForm();
+        QVERIFY(!fx.tables.extras.isOpen());
+        QCOMPARE(fx.boxes.shown.size(), 1);
+        QVERIFY(fx.boxes.shown.first().text.contains(kTaskExtrasFile));
+        QCOMPARE(fx.folder.read(kTaskExtrasFile), QByteArray("not a table"));
     }
 
     // A box of the start (here a damaged tasksm.dbf) waits for the user with the start-up pass

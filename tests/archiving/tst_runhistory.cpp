@@ -27,7 +27,8 @@ class TestRunHistory : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     // What appendRunLog writes reads back run for run, runs.log.1 before runs.log, with the
-    // reason words and the output kept under a run that was not confirmed.
+    // reason words, the archive's test and the output kept under a run that was not confirmed;
+    // prune lines are no runs. A task's last good archive size is found from the end.
     void whatIsLoggedReadsBack() {
         test::TempProgramFolder folder;
         const MainWindowTexts texts = mainWindowTexts();
@@ -36,9 +37,25 @@ private Q_SLOTS:
         appendRunLog(entry("a", {RunResult::Failed, RunFailure::NotInPlace, "No\tspace"}, 0),
                      texts);
         appendRunLog(entry("a", {RunResult::Warning, RunFailure::Status, {}}, 1), texts);
+        appendPruneLog({{QDateTime(QDate(2026, 12, 1), QTime(9, 6)), "a", "/b/a 1.7z", {}}}, texts);
+        RunLogEntry tested = entry("a", {RunResult::Failed, RunFailure::TestFailed, {}});
+        tested.test = {ArchiveTest::State::Ended, false, 2, 1234};
+        appendRunLog(tested, texts);
+        RunLogEntry refused =
+            entry("a", {RunResult::Failed, RunFailure::NoSpace, noSpaceDetail(5, 110)});
+        refused.archiverStarted = false;
+        appendRunLog(refused, texts);
+        appendRunLog(entry("b", {RunResult::Confirmed, RunFailure::None, {}}, 0, 7), texts);
 
+        QCOMPARE(lastGoodArchiveSize("old"), 100);
+        QCOMPARE(lastGoodArchiveSize("b"), 7);
+        QCOMPARE(lastGoodArchiveSize("a"), std::nullopt);
         const QList<RunRecord> runs = readRunHistory();
-        QCOMPARE(runs.size(), 3);
+        QCOMPARE(runs.size(), 6);
+        QCOMPARE(runs[3].test, tested.test);
+        QVERIFY(!runs[4].archiverStarted);
+        QCOMPARE(noSpaceFromDetail(runs[4].outcome.detail), (std::pair<qint64, qint64>(5, 110)));
+        QCOMPARE(runs[5].test.state, ArchiveTest::State::None);
         QCOMPARE(runs[0].taskName, QString("old"));
         QCOMPARE(runs[0].outcome.result, RunResult::Confirmed);
         QVERIFY(runs[0].output.isEmpty());

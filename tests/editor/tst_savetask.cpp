@@ -7,6 +7,7 @@
 #include "platform/clock.h"
 #include "platform/programfolder.h"
 #include "store/layouts.h"
+#include "store/taskextras.h"
 #include "support/manualclock.h"
 #include "support/memoryfileio.h"
 #include "support/tablefolder.h"
@@ -42,6 +43,7 @@ struct Stored {
     QStringList tasks;
     QMap<QString, QStringList> objects;
     QMap<QString, QByteArray> lists;
+    QMap<QString, QStringList> extras;
 
     bool operator==(const Stored&) const = default;
 };
@@ -56,6 +58,7 @@ struct Store {
     Table& objects = tables.objects;
     Table& working = tables.working;
     Table& archivers = tables.archivers;
+    Table& extras = tables.extras;
     WorkingList list{working};
     const EditorTexts texts = editorTexts();
 
@@ -64,7 +67,8 @@ struct Store {
             memory = std::make_shared<MemoryFileIo>();
         }
         folder.makeTables(io());
-        for (Table* table : {&tasks, &objects, &working, &archivers}) {
+        Table::create(kTaskExtrasFile, taskExtrasLayout(), io());
+        for (Table* table : {&tasks, &objects, &working, &archivers, &extras}) {
             table->setFileIo(memory);
             table->open();
         }
@@ -113,10 +117,15 @@ struct Store {
         Stored s;
         Table t(kTasksFile);
         Table o(kObjectsFile);
-        t.setFileIo(layer);
-        o.setFileIo(layer);
-        t.open();
-        o.open();
+        Table x(kTaskExtrasFile);
+        for (Table* table : {&t, &o, &x}) {
+            table->setFileIo(layer);
+            table->open();
+        }
+        const QStringList extras = dump(x);
+        for (int i = 0; i < extras.size(); ++i) {
+            s.extras[x.peekString(i, x.fieldIndex(TaskExtraField::Name))] << extras[i];
+        }
         s.tasks = dump(t);
         for (int i = 0; i < t.recordCount(); ++i) {
             const QString list = t.peekString(i, t.fieldIndex(TaskField::List));
@@ -151,9 +160,12 @@ std::unique_ptr<Store> prepared(Kind kind, SaveRequest* request) {
     s->addTask(QStringLiteral("Other"), QStringLiteral("Lists/1.txt"), {QStringLiteral("/o")});
     s->addTask(QStringLiteral("Old"), QStringLiteral("Lists/7.txt"),
                {QStringLiteral("/a/x"), QStringLiteral("/a/y")});
+    test::appendRow(s->extras, {{TaskExtraField::Name, "Old"},
+                                {TaskExtraField::Keep, int(KeepRule::YoungerThan)}});
     const bool isNew = kind == Kind::NewTask;
     const QString edited = isNew ? QString() : QStringLiteral("Old");
     *request = s->request(kind == Kind::SameName ? edited : QStringLiteral("New"), isNew, edited);
+    request->retention = {KeepRule::Newest, 3, 30};
     if (!isNew) {
         LoadWorkingList(s->list, s->objects, edited);
     }
@@ -231,6 +243,29 @@ private Q_SLOTS:
         QCOMPARE(s.tasks.asString(TaskField::List), QStringLiteral("Lists/7.txt"));
         QCOMPARE(after.lists["Lists/7.txt"], before.lists["Lists/7.txt"]);
         QCOMPARE(s.tasks.recNo(), 0);
+    }
+
+    // The retention row follows the task's name; without tasksx.dbf the task is saved all the
+    // same, and told that it keeps all its archives when it was meant to keep fewer.
+    void retentionFollowsTheTask() {
+        Store s;
+        SaveRequest r = s.request(QStringLiteral("A"), true, {});
+        r.retention = {KeepRule::Newest, 3, 30};
+        QCOMPARE(s.save(r).outcome, SaveResult::Outcome::Saved);
+        r.fields.name = QStringLiteral("B");
+        r.newTask = false;
+        r.editedTaskName = r.workingName = QStringLiteral("A");
+        QCOMPARE(s.save(r).outcome, SaveResult::Outcome::Saved);
+        QCOMPARE(s.stored().extras.keys(), QStringList{"B"});
+        QCOMPARE(retentionOf(s.extras, QStringLiteral("B")), r.retention);
+
+        s.extras.close();
+        r.editedTaskName = r.workingName = r.fields.name;
+        QCOMPARE(s.save(r).message, s.texts.text(Form2Text::cm22).arg(kTaskExtrasFile));
+        r.retention = {};
+        const SaveResult keepsAll = s.save(r);
+        QCOMPARE(keepsAll.outcome, SaveResult::Outcome::Saved);
+        QVERIFY(keepsAll.message.isEmpty());
     }
 
     void refusalsWriteNothing() {
@@ -377,6 +412,7 @@ private Q_SLOTS:
             Stored now = s->stored();
             if (result.outcome == SaveResult::Outcome::Saved) {
                 now.objects.remove(kind == Kind::Renamed ? former : QString());
+                now.extras.remove(kind == Kind::Renamed ? former : QString());
                 QVERIFY2(now == saved, at);
             } else {
                 QVERIFY2(fills(s->texts.text(Form2Text::cm16), result.message),
@@ -400,12 +436,17 @@ private Q_SLOTS:
             if (now.tasks == saved.tasks) {
                 QVERIFY2(now.objects.value(name) == saved.objects.value(name), at);
                 QVERIFY2(now.lists == saved.lists, at);
+                QVERIFY2(now.extras.value(name) == saved.extras.value(name), at);
             } else if (kind == Kind::SameName) {
                 QVERIFY2(now.objects.value(name) == before.objects.value(name) ||
                              now.objects.value(name) == saved.objects.value(name),
                          at);
+                QVERIFY2(now.extras.value(name) == before.extras.value(name) ||
+                             now.extras.value(name) == saved.extras.value(name),
+                         at);
             } else {
                 QVERIFY2(now.objects.value(former) == before.objects.value(former), at);
+                QVERIFY2(now.extras.value(former) == before.extras.value(former), at);
             }
         }
 

@@ -48,7 +48,8 @@ struct Fixture {
     const ScopedProgramSearchPath searchPath{{}};
 
     Fixture() {
-        for (Table* t : {&tasks, &objects, &working, &archivers}) {
+        Table::create(kTaskExtrasFile, taskExtrasLayout());
+        for (Table* t : {&tasks, &objects, &working, &archivers, &tables.extras}) {
             t->open();
         }
         test::appendRow(archivers, {{ArchiverField::Name, "7z"},
@@ -335,6 +336,37 @@ private Q_SLOTS:
         QCOMPARE(form->windowTitle(), QStringLiteral("t"));
         QCOMPARE(form->editedTaskName(), QStringLiteral("t"));
         QCOMPARE(form->ui.LEdit1->text(), QStringLiteral("t"));
+    }
+
+    // Which dated archives to keep: chosen only for a name with a date, one number per rule
+    // (the other kept), marked as a change, saved with the task and shown again.
+    void retentionForDatedNames() {
+        Fixture fx;
+        auto form = fx.open(true);
+        form->ui.LEdit1->setText(QStringLiteral("t"));
+        QVERIFY(!form->ui.RadioGroup5->isEnabled());
+        pick(form->ui.RadioGroup1, 2);
+        QVERIFY(form->ui.RadioGroup5->isEnabled());
+        QVERIFY(form->ui.SpinEdit3->isHidden());
+        pick(form->ui.RadioGroup5, int(KeepRule::YoungerThan));
+        form->ui.SpinEdit3->setValue(5);
+        pick(form->ui.RadioGroup5, int(KeepRule::Newest));
+        QCOMPARE(form->ui.Label13->text(), form->texts().text(Form2Text::ct5));
+        form->ui.SpinEdit3->setValue(3);
+        form->ui.BitBtn3->click();
+        QVERIFY(form->saveSucceeded());
+        const Retention saved{KeepRule::Newest, 3, 5};
+        QCOMPARE(retentionOf(fx.tables.extras, QStringLiteral("t")), saved);
+        form.reset();
+
+        form = fx.open(false);
+        QCOMPARE(form->ui.RadioGroup5->itemIndex(), int(KeepRule::Newest));
+        QCOMPARE(form->ui.SpinEdit3->value(), saved.count);
+        QVERIFY(!form->modified());
+        pick(form->ui.RadioGroup5, int(KeepRule::YoungerThan));
+        QCOMPARE(form->ui.SpinEdit3->value(), saved.days);
+        QCOMPARE(form->ui.Label13->text(), form->texts().text(Form2Text::ct6));
+        QVERIFY(form->modified());
     }
 
     void dropsAndListCommands() {

@@ -82,7 +82,8 @@ private Q_SLOTS:
         test::TempProgramFolder folder;
         for (const auto& [file, layout] :
              {std::pair{kTasksFile, &tasksLayout}, std::pair{kObjectsFile, &objectsLayout},
-              std::pair{kArchiversFile, &archiversLayout}}) {
+              std::pair{kArchiversFile, &archiversLayout},
+              std::pair{kTaskExtrasFile, &taskExtrasLayout}}) {
             Table::create(file, layout());
             QFile expected(QFINDTESTDATA("data/" + file));
             QVERIFY2(expected.open(QIODevice::ReadOnly), qPrintable(file));
