@@ -13,6 +13,7 @@ enum class Form5Text {
     cm4,  // the only line of the list when the task has no archive
     cm5,  // launch failed: the archiver file is no program
     cm6,  // restore refused: %1 the archive path, which holds a double quote
+    cm7,  // browsing refused: no 7-Zip is known
 };
 
 using Form5Texts = MessageTable<Form5Text>;

@@ -6,8 +6,10 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "archiving/partialrestore.h"
 #include "archiving/restore.h"
 #include "archiving/runfollower.h"
+#include "archiving/tform7.h"
 #include "language/translateform.h"
 #include "platform/messagebox.h"
 #include "platform/winexec.h"
@@ -26,7 +28,7 @@ LaunchFailureTexts launchFailureTexts(const Form5Texts& texts) {
 }  // namespace
 
 TForm5::TForm5(ProgramTables& tables, const LanguageInUse& language, QWidget* parent)
-    : QDialog(parent), tasks_(tables.tasks) {
+    : QDialog(parent), tasks_(tables.tasks), archivers_(tables.archivers), language_(language) {
     setObjectName(QStringLiteral("Form5"));
     setWindowTitle(QStringLiteral("Восстановление данных"));
     // A fixed border with only the close button in the title bar.
@@ -36,12 +38,15 @@ TForm5::TForm5(ProgramTables& tables, const LanguageInUse& language, QWidget* pa
     ui.ListBox1->setSortingEnabled(false);
     ui.BitBtn1 =
         makeButton(this, "BitBtn1", QStringLiteral("Восстановить"), QStyle::SP_DialogOpenButton);
+    ui.BitBtn3 = makeButton(this, "BitBtn3", QStringLiteral("Просмотреть…"),
+                            QStyle::SP_FileDialogDetailedView);
     ui.BitBtn2 =
         makeButton(this, "BitBtn2", QStringLiteral("Закрыть"), QStyle::SP_DialogCloseButton);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(ui.BitBtn1);
+    buttons->addWidget(ui.BitBtn3);
     buttons->addWidget(ui.BitBtn2);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(ui.ListBox1);
@@ -50,6 +55,7 @@ TForm5::TForm5(ProgramTables& tables, const LanguageInUse& language, QWidget* pa
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connectHandler(ui.BitBtn1, &QPushButton::clicked, this, &TForm5::BitBtn1Click);
+    connectHandler(ui.BitBtn3, &QPushButton::clicked, this, &TForm5::BitBtn3Click);
     connectHandler(ui.BitBtn2, &QPushButton::clicked, this, &TForm5::BitBtn2Click);
     connectHandler(ui.ListBox1, &QListWidget::itemDoubleClicked, this, &TForm5::ListBox1DblClick);
     runReportingErrors([&] { FormCreate(language); });
@@ -64,18 +70,26 @@ void TForm5::FormCreate(const LanguageInUse& language) {
     if (names.isEmpty()) {
         ui.ListBox1->addItem(texts_.text(Form5Text::cm4));
         ui.BitBtn1->setEnabled(false);
+        ui.BitBtn3->setEnabled(false);
     }
 }
 
-void TForm5::BitBtn1Click() {
+QString TForm5::chosenArchive() const {
     const QList<QListWidgetItem*> chosen = ui.ListBox1->selectedItems();
     if (!ui.BitBtn1->isEnabled() || chosen.isEmpty()) {
-        return;
+        return {};
     }
     // The task's folder as the current row gives it now.
     const ArchiveLocation location =
         archiveLocation(tasks_.asString(TaskField::NameArh), tasks_.asString(TaskField::Path2));
-    const QString archive = location.folder + chosen.constFirst()->text();
+    return location.folder + chosen.constFirst()->text();
+}
+
+void TForm5::BitBtn1Click() {
+    const QString archive = chosenArchive();
+    if (archive.isEmpty()) {
+        return;
+    }
     const std::optional<QString> commandLine =
         restoreCommandLine(tasks_.asString(TaskField::NameArhivator2), archive);
     if (!commandLine) {
@@ -99,6 +113,21 @@ void TForm5::BitBtn1Click() {
 
 void TForm5::ListBox1DblClick() {
     BitBtn1Click();
+}
+
+void TForm5::BitBtn3Click() {
+    const QString archive = chosenArchive();
+    if (archive.isEmpty()) {
+        return;
+    }
+    const QString sevenZip =
+        browsingArchiver(archivers_, tasks_.asString(TaskField::NameArhivator2));
+    if (sevenZip.isEmpty()) {
+        messageBox(texts_.text(Form5Text::cm7), QString(), MbButtons::Ok, MbIcon::Warning);
+        return;
+    }
+    TForm7 browser(archive, sevenZip, tasks_.asString(TaskField::Name), language_, this);
+    browser.exec();
 }
 
 void TForm5::BitBtn2Click() {

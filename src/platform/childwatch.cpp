@@ -74,6 +74,7 @@ struct Child {
     int outputFd = -1;
     QDateTime started;
     ProgramEndHandler onEnd;
+    OutputKept kept = OutputKept::Tail;
     QSocketNotifier* notifier = nullptr;
 };
 
@@ -203,6 +204,9 @@ void ChildWatch::check(pid_t pid) {
     }
     if (child->outputFd >= 0) {
         end.outputTail = tailOf(child->outputFd, &end.outputCut);
+        if (child->kept == OutputKept::Whole) {
+            end.output = wholeOf(child->outputFd);
+        }
     }
     closeFds(*child);
     if (child->onEnd) {
@@ -217,15 +221,11 @@ void ChildWatch::check(pid_t pid) {
 
 }  // namespace
 
-QByteArray tailOf(int fd, bool* cut) {
-    struct stat st {};
-    *cut = false;
-    if (::fstat(fd, &st) != 0 || st.st_size <= 0) {
-        return {};
-    }
-    const off_t from = st.st_size > kOutputTailBytes ? st.st_size - kOutputTailBytes : 0;
-    *cut = from > 0;
-    QByteArray out(qsizetype(st.st_size - from), Qt::Uninitialized);
+namespace {
+
+// The bytes of the file behind `fd` from `from` to `to`, as far as they can be read.
+QByteArray readRange(int fd, off_t from, off_t to) {
+    QByteArray out(qsizetype(to - from), Qt::Uninitialized);
     qsizetype got = 0;
     while (got < out.size()) {
         const ssize_t n = ::pread(fd, out.data() + got, size_t(out.size() - got), from + got);
@@ -241,12 +241,36 @@ QByteArray tailOf(int fd, bool* cut) {
     return out;
 }
 
-void followChild(pid_t pid, int outputFd, QDateTime started, ProgramEndHandler onEnd) {
+off_t sizeOf(int fd) {
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 && st.st_size > 0 ? st.st_size : 0;
+}
+
+}  // namespace
+
+QByteArray tailOf(int fd, bool* cut) {
+    const off_t size = sizeOf(fd);
+    const off_t from = size > kOutputTailBytes ? size - kOutputTailBytes : 0;
+    *cut = from > 0;
+    return readRange(fd, from, size);
+}
+
+std::optional<QByteArray> wholeOf(int fd) {
+    const off_t size = sizeOf(fd);
+    if (size > kWholeOutputLimit) {
+        return std::nullopt;
+    }
+    return readRange(fd, 0, size);
+}
+
+void followChild(pid_t pid, int outputFd, QDateTime started, ProgramEndHandler onEnd,
+                 OutputKept kept) {
     auto child = std::make_unique<Child>();
     child->pid = pid;
     child->outputFd = outputFd;
     child->started = std::move(started);
     child->onEnd = std::move(onEnd);
+    child->kept = kept;
     if (!QCoreApplication::instance()) {
         qWarning("kelvotrin: no application object; process %d is not followed", int(pid));
         if (outputFd >= 0) {

@@ -194,7 +194,8 @@ WinExecResult resultOfExecError(int error, const QString& path) {
     }
 }
 
-WinExecResult launch(const QString& path, const CommandLineParts& parts, ProgramEndHandler onEnd) {
+WinExecResult launch(const QString& path, const CommandLineParts& parts, ProgramEndHandler onEnd,
+                     OutputKept kept) {
     // Everything the child needs is prepared here: after fork only async-signal-safe calls.
     const QByteArray pathBytes = QFile::encodeName(path);
     const QByteArray folderBytes = QFile::encodeName(programFolder());
@@ -253,7 +254,7 @@ WinExecResult launch(const QString& path, const CommandLineParts& parts, Program
     }
     ::close(fds[0]);
     if (got == 0) {
-        followChild(child, outputFd, started, std::move(onEnd));
+        followChild(child, outputFd, started, std::move(onEnd), kept);
         return WinExecResult::Started;
     }
     // Exec failed: the child ends at once; reap it here.
@@ -378,7 +379,8 @@ WinExecResult WinExec(const QString& commandLine, int show) {
     return WinExec(commandLine, show, {});
 }
 
-WinExecResult WinExec(const QString& commandLine, int show, ProgramEndHandler onEnd) {
+WinExecResult WinExec(const QString& commandLine, int show, ProgramEndHandler onEnd,
+                      OutputKept kept) {
     if (currentScope && currentScope->hook_) {
         const WinExecResult result = currentScope->hook_(commandLine, show);
         if (result == WinExecResult::Started && onEnd) {
@@ -396,7 +398,7 @@ WinExecResult WinExec(const QString& commandLine, int show, ProgramEndHandler on
             if (::access(QFile::encodeName(path).constData(), X_OK) != 0) {
                 return WinExecResult::BadFormat;
             }
-            return launch(path, parts, std::move(onEnd));
+            return launch(path, parts, std::move(onEnd), kept);
         case Kind::Folder:
         case Kind::Other:
             return WinExecResult::BadFormat;

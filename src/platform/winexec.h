@@ -46,8 +46,16 @@ struct ProgramEnd {
     QDateTime ended;         // clock().now() when its end was noticed
     QByteArray outputTail;   // the last kOutputTailBytes of what it wrote to stdout and stderr
     bool outputCut = false;  // it wrote more than that: the tail starts inside its output
+    // Everything it wrote, when the launch asked for it (OutputKept::Whole) and it wrote at most
+    // kWholeOutputLimit bytes; nothing otherwise.
+    std::optional<QByteArray> output;
 };
 inline constexpr qsizetype kOutputTailBytes = 4096;
+inline constexpr qsizetype kWholeOutputLimit = qsizetype(256) * 1024 * 1024;
+
+// What of a followed program's output its end handler gets: the tail alone, or all of it as
+// well (a program whose output is the result, such as an archive's listing).
+enum class OutputKept { Tail, Whole };
 using ProgramEndHandler = std::function<void(const ProgramEnd&)>;
 
 // The program is found as splitCommandLine() describes: relative paths are taken from the
@@ -59,9 +67,11 @@ using ProgramEndHandler = std::function<void(const ProgramEnd&)>;
 // WinExec returns as soon as the program has been exec'd, and the child is followed from then
 // on without blocking and without polling: the event loop notices its end (through a pidfd, or
 // a SIGCHLD pipe where the kernel has no pidfd), reaps it at once and runs `onEnd` with its exit
-// status and the tail of its output. Nothing wakes up while children run. When this program
-// ends first, the child runs on undisturbed and `onEnd` never runs. Needs a QCoreApplication.
-WinExecResult WinExec(const QString& commandLine, int show, ProgramEndHandler onEnd);
+// status and the tail of its output (all of it with OutputKept::Whole). Nothing wakes up while
+// children run. When this program ends first, the child runs on undisturbed and `onEnd` never
+// runs. Needs a QCoreApplication.
+WinExecResult WinExec(const QString& commandLine, int show, ProgramEndHandler onEnd,
+                      OutputKept kept = OutputKept::Tail);
 // The same without an end handler: the child is still reaped when it ends.
 WinExecResult WinExec(const QString& commandLine, int show);
 
@@ -85,7 +95,7 @@ public:
     void endLaunch(ProgramEnd end, qsizetype index = 0);
 
 private:
-    friend WinExecResult WinExec(const QString&, int, ProgramEndHandler);
+    friend WinExecResult WinExec(const QString&, int, ProgramEndHandler, OutputKept);
     friend qsizetype programsRunning();
     WinExecHook hook_;
     ScopedValue<ScopedWinExecHook*> inUse_;  // its previous() is the scope it hides

@@ -2,18 +2,21 @@
 //   language_shots DICTIONARY OUT_FOLDER [FIRST_DICTIONARY]
 // makes a program folder with the dictionary as the language in use, a monthly task with dated
 // archives, the newest 7 kept, an archive and an object, and writes main.png, editor.png,
-// names.png, list.png, list-edit.png, restore.png, about.png and poweroff.png. With
-// FIRST_DICTIONARY the program starts in that language and the main window switches to DICTIONARY
-// through its language list, as a user would, before the pictures are taken. A tool for looking,
-// not a test; run it on a display (for instance under an Xvfb desktop) or with
-// QT_QPA_PLATFORM=offscreen.
+// names.png, list.png, list-edit.png, restore.png, browse.png, browse-question.png,
+// browse-confirm.png, browse-result.png, about.png and poweroff.png. With FIRST_DICTIONARY the
+// program starts in that language and the main window switches to DICTIONARY through its language
+// list, as a user would, before the pictures are taken. A tool for looking, not a test; run it on
+// a display (for instance under an Xvfb desktop) or with QT_QPA_PLATFORM=offscreen.
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMessageBox>
+#include <QProcess>
 #include <QTimer>
+#include <QTreeWidgetItem>
 #include <cstdio>
 
 #include "app/aboutbox.h"
@@ -22,13 +25,16 @@
 #include "archiving/poweroffcountdown.h"
 #include "archiving/tform3.h"
 #include "archiving/tform5.h"
+#include "archiving/tform7.h"
 #include "editor/tform2.h"
 #include "editor/tform4.h"
+#include "platform/messagebox.h"
 #include "platform/programfolder.h"
 #include "store/layouts.h"
 #include "store/programtables.h"
 #include "store/taskextras.h"
 #include "support/tablefolder.h"
+#include "widgets/radiogroup.h"
 
 using namespace kv;
 
@@ -47,6 +53,23 @@ void shoot(QWidget& window, const QString& name) {
                 qPrintable(window.windowTitle()));
     window.hide();
 }
+
+// Shows each message box, takes its picture as "browse-confirm" and answers Yes.
+class ShootingBoxes final : public MessageBoxService {
+public:
+    MbResult show(const MessageBoxRequest& request) override {
+        QMessageBox box;
+        box.setWindowTitle(request.caption);
+        box.setText(request.text);
+        box.setIcon(QMessageBox::Warning);
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        shoot(box, "browse-confirm");
+        return MbResult::Yes;
+    }
+
+private:
+    ScopedMessageBoxService inUse_{*this};
+};
 
 }  // namespace
 
@@ -120,6 +143,45 @@ int main(int argc, char** argv) {
     {
         TForm5 restore(tables, in);
         shoot(restore, "restore");
+    }
+    {
+        // An archive of a few files, browsed: its tree, the question about a file that changed
+        // since, the confirmation of the replacement, and the result.
+        for (const char* name : {"data/Документы/отчёт.odt", "data/Документы/ план.txt",
+                                 "data/Документы/Фото/лето.jpg", "data/notes.txt"}) {
+            dir.write(QString::fromUtf8(name), "first");
+        }
+        QDir().mkpath(dir.file("data/Документы/Пустая"));
+        QProcess sevenZip;
+        sevenZip.start("/usr/bin/7zz",
+                       {"a", "-spf", dir.file("archives/docs 08_12_2025.7z"), dir.file("data")});
+        sevenZip.waitForFinished();
+        dir.write("data/Документы/отчёт.odt", "changed since");
+        TForm7 browser(dir.file("archives/docs 08_12_2025.7z"), "/usr/bin/7zz", "Documents", in);
+        browser.resize(760, 560);
+        browser.show();
+        while (browser.busy()) {
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        }
+        browser.itemOf(0)->setExpanded(true);
+        for (int i = 0; i < browser.tree()->size(); ++i) {
+            if (browser.tree()->node(i).name == QStringLiteral("Документы")) {
+                browser.itemOf(i)->setCheckState(0, Qt::Checked);
+                browser.itemOf(i)->setExpanded(true);
+            }
+        }
+        shoot(browser, "browse");
+        browser.show();
+        browser.BitBtn1Click();
+        browser.ui.RadioGroup2->setItemIndex(1);
+        shoot(browser, "browse-question");
+        browser.show();
+        ShootingBoxes boxes;
+        browser.BitBtn3Click();
+        while (browser.busy()) {
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        }
+        shoot(browser, "browse-result");
     }
     {
         TAboutBox about(in);

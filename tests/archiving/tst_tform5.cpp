@@ -1,16 +1,21 @@
+#include <QApplication>
 #include <QDir>
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
+#include <QTimer>
 #include <memory>
 
+#include "archiving/partialrestore.h"
 #include "archiving/runsinprogress.h"
 #include "archiving/tform5.h"
+#include "archiving/tform7.h"
 #include "store/programtables.h"
 #include "support/launchrecorder.h"
 #include "support/scriptedmessageboxes.h"
+#include "support/sevenzip.h"
 #include "support/tablefolder.h"
 
 using namespace kv;
@@ -70,6 +75,7 @@ private Q_SLOTS:
     void listsEveryEntryBeginningWithTheBaseName();
     void noArchiveNoRestore();
     void startsTheExtractCommand();
+    void browsesWithTheSevenZipFound();
 };
 
 void TestTForm5::listsEveryEntryBeginningWithTheBaseName() {
@@ -133,6 +139,54 @@ void TestTForm5::startsTheExtractCommand() {
     QVERIFY(f.restore("docs \"quoted\""));
     QVERIFY(launches.lines.isEmpty());
     QCOMPARE(f.boxes.shown.last().icon, MbIcon::Warning);
+}
+
+void TestTForm5::browsesWithTheSevenZipFound() {
+    Fixture f("docs.7z", "Arch/");
+    f.folder.write("Arch/docs.7z", "");
+    const QString rar = "/usr/bin/rar x";
+
+    // The dialog opens the chosen archive with the task's own 7-Zip; without one it says so and
+    // opens nothing.
+    test::LaunchRecorder launches;
+    const auto browse = [&] {
+        TForm5 form(f.tables);
+        form.show();
+        form.ui.ListBox1->setCurrentRow(0);
+        QTimer::singleShot(0, [] {
+            if (auto* browser = qobject_cast<TForm7*>(QApplication::activeModalWidget())) {
+                browser->reject();
+            }
+        });
+        form.BitBtn3Click();
+    };
+    browse();
+    QCOMPARE(launches.lines,
+             QStringList{*listingCommandLine(test::k7zz, f.folder.file("Arch/docs.7z"))});
+    QVERIFY(f.boxes.shown.isEmpty());
+    f.tasks.edit();
+    f.tasks.setString(TaskField::NameArhivator2, rar);
+    f.tasks.post();
+    browse();
+    QCOMPARE(launches.lines.size(), 1);
+    QCOMPARE(f.boxes.texts(), QStringList{form5Texts().text(Form5Text::cm7)});
+
+    const QString missing = "/opt/none/7z";
+    const auto archiver = [&](const QString& program, bool sys) {
+        f.folder.addRow(kArchiversFile,
+                        {{ArchiverField::NameAr, program}, {ArchiverField::Sys, sys}});
+    };
+    // A configuration the user made is no discovery's.
+    archiver(test::k7zz, false);
+    QCOMPARE(browsingArchiver(f.tables.archivers, rar), QString());
+    // The task's own 7-Zip, even one whose file is missing.
+    QCOMPARE(browsingArchiver(f.tables.archivers, missing + " x -spf"), missing);
+    // Discovery's comes first; one whose file exists before one that is missing.
+    archiver(missing, true);
+    QCOMPARE(browsingArchiver(f.tables.archivers, rar), missing);
+    archiver(test::k7zz, true);
+    QCOMPARE(browsingArchiver(f.tables.archivers, rar), test::k7zz);
+    QVERIFY(!f.tables.archivers.isOpen());
 }
 
 QTEST_MAIN(TestTForm5)

@@ -267,8 +267,11 @@ void TestWinExec::followsEveryChildToItsEnd() {
     makeExecutable(folder.file("quiet"), "#!/bin/sh\nsleep 0.2\n");
     QMap<QString, kv::ProgramEnd> ends;
     for (const char* name : {"chatty", "killed", "quiet"}) {
-        QCOMPARE(WinExec(folder.file(name), kSwShow,
-                         [&ends, name](const kv::ProgramEnd& e) { ends.insert(name, e); }),
+        const auto kept =
+            name == QLatin1String("chatty") ? kv::OutputKept::Whole : kv::OutputKept::Tail;
+        QCOMPARE(WinExec(
+                     folder.file(name), kSwShow,
+                     [&ends, name](const kv::ProgramEnd& e) { ends.insert(name, e); }, kept),
                  Started);
     }
     QCOMPARE(kv::programsRunning(), 3);
@@ -281,6 +284,9 @@ void TestWinExec::followsEveryChildToItsEnd() {
     QVERIFY(chatty.outputCut);
     QCOMPARE(chatty.outputTail.size(), kv::kOutputTailBytes);
     QVERIFY(chatty.outputTail.endsWith("xxx\nlast\n"));
+    // Kept whole when the launch asks for it.
+    QVERIFY(chatty.output && chatty.output->endsWith(chatty.outputTail));
+    QCOMPARE(chatty.output->count('x'), 5000);
     QVERIFY(chatty.started.isValid() && chatty.ended >= chatty.started);
 
     QVERIFY(ends["killed"].signalled);
@@ -288,6 +294,7 @@ void TestWinExec::followsEveryChildToItsEnd() {
 
     QCOMPARE(ends["quiet"].code, 0);
     QVERIFY(ends["quiet"].outputTail.isEmpty() && !ends["quiet"].outputCut);
+    QVERIFY(!ends["quiet"].output);
 
     QCOMPARE(kv::programsRunning(), 0);
     QCOMPARE(::waitpid(-1, nullptr, WNOHANG), -1);

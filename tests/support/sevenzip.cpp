@@ -22,6 +22,12 @@ QStringList archiveEntries(const QString& archive) {
     return paths;
 }
 
+bool makeArchive(const QString& archive, const QStringList& paths, const QStringList& switches) {
+    QProcess p;
+    p.start(k7zz, QStringList{"a"} + switches + QStringList{"--", archive} + paths);
+    return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
 QStringList waitForArchive(const QString& archive, const QStringList& expected) {
     QElapsedTimer t;
     t.start();

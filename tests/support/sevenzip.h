@@ -12,6 +12,11 @@ inline const QString k7zz = QStringLiteral("/usr/bin/7zz");
 // yet, or still being written).
 QStringList archiveEntries(const QString& archive);
 
+// Makes `archive` of `paths` with 7-Zip: with their full paths and quickly, unless `switches`
+// say otherwise. False when 7-Zip fails.
+bool makeArchive(const QString& archive, const QStringList& paths,
+                 const QStringList& switches = {QStringLiteral("-spf"), QStringLiteral("-mx1")});
+
 // The archiver runs on its own: polls until the archive reads back as `expected`, for at most a
 // minute, and returns what it read last. Events are processed meanwhile, so that the end of the
 // run that puts the archive in place is noticed.
