@@ -129,7 +129,9 @@ QString toolTipTitle(test::FakeService& desktop, const QString& service) {
         toolTip.endStructure();
     }
     toolTip.endArray();
-    toolTip >> title;
+    QString text;
+    toolTip >> title >> text;
+    toolTip.endStructure();  // lets go of what reading the structure took
     return title;
 }
 
