@@ -70,6 +70,7 @@ MainWindowTexts mainWindowTexts() {
         KV_MESSAGE(Form1Text, cm46,
                    QStringLiteral("«%1» (осталось «%2»): так уже называется другая конфигурация "
                                   "архиватора")),
+        KV_MESSAGE(Form1Text, cm80, QStringLiteral("Выполняются задачи: %1")),
         KV_MESSAGE(Form1Text, cm90, QStringLiteral("проверка архива не пройдена (код %1).")),
         KV_MESSAGE(Form1Text, cm91,
                    QStringLiteral("проверка архива не пройдена (прервана сигналом %1).")),

@@ -54,6 +54,7 @@ enum class Form1Text {
     cm44,  // %1 the new text and %2 the one kept: 1251 lacks some of its characters
     cm45,  // %3: it is longer than %3 characters
     cm46,  // another archiver configuration has that name
+    cm80,  // why the computer must not suspend now: %1 the tasks that run
     cm90,  // a reason: the test of the new archive ended with %1, a status
     cm91,  // a reason: the test of the new archive was ended by signal %1
     cm92,  // a reason: the test of the new archive could not be started
