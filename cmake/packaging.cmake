@@ -59,6 +59,7 @@ else()
                  COMMAND ${PROJECT_SOURCE_DIR}/tests/package/check_deb.sh ${CMAKE_BINARY_DIR}
                          ${PROJECT_SOURCE_DIR})
         set_tests_properties(package_deb PROPERTIES TIMEOUT 300)
+        add_dependencies(tst_statusnotifier kelvotrin_installed)
     endif()
 endif()
 

@@ -11,8 +11,8 @@
 #include "app/programicon.h"
 #include "app/startup.h"
 #include "app/tform1.h"
+#include "archiving/keepawake.h"
 #include "language/mainwindowtexts.h"
-#include "platform/autostart.h"
 #include "platform/error.h"
 #include "platform/instancechannel.h"
 #include "platform/messagebox.h"
@@ -83,7 +83,7 @@ private:
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const QString executable = QCoreApplication::applicationFilePath();
-    QCoreApplication::setApplicationName(kv::applicationTitle(executable));
+    QCoreApplication::setApplicationName(kv::kProgramName);
     // Every window's icon; the desktop matches the running program to its menu entry by name.
     QApplication::setWindowIcon(kv::programIcon());
     QGuiApplication::setDesktopFileName(kv::kIconThemeName);
@@ -136,6 +136,8 @@ int main(int argc, char** argv) {
     {
         kv::TForm1 form(tables, {arguments, executable, !shippedData.isEmpty()});
         form.listenForSecondStarts(channel);
+        // No suspend while an archiver runs.
+        kv::KeepAwakeDuringRuns keepAwake(&form.texts());
         watchTerminationSignals(form);
         form.showAtStart();
         ExitWhenShown exitWhenShown(form);

@@ -41,13 +41,13 @@ QIcon paintedIcon() {
 
 }  // namespace
 
-QIcon programIcon() {
+QIcon programIcon(bool installed) {
     // Without the SVG plugins the icon loads but draws nothing.
     QIcon drawn(kIconResource);
-    if (!drawn.pixmap(QSize(32, 32)).isNull()) {
-        return drawn;
+    if (drawn.pixmap(QSize(32, 32)).isNull()) {
+        drawn = paintedIcon();
     }
-    return paintedIcon();
+    return installed ? QIcon::fromTheme(kIconThemeName, drawn) : drawn;
 }
 
 QIcon withWarningMark(const QIcon& icon) {

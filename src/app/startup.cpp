@@ -21,7 +21,7 @@
 namespace kv {
 
 QString mainWindowCaption(const QString& languageName) {
-    return languageName == kRussian ? QStringLiteral("Кельвотрин") : QStringLiteral("Kelvotrin");
+    return languageName == kRussian ? QStringLiteral("Кельвотрин") : kProgramName;
 }
 
 namespace {

@@ -12,6 +12,9 @@ struct ProgramTables;
 inline const QString kRussian = QStringLiteral("Russian");
 inline const QString kLanguageFile = QStringLiteral("lang.txt");
 inline const QString kListsFolder = QStringLiteral("Lists");
+// The program's name for the desktop, which is also the application's name: the title of its
+// tray item, the sender of its notifications, the holder of its lock against suspending.
+inline const QString kProgramName = QStringLiteral("Kelvotrin");
 
 // The main window's caption by which a running copy is found: "Кельвотрин" when the language
 // name is exactly "Russian", "Kelvotrin" for any other.

@@ -74,7 +74,7 @@ TForm1::TForm1(ProgramTables& tables, const Options& options, QWidget* parent)
       options_(options),
       scheduler_(tables_.tasks, tables_.marks, texts_,
                  [this](bool recompute) { RunTask(tables_.tasks, runContext(), recompute); }),
-      icon_(programIcon()) {
+      icon_(programIcon(options.installed)) {
     setObjectName(QStringLiteral("Form1"));
     // A run that the schedule asks for while its archive is being written waits for the next
     // check.

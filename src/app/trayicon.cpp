@@ -15,20 +15,14 @@ TrayIcon::~TrayIcon() {
 void TrayIcon::show(const QIcon& icon, const QString& toolTip) {
     if (!icon_) {
         icon_ = new QSystemTrayIcon(this);
+        // Before the icon is shown, so that it registers with its menu.
+        icon_->setContextMenu(menu_);
         connect(icon_, &QSystemTrayIcon::activated, this,
                 [this](QSystemTrayIcon::ActivationReason reason) {
-                    switch (reason) {
-                        case QSystemTrayIcon::Trigger:
-                            Q_EMIT clicked(TrayClick::Click);
-                            break;
-                        case QSystemTrayIcon::DoubleClick:
-                            Q_EMIT clicked(TrayClick::DoubleClick);
-                            break;
-                        case QSystemTrayIcon::Context:
-                            Q_EMIT clicked(TrayClick::ContextMenu);
-                            break;
-                        default:
-                            break;
+                    if (reason == QSystemTrayIcon::Trigger) {
+                        Q_EMIT clicked(TrayClick::Click);
+                    } else if (reason == QSystemTrayIcon::DoubleClick) {
+                        Q_EMIT clicked(TrayClick::DoubleClick);
                     }
                 });
     }

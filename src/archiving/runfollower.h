@@ -23,7 +23,7 @@ struct RunFacts {
     bool keepBackup = true;   // the task's Bak
     bool powerOff = false;    // started by the command that powers off afterwards
     bool byUser = false;      // started by a command of the user, who is told its success too
-    RunClaim claim;           // the archive path, held until the run's end has been judged
+    RunClaim claim;           // the run in progress, held until its end has been judged
     QString testCommand;      // tests the partial archive (archiveTestCommand); empty: untested
     DatedArchives dated;      // which of the task's dated archives a confirmed run keeps
 };

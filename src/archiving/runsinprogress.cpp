@@ -10,10 +10,16 @@
 namespace kv {
 namespace {
 
-// By archive path; each run is owned by its claim.
-QHash<QString, const RunInProgress*>& claims() {
-    static QHash<QString, const RunInProgress*> byPath;
-    return byPath;
+// Each run is owned by its handle.
+struct Runs {
+    QHash<QString, const RunInProgress*> backups;  // by the resolved archive path
+    QHash<quint64, const RunInProgress*> restores;
+    quint64 lastRestore = 0;
+};
+
+Runs& runs() {
+    static Runs all;
+    return all;
 }
 
 // The path as the file system resolves it: its folder canonical when it exists, else cleaned.
@@ -24,19 +30,39 @@ QString keyOf(const QString& path) {
     return (canonical.isEmpty() ? folder : canonical) + u'/' + info.fileName();
 }
 
+// A handle on `run`, kept under the key it holds (which the file system may no longer give for
+// its path) or, with an empty key, under its restore number.
+RunClaim handleOn(RunInProgress* run, const QString& key, quint64 restore) {
+    if (key.isEmpty()) {
+        runs().restores.insert(restore, run);
+    } else {
+        runs().backups.insert(key, run);
+    }
+    Q_EMIT RunsInProgressNotifier::instance().changed();
+    return RunClaim(run, [key, restore](RunInProgress* handle) {
+        if (key.isEmpty()) {
+            runs().restores.remove(restore);
+        } else {
+            runs().backups.remove(key);
+        }
+        delete handle;
+        Q_EMIT RunsInProgressNotifier::instance().changed();
+    });
+}
+
 }  // namespace
 
 RunClaim claimArchivePath(const QString& archivePath, const QString& taskName) {
     const QString key = keyOf(archivePath);
-    if (claims().contains(key)) {
+    if (runs().backups.contains(key)) {
         return nullptr;
     }
-    auto* run = new RunInProgress{taskName, archivePath, clock().now()};
-    claims().insert(key, run);
-    return RunClaim(run, [key](RunInProgress* claim) {
-        claims().remove(key);
-        delete claim;
-    });
+    return handleOn(new RunInProgress{taskName, archivePath, clock().now()}, key, 0);
+}
+
+RunClaim countRestoreRun(const QString& archivePath, const QString& taskName) {
+    return handleOn(new RunInProgress{taskName, archivePath, clock().now()}, QString(),
+                    ++runs().lastRestore);
 }
 
 void markTesting(const RunClaim& claim) {
@@ -47,28 +73,37 @@ void markTesting(const RunClaim& claim) {
 }
 
 bool archivePathInUse(const QString& archivePath) {
-    return claims().contains(keyOf(archivePath));
+    return runs().backups.contains(keyOf(archivePath));
 }
 
 QList<RunInProgress> runsInProgress() {
-    QList<RunInProgress> runs;
-    for (const RunInProgress* run : std::as_const(claims())) {
-        runs.append(*run);
+    QList<RunInProgress> all;
+    for (const RunInProgress* run : std::as_const(runs().backups)) {
+        all.append(*run);
     }
-    std::stable_sort(runs.begin(), runs.end(), [](const RunInProgress& a, const RunInProgress& b) {
+    for (const RunInProgress* run : std::as_const(runs().restores)) {
+        all.append(*run);
+    }
+    std::stable_sort(all.begin(), all.end(), [](const RunInProgress& a, const RunInProgress& b) {
         return a.started < b.started;
     });
-    return runs;
+    return all;
 }
 
 std::optional<RunInProgress> runInProgressOf(const QString& taskName) {
-    const RunInProgress* latest = nullptr;
-    for (const RunInProgress* run : std::as_const(claims())) {
-        if (run->taskName == taskName && (!latest || latest->started < run->started)) {
+    std::optional<RunInProgress> latest;
+    for (const RunInProgress& run : runsInProgress()) {
+        if (run.taskName == taskName) {
             latest = run;
         }
     }
-    return latest ? std::optional(*latest) : std::nullopt;
+    return latest;
+}
+
+RunsInProgressNotifier& RunsInProgressNotifier::instance() {
+    // Never destroyed: the last runs may end while the program's statics go.
+    static auto* notifier = new RunsInProgressNotifier;
+    return *notifier;
 }
 
 }  // namespace kv

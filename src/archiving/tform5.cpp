@@ -100,6 +100,7 @@ void TForm5::BitBtn1Click() {
         facts.kind = RunKind::Restore;
         facts.taskName = tasks_.asString(TaskField::Name);
         facts.archivePath = archive;
+        facts.claim = countRestoreRun(archive, facts.taskName);
         const WinExecResult result = WinExec(*commandLine, kSwShow, followRun(std::move(facts)));
         if (const std::optional<QString> failure =
                 launchFailureText(result, launchFailureTexts(texts_))) {

@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "archiving/runfollower.h"
+#include "archiving/runsinprogress.h"
 #include "language/translateform.h"
 #include "platform/datetimetext.h"
 #include "platform/dialogs.h"
@@ -333,6 +334,7 @@ void TForm7::startRestore(ExistingFiles existing) {
     facts.kind = RunKind::Restore;
     facts.taskName = taskName_;
     facts.archivePath = archive_;
+    facts.claim = countRestoreRun(archive_, taskName_);
     const QPointer<TForm7> self(this);
     const WinExecResult result = WinExec(
         *command, kSwShow,

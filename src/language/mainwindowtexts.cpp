@@ -88,6 +88,7 @@ MainWindowTexts mainWindowTexts() {
         KV_MESSAGE(Form1Text, cm73, QStringLiteral("%1 ГБ")),
         KV_MESSAGE(Form1Text, cm74, QStringLiteral("%1: %2")),
         KV_MESSAGE(Form1Text, cm75, QStringLiteral("проверка архива")),
+        KV_MESSAGE(Form1Text, cm80, QStringLiteral("Выполняются задачи: %1")),
         KV_MESSAGE(Form1Text, cm90, QStringLiteral("проверка архива не пройдена (код %1).")),
         KV_MESSAGE(Form1Text, cm91,
                    QStringLiteral("проверка архива не пройдена (прервана сигналом %1).")),

@@ -70,6 +70,7 @@ enum class Form1Text {
     cm73,  // %1 GiB
     cm74,  // the tray tooltip's line of a run in progress: %1 the task, %2 its state (cm61, cm62)
     cm75,  // the state of a run whose archive is being tested
+    cm80,  // why the computer must not suspend now: %1 the tasks that run
     cm90,  // a reason: the test of the new archive ended with %1, a status
     cm91,  // a reason: the test of the new archive was ended by signal %1
     cm92,  // a reason: the test of the new archive could not be started

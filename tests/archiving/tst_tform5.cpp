@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "archiving/partialrestore.h"
+#include "archiving/runsinprogress.h"
 #include "archiving/tform5.h"
 #include "archiving/tform7.h"
 #include "store/programtables.h"
@@ -119,6 +120,11 @@ void TestTForm5::startsTheExtractCommand() {
     QCOMPARE(launches.lines, QStringList{"/usr/bin/7zz x -spf -aoa \"" + f.folder.path() +
                                          "sub/docs 08_12_2025\""});
     QVERIFY(f.boxes.shown.isEmpty());
+    // The restore is a run in progress until its archiver ends; it claims no archive path.
+    QCOMPARE(runsInProgress().size(), 1);
+    QVERIFY(!archivePathInUse(f.folder.path() + "sub/docs 08_12_2025"));
+    launches.hook().endLaunch({});
+    QVERIFY(runsInProgress().isEmpty());
 
     // Failed starts are told, and the dialog closes all the same.
     for (const auto& [result, text] : {std::pair{WinExecResult::FileNotFound, Form5Text::cm2},

@@ -11,6 +11,7 @@
 #include <ctime>
 
 #include "archiving/runhistory.h"
+#include "archiving/runsinprogress.h"
 #include "archiving/tform7.h"
 #include "support/launchrecorder.h"
 #include "support/recordingobserver.h"
@@ -43,6 +44,7 @@ struct Fixture {
     test::RecordingObserver observer;
     const QString data = folder.file("data");
     std::unique_ptr<TForm7> form;
+    qsizetype runsCounted = 0;  // the runs in progress while the last restore ran
 
     // Makes the archive `name` of data/`of` and opens it; true when its tree has been read.
     bool open(const QString& name, const QString& of, const QStringList& switches = {}) {
@@ -95,6 +97,7 @@ struct Fixture {
             form->ui.RadioGroup2->setItemIndex(answer);
             form->BitBtn3Click();
         }
+        runsCounted = runsInProgress().size();
         if (!form->busy() || !waitForEnd()) {
             return false;
         }
@@ -190,6 +193,8 @@ void TestTForm7::restoresOneFileToItsPlace() {
 
     f.tick("three/b.txt");
     QVERIFY(f.restore());
+    QCOMPARE(f.runsCounted, 1);
+    QVERIFY(runsInProgress().isEmpty());
     QCOMPARE(f.read("three/b.txt"), QByteArray("archived b.txt"));
     auto after = test::snapshot(f.data);
     after.remove("three/b.txt");

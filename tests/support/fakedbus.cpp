@@ -3,6 +3,10 @@
 #include <QDBusError>
 #include <QDBusMessage>
 
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
 namespace kv::test {
 
 PrivateBus::PrivateBus() {
@@ -36,10 +40,10 @@ FakeService::FakeService(const QString& busAddress, const QString& connectionNam
     : connectionName_(connectionName),
       bus_(QDBusConnection::connectToBus(busAddress, connectionName)) {}
 
-void FakeService::publish(const QString& service, const QString& path) {
+void FakeService::publish(const QString& service, const QString& path,
+                          QDBusConnection::RegisterOptions options) {
     path_ = path;
-    registered_ = bus_.registerObject(path, this, QDBusConnection::ExportAllSlots) &&
-                  bus_.registerService(service);
+    registered_ = bus_.registerObject(path, this, options) && bus_.registerService(service);
 }
 
 void FakeService::emitSignal(const QString& interface, const QString& name,
@@ -57,6 +61,30 @@ FakeService::~FakeService() {
 FakeLogind::FakeLogind(const QString& busAddress)
     : FakeService(busAddress, QStringLiteral("fake-logind")) {
     publish(QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"));
+}
+
+FakeLogind::~FakeLogind() {
+    for (const Lock& lock : locks) {
+        ::close(lock.watch);
+    }
+}
+
+bool FakeLogind::held(qsizetype index) const {
+    pollfd watch{locks[index].watch, 0, 0};
+    return ::poll(&watch, 1, 0) == 0;  // POLLHUP once the last copy of the lock is closed
+}
+
+QDBusUnixFileDescriptor FakeLogind::Inhibit(const QString& what, const QString& who,
+                                            const QString& why, const QString& mode) {
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0) {
+        sendErrorReply(QDBusError::Failed, QStringLiteral("no pipe"));
+        return {};
+    }
+    locks.append({what, who, why, mode, ends[0]});
+    const QDBusUnixFileDescriptor lock(ends[1]);  // a copy of its own
+    ::close(ends[1]);
+    return lock;
 }
 
 void FakeLogind::PowerOff(bool interactive) {
@@ -83,6 +111,13 @@ void FakeNotifications::click(uint id) {
     const QString interface = QStringLiteral("org.freedesktop.Notifications");
     emitSignal(interface, QStringLiteral("ActionInvoked"), {id, QStringLiteral("default")});
     emitSignal(interface, QStringLiteral("NotificationClosed"), {id, 2U});
+}
+
+FakeStatusNotifierWatcher::FakeStatusNotifierWatcher(const QString& busAddress)
+    : FakeService(busAddress, QStringLiteral("fake-statusnotifierwatcher")) {
+    publish(QStringLiteral("org.kde.StatusNotifierWatcher"),
+            QStringLiteral("/StatusNotifierWatcher"),
+            QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties);
 }
 
 }  // namespace kv::test

@@ -2,6 +2,7 @@
 
 #include <QDBusConnection>
 #include <QDBusContext>
+#include <QDBusUnixFileDescriptor>
 #include <QList>
 #include <QObject>
 #include <QProcess>
@@ -40,10 +41,14 @@ public:
     bool registered() const { return registered_; }
     QString uniqueName() const { return bus_.baseService(); }
 
+    // Its own connection: calls through it reach the program's objects as the desktop's would.
+    QDBusConnection& connection() { return bus_; }
+
 protected:
     FakeService(const QString& busAddress, const QString& connectionName);
-    // From the derived constructor, once the object's slots are there to export.
-    void publish(const QString& service, const QString& path);
+    // From the derived constructor, once the object's slots (and `options`) are there to export.
+    void publish(const QString& service, const QString& path,
+                 QDBusConnection::RegisterOptions options = QDBusConnection::ExportAllSlots);
     // Sends a signal of the service's object.
     void emitSignal(const QString& interface, const QString& name, const QVariantList& arguments);
 
@@ -54,19 +59,33 @@ private:
     bool registered_ = false;
 };
 
-// logind's manager: records PowerOff calls, refuses them when told to. Never powers anything
-// off.
+// logind's manager: records PowerOff calls, refuses them when told to, and hands out inhibitor
+// locks whose release it can see. Never powers anything off, nor keeps anything awake.
 class FakeLogind final : public FakeService, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.login1.Manager")
 public:
     explicit FakeLogind(const QString& busAddress);
+    ~FakeLogind() override;
 
     QList<bool> powerOffCalls;  // the interactive argument of each call
-    QString refusal;            // when not empty, calls are answered with this error
+    QString refusal;            // when not empty, PowerOff calls are answered with this error
+
+    struct Lock {
+        QString what;
+        QString who;
+        QString why;
+        QString mode;
+        int watch = -1;  // the read end of a pipe whose write end is the lock
+    };
+    QList<Lock> locks;  // every Inhibit call, in order
+    // Whether the lock of Inhibit call `index` is still held: its descriptor is open somewhere.
+    bool held(qsizetype index) const;
 
 public Q_SLOTS:
     void PowerOff(bool interactive);
+    QDBusUnixFileDescriptor Inhibit(const QString& what, const QString& who, const QString& why,
+                                    const QString& mode);
 };
 
 // The desktop's notification service: records every notification; the id of each is its
@@ -93,6 +112,27 @@ public Q_SLOTS:
     uint Notify(const QString& application, uint replacesId, const QString& icon,
                 const QString& title, const QString& text, const QStringList& actions,
                 const QVariantMap& hints, int timeout);
+};
+
+// The desktop's tray host, as KDE Plasma and GNOME's AppIndicator extension run it: a
+// StatusNotifierWatcher with a host registered. Records the items that register with it.
+class FakeStatusNotifierWatcher final : public FakeService {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
+    Q_PROPERTY(bool IsStatusNotifierHostRegistered READ hostRegistered)
+    Q_PROPERTY(int ProtocolVersion READ protocolVersion)
+    Q_PROPERTY(QStringList RegisteredStatusNotifierItems READ registeredItems)
+public:
+    explicit FakeStatusNotifierWatcher(const QString& busAddress);
+
+    QStringList items;  // the service names of the items, as they registered
+
+    bool hostRegistered() const { return true; }
+    int protocolVersion() const { return 0; }
+    QStringList registeredItems() const { return items; }
+
+public Q_SLOTS:
+    void RegisterStatusNotifierItem(const QString& service) { items.append(service); }
 };
 
 }  // namespace kv::test
