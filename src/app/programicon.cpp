@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QPainter>
 #include <QPixmap>
+#include <QPolygonF>
+#include <algorithm>
 
 #include "platform/programfolder.h"
 #include "platform/regularfile.h"
@@ -46,6 +48,34 @@ QIcon programIcon(bool installed) {
         drawn = paintedIcon();
     }
     return installed ? QIcon::fromTheme(kIconThemeName, drawn) : drawn;
+}
+
+QIcon withWarningMark(const QIcon& icon) {
+    QIcon marked;
+    for (const int side : {16, 22, 24, 32, 48, 64}) {
+        QPixmap pixmap = icon.pixmap(QSize(side, side));
+        if (pixmap.isNull()) {
+            continue;
+        }
+        pixmap.setDevicePixelRatio(1);
+        QPainter p(&pixmap);
+        p.setRenderHint(QPainter::Antialiasing);
+        const double s = pixmap.width();
+        const QRectF mark(s * 0.42, s * 0.40, s * 0.58, s * 0.58);
+        const QPolygonF triangle(
+            {QPointF(mark.center().x(), mark.top()), mark.bottomRight(), mark.bottomLeft()});
+        p.setPen(QPen(QColor(0x5a, 0x3a, 0x00), std::max(1.0, s / 24)));
+        p.setBrush(QColor(0xff, 0xc8, 0x00));
+        p.drawPolygon(triangle);
+        p.setPen(QPen(Qt::black, std::max(1.5, s / 12), Qt::SolidLine, Qt::RoundCap));
+        const double x = mark.center().x();
+        p.drawLine(QPointF(x, mark.top() + mark.height() * 0.36),
+                   QPointF(x, mark.top() + mark.height() * 0.66));
+        p.drawPoint(QPointF(x, mark.top() + mark.height() * 0.83));
+        p.end();
+        marked.addPixmap(pixmap);
+    }
+    return marked;
 }
 
 QString launcherIcon(bool installed) {

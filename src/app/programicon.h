@@ -5,6 +5,10 @@
 
 namespace kv {
 
+// `icon` with a warning mark over its lower right quarter: a yellow triangle with an
+// exclamation mark (backups overdue).
+QIcon withWarningMark(const QIcon& icon);
+
 // The icon's name in the icon theme, under which the package installs it.
 inline const QString kIconThemeName = QStringLiteral("kelvotrin");
 

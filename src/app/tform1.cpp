@@ -19,6 +19,7 @@
 #include <QStandardPaths>
 #include <QStyle>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "app/aboutbox.h"
@@ -27,14 +28,19 @@
 #include "app/startup.h"
 #include "app/trayicon.h"
 #include "archiving/findarchivers.h"
+#include "archiving/runcolours.h"
+#include "archiving/runsinprogress.h"
+#include "archiving/runtexts.h"
 #include "archiving/tform3.h"
 #include "archiving/tform5.h"
+#include "archiving/tform6.h"
 #include "editor/tform2.h"
 #include "language/dictionary.h"
 #include "language/translateform.h"
 #include "platform/autostart.h"
 #include "platform/clock.h"
 #include "platform/datetimetext.h"
+#include "platform/desktopnotification.h"
 #include "platform/error.h"
 #include "platform/inifile.h"
 #include "platform/instancechannel.h"
@@ -87,6 +93,7 @@ TForm1::TForm1(ProgramTables& tables, const Options& options, QWidget* parent)
     createTaskButtons();
     createProgramButtons();
     createTrayMenu();
+    createListMenu();
     setHints();
     tray_ = new TrayIcon(ui.PopupMenu1, this);
     arrange();
@@ -128,8 +135,12 @@ void TForm1::createTaskList() {
             {TaskField::Name.name(), QStringLiteral("Задача"), 170},
             {TaskField::SledTimeStr.name(), QStringLiteral("Время следующей задачи"), 190},
             {TaskField::WorkTime.name(), QStringLiteral("Время последнего выполнения"), 210},
-            {TaskField::Opis.name(), QStringLiteral("Описание"), 300},
+            {TaskField::Opis.name(), QStringLiteral("Описание"), 220},
+            // Last, so that the columns before it keep their numbers in the dictionaries.
+            {QString(), QStringLiteral("Результат"), 240,
+             [this](int row) { return resultCell(row); }},
         });
+    ui.DBGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
     // A double click opens the task as it is, also on its mark.
     ui.DBGrid1->setDoubleClickKeepsMark(true);
 
@@ -168,6 +179,10 @@ void TForm1::createTaskButtons() {
     ui.BitBtn3 =
         makeButton(this, "BitBtn3", QStringLiteral("Восстановить"), QStyle::SP_DialogOpenButton,
                    QStringLiteral("Восстановить данные из архива выбранной задачи"));
+    ui.BitBtn12 = makeButton(this, "BitBtn12", QStringLiteral("Журнал выполнения"),
+                             QStyle::SP_FileDialogContentsView,
+                             QStringLiteral("Показать, когда и с каким результатом выполнялись "
+                                            "задачи"));
     ui.Label2 = makeLabel(this, "Label2", QStringLiteral("Выполнить задачи"));
     ui.Label2->setAlignment(Qt::AlignCenter);
     ui.BitBtn5 = makeButton(this, "BitBtn5", QStringLiteral("выделенную  "), QStyle::SP_MediaPlay,
@@ -241,10 +256,17 @@ void TForm1::createTrayMenu() {
     ui.N3 = named(ui.PopupMenu1->addAction(QStringLiteral("Выход")), "N3");
 }
 
+void TForm1::createListMenu() {
+    ui.PopupMenu2 = named(new QMenu(this), "PopupMenu2");
+    ui.N4 = named(ui.PopupMenu2->addAction(QStringLiteral("Журнал выполнения")), "N4");
+    ui.N4->setStatusTip(QStringLiteral("Показать запуски выбранной задачи"));
+}
+
 void TForm1::arrange() {
     // The buttons of the rows leave room around their captions (the About button keeps to its
     // caption), and the controls of a row are as high as its highest.
-    const QList<QWidget*> taskButtons = {ui.BitBtn1, ui.BitBtn6, ui.BitBtn2, ui.BitBtn3};
+    const QList<QWidget*> taskButtons = {ui.BitBtn1, ui.BitBtn6, ui.BitBtn2, ui.BitBtn3,
+                                         ui.BitBtn12};
     const QList<QWidget*> runButtons = {ui.BitBtn5, ui.BitBtn11, ui.BitBtn4, ui.BitBtn7};
     const QList<QWidget*> programControls = {ui.BitBtn8, ui.CheckBox2, ui.Button10, ui.BitBtn10,
                                              ui.BitBtn9};
@@ -334,6 +356,7 @@ void TForm1::connectHandlers() {
                       {ui.BitBtn6, &TForm1::BitBtn6Click},
                       {ui.BitBtn2, &TForm1::BitBtn2Click},
                       {ui.BitBtn3, &TForm1::BitBtn3Click},
+                      {ui.BitBtn12, &TForm1::BitBtn12Click},
                       {ui.BitBtn5, &TForm1::BitBtn5Click},
                       {ui.BitBtn11, &TForm1::BitBtn11Click},
                       {ui.BitBtn4, &TForm1::BitBtn4Click},
@@ -351,6 +374,10 @@ void TForm1::connectHandlers() {
     connectHandler(ui.N1, &QAction::triggered, this, &TForm1::N1Click, guard);
     connectHandler(ui.N2, &QAction::triggered, this, &TForm1::N2Click, guard);
     connectHandler(ui.N3, &QAction::triggered, this, &TForm1::N3Click, guard);
+    connectHandler(ui.N4, &QAction::triggered, this, &TForm1::N4Click, guard);
+    connectHandler(ui.DBGrid1, &QWidget::customContextMenuRequested, this,
+                   &TForm1::DBGrid1ContextPopup, guard);
+    connectHandler(&runEnds_, &DesktopRunObserver::ended, this, &TForm1::runEnded, guard);
     connectHandler(ui.DBGrid1, &DBGrid::cellClicked, this, &TForm1::DBGrid1CellClick, guard);
     connectHandler(ui.DBGrid1, &DBGrid::rowDoubleClicked, this, &TForm1::DBGrid1DblClick, guard);
     connectHandler(&scheduler_.tickTimer(), &QTimer::timeout, this, &TForm1::Timer1Timer, guard);
@@ -441,6 +468,10 @@ void TForm1::showAtStart() {
 }
 
 bool TForm1::event(QEvent* e) {
+    // The run logs are read once the window is on screen, so that they do not hold it back.
+    if (e->type() == QEvent::Paint && !runsRead_) {
+        QTimer::singleShot(0, this, [this] { guarded([this] { readRuns(); }); });
+    }
     // The window's activation counts when focus comes back from another window of the program
     // (a closed dialog), not when the user returns from another application.
     if (e->type() == QEvent::WindowDeactivate) {
@@ -526,6 +557,7 @@ void TForm1::Timer1Timer() {
 
 void TForm1::Timer2Timer() {
     ui.Label5->setText(longTimeText(clock().now().time()));
+    followRuns();
     // A suspend or a jump of the wall clock: due tasks start now, not when the tick's interval,
     // which stood still meanwhile, runs out.
     scheduler_.catchUpAfterClockJump(clockWatch_);
@@ -536,6 +568,93 @@ void TForm1::Timer3Timer() {
     scheduler_.startupTimer().stop();
     StartScheduler();
     ui.Button2->setEnabled(true);
+    readRuns();
+    // After the pass, whose runs of missed backups may already be on their way.
+    checkOverdue(true);
+}
+
+// --- Runs: in progress, results, overdue tasks ------------------------------------------------
+
+DBGrid::CellLook TForm1::resultCell(int row) const {
+    const Table& tasks = tables_.tasks;
+    const TaskStateView view =
+        taskStateView(tasks.peekString(row, tasks.fieldIndex(TaskField::Name)), runs_.byTask(),
+                      texts_, clock().now());
+    QColor colour;
+    if (view.tone == TaskTone::Failed) {
+        colour = resultColour(RunResult::Failed);
+    } else if (view.tone == TaskTone::Warning) {
+        colour = resultColour(RunResult::Warning);
+    }
+    return {view.text, view.toolTip, colour};
+}
+
+void TForm1::followRuns() {
+    // The cells change with each second a run takes; once more after the last has ended.
+    const bool running = !runsInProgress().isEmpty();
+    if (running || runsShown_) {
+        ui.DBGrid1->refreshCells();
+    }
+    runsShown_ = running;
+    if (++secondsToOverdueCheck_ >= 60) {
+        checkOverdue(true);
+    } else {
+        refreshTray();
+    }
+}
+
+void TForm1::readRuns() {
+    if (std::exchange(runsRead_, true)) {
+        return;
+    }
+    runs_.load();
+    ui.DBGrid1->refreshCells();
+}
+
+void TForm1::runEnded(const RunRecord& run) {
+    readRuns();
+    runs_.add(run);
+    ui.DBGrid1->refreshCells();
+    // What the run's end itself has to tell it tells; the overdue tasks wait for the next check.
+    checkOverdue(false);
+}
+
+void TForm1::checkOverdue(bool tell) {
+    const QDateTime now = clock().now();
+    overdue_ = runs_.overdue(tables_.tasks, now);
+    if (!tell) {
+        refreshTray();
+        return;
+    }
+    secondsToOverdueCheck_ = 0;
+    const QStringList toTell = runs_.toTell(overdue_, now, scheduler_.paused());
+    if (!toTell.isEmpty()) {
+        const DesktopNotice notice{texts_.text(Form1Text::cm67),
+                                   texts_.text(Form1Text::cm68).arg(toTell.join(u", ")), true,
+                                   [self = QPointer(this)] {
+                                       if (self) {
+                                           self->guarded([&] { self->restoreFromTray(); });
+                                       }
+                                   }};
+        // Without a notification service the mark and the tooltip tell it.
+        showDesktopNotification(notice, [] {});
+    }
+    refreshTray();
+}
+
+void TForm1::refreshTray() {
+    if (!inTray()) {
+        return;
+    }
+    if (trayText(scheduler_.paused()) != trayTextShown_ || overdue_.isEmpty() == trayMarkShown_) {
+        SetTrayIcon(TrayAction::Modify, icon_, scheduler_.paused());
+    }
+}
+
+void TForm1::openRunHistory(const QString& task) {
+    TForm6 history(texts_, task, language(), this);
+    history.exec();
+    focusList();
 }
 
 void TForm1::Editt5Click() {
@@ -626,6 +745,22 @@ void TForm1::BitBtn3Click() {
         restore.exec();
     }
     focusList();
+}
+
+void TForm1::BitBtn12Click() {
+    openRunHistory({});
+}
+
+void TForm1::N4Click() {
+    if (!tables_.tasks.isEmpty()) {
+        openRunHistory(currentTaskName(tables_.tasks));
+    }
+}
+
+void TForm1::DBGrid1ContextPopup(const QPoint& position) {
+    if (!tables_.tasks.isEmpty()) {
+        ui.PopupMenu2->popup(ui.DBGrid1->viewport()->mapToGlobal(position));
+    }
 }
 
 void TForm1::BitBtn5Click() {
@@ -784,20 +919,44 @@ QString TForm1::trayToolTip(bool paused) const {
                   : QStringLiteral("Kelvotrin.\r\nTasks are executed");
 }
 
-void TForm1::SetTrayIcon(TrayAction action, const QIcon& icon, bool paused) {
+QString TForm1::trayText(bool paused) const {
     QString tip = trayToolTip(paused).left(63);
     tip.remove(u'\r');
+    // The runs in progress and the overdue tasks, each on a line of its own.
+    for (const QString& line : RunState::trayLines(overdue_, texts_, clock().now())) {
+        tip += u'\n' + line;
+    }
+    return tip;
+}
+
+QIcon TForm1::trayIconNow(const QIcon& icon) const {
+    if (overdue_.isEmpty()) {
+        return icon;
+    }
+    if (icon.cacheKey() == icon_.cacheKey()) {
+        if (markedIcon_.isNull()) {
+            markedIcon_ = withWarningMark(icon_);
+        }
+        return markedIcon_;
+    }
+    return withWarningMark(icon);
+}
+
+void TForm1::SetTrayIcon(TrayAction action, const QIcon& icon, bool paused) {
+    const QString tip = trayText(paused);
     switch (action) {
         case TrayAction::Add:
-            tray_->show(icon, tip);
+            tray_->show(trayIconNow(icon), tip);
             break;
         case TrayAction::Remove:
             tray_->hide();
-            break;
+            return;
         case TrayAction::Modify:
-            tray_->update(icon, tip);
+            tray_->update(trayIconNow(icon), tip);
             break;
     }
+    trayTextShown_ = tip;
+    trayMarkShown_ = !overdue_.isEmpty();
 }
 
 bool TForm1::inTray() const {

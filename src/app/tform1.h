@@ -9,6 +9,7 @@
 #include <optional>
 #include <utility>
 
+#include "app/runstate.h"
 #include "archiving/desktoprunobserver.h"
 #include "archiving/runtask.h"
 #include "language/languageinuse.h"
@@ -16,6 +17,7 @@
 #include "language/storedtexts.h"
 #include "scheduler/clockwatch.h"
 #include "scheduler/scheduler.h"
+#include "widgets/dbgrid.h"
 
 class QAction;
 class QCheckBox;
@@ -27,7 +29,6 @@ class QSystemTrayIcon;
 
 namespace kv {
 
-class DBGrid;
 class InstanceChannel;
 class TrayIcon;
 enum class TrayClick;
@@ -67,6 +68,7 @@ public:
         QPushButton* BitBtn6;   // edit the selected task
         QPushButton* BitBtn2;   // delete the selected task
         QPushButton* BitBtn3;   // restore from an archive of the selected task
+        QPushButton* BitBtn12;  // the run history
         QLabel* Label2;         // caption of the run buttons
         QPushButton* BitBtn5;   // run the selected task
         QPushButton* BitBtn11;  // run the selected task, then power the computer off
@@ -83,6 +85,8 @@ public:
         QAction* N1;            //   restore the window
         QAction* N2;            //   pause all tasks
         QAction* N3;            //   end the program
+        QMenu* PopupMenu2;      // the task list's menu:
+        QAction* N4;            //   the run history of the selected task
     };
     Controls ui;
 
@@ -118,6 +122,9 @@ public:
     };
     void SetTrayIcon(TrayAction action, const QIcon& icon, bool paused);
     QString trayToolTip(bool paused) const;
+    // The tasks overdue when the window last looked; the tray icon bears a warning mark while
+    // there are any, and its tooltip names them.
+    const QStringList& overdueTasks() const { return overdue_; }
     bool inTray() const;
     QSystemTrayIcon* trayIcon() const;
 
@@ -135,10 +142,12 @@ public:
     void Editt5Click();
     void DBGrid1CellClick(int column, int row);
     void DBGrid1DblClick();
+    void DBGrid1ContextPopup(const QPoint& position);
     void BitBtn1Click();
     void BitBtn6Click();
     void BitBtn2Click();
     void BitBtn3Click();
+    void BitBtn12Click();
     void BitBtn5Click();
     void BitBtn11Click();
     void BitBtn4Click();
@@ -153,6 +162,7 @@ public:
     void N1Click();
     void N2Click();
     void N3Click();
+    void N4Click();
 
     // Restores the window from the tray.
     void restoreFromTray();
@@ -173,6 +183,7 @@ private:
     void
     createProgramButtons();  // configurations, exit, About, help, autostart, shortcut, language
     void createTrayMenu();
+    void createListMenu();
     void setHints();  // of the controls whose caption does not say it all
     void arrange();
     void connectHandlers();
@@ -184,6 +195,25 @@ private:
     // small for them.
     void fitCaptions();
     void showSecondStart();
+    // The result column's cell of the task in `row`.
+    DBGrid::CellLook resultCell(int row) const;
+    // Every second: the runs in progress in the list and in the tray's tooltip; every minute the
+    // overdue tasks.
+    void followRuns();
+    // What the run logs (runs.log.1, runs.log) tell of each task, read once: after the window's
+    // first paint, or at the start-up pass or a run's end when that comes first.
+    void readRuns();
+    // A run has ended: its task's result, the overdue tasks.
+    void runEnded(const RunRecord& run);
+    // Looks for overdue tasks: the tray's mark and tooltip and, with `tell`, the notification of
+    // the day.
+    void checkOverdue(bool tell);
+    // The tray icon's tooltip and its icon with or without the warning mark, as they are now.
+    QString trayText(bool paused) const;
+    QIcon trayIconNow(const QIcon& icon) const;
+    // Changes the tray icon when its tooltip or mark no longer tell what is.
+    void refreshTray();
+    void openRunHistory(const QString& task);
     void endProgram();
     // Runs a handler; an Error (a table or a file that failed) ends it with the general report
     // (runReportingErrors), which the creation holds back until the start-up pass is armed.
@@ -206,9 +236,17 @@ private:
     QString currentLanguage_ = QStringLiteral("Russian");
     bool dictionariesPresent_ = false;  // a "*.dic" was beside the program at start
     QIcon icon_;
+    mutable QIcon markedIcon_;  // with the warning mark, made when first needed
     TrayIcon* tray_ = nullptr;  // made with the tray menu
     DesktopRunObserver runEnds_{&texts_, [this] { return inTray() ? trayIcon() : nullptr; }, this};
     ClockWatch clockWatch_;
+    RunState runs_;
+    bool runsRead_ = false;
+    QStringList overdue_;
+    int secondsToOverdueCheck_ = 0;
+    bool runsShown_ = false;  // the list showed a run in progress at the last look
+    QString trayTextShown_;   // what the tray icon showed when last set
+    bool trayMarkShown_ = false;
     bool activatedOnce_ = false;
     QPointer<QWidget> focusTakenBy_;
     bool ending_ = false;

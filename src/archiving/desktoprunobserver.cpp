@@ -28,28 +28,39 @@ DesktopRunObserver::~DesktopRunObserver() {
 }
 
 void DesktopRunObserver::tell(const QString& title, const QString& text) {
+    show(title, text, true);
+}
+
+void DesktopRunObserver::announce(const QString& title, const QString& text) {
+    show(title, text, false);
+}
+
+void DesktopRunObserver::show(const QString& title, const QString& text, bool warning) {
     QSystemTrayIcon* tray = shownTray_ ? shownTray_() : nullptr;
     if (tray && QSystemTrayIcon::supportsMessages()) {
-        tray->showMessage(title, text, QSystemTrayIcon::Warning);
+        tray->showMessage(title, text,
+                          warning ? QSystemTrayIcon::Warning : QSystemTrayIcon::Information);
         return;
     }
-    showDesktopNotification(title, text, [self = QPointer(this), title, text] {
-        if (self) {
-            self->showInWindow(title, text);
-        }
-    });
+    showDesktopNotification({title, text, warning, {}},
+                            [self = QPointer(this), title, text, warning] {
+                                if (self) {
+                                    self->showInWindow(title, text, warning);
+                                }
+                            });
 }
 
 QMessageBox* DesktopRunObserver::noticeBox() const {
     return noticeBox_;
 }
 
-void DesktopRunObserver::showInWindow(const QString& title, const QString& text) {
+void DesktopRunObserver::showInWindow(const QString& title, const QString& text, bool warning) {
     if (noticeBox_) {
         noticeBox_->setText(noticeBox_->text() + QStringLiteral("\n\n") + title + u'\n' + text);
         return;
     }
-    noticeBox_ = new QMessageBox(QMessageBox::Warning, title, text, QMessageBox::Ok, window_);
+    noticeBox_ = new QMessageBox(warning ? QMessageBox::Warning : QMessageBox::Information, title,
+                                 text, QMessageBox::Ok, window_);
     noticeBox_->setWindowModality(Qt::NonModal);
     noticeBox_->setAttribute(Qt::WA_DeleteOnClose);
     noticeBox_->show();

@@ -17,7 +17,8 @@ namespace kv {
 // - What a run's end tells: the tray icon's message while the icon is shown (and the tray shows
 //   messages), else a desktop notification. When no notification service takes it either, a
 //   message box that blocks nothing (non-modal) over the window shows it; notices that come
-//   while that box is open are added to it.
+//   while that box is open are added to it. A success is told the same way, as information.
+// - Every run's end is passed on as the signal runEnded().
 // - The power-off: the countdown window (one at a time), then logind. Should an archiver have
 //   been started meanwhile, the power-off waits for its end and counts down again. When logind
 //   refuses, a message box says so with its reason, and the computer stays on.
@@ -32,6 +33,8 @@ public:
 
     const MainWindowTexts& messageTexts() const override { return *texts_; }
     void tell(const QString& title, const QString& text) override;
+    void announce(const QString& title, const QString& text) override;
+    void runEnded(const RunRecord& run) override { Q_EMIT ended(run); }
     void powerOffRequested() override;
 
     // The countdown on screen, or nullptr.
@@ -39,9 +42,13 @@ public:
     // The box with the notices that nothing else took, while it is open; else nullptr.
     QMessageBox* noticeBox() const;
 
+Q_SIGNALS:
+    void ended(const kv::RunRecord& run);
+
 private:
     void countdownExpired();
-    void showInWindow(const QString& title, const QString& text);
+    void show(const QString& title, const QString& text, bool warning);
+    void showInWindow(const QString& title, const QString& text, bool warning);
 
     const MainWindowTexts* texts_;
     std::function<QSystemTrayIcon*()> shownTray_;

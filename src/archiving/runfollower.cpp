@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "archiving/prune.h"
+#include "archiving/runtexts.h"
 #include "platform/clock.h"
 #include "platform/error.h"
 
@@ -28,6 +29,14 @@ const MainWindowTexts& texts() {
 void tell(const QString& title, const QString& text) {
     if (observer) {
         observer->tell(title, text);
+    } else {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
+    }
+}
+
+void announce(const QString& title, const QString& text) {
+    if (observer) {
+        observer->announce(title, text);
     } else {
         std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
     }
@@ -216,6 +225,14 @@ void concludeRun(RunFacts& facts, const ProgramEnd& end, Judgement& j) {
     }
 
     // Tell.
+    if (observer) {
+        observer->runEnded(runRecordOf(entry));
+    }
+    if (j.confirmed() && backup && facts.byUser) {
+        announce(t.text(Form1Text::cm65), t.text(Form1Text::cm66)
+                                              .arg(facts.taskName, scaledSizeText(j.outputSize, t),
+                                                   durationText(end.started.secsTo(end.ended))));
+    }
     if (!j.confirmed()) {
         const bool warning = j.outcome.result == RunResult::Warning;
         const Form1Text title = !backup   ? Form1Text::cm11
@@ -309,6 +326,9 @@ void reportNoRoom(const RunFacts& facts, const RoomCheck& room) {
     entry.outcome = {RunResult::Failed, RunFailure::NoSpace,
                      noSpaceDetail(room.freeBytes, room.neededBytes)};
     const bool logged = logRun(entry, t);
+    if (observer) {
+        observer->runEnded(runRecordOf(entry));
+    }
     const QString reason = runReason(entry.outcome, false, 0, facts.archivePath, t);
     tell(t.text(Form1Text::cm94),
          t.text(logged ? Form1Text::cm12 : Form1Text::cm34).arg(facts.taskName, reason));

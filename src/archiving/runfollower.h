@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "archiving/prune.h"
+#include "archiving/runhistory.h"
 #include "archiving/runlog.h"
 #include "archiving/runsinprogress.h"
 #include "archiving/runspace.h"
@@ -21,6 +22,7 @@ struct RunFacts {
     QString partialPath;      // what the archiver writes until the run is confirmed
     bool keepBackup = true;   // the task's Bak
     bool powerOff = false;    // started by the command that powers off afterwards
+    bool byUser = false;      // started by a command of the user, who is told its success too
     RunClaim claim;           // the run in progress, held until its end has been judged
     QString testCommand;      // tests the partial archive (archiveTestCommand); empty: untested
     DatedArchives dated;      // which of the task's dated archives a confirmed run keeps
@@ -35,6 +37,10 @@ public:
     // Something went wrong (a run failed or ended with a warning, runs.log cannot be written):
     // `title` and `text` are ready to show.
     virtual void tell(const QString& title, const QString& text) = 0;
+    // A run that the user started ended well: `title` and `text` are ready to show.
+    virtual void announce(const QString& title, const QString& text) = 0;
+    // A run has ended, as runs.log records it (whether or not the line could be written).
+    virtual void runEnded(const RunRecord& run) = 0;
     // A power-off run has ended and no other archiver is running: count down, then power off.
     virtual void powerOffRequested() = 0;
 };
@@ -66,7 +72,9 @@ RunObserver* runObserver();
 //   again until a line has gone into it.
 // - Prune: after a confirmed backup, the task's dated archives beyond what it keeps go
 //   (`dated`, prune.h), each with a "prune" line in runs.log.
-// - Tell: a failure or a warning goes to the observer, naming the task and the reason.
+// - Tell: the observer hears of the run's end; a failure or a warning is told to it, naming the
+//   task and the reason, and so is the success of a backup that the user started (`byUser`),
+//   with the archive's size and the time taken.
 // - A power-off run then asks for the power-off, failed or not (see powerOffWhenRunsEnd()).
 // When this program ends before the archiver, nothing of this happens: the archive and the .BAK
 // stay, and the next run sets the partial archive aside.

@@ -1,5 +1,6 @@
 #include "archiving/runhistory.h"
 
+#include "platform/clock.h"
 #include "platform/programfolder.h"
 #include "platform/regularfile.h"
 
@@ -36,7 +37,7 @@ std::optional<QDateTime> timeField(QStringView text) {
     if (!ok || !date.isValid() || !time.isValid()) {
         return std::nullopt;
     }
-    return QDateTime(date, time);
+    return naiveDateTime(date, time);
 }
 
 // "exit N", "signal N", or "-" for an archiver that was not started.
@@ -191,10 +192,43 @@ QList<RunRecord> parseRunLog(const QByteArray& bytes) {
     return runs;
 }
 
+RunRecord runRecordOf(const RunLogEntry& entry) {
+    RunRecord run;
+    // To the second, as the log keeps them.
+    const auto seconds = [](const QDateTime& t) { return t.addMSecs(-t.time().msec()); };
+    run.started = seconds(entry.end.started);
+    run.ended = seconds(entry.end.ended);
+    run.kind = entry.kind;
+    run.taskName = entry.taskName;
+    run.archivePath = entry.archivePath;
+    run.signalled = entry.end.signalled;
+    run.status = entry.end.code;
+    run.archiveSize = entry.archiveSize;
+    run.outcome = entry.outcome;
+    run.archiverStarted = entry.archiverStarted;
+    run.test = entry.test;
+    if (entry.outcome.result != RunResult::Confirmed) {
+        run.output = runOutputLines(entry.end);
+    }
+    return run;
+}
+
 QList<RunRecord> readRunHistory() {
     QList<RunRecord> runs = parseRunLog(readLog(kOldRunLogFile));
     runs.append(parseRunLog(readLog(kRunLogFile)));
     return runs;
+}
+
+QList<RunRecord> historyRuns(const QList<RunRecord>& runs, const QString& taskName,
+                             bool failuresOnly) {
+    QList<RunRecord> shown;
+    for (auto run = runs.crbegin(); run != runs.crend(); ++run) {
+        if ((taskName.isEmpty() || run->taskName == taskName) &&
+            (!failuresOnly || run->outcome.result != RunResult::Confirmed)) {
+            shown.append(*run);
+        }
+    }
+    return shown;
 }
 
 void addRun(QHash<QString, TaskRuns>& byTask, const RunRecord& run) {

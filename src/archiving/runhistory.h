@@ -34,9 +34,17 @@ struct RunRecord {
 // it worked out from their status and size.
 QList<RunRecord> parseRunLog(const QByteArray& text);
 
+// A run just logged (or not: runs.log may be unwritable), as reading it back would give it.
+RunRecord runRecordOf(const RunLogEntry& entry);
+
 // The runs of runs.log.1 and then runs.log in the program folder, oldest first. A file that is
 // missing, unreadable or not a regular file counts as empty.
 QList<RunRecord> readRunHistory();
+
+// The runs that the run history shows of `runs` (oldest first, as read): newest first, only those
+// of `taskName` unless it is empty, and with `failuresOnly` only those that were not confirmed.
+QList<RunRecord> historyRuns(const QList<RunRecord>& runs, const QString& taskName,
+                             bool failuresOnly);
 
 // The size of the archive of the task's last confirmed backup run, as runs.log and then
 // runs.log.1 in the program folder tell it; none when neither knows one. Reads the logs from

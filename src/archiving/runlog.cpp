@@ -29,26 +29,50 @@ QString timeText(const QDateTime& t) {
     return t.isValid() ? t.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) : QStringLiteral("-");
 }
 
-// The output as lines: carriage returns end lines too (progress counters), other control
-// characters are dropped, and a tail that starts inside a line loses that part-line.
-QStringList outputLines(const ProgramEnd& end) {
+}  // namespace
+
+QStringList runOutputLines(const ProgramEnd& end) {
     QString text = QString::fromUtf8(end.outputTail);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(u'\r', u'\n');
-    QString clean;
-    clean.reserve(text.size());
+    QStringList lines;
+    // Each line as a terminal leaves it: a backspace steps back, and what follows writes over
+    // (7-Zip's progress updates erase themselves so).
+    QString line;
+    qsizetype column = 0;
+    bool cutLine = end.outputCut;  // the first line began before the tail
+    const auto endLine = [&] {
+        while (!line.isEmpty() && line.back().isSpace()) {
+            line.chop(1);
+        }
+        if (cutLine) {
+            lines << QStringLiteral("…");
+        } else if (!line.isEmpty()) {
+            lines << line;
+        }
+        cutLine = false;
+        line.clear();
+        column = 0;
+    };
     for (QChar c : text) {
-        if (c == u'\n' || c == u'\t' || c.unicode() >= 0x20) {
-            clean += c;
+        if (c == u'\n') {
+            endLine();
+        } else if (c == u'\b') {
+            column = qMax<qsizetype>(0, column - 1);
+        } else if (c == u'\t' || c.unicode() >= 0x20) {
+            if (column < line.size()) {
+                line[column] = c;
+            } else {
+                line += c;
+            }
+            ++column;
         }
     }
-    QStringList lines = clean.split(u'\n');
-    if (end.outputCut && !lines.isEmpty()) {
-        lines.first() = QStringLiteral("…");
-    }
-    lines.removeAll(QString());
+    endLine();
     return lines;
 }
+
+namespace {
 
 [[noreturn]] void fail(const MainWindowTexts& texts, const QString& path, int error) {
     throw Error(
@@ -119,7 +143,7 @@ QByteArray runLogText(const RunLogEntry& e) {
             .join(u'\t') +
         u'\n';
     if (e.outcome.result != RunResult::Confirmed) {
-        for (const QString& line : outputLines(e.end)) {
+        for (const QString& line : runOutputLines(e.end)) {
             text += QStringLiteral("    | ") + line + u'\n';
         }
     }

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <optional>
 #include <utility>
 
@@ -89,6 +90,12 @@ inline constexpr qint64 kRunLogLimit = 1024 * 1024;
 // cannot be written. A log that cannot be moved aside (runs.log.1 a folder, say) grows on: the
 // line is appended all the same, and then the Error names runs.log.1.
 void appendRunLog(const RunLogEntry& entry, const MainWindowTexts& texts);
+
+// The archiver's output as runs.log keeps it under a run that was not confirmed: its lines as a
+// terminal would leave them (a backspace steps back over what the next characters overwrite),
+// carriage returns ending lines too, other control characters dropped, trailing blanks and blank
+// lines left out, and a first line cut by the tail's start shown as "…".
+QStringList runOutputLines(const ProgramEnd& end);
 
 // One file that keeping the newest dated archives deleted, or could not delete (`error` says
 // why; the next confirmed run of the task tries again).

@@ -3,13 +3,17 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <algorithm>
+
+#include "platform/clock.h"
 
 namespace kv {
 namespace {
 
+// Each run is owned by its handle.
 struct Runs {
-    QHash<QString, RunInProgress> backups;  // by the resolved archive path
-    QHash<quint64, RunInProgress> restores;
+    QHash<QString, const RunInProgress*> backups;  // by the resolved archive path
+    QHash<quint64, const RunInProgress*> restores;
     quint64 lastRestore = 0;
 };
 
@@ -26,23 +30,22 @@ QString keyOf(const QString& path) {
     return (canonical.isEmpty() ? folder : canonical) + u'/' + info.fileName();
 }
 
-// A handle knows where its run is kept: a backup by the key it holds, which the file system
-// may no longer give for its path, a restore by its number.
-struct Claim final : RunInProgress {
-    QString key;  // empty for a restore
-    quint64 restore = 0;
-};
-
-RunClaim handleOn(Claim run) {
+// A handle on `run`, kept under the key it holds (which the file system may no longer give for
+// its path) or, with an empty key, under its restore number.
+RunClaim handleOn(RunInProgress* run, const QString& key, quint64 restore) {
+    if (key.isEmpty()) {
+        runs().restores.insert(restore, run);
+    } else {
+        runs().backups.insert(key, run);
+    }
     Q_EMIT RunsInProgressNotifier::instance().changed();
-    return RunClaim(new Claim(std::move(run)), [](const RunInProgress* handle) {
-        const auto* claim = static_cast<const Claim*>(handle);
-        if (claim->key.isEmpty()) {
-            runs().restores.remove(claim->restore);
+    return RunClaim(run, [key, restore](RunInProgress* handle) {
+        if (key.isEmpty()) {
+            runs().restores.remove(restore);
         } else {
-            runs().backups.remove(claim->key);
+            runs().backups.remove(key);
         }
-        delete claim;
+        delete handle;
         Q_EMIT RunsInProgressNotifier::instance().changed();
     });
 }
@@ -54,25 +57,18 @@ RunClaim claimArchivePath(const QString& archivePath, const QString& taskName) {
     if (runs().backups.contains(key)) {
         return nullptr;
     }
-    const RunInProgress run{taskName, archivePath};
-    runs().backups.insert(key, run);
-    return handleOn({run, key});
+    return handleOn(new RunInProgress{taskName, archivePath, clock().now()}, key, 0);
 }
 
 RunClaim countRestoreRun(const QString& archivePath, const QString& taskName) {
-    const quint64 number = ++runs().lastRestore;
-    const RunInProgress run{taskName, archivePath};
-    runs().restores.insert(number, run);
-    return handleOn({run, QString(), number});
+    return handleOn(new RunInProgress{taskName, archivePath, clock().now()}, QString(),
+                    ++runs().lastRestore);
 }
 
 void markTesting(const RunClaim& claim) {
-    if (!claim) {
-        return;
-    }
-    const auto backup = runs().backups.find(static_cast<const Claim&>(*claim).key);
-    if (backup != runs().backups.end()) {
-        backup->testing = true;
+    if (claim) {
+        claim->stage = RunStage::Testing;
+        claim->percent = -1;
     }
 }
 
@@ -81,7 +77,27 @@ bool archivePathInUse(const QString& archivePath) {
 }
 
 QList<RunInProgress> runsInProgress() {
-    return runs().backups.values() + runs().restores.values();
+    QList<RunInProgress> all;
+    for (const RunInProgress* run : std::as_const(runs().backups)) {
+        all.append(*run);
+    }
+    for (const RunInProgress* run : std::as_const(runs().restores)) {
+        all.append(*run);
+    }
+    std::stable_sort(all.begin(), all.end(), [](const RunInProgress& a, const RunInProgress& b) {
+        return a.started < b.started;
+    });
+    return all;
+}
+
+std::optional<RunInProgress> runInProgressOf(const QString& taskName) {
+    std::optional<RunInProgress> latest;
+    for (const RunInProgress& run : runsInProgress()) {
+        if (run.taskName == taskName) {
+            latest = run;
+        }
+    }
+    return latest;
 }
 
 RunsInProgressNotifier& RunsInProgressNotifier::instance() {

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "archiving/archiverprogress.h"
 #include "archiving/archivetest.h"
 #include "archiving/runfollower.h"
 #include "archiving/runsinprogress.h"
@@ -246,6 +247,7 @@ void RunTask(Table& t, const RunContext& context, bool recompute) {
     // starts the power-off.
     facts.keepBackup = t.asBool(TaskField::Bak);
     facts.powerOff = context.powerOff;
+    facts.byUser = context.byUser;
     facts.claim = claim;
     facts.testCommand = archiveTestCommand(archiveCommand, paths.partial).value_or(QString());
     facts.dated.name = archiveName(t.asString(TaskField::NameArh), t.asString(TaskField::Path2));
@@ -257,7 +259,8 @@ void RunTask(Table& t, const RunContext& context, bool recompute) {
             qWarning("kelvotrin: %s", qPrintable(trouble));
         }
     }
-    const WinExecResult result = WinExec(*commandLine, kSwShow, followRun(std::move(facts)));
+    const WinExecResult result = WinExec(*commandLine, kSwShow, followRun(std::move(facts)),
+                                         OutputKept::Tail, followProgress(claim));
     if (const std::optional<QString> failure =
             launchFailureText(result, launchFailureTexts(context.texts, *commandLine))) {
         // Nothing was written and nothing was moved: the archive path is free again at once.

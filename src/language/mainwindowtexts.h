@@ -54,6 +54,22 @@ enum class Form1Text {
     cm44,  // %1 the new text and %2 the one kept: 1251 lacks some of its characters
     cm45,  // %3: it is longer than %3 characters
     cm46,  // another archiver configuration has that name
+    cm60,  // the task list's result of a good last run
+    cm61,  // a run in progress: %1 the percent done
+    cm62,  // a run in progress that reports no percent: %1 the time elapsed
+    cm63,  // the result's tool tip: %1 when the last good run ended
+    cm64,  // the result's tool tip of a task that never had a good run
+    cm65,  // a run the user started ended well (title)
+    cm66,  // %1 the task, %2 the archive's size, %3 the time taken
+    cm67,  // backups are overdue (title)
+    cm68,  // %1 the overdue tasks
+    cm69,  // the tray tooltip's line: %1 the overdue tasks
+    cm70,  // sizes: %1 bytes
+    cm71,  // %1 KiB
+    cm72,  // %1 MiB
+    cm73,  // %1 GiB
+    cm74,  // the tray tooltip's line of a run in progress: %1 the task, %2 its state (cm61, cm62)
+    cm75,  // the state of a run whose archive is being tested
     cm80,  // why the computer must not suspend now: %1 the tasks that run
     cm90,  // a reason: the test of the new archive ended with %1, a status
     cm91,  // a reason: the test of the new archive was ended by signal %1

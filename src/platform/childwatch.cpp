@@ -1,7 +1,6 @@
 #include "platform/childwatch.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -68,15 +67,50 @@ int openPidfd(pid_t pid) {
 
 bool forceSignalPipe = false;
 
+// The last kOutputTailBytes of everything appended.
+class OutputTail {
+public:
+    void append(QByteArrayView piece) {
+        bytes_.append(piece);
+        // Trimmed now and then, not at every piece.
+        if (bytes_.size() > 4 * kOutputTailBytes) {
+            bytes_.remove(0, bytes_.size() - kOutputTailBytes);
+            cut_ = true;
+        }
+    }
+    QByteArray bytes(bool* cut) const {
+        *cut = cut_ || bytes_.size() > kOutputTailBytes;
+        return bytes_.right(kOutputTailBytes);
+    }
+
+private:
+    QByteArray bytes_;
+    bool cut_ = false;
+};
+
 struct Child {
     pid_t pid = 0;
     int pidfd = -1;  // -1: followed through the SIGCHLD pipe
     int outputFd = -1;
+    pid_t keeper = -1;
     QDateTime started;
     ProgramEndHandler onEnd;
+    ProgramOutputHandler onOutput;
     OutputKept kept = OutputKept::Tail;
     QSocketNotifier* notifier = nullptr;
+    QSocketNotifier* outputNotifier = nullptr;
+    OutputTail tail;
+    std::optional<QByteArray> whole;  // all of the output, while kept and within its limit
 };
+
+// Lets a notifier go, also from inside its own activation.
+void dropNotifier(QSocketNotifier*& notifier) {
+    if (notifier) {
+        notifier->setEnabled(false);
+        notifier->deleteLater();
+        notifier = nullptr;
+    }
+}
 
 class ChildWatch final : public QObject {
 public:
@@ -89,6 +123,7 @@ public:
         // The application ends first: the children run on; only our ends of them are closed.
         for (const auto& c : children_) {
             delete c->notifier;
+            delete c->outputNotifier;
             closeFds(*c);
         }
     }
@@ -105,9 +140,14 @@ private:
         }
     }
 
+    // Reads what the output pipe of `child` holds now; at its end of file, closes it.
+    static void readOutput(Child& child);
     // Reaps `pid` if it has ended; then ends its follow-up.
     void check(pid_t pid);
     void drainSignalPipe();
+
+    // Takes `child` into the children followed and starts reading its output.
+    void keep(std::unique_ptr<Child> child);
 
     std::vector<std::unique_ptr<Child>> children_;
     QSocketNotifier* pipeNotifier_ = nullptr;
@@ -135,7 +175,7 @@ void ChildWatch::add(std::unique_ptr<Child> child) {
     if (child->pidfd >= 0) {
         child->notifier = new QSocketNotifier(child->pidfd, QSocketNotifier::Read, this);
         connect(child->notifier, &QSocketNotifier::activated, this, [this, pid] { check(pid); });
-        children_.push_back(std::move(child));
+        keep(std::move(child));
         return;
     }
     if (!installSigchldPipe()) {
@@ -147,10 +187,19 @@ void ChildWatch::add(std::unique_ptr<Child> child) {
         pipeNotifier_ = new QSocketNotifier(sigchldPipe[0], QSocketNotifier::Read, this);
         connect(pipeNotifier_, &QSocketNotifier::activated, this, [this] { drainSignalPipe(); });
     }
-    children_.push_back(std::move(child));
+    keep(std::move(child));
     // It may have ended before the handler was there to tell: look once in any case.
     const char byte = 0;
     [[maybe_unused]] const ssize_t n = ::write(sigchldPipe[1], &byte, 1);
+}
+
+void ChildWatch::keep(std::unique_ptr<Child> child) {
+    if (child->outputFd >= 0) {
+        Child* c = child.get();
+        c->outputNotifier = new QSocketNotifier(c->outputFd, QSocketNotifier::Read, this);
+        connect(c->outputNotifier, &QSocketNotifier::activated, this, [c] { readOutput(*c); });
+    }
+    children_.push_back(std::move(child));
 }
 
 void ChildWatch::drainSignalPipe() {
@@ -165,6 +214,46 @@ void ChildWatch::drainSignalPipe() {
     }
     for (pid_t pid : piped) {
         check(pid);
+    }
+}
+
+void ChildWatch::readOutput(Child& c) {
+    char buffer[16384];
+    while (c.outputFd >= 0) {
+        const ssize_t n = ::read(c.outputFd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            return;
+        }
+        if (n <= 0) {
+            // Its end: every writer has closed the pipe (or it cannot be read any more).
+            dropNotifier(c.outputNotifier);
+            ::close(c.outputFd);
+            c.outputFd = -1;
+            return;
+        }
+        const QByteArrayView piece(buffer, n);
+        c.tail.append(piece);
+        if (c.whole) {
+            if (c.whole->size() + piece.size() > kWholeOutputLimit) {
+                c.whole.reset();  // too much: none of it
+            } else {
+                c.whole->append(piece);
+            }
+        }
+        if (c.onOutput) {
+            // Runs from the event loop: nothing may escape into it.
+            try {
+                c.onOutput(piece);
+            } catch (const std::exception& e) {
+                qWarning("kelvotrin: reading the output of process %d: %s", int(c.pid), e.what());
+            }
+        }
+        if (size_t(n) < sizeof buffer) {
+            return;  // all there was; the notifier tells of more
+        }
     }
 }
 
@@ -184,11 +273,8 @@ void ChildWatch::check(pid_t pid) {
     }
     std::unique_ptr<Child> child = std::move(*it);
     children_.erase(it);
-    if (child->notifier) {
-        // We may be inside its activation: let it go once the event is done.
-        child->notifier->setEnabled(false);
-        child->notifier->deleteLater();
-    }
+    // We may be inside its activation: let it go once the event is done.
+    dropNotifier(child->notifier);
     ProgramEnd end;
     end.started = child->started;
     end.ended = clock().now();
@@ -202,13 +288,21 @@ void ChildWatch::check(pid_t pid) {
     } else {
         end.code = WEXITSTATUS(status);
     }
-    if (child->outputFd >= 0) {
-        end.outputTail = tailOf(child->outputFd, &end.outputCut);
-        if (child->kept == OutputKept::Whole) {
-            end.output = wholeOf(child->outputFd);
-        }
+    // What it wrote last may still be in the pipe: read up to what is there now (a process it
+    // left behind may hold the pipe open, so the pipe's end is not waited for).
+    readOutput(*child);
+    dropNotifier(child->outputNotifier);
+    end.outputTail = child->tail.bytes(&end.outputCut);
+    if (child->kept == OutputKept::Whole) {
+        end.output = std::move(child->whole);
     }
     closeFds(*child);
+    if (child->keeper > 0) {
+        // Its work is done once the child has ended; it ends at once.
+        ::kill(child->keeper, SIGKILL);
+        while (::waitpid(child->keeper, nullptr, 0) < 0 && errno == EINTR) {
+        }
+    }
     if (child->onEnd) {
         // The handler runs from the event loop: nothing may escape into it.
         try {
@@ -221,60 +315,23 @@ void ChildWatch::check(pid_t pid) {
 
 }  // namespace
 
-namespace {
-
-// The bytes of the file behind `fd` from `from` to `to`, as far as they can be read.
-QByteArray readRange(int fd, off_t from, off_t to) {
-    QByteArray out(qsizetype(to - from), Qt::Uninitialized);
-    qsizetype got = 0;
-    while (got < out.size()) {
-        const ssize_t n = ::pread(fd, out.data() + got, size_t(out.size() - got), from + got);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            break;
-        }
-        got += n;
-    }
-    out.truncate(got);
-    return out;
-}
-
-off_t sizeOf(int fd) {
-    struct stat st {};
-    return ::fstat(fd, &st) == 0 && st.st_size > 0 ? st.st_size : 0;
-}
-
-}  // namespace
-
-QByteArray tailOf(int fd, bool* cut) {
-    const off_t size = sizeOf(fd);
-    const off_t from = size > kOutputTailBytes ? size - kOutputTailBytes : 0;
-    *cut = from > 0;
-    return readRange(fd, from, size);
-}
-
-std::optional<QByteArray> wholeOf(int fd) {
-    const off_t size = sizeOf(fd);
-    if (size > kWholeOutputLimit) {
-        return std::nullopt;
-    }
-    return readRange(fd, 0, size);
-}
-
-void followChild(pid_t pid, int outputFd, QDateTime started, ProgramEndHandler onEnd,
-                 OutputKept kept) {
+void followChild(pid_t pid, ChildOutput output, QDateTime started, ProgramEndHandler onEnd,
+                 OutputKept kept, ProgramOutputHandler onOutput) {
     auto child = std::make_unique<Child>();
     child->pid = pid;
-    child->outputFd = outputFd;
+    child->outputFd = output.fd;
+    child->keeper = output.keeper;
     child->started = std::move(started);
     child->onEnd = std::move(onEnd);
+    child->onOutput = std::move(onOutput);
     child->kept = kept;
+    if (kept == OutputKept::Whole) {
+        child->whole = QByteArray();
+    }
     if (!QCoreApplication::instance()) {
         qWarning("kelvotrin: no application object; process %d is not followed", int(pid));
-        if (outputFd >= 0) {
-            ::close(outputFd);
+        if (output.fd >= 0) {
+            ::close(output.fd);
         }
         return;
     }

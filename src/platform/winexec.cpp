@@ -1,16 +1,17 @@
 #include "platform/winexec.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <QDir>
 #include <QFile>
 #include <QList>
 #include <cerrno>
 #include <csignal>
+#include <utility>
 #include <vector>
 
 #include "platform/childwatch.h"
@@ -107,9 +108,9 @@ void closeOnExecFrom3(int limit) {
     }
 }
 
-// Runs in the child between fork and exec: only async-signal-safe calls.
-[[noreturn]] void becomeProgram(const char* path, char* const* argv, const char* folder,
-                                int outputFd, int reportFd, int fdLimit) {
+// In a child of this program: a session of its own, every signal at its default, none blocked.
+// Only async-signal-safe calls.
+void startOwnSession() {
     ::setsid();
     struct sigaction dfl {};
     dfl.sa_handler = SIG_DFL;
@@ -122,10 +123,16 @@ void closeOnExecFrom3(int limit) {
     sigset_t none;
     sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
+}
+
+// Runs in the child between fork and exec: only async-signal-safe calls.
+[[noreturn]] void becomeProgram(const char* path, char* const* argv, const char* folder,
+                                int outputFd, int reportFd, int fdLimit) {
+    startOwnSession();
     if (::chdir(folder) != 0) {
         // Started in the folder this program is in; the archiver gets absolute paths anyway.
     }
-    // When this program runs without descriptors 0..2, the report pipe or the output file may
+    // When this program runs without descriptors 0..2, the report pipe or the output pipe may
     // sit among them, where the dup2s below would replace them (a failed exec would then read
     // as started): both move above 2 first.
     const auto above2 = [](int fd) {
@@ -139,7 +146,7 @@ void closeOnExecFrom3(int limit) {
         ::dup2(in, 0);
         ::close(in);
     }
-    // Output goes to the file that we read its tail from; without one, nowhere.
+    // Output goes to the pipe that we read; without one, nowhere.
     const int out = outputFd >= 0 ? outputFd : ::open("/dev/null", O_WRONLY);
     if (out >= 0) {
         ::dup2(out, 1);
@@ -156,23 +163,83 @@ void closeOnExecFrom3(int limit) {
     ::_exit(127);
 }
 
-// An unlinked temporary file for the child's output: nothing is left behind whoever ends first,
-// and unlike a pipe it never stops the child (a pipe would kill it with SIGPIPE once we are
-// gone). -1 when none can be made.
-int makeOutputFile() {
-    const QByteArray dir = QFile::encodeName(QDir::tempPath());
-#if defined(O_TMPFILE)
-    const int fd = ::open(dir.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (fd >= 0) {
-        return fd;
+// The read end of a pipe whose write end this process alone holds (close-on-exec) for as long
+// as it lives: once it has ended, however it ended, the read end reports a hang-up. -1 when none
+// could be made.
+int lifeline() {
+    static int fds[2] = {-1, -1};
+    if (fds[0] < 0 && ::pipe2(fds, O_CLOEXEC) != 0) {
+        fds[0] = fds[1] = -1;
+    }
+    return fds[0];
+}
+
+// Closes every descriptor but `a` and `b`.
+void closeAllBut(int a, int b, int limit) {
+    if (a > b) {
+        std::swap(a, b);
+    }
+#if defined(SYS_close_range)
+    if ((a == 0 || ::syscall(SYS_close_range, 0U, unsigned(a - 1), 0U) == 0) &&
+        (b == a + 1 || ::syscall(SYS_close_range, unsigned(a + 1), unsigned(b - 1), 0U) == 0) &&
+        ::syscall(SYS_close_range, unsigned(b + 1), ~0U, 0U) == 0) {
+        return;
     }
 #endif
-    QByteArray name = dir + "/kelvotrin-output-XXXXXX";
-    const int named = ::mkostemp(name.data(), O_CLOEXEC);
-    if (named >= 0) {
-        ::unlink(name.constData());
+    for (int fd = 0; fd < limit; ++fd) {
+        if (fd != a && fd != b) {
+            ::close(fd);
+        }
     }
-    return named;
+}
+
+// The keeper of a child's output pipe, a grandchild of this program: it holds the pipe's read
+// end and reads nothing while this program lives, so that the child never meets a pipe without
+// a reader (which would end it with SIGPIPE) when this program ends first. It ends with the
+// child's output (every writer gone); once this program has ended, it reads the output and
+// discards it until then. Only async-signal-safe calls.
+[[noreturn]] void keepOutput(int lifelineFd, int outputFd, int fdLimit) {
+    startOwnSession();
+    closeAllBut(lifelineFd, outputFd, fdLimit);
+    for (;;) {
+        // Nothing asked for: only a hang-up (or an error) wakes it.
+        struct pollfd watched[2] = {{lifelineFd, 0, 0}, {outputFd, 0, 0}};
+        if (::poll(watched, 2, -1) < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            ::_exit(1);
+        }
+        if (watched[1].revents != 0) {
+            ::_exit(0);
+        }
+        if (watched[0].revents != 0) {
+            break;
+        }
+    }
+    const int flags = ::fcntl(outputFd, F_GETFL);
+    ::fcntl(outputFd, F_SETFL, flags & ~O_NONBLOCK);
+    char buffer[4096];
+    for (;;) {
+        const ssize_t n = ::read(outputFd, buffer, sizeof buffer);
+        if (n == 0 || (n < 0 && errno != EINTR)) {
+            ::_exit(0);
+        }
+    }
+}
+
+// Starts the keeper of `outputFd` (see keepOutput); its process id, or -1 when none could be
+// started.
+pid_t startKeeper(int outputFd, int fdLimit) {
+    const int lifelineFd = lifeline();
+    if (lifelineFd < 0) {
+        return -1;
+    }
+    const pid_t keeper = ::fork();
+    if (keeper == 0) {
+        keepOutput(lifelineFd, outputFd, fdLimit);
+    }
+    return keeper;
 }
 
 WinExecResult resultOfExecError(int error, const QString& path) {
@@ -195,7 +262,7 @@ WinExecResult resultOfExecError(int error, const QString& path) {
 }
 
 WinExecResult launch(const QString& path, const CommandLineParts& parts, ProgramEndHandler onEnd,
-                     OutputKept kept) {
+                     OutputKept kept, ProgramOutputHandler onOutput) {
     // Everything the child needs is prepared here: after fork only async-signal-safe calls.
     const QByteArray pathBytes = QFile::encodeName(path);
     const QByteArray folderBytes = QFile::encodeName(programFolder());
@@ -220,23 +287,37 @@ WinExecResult launch(const QString& path, const CommandLineParts& parts, Program
     if (::pipe2(fds, O_CLOEXEC) != 0) {
         return WinExecResult::OutOfResources;
     }
-    const int outputFd = makeOutputFile();
+    // Its output: read end here, write end for the child. Without it, the output goes nowhere.
+    int output[2] = {-1, -1};
+    if (::pipe2(output, O_CLOEXEC) != 0) {
+        output[0] = output[1] = -1;
+    }
+    const auto closeOutput = [&output] {
+        for (int& fd : output) {
+            if (fd >= 0) {
+                ::close(fd);
+                fd = -1;
+            }
+        }
+    };
     const QDateTime started = clock().now();
     const pid_t child = ::fork();
     if (child < 0) {
         ::close(fds[0]);
         ::close(fds[1]);
-        if (outputFd >= 0) {
-            ::close(outputFd);
-        }
+        closeOutput();
         return WinExecResult::OutOfResources;
     }
     if (child == 0) {
         ::close(fds[0]);
-        becomeProgram(pathBytes.constData(), argv.data(), folderBytes.constData(), outputFd, fds[1],
-                      fdLimit);
+        becomeProgram(pathBytes.constData(), argv.data(), folderBytes.constData(), output[1],
+                      fds[1], fdLimit);
     }
     ::close(fds[1]);
+    if (output[1] >= 0) {
+        ::close(output[1]);
+        output[1] = -1;
+    }
     // The write end closes when the child has exec'd (close-on-exec) or ended: end of file
     // means started.
     Report report{0};
@@ -254,16 +335,20 @@ WinExecResult launch(const QString& path, const CommandLineParts& parts, Program
     }
     ::close(fds[0]);
     if (got == 0) {
-        followChild(child, outputFd, started, std::move(onEnd), kept);
+        pid_t keeper = -1;
+        if (output[0] >= 0) {
+            keeper = startKeeper(output[0], fdLimit);
+            ::fcntl(output[0], F_SETFL, ::fcntl(output[0], F_GETFL) | O_NONBLOCK);
+        }
+        followChild(child, {output[0], keeper}, started, std::move(onEnd), kept,
+                    std::move(onOutput));
         return WinExecResult::Started;
     }
     // Exec failed: the child ends at once; reap it here.
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
-    if (outputFd >= 0) {
-        ::close(outputFd);
-    }
+    closeOutput();
     if (got < sizeof report) {
         return WinExecResult::OutOfResources;
     }
@@ -380,11 +465,12 @@ WinExecResult WinExec(const QString& commandLine, int show) {
 }
 
 WinExecResult WinExec(const QString& commandLine, int show, ProgramEndHandler onEnd,
-                      OutputKept kept) {
+                      OutputKept kept, ProgramOutputHandler onOutput) {
     if (currentScope && currentScope->hook_) {
         const WinExecResult result = currentScope->hook_(commandLine, show);
         if (result == WinExecResult::Started && onEnd) {
-            currentScope->waiting_.emplace_back(clock().now(), std::move(onEnd));
+            currentScope->waiting_.push_back(
+                {clock().now(), std::move(onEnd), std::move(onOutput)});
         }
         return result;
     }
@@ -398,7 +484,7 @@ WinExecResult WinExec(const QString& commandLine, int show, ProgramEndHandler on
             if (::access(QFile::encodeName(path).constData(), X_OK) != 0) {
                 return WinExecResult::BadFormat;
             }
-            return launch(path, parts, std::move(onEnd), kept);
+            return launch(path, parts, std::move(onEnd), kept, std::move(onOutput));
         case Kind::Folder:
         case Kind::Other:
             return WinExecResult::BadFormat;
@@ -427,13 +513,21 @@ qsizetype ScopedWinExecHook::launchesWaiting() const {
 void ScopedWinExecHook::endLaunch(ProgramEnd end, qsizetype index) {
     Q_ASSERT(index >= 0 && index < launchesWaiting());
     auto it = waiting_.begin() + index;
-    end.started = it->first;
+    end.started = it->started;
     if (!end.ended.isValid()) {
         end.ended = clock().now();
     }
-    const ProgramEndHandler onEnd = std::move(it->second);
+    const ProgramEndHandler onEnd = std::move(it->onEnd);
     waiting_.erase(it);
     onEnd(end);
+}
+
+void ScopedWinExecHook::writeOutput(QByteArrayView output, qsizetype index) {
+    Q_ASSERT(index >= 0 && index < launchesWaiting());
+    const ProgramOutputHandler& onOutput = waiting_[size_t(index)].onOutput;
+    if (onOutput) {
+        onOutput(output);
+    }
 }
 
 }  // namespace kv

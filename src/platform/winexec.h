@@ -1,12 +1,12 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <optional>
-#include <utility>
 #include <vector>
 
 #include "platform/scopedvalue.h"
@@ -57,21 +57,25 @@ inline constexpr qsizetype kWholeOutputLimit = qsizetype(256) * 1024 * 1024;
 // well (a program whose output is the result, such as an archive's listing).
 enum class OutputKept { Tail, Whole };
 using ProgramEndHandler = std::function<void(const ProgramEnd&)>;
+// A piece of what a followed program has written to its standard output and error, as it
+// arrives: pieces end anywhere, also inside a line or a character.
+using ProgramOutputHandler = std::function<void(QByteArrayView piece)>;
 
 // The program is found as splitCommandLine() describes: relative paths are taken from the
 // program folder, a bare name is looked for in the program folder and then along PATH. It is
 // started directly (never through a shell) as a child of this program, in the program folder,
 // in a session of its own, with standard input from /dev/null and standard output and error
-// into an unlinked temporary file.
+// into one pipe.
 //
 // WinExec returns as soon as the program has been exec'd, and the child is followed from then
-// on without blocking and without polling: the event loop notices its end (through a pidfd, or
-// a SIGCHLD pipe where the kernel has no pidfd), reaps it at once and runs `onEnd` with its exit
-// status and the tail of its output (all of it with OutputKept::Whole). Nothing wakes up while
-// children run. When this program ends first, the child runs on undisturbed and `onEnd` never
-// runs. Needs a QCoreApplication.
+// on without blocking and without polling: the event loop reads its output as it arrives (and
+// runs `onOutput` with each piece), notices its end (through a pidfd, or a SIGCHLD pipe where
+// the kernel has no pidfd), reaps it at once and runs `onEnd` with its exit status and the tail
+// of its output (all of it with OutputKept::Whole). Nothing wakes up while children run and write
+// nothing. When this program ends first, the child runs on undisturbed (a small keeper process
+// takes over its output and discards it) and `onEnd` never runs. Needs a QCoreApplication.
 WinExecResult WinExec(const QString& commandLine, int show, ProgramEndHandler onEnd,
-                      OutputKept kept = OutputKept::Tail);
+                      OutputKept kept = OutputKept::Tail, ProgramOutputHandler onOutput = {});
 // The same without an end handler: the child is still reaped when it ends.
 WinExecResult WinExec(const QString& commandLine, int show);
 
@@ -93,13 +97,22 @@ public:
     // Ends the waiting launch at `index` as if its program had ended as `end` says (the start
     // time is the launch's; an invalid end time becomes now): its end handler runs at once.
     void endLaunch(ProgramEnd end, qsizetype index = 0);
+    // Hands `output` to the output handler of the waiting launch at `index`, as if its program
+    // had written it.
+    void writeOutput(QByteArrayView output, qsizetype index = 0);
 
 private:
-    friend WinExecResult WinExec(const QString&, int, ProgramEndHandler, OutputKept);
+    friend WinExecResult WinExec(const QString&, int, ProgramEndHandler, OutputKept,
+                                 ProgramOutputHandler);
     friend qsizetype programsRunning();
+    struct Launch {
+        QDateTime started;
+        ProgramEndHandler onEnd;
+        ProgramOutputHandler onOutput;
+    };
     WinExecHook hook_;
     ScopedValue<ScopedWinExecHook*> inUse_;  // its previous() is the scope it hides
-    std::vector<std::pair<QDateTime, ProgramEndHandler>> waiting_;  // start time, handler
+    std::vector<Launch> waiting_;
 };
 
 // How a command line falls apart into the program and its arguments.

@@ -54,6 +54,13 @@ bool draw(QPainter& p, QStyle::StandardPixmap kind) {
                 p.drawLine(QPointF(11, y), QPointF(21, y));
             }
             break;
+        case QStyle::SP_FileDialogContentsView:  // the run history: a clock face
+            p.setPen(pen(kInk, 2));
+            p.setBrush(kPaper);
+            p.drawEllipse(QRectF(4, 4, 24, 24));
+            p.setPen(pen(kBlue, 2.5));
+            p.drawPolyline(QPolygonF({QPointF(16, 8), QPointF(16, 16), QPointF(22, 19)}));
+            break;
         case QStyle::SP_TrashIcon:  // a bin
             p.setPen(pen(kInk, 2));
             p.setBrush(QColor(0xd0, 0xd4, 0xd8));

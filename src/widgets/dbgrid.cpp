@@ -48,6 +48,9 @@ public:
             return {};
         }
         const DBGrid::Column& column = grid_->columns_[index.column()];
+        if (column.look) {
+            return lookData(index.row(), index.column(), role);
+        }
         if (column.field.isEmpty()) {
             if (role == Qt::CheckStateRole && grid_->marks_) {
                 return grid_->marks_->at(index.row()) ? Qt::Checked : Qt::Unchecked;
@@ -59,6 +62,30 @@ public:
             return text(index.row(), index.column());
         }
         return {};
+    }
+
+    // A cell of a column with a `look`.
+    QVariant lookData(int row, int column, int role) const {
+        if (role != Qt::DisplayRole && role != Qt::ToolTipRole && role != Qt::ForegroundRole) {
+            return {};
+        }
+        const DBGrid::CellLook cell = look(row, column);
+        if (role == Qt::DisplayRole) {
+            return cell.text;
+        }
+        if (role == Qt::ToolTipRole) {
+            return cell.toolTip.isEmpty() ? QVariant() : QVariant(cell.toolTip);
+        }
+        return cell.color.isValid() ? QVariant(cell.color) : QVariant();
+    }
+
+    DBGrid::CellLook look(int row, int column) const {
+        const DBGrid::Column& c = grid_->columns_[column];
+        const Table* t = grid_->table_;
+        if (!c.look || !t || !t->isOpen() || row < 0 || row >= t->recordCount()) {
+            return {};
+        }
+        return c.look(row);
     }
 
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
@@ -75,13 +102,16 @@ public:
 
     Qt::ItemFlags flags(const QModelIndex& index) const override {
         Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-        if (index.isValid() && grid_->columns_[index.column()].field.isEmpty()) {
+        if (index.isValid() && grid_->columns_[index.column()].isCheckColumn()) {
             f |= Qt::ItemIsUserCheckable;
         }
         return f;
     }
 
     QString text(int row, int column) const {
+        if (grid_->columns_[column].look) {
+            return look(row, column).text;
+        }
         const Table* t = grid_->table_;
         if (!t || !t->isOpen() || row < 0 || row >= t->recordCount()) {
             return {};
@@ -222,7 +252,7 @@ void DBGrid::repaintChangedCells(int first, int last) {
         }
         QStringList texts = rowTexts(row);
         for (int column = 0; column < texts.size(); ++column) {
-            if (!columns_[column].field.isEmpty() &&
+            if (!columns_[column].isCheckColumn() &&
                 (!known || (*before)[column] != texts[column])) {
                 model_->cellChanged(row, column);
             }
@@ -258,7 +288,7 @@ void DBGrid::setColumnTitle(int column, const QString& title) {
 
 void DBGrid::setCheckColumnVisible(bool visible) {
     for (int i = 0; i < columns_.size(); ++i) {
-        if (columns_[i].field.isEmpty()) {
+        if (columns_[i].isCheckColumn()) {
             setColumnHidden(i, !visible);
         }
     }
@@ -266,7 +296,7 @@ void DBGrid::setCheckColumnVisible(bool visible) {
 
 bool DBGrid::checkColumnVisible() const {
     for (int i = 0; i < columns_.size(); ++i) {
-        if (columns_[i].field.isEmpty()) {
+        if (columns_[i].isCheckColumn()) {
             return !isColumnHidden(i);
         }
     }
@@ -275,6 +305,20 @@ bool DBGrid::checkColumnVisible() const {
 
 QString DBGrid::cellText(int row, int column) const {
     return model_->text(row, column);
+}
+
+DBGrid::CellLook DBGrid::cellLook(int row, int column) const {
+    if (column < 0 || column >= columns_.size()) {
+        return {};
+    }
+    if (columns_[column].look) {
+        return model_->look(row, column);
+    }
+    return {model_->text(row, column), {}, {}};
+}
+
+void DBGrid::refreshCells() {
+    repaintChangedCells(0, model_->rowCount() - 1);
 }
 
 void DBGrid::followCursor(int position) {
@@ -310,7 +354,7 @@ void DBGrid::mousePressEvent(QMouseEvent* event) {
     }
     // The view treats a double click that lands on another cell as a press; a double click
     // that keeps marks toggles none.
-    if (columns_[index.column()].field.isEmpty() && marks_ &&
+    if (columns_[index.column()].isCheckColumn() && marks_ &&
         !(inDoubleClick_ && doubleClickKeepsMark_)) {
         marks_->toggle(index.row());
         toggledByPress_ = index.row();
@@ -325,7 +369,7 @@ void DBGrid::mouseDoubleClickEvent(QMouseEvent* event) {
         const int row = std::exchange(toggledByPress_, -1);
         marks_->toggle(row);
         for (int column = 0; column < columns_.size(); ++column) {
-            if (columns_[column].field.isEmpty()) {
+            if (columns_[column].isCheckColumn()) {
                 Q_EMIT cellClicked(column, row);
                 break;
             }
@@ -343,7 +387,7 @@ void DBGrid::keyPressEvent(QKeyEvent* event) {
     // Space toggles the check mark of the current row, as a click in the check column would.
     if (event->key() == Qt::Key_Space && marks_ && currentIndex().isValid()) {
         for (int i = 0; i < columns_.size(); ++i) {
-            if (columns_[i].field.isEmpty() && !isColumnHidden(i)) {
+            if (columns_[i].isCheckColumn() && !isColumnHidden(i)) {
                 marks_->toggle(currentIndex().row());
                 Q_EMIT cellClicked(i, currentIndex().row());
                 return;

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QColor>
 #include <QHash>
 #include <QList>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QTableView>
+#include <functional>
 #include <utility>
 
 #include "store/checkmarks.h"
@@ -16,7 +18,8 @@ namespace kv {
 
 // A data grid bound to a table cursor: one row per live row of the table, the selected row is
 // the table's current row. An optional first column of check boxes is not bound to any field:
-// its marks live in a CheckMarks object and a click toggles them.
+// its marks live in a CheckMarks object and a click toggles them. Further columns may show what
+// no field holds: their cells are asked of a function of the row.
 //
 // The grid does not own the table or the marks: it holds them weakly, so it may outlive either.
 // When the table resumes its views with as many rows as before, the grid repaints only the cells
@@ -24,10 +27,21 @@ namespace kv {
 class DBGrid : public QTableView {
     Q_OBJECT
 public:
+    // A cell that no field holds: its text, its tool tip (none: the grid's hint) and the colour
+    // of its text (invalid: the usual one).
+    struct CellLook {
+        QString text;
+        QString toolTip;
+        QColor color;
+    };
+
     struct Column {
-        QString field;  // empty: the unbound check-box column
+        QString field;  // empty: the unbound check-box column, unless `look` is set
         QString title;
         int width = 100;
+        std::function<CellLook(int row)> look = {};  // the cells of a column without a field
+
+        bool isCheckColumn() const { return field.isEmpty() && !look; }
     };
 
     explicit DBGrid(QWidget* parent = nullptr);
@@ -52,6 +66,12 @@ public:
 
     // The text shown in a cell (tests read the grid as the user sees it).
     QString cellText(int row, int column) const;
+    // The cell as it is shown, texts and colour.
+    CellLook cellLook(int row, int column) const;
+
+    // Repaints the cells on screen whose texts have changed: for columns whose cells change
+    // without the table (those with a `look`).
+    void refreshCells();
 
 Q_SIGNALS:
     // A click in a cell, after a check-box cell has toggled its mark.

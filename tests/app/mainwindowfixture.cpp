@@ -3,6 +3,7 @@
 #include "app/aboutbox.h"
 #include "archiving/tform3.h"
 #include "archiving/tform5.h"
+#include "archiving/tform6.h"
 #include "archiving/tform7.h"
 #include "editor/tform2.h"
 #include "editor/tform4.h"
@@ -53,6 +54,7 @@ void MainWindowFixture::openEveryWindowOnce(TForm1& form) {
     const EditorTexts editorTexts = kv::editorTexts();
     { TForm4 names(tables, editorTexts, language); }
     { TForm5 restore(tables, language); }
+    { TForm6 history(form.texts(), {}, language); }
     { TForm7 browser({}, {}, {}, language); }
     TAboutBox about(language);
 }

@@ -35,8 +35,8 @@ public:
 
     // Makes every window that `form` opens once, in the language that `form` has set up, as
     // the user would by opening each: the editor on a new task, the configuration list, the
-    // name dialog, the restore dialog, the archive's window, the About box. With write-back, this
-    // is the pass that fills a new dictionary.
+    // name dialog, the restore dialog, the run history, the archive's window, the About box. With
+    // write-back, this is the pass that fills a new dictionary.
     void openEveryWindowOnce(TForm1& form);
 
     QTemporaryDir config;

@@ -106,6 +106,8 @@ private Q_SLOTS:
              QStringLiteral("Удалить выбранную задачу из списка")},
             {"BitBtn3", QStringLiteral("Восстановить\r\n данные  "),
              QStringLiteral("Восстановить данные из архива выбранной задачи")},
+            {"BitBtn12", QStringLiteral("Журнал выполнения"),
+             QStringLiteral("Показать, когда и с каким результатом выполнялись задачи")},
             {"Label2", QStringLiteral("Выполнить задачи"),
              QStringLiteral("Запустить архивацию сейчас, не дожидаясь её времени")},
             {"BitBtn5", QStringLiteral("выделенную  "),
@@ -149,9 +151,12 @@ private Q_SLOTS:
         QCOMPARE(form->ui.N1->text(), QStringLiteral("Развернуть"));
         QCOMPARE(form->ui.N2->text(), QStringLiteral("Приостановить"));
         QCOMPARE(form->ui.N3->text(), QStringLiteral("Выход"));
-        const QStringList titles = {
-            QString(), QStringLiteral("Задача"), QStringLiteral("Время следующей задачи"),
-            QStringLiteral("Время последнего выполнения"), QStringLiteral("Описание")};
+        const QStringList titles = {QString(),
+                                    QStringLiteral("Задача"),
+                                    QStringLiteral("Время следующей задачи"),
+                                    QStringLiteral("Время последнего выполнения"),
+                                    QStringLiteral("Описание"),
+                                    QStringLiteral("Результат")};
         QCOMPARE(form->ui.DBGrid1->columnCount(), titles.size());
         for (int i = 0; i < titles.size(); ++i) {
             QCOMPARE(form->ui.DBGrid1->columnTitle(i), titles[i]);
@@ -265,6 +270,49 @@ private Q_SLOTS:
         auto form = fx.form();
         form->ui.BitBtn9->click();
         QCOMPARE(fx.terminated, 1);
+    }
+
+    // The result column, read from runs.log.1 and runs.log at the start: each task's last backup
+    // (a failure in red, a warning in dark yellow) with its last good one's end in the tool tip.
+    // Restores and damaged lines count for nothing; a task that never ran shows nothing.
+    void resultColumnFromTheRunLogs() {
+        Fixture fx;
+        makeTasks(fx.folder, {"docs", "mail", "new", "tmp"}, {true, true, true, true});
+        fx.folder.write("runs.log.1",
+                        "2025-12-01 09:00:00\t2025-12-01 09:02:00\tbackup\tdocs\t/b/d.7z\texit "
+                        "0\t10\tok\t-\t-\n"
+                        "2025-12-01 10:00:00\t2025-12-01 10:01:00\tbackup\tmail\t/b/m.7z\texit "
+                        "1\t10\twarning\tstatus\t-\n");
+        fx.folder.write("runs.log",
+                        "2025-12-02 09:00:00\t2025-12-02 09:01:00\tbackup\tdocs\t/b/d.7z\texit "
+                        "2\t-\tfailed\tstatus\t-\n"
+                        "    | ERROR\n"
+                        "2025-12-03 09:00:00\t2025-12-03 09:01:00\trestore\tdocs\t/b/d.7z\texit "
+                        "0\t10\tok\t-\t-\n"
+                        "2025-12-04 09:00:00\t2025-13-04 09:01:00\tbackup\tdocs\t/b/d.7z\texit "
+                        "0\t10\tok\t-\t-\n"
+                        "garbage\n"
+                        "2025-12-04 09:00:00\t2025-12-04 09:01:00\tbackup\ttmp\t/b/t.7z\texit "
+                        "0\t10\tok\t-\t-\n");
+        auto form = fx.form();
+        const DBGrid& grid = *form->ui.DBGrid1;
+        const int result = grid.columnCount() - 1;
+        // Read once the window is on screen.
+        form->show();
+        QTRY_VERIFY(!grid.cellText(0, result).isEmpty());
+        QHash<QString, DBGrid::CellLook> cells;
+        for (int row = 0; row < 4; ++row) {
+            cells[grid.cellText(row, 1)] = grid.cellLook(row, result);
+        }
+        const QString good = form->texts().text(Form1Text::cm60);
+        QVERIFY(!cells["docs"].text.isEmpty() && cells["docs"].text != good);
+        QCOMPARE(cells["docs"].color, QColor(Qt::red));
+        QVERIFY(cells["docs"].toolTip.contains(
+            dateTimeText(naiveDateTime(QDate(2025, 12, 1), QTime(9, 2)))));
+        QCOMPARE(cells["mail"].color, QColor(Qt::darkYellow));
+        QCOMPARE(cells["tmp"].text, good);
+        QVERIFY(!cells["tmp"].color.isValid());
+        QVERIFY(cells["new"].text.isEmpty());
     }
 
     void startUpPassStartsTheTickAndEnablesAbout() {

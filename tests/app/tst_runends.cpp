@@ -1,7 +1,12 @@
 // What the ends of the main window's runs do, with the real 7-Zip: the archive, runs.log, the
 // failure notices and the power-off. Notifications and logind are fakes on a private bus.
+#include <QCheckBox>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QPushButton>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QSystemTrayIcon>
 #include <QTest>
 #include <memory>
 
@@ -22,8 +27,12 @@ namespace {
 struct Fixture : test::MainWindowFixture {
     std::unique_ptr<TForm1> form;
 
-    explicit Fixture(const QStringList& names, const QString& switches = {}) {
+    explicit Fixture(const QStringList& names, const QString& switches = {},
+                     const QByteArray& runLog = {}) {
         folder.write("data/a.txt", "a");
+        if (!runLog.isEmpty()) {
+            folder.write("runs.log", runLog);
+        }
         folder.write("Lists/1.txt", (folder.file("data/a.txt") + "\r\n").toUtf8());
         folder.makeTables();
         for (const QString& name : names) {
@@ -106,6 +115,70 @@ private Q_SLOTS:
         QCOMPARE(fx.folder.read("out/docs.7z"), QByteArray("the archive before"));
         QTest::qWait(50);
         QCOMPARE(notifications.received.size(), 1);  // the tray's message instead
+    }
+
+    // While 7-Zip (-bsp1) compresses, the task's row and the tray's tooltip show its percent; at
+    // its end the row shows the result.
+    void runInProgressShowsItsPercent() {
+        Fixture fx({"docs"}, " -bsp1 -mx5 -mmt1");
+        QByteArray noise(3 * 1024 * 1024, Qt::Uninitialized);
+        QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(noise.data()), noise.size() / 4);
+        fx.folder.write("data/a.txt", noise);
+        const QRegularExpression percent(
+            "^" + QString(fx.form->texts().text(Form1Text::cm61)).replace("%1", "\\d+") + "$");
+        const int result = fx.form->ui.DBGrid1->columnCount() - 1;
+        fx.form->hideToTray();
+        fx.form->BitBtn5Click();
+        QString inList;
+        bool inTray = false;
+        QElapsedTimer waited;
+        waited.start();
+        while (programsRunning() > 0 && !inTray && waited.elapsed() < 60000) {
+            QTest::qWait(20);
+            fx.form->Timer2Timer();
+            const QString cell = fx.form->ui.DBGrid1->cellText(0, result);
+            if (percent.match(cell).hasMatch()) {
+                inList = cell;
+                inTray = fx.form->trayIcon()->toolTip().contains("docs: " + cell);
+            }
+        }
+        QVERIFY2(inTray, qPrintable(inList));
+        QTRY_COMPARE_WITH_TIMEOUT(fx.form->ui.DBGrid1->cellText(0, result),
+                                  fx.form->texts().text(Form1Text::cm60), 60000);
+    }
+
+    // A daily task whose last good backup is three days old: from the start-up pass the tray
+    // icon's tooltip names it, and one notification a day does, none while all tasks are paused.
+    // A click on the notification brings the window back.
+    void overdueTaskIsToldOnceADay() {
+        test::FakeNotifications notifications(bus_->address());
+        Fixture fx({"docs"}, {},
+                   "2025-12-05 08:00:00\t2025-12-05 08:59:00\tbackup\tdocs\t/b/d.7z\texit "
+                   "0\t10\tok\t-\t-\n");
+        auto aMinute = [&] {
+            for (int i = 0; i < 60; ++i) {
+                fx.form->Timer2Timer();
+            }
+        };
+        fx.form->hideToTray();
+        fx.form->Timer3Timer();
+        QCOMPARE(fx.form->overdueTasks(), QStringList{"docs"});
+        QVERIFY(fx.form->trayIcon()->toolTip().contains("docs"));
+        QTRY_COMPARE(notifications.received.size(), 1);
+        // Clicked until the program listens, which it starts to on the service's answer.
+        QTRY_VERIFY((notifications.click(1), fx.form->isVisible()));
+        fx.form->hideToTray();
+
+        aMinute();
+        fx.clock.advance(24 * 3600 * 1000);
+        fx.form->ui.Editt5->click();
+        aMinute();
+        QTest::qWait(50);
+        QCOMPARE(notifications.received.size(), 1);
+        QVERIFY(fx.form->trayIcon()->toolTip().contains("docs"));
+        fx.form->ui.Editt5->click();
+        aMinute();
+        QTRY_COMPARE(notifications.received.size(), 2);
     }
 
     // The power-off button's run: when its archiver has ended, the countdown; when that has run

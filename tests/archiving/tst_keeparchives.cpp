@@ -172,7 +172,7 @@ private Q_SLOTS:
             hook.endLaunch(ProgramEnd{});
             if (run == 0) {
                 QCOMPARE(runsInProgress().size(), 1);
-                QVERIFY(runsInProgress()[0].testing);
+                QVERIFY(runsInProgress()[0].stage == RunStage::Testing);
                 QVERIFY(!QFile::exists(archive));
                 hook.endLaunch(ProgramEnd{});
                 QCOMPARE(task.folder.read("out/docs.7z"), QByteArray("new"));

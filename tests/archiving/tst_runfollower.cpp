@@ -24,6 +24,7 @@
 #include "archiving/runfollower.h"
 #include "archiving/runlog.h"
 #include "archiving/runtask.h"
+#include "archiving/runtexts.h"
 #include "platform/clock.h"
 #include "platform/error.h"
 #include "store/layouts.h"
@@ -158,6 +159,25 @@ pid_t processNaming(const QString& text) {
     return 0;
 }
 
+// Waits for the end of each child of this process named `name`: the keepers of the archivers'
+// output, orphans that came here as to their subreaper.
+void reapOrphansNamed(const QByteArray& name) {
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile stat("/proc/" + entry + "/stat");
+        if (!stat.open(QIODevice::ReadOnly)) {
+            continue;
+        }
+        const QByteArray line = stat.readAll();
+        const qsizetype open = line.indexOf('(');
+        const qsizetype close = line.lastIndexOf(')');
+        const QList<QByteArray> rest = line.mid(close + 2).split(' ');
+        if (line.mid(open + 1, close - open - 1) == name && rest.size() > 1 &&
+            rest[1].toInt() == ::getpid()) {
+            ::waitpid(entry.toInt(), nullptr, 0);
+        }
+    }
+}
+
 }  // namespace
 
 class TestRunFollower : public QObject {
@@ -166,6 +186,7 @@ private Q_SLOTS:
     void initTestCase();
 
     void twoRunsAtOnceDecideTheirOwnArchives();
+    void successIsToldOnlyToTheUserWhoStartedTheRun();
     void onlyStatusZeroWithFilesConfirms();
     void signalOrMissingArchiveChangesNothing();
     void archiveNamedBakIsNotItsOwnBackup();
@@ -218,6 +239,35 @@ void TestRunFollower::twoRunsAtOnceDecideTheirOwnArchives() {
     QCOMPARE(observer.powerOffs, 0);
     QCOMPARE(QDir(f.folder.file("out")).entryList(QDir::Files | QDir::Hidden),
              (QStringList{"bad.7z", "good.7z"}));
+}
+
+// Every end reaches the observer as runs.log records it; a success is told when the user started
+// the run, with the archive's size and the time taken, and kept quiet when the schedule did.
+void TestRunFollower::successIsToldOnlyToTheUserWhoStartedTheRun() {
+    Fixture f;
+    RecordingObserver observer;
+    test::ManualClock clock;
+    ScopedWinExecHook hook([](const QString&, int) { return WinExecResult::Started; });
+    RunFacts asked = f.facts("asked");
+    asked.byUser = true;
+    const RunFacts scheduled = f.facts("scheduled");
+    for (const RunFacts& run : {asked, scheduled}) {
+        f.folder.write("out/." + run.taskName + ".partial.7z", QByteArray(3000, 'x'));
+        WinExec("a", kSwShow, followRun(run));
+    }
+    clock.advance(83'000);
+    hook.endLaunch(ProgramEnd{});
+    hook.endLaunch(ProgramEnd{});
+
+    const MainWindowTexts& t = observer.texts;
+    QCOMPARE(observer.announced,
+             QStringList{t.text(Form1Text::cm65) + " | " +
+                         t.text(Form1Text::cm66).arg("asked", scaledSizeText(3000, t), "1:23")});
+    QVERIFY(observer.told.isEmpty());
+    QCOMPARE(observer.ended.size(), 2);
+    QCOMPARE(observer.ended[1].taskName, QString("scheduled"));
+    QCOMPARE(observer.ended[1].outcome.result, RunResult::Confirmed);
+    QCOMPARE(observer.ended[1].archiveSize, 3000);
 }
 
 // Status 1 is a warning, and an archive that holds no file (the source renamed away, or an
@@ -441,6 +491,7 @@ void TestRunFollower::programEndingFirstLeavesArchiverAndBackup() {
     QCOMPARE(::waitpid(archiver, &status, 0), archiver);
     QVERIFY(WIFEXITED(status));
     QCOMPARE(WEXITSTATUS(status), 0);
+    reapOrphansNamed("run_probe");
     QCOMPARE(archiveEntries(run.partialPath), QStringList{"noise.bin"});
     QCOMPARE(f.folder.read("out/probe.7z"), QByteArray("the archive before"));
     QVERIFY(!QFile::exists(f.folder.file("runs.log")));
@@ -471,6 +522,7 @@ void TestRunFollower::killedWithItsArchiverTheBackupStaysGood() {
     ::kill(archiver, SIGKILL);
     QVERIFY(program.waitForFinished(30000));
     QCOMPARE(::waitpid(archiver, nullptr, 0), archiver);
+    reapOrphansNamed("run_probe");
 
     QCOMPARE(archiveEntries(paths.archive), QStringList{"one.txt"});
     f.listFile("docs", {"data/two.txt"});

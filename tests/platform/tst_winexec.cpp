@@ -10,6 +10,7 @@
 #include <QThread>
 #include <cerrno>
 #include <csignal>
+#include <optional>
 
 #include "platform/childwatch.h"
 #include "platform/winexec.h"
@@ -72,6 +73,7 @@ private Q_SLOTS:
     void startsUnquotedPathWithBlanksAndBareNameFromPath();
     void followsEveryChildToItsEnd_data();
     void followsEveryChildToItsEnd();
+    void outputArrivesWhileTheProgramRuns();
     void hookReplacesLaunch();
 };
 
@@ -299,6 +301,26 @@ void TestWinExec::followsEveryChildToItsEnd() {
     QCOMPARE(kv::programsRunning(), 0);
     QCOMPARE(::waitpid(-1, nullptr, WNOHANG), -1);
     QCOMPARE(errno, ECHILD);
+}
+
+// Each piece is handed on as it is written, not at the end; the tail holds them all.
+void TestWinExec::outputArrivesWhileTheProgramRuns() {
+    kv::test::TempProgramFolder folder;
+    makeExecutable(folder.file("slow"),
+                   "#!/bin/sh\nprintf '  5%%'\nwhile [ ! -e go ]; do sleep 0.01; done\n"
+                   "printf '\\b\\b\\b\\b 60%%\\n' >&2\n");
+    QByteArray received;
+    std::optional<kv::ProgramEnd> end;
+    QCOMPARE(WinExec(
+                 folder.file("slow"), kSwShow, [&end](const kv::ProgramEnd& e) { end = e; },
+                 kv::OutputKept::Tail, [&received](QByteArrayView piece) { received += piece; }),
+             Started);
+    QTRY_COMPARE_WITH_TIMEOUT(received, QByteArray("  5%"), 10000);
+    QVERIFY(!end);
+    folder.write("go", {});
+    QTRY_VERIFY_WITH_TIMEOUT(end.has_value(), 10000);
+    QCOMPARE(received, QByteArray("  5%\b\b\b\b 60%\n"));
+    QCOMPARE(end->outputTail, received);
 }
 
 void TestWinExec::hookReplacesLaunch() {

@@ -1,6 +1,7 @@
 #include "support/fakedbus.h"
 
 #include <QDBusError>
+#include <QDBusMessage>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -43,6 +44,13 @@ void FakeService::publish(const QString& service, const QString& path,
                           QDBusConnection::RegisterOptions options) {
     path_ = path;
     registered_ = bus_.registerObject(path, this, options) && bus_.registerService(service);
+}
+
+void FakeService::emitSignal(const QString& interface, const QString& name,
+                             const QVariantList& arguments) {
+    QDBusMessage message = QDBusMessage::createSignal(path_, interface, name);
+    message.setArguments(arguments);
+    bus_.send(message);
 }
 
 FakeService::~FakeService() {
@@ -93,10 +101,16 @@ FakeNotifications::FakeNotifications(const QString& busAddress)
 }
 
 uint FakeNotifications::Notify(const QString& application, uint, const QString&,
-                               const QString& title, const QString& text, const QStringList&,
-                               const QVariantMap& hints, int) {
-    received.append({application, title, text, hints});
+                               const QString& title, const QString& text,
+                               const QStringList& actions, const QVariantMap& hints, int) {
+    received.append({application, title, text, actions, hints});
     return uint(received.size());
+}
+
+void FakeNotifications::click(uint id) {
+    const QString interface = QStringLiteral("org.freedesktop.Notifications");
+    emitSignal(interface, QStringLiteral("ActionInvoked"), {id, QStringLiteral("default")});
+    emitSignal(interface, QStringLiteral("NotificationClosed"), {id, 2U});
 }
 
 FakeStatusNotifierWatcher::FakeStatusNotifierWatcher(const QString& busAddress)

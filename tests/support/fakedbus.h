@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QProcess>
 #include <QString>
+#include <QStringList>
+#include <QVariantList>
 #include <QVariantMap>
 
 namespace kv::test {
@@ -47,6 +49,8 @@ protected:
     // From the derived constructor, once the object's slots (and `options`) are there to export.
     void publish(const QString& service, const QString& path,
                  QDBusConnection::RegisterOptions options = QDBusConnection::ExportAllSlots);
+    // Sends a signal of the service's object.
+    void emitSignal(const QString& interface, const QString& name, const QVariantList& arguments);
 
 private:
     QString connectionName_;
@@ -84,7 +88,8 @@ public Q_SLOTS:
                                     const QString& mode);
 };
 
-// The desktop's notification service: records every notification.
+// The desktop's notification service: records every notification; the id of each is its
+// position in `received` plus one.
 class FakeNotifications final : public FakeService {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
@@ -95,9 +100,13 @@ public:
         QString application;
         QString title;
         QString text;
+        QStringList actions;
         QVariantMap hints;
     };
     QList<Notice> received;
+
+    // The user clicks the notification `id`: its default action is invoked.
+    void click(uint id);
 
 public Q_SLOTS:
     uint Notify(const QString& application, uint replacesId, const QString& icon,

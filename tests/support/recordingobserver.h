@@ -16,10 +16,16 @@ public:
 
     const MainWindowTexts& messageTexts() const override { return texts; }
     void tell(const QString& title, const QString& text) override { told << title + " | " + text; }
+    void announce(const QString& title, const QString& text) override {
+        announced << title + " | " + text;
+    }
+    void runEnded(const RunRecord& run) override { ended << run; }
     void powerOffRequested() override { ++powerOffs; }
 
     MainWindowTexts texts = mainWindowTexts();
-    QStringList told;  // "title | text" of each notice
+    QStringList told;       // "title | text" of each notice
+    QStringList announced;  // "title | text" of each success told
+    QList<RunRecord> ended;
     int powerOffs = 0;
 
 private:
