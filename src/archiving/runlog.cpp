@@ -8,6 +8,7 @@
 #include <cstring>
 #include <utility>
 
+#include "archiving/runtexts.h"
 #include "platform/error.h"
 #include "platform/programfolder.h"
 #include "platform/regularfile.h"
@@ -272,10 +273,6 @@ ArchiveTest archiveTestFromFields(QStringView word, QStringView milliseconds) {
     return test;
 }
 
-QString sizeText(qint64 bytes, const MainWindowTexts& t) {
-    return t.text(Form1Text::cm95).arg(double(bytes) / (1024.0 * 1024.0), 0, 'f', 1);
-}
-
 QString noSpaceDetail(qint64 freeBytes, qint64 neededBytes) {
     return QStringLiteral("free %1 needed %2").arg(freeBytes).arg(neededBytes);
 }
@@ -318,7 +315,7 @@ QString runReason(const RunOutcome& outcome, bool signalled, int status, const Q
         case RunFailure::NoSpace:
             if (const auto sizes = noSpaceFromDetail(outcome.detail)) {
                 return t.text(Form1Text::cm93)
-                    .arg(sizeText(sizes->first, t), sizeText(sizes->second, t));
+                    .arg(scaledSizeText(sizes->first, t), scaledSizeText(sizes->second, t));
             }
             break;
         case RunFailure::None:

@@ -117,9 +117,6 @@ void appendPruneLog(const QList<PruneLogEntry>& entries, const MainWindowTexts& 
 QString runReason(const RunOutcome& outcome, bool signalled, int status, const QString& archivePath,
                   const MainWindowTexts& texts, const ArchiveTest& test = {});
 
-// A size as the notices give it: mebibytes with one decimal, in `texts`' unit (cm95).
-QString sizeText(qint64 bytes, const MainWindowTexts& texts);
-
 // The detail of a NoSpace failure, and back.
 QString noSpaceDetail(qint64 freeBytes, qint64 neededBytes);
 std::optional<std::pair<qint64, qint64>> noSpaceFromDetail(const QString& detail);

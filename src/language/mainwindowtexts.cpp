@@ -87,7 +87,7 @@ MainWindowTexts mainWindowTexts() {
         KV_MESSAGE(Form1Text, cm72, QStringLiteral("%1 МБ")),
         KV_MESSAGE(Form1Text, cm73, QStringLiteral("%1 ГБ")),
         KV_MESSAGE(Form1Text, cm74, QStringLiteral("%1: %2")),
-        KV_MESSAGE(Form1Text, cm75, QStringLiteral("проверка архива")),
+        KV_MESSAGE(Form1Text, cm75, QStringLiteral("проверка")),
         KV_MESSAGE(Form1Text, cm80, QStringLiteral("Выполняются задачи: %1")),
         KV_MESSAGE(Form1Text, cm90, QStringLiteral("проверка архива не пройдена (код %1).")),
         KV_MESSAGE(Form1Text, cm91,
@@ -97,7 +97,6 @@ MainWindowTexts mainWindowTexts() {
         KV_MESSAGE(Form1Text, cm93,
                    QStringLiteral("на диске не хватает места: свободно %1, нужно %2.")),
         KV_MESSAGE(Form1Text, cm94, QStringLiteral("Архивация не запущена")),
-        KV_MESSAGE(Form1Text, cm95, QStringLiteral("%1 МБ")),
         KV_MESSAGE(Form1Text, cm96,
                    QStringLiteral("Файл %1 не найден и создан заново. Задачи с датой в имени "
                                   "архива хранят все свои архивы, пока в редакторе задачи не "

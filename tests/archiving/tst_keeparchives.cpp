@@ -10,6 +10,7 @@
 #include "archiving/runhistory.h"
 #include "archiving/runsinprogress.h"
 #include "archiving/runtask.h"
+#include "archiving/runtexts.h"
 #include "platform/clock.h"
 #include "store/layouts.h"
 #include "store/table.h"
@@ -262,7 +263,7 @@ private Q_SLOTS:
             t.text(Form1Text::cm94) + " | " +
                 t.text(Form1Text::cm12)
                     .arg("docs", t.text(Form1Text::cm93)
-                                     .arg(sizeText(free, t), sizeText(size + (size + 9) / 10, t))));
+                                     .arg(scaledSizeText(free, t), scaledSizeText(size + (size + 9) / 10, t))));
         Table tasks(kTasksFile);
         tasks.open();
         QCOMPARE(tasks.asDateTime(TaskField::WorkTime), on(8, 10));
