@@ -13,6 +13,12 @@ Form6Texts form6Texts() {
         KV_MESSAGE(Form6Text, ct7, QStringLiteral("Размер")),
         KV_MESSAGE(Form6Text, ct8, QStringLiteral("Все задачи")),
         KV_MESSAGE(Form6Text, ct9, QStringLiteral("восстановление: %1")),
+        KV_MESSAGE(Form6Text, ct10, QStringLiteral("Проверка")),
+        KV_MESSAGE(Form6Text, ct11, QStringLiteral("пройдена за %1")),
+        KV_MESSAGE(Form6Text, ct12, QStringLiteral("не пройдена (код %1)")),
+        KV_MESSAGE(Form6Text, ct13, QStringLiteral("не пройдена (сигнал %1)")),
+        KV_MESSAGE(Form6Text, ct14, QStringLiteral("не проверялся")),
+        KV_MESSAGE(Form6Text, ct15, QStringLiteral("не запустилась")),
     });
 }
 

@@ -29,7 +29,7 @@ public:
 
     static constexpr Form6Text kTitles[] = {Form6Text::ct1, Form6Text::ct2, Form6Text::ct3,
                                             Form6Text::ct4, Form6Text::ct5, Form6Text::ct6,
-                                            Form6Text::ct7};
+                                            Form6Text::ct7, Form6Text::ct10};
 
     void show(QList<RunRecord> runs) {
         beginResetModel();
@@ -93,9 +93,32 @@ private:
                 return run.archivePath;
             case 6:
                 return run.archiveSize < 0 ? QString() : scaledSizeText(run.archiveSize, t);
+            case 7:
+                return testText(run.test);
             default:
                 return {};
         }
+    }
+
+    // What became of the archive's test, in the window's words; empty when there was none.
+    QString testText(const ArchiveTest& test) const {
+        const Form6Texts& t = window_.texts_;
+        switch (test.state) {
+            case ArchiveTest::State::None:
+                return {};
+            case ArchiveTest::State::NotTested:
+                return t.text(Form6Text::ct14);
+            case ArchiveTest::State::NotStarted:
+                return t.text(Form6Text::ct15);
+            case ArchiveTest::State::Ended:
+                break;
+        }
+        if (test.passed()) {
+            return t.text(Form6Text::ct11)
+                .arg(test.milliseconds < 0 ? QStringLiteral("?")
+                                           : durationText((test.milliseconds + 999) / 1000));
+        }
+        return t.text(test.signalled ? Form6Text::ct13 : Form6Text::ct12).arg(test.code);
     }
 
     const TForm6& window_;
@@ -152,7 +175,7 @@ TForm6::TForm6(const MainWindowTexts& mainTexts, const QString& task, const Lang
     layout->addWidget(ui.Label2);
     layout->addWidget(ui.Memo1, 1);
     layout->addLayout(buttons);
-    resize(1180, 600);
+    resize(1240, 600);
 
     connectHandler(ui.ComboBox1, &QComboBox::activated, this, &TForm6::ComboBox1Change);
     connectHandler(ui.CheckBox1, &QCheckBox::toggled, this, &TForm6::CheckBox1Click);
@@ -185,7 +208,7 @@ void TForm6::FormCreate(const LanguageInUse& language, const QString& task) {
     }
     ui.ComboBox1->setCurrentIndex(task.isEmpty() ? 0 : ui.ComboBox1->findData(task));
     // Each column at least as wide as its caption in the language in use.
-    const int widths[] = {140, 140, 70, 150, 280, 240};
+    const int widths[] = {140, 140, 70, 120, 310, 200, 80};
     const QFontMetrics header(ui.ListView1->horizontalHeader()->font());
     for (int column = 0; column < int(std::size(widths)); ++column) {
         const int caption = header.horizontalAdvance(texts_.text(Model::kTitles[column])) + 16;

@@ -33,7 +33,8 @@ QByteArray logLine(const QDateTime& started, const QString& task, const char* st
     const QString format = QStringLiteral("yyyy-MM-dd HH:mm:ss");
     return (started.toString(format) + u'\t' + started.addSecs(95).toString(format) + "\tbackup\t" +
             task + "\t/home/user/Backups/" + task + ".7z\t" + status + "\t" +
-            (result[0] == 'o' ? "48234112" : "-") + "\t" + result + "\t" + reason + "\t-\n")
+            (result[0] == 'o' ? "48234112" : "-") + "\t" + result + "\t" + reason + "\t-" +
+            (result[0] == 'o' ? "\texit 0\t2300" : "") + "\n")
         .toUtf8();
 }
 

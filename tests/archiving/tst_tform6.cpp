@@ -60,6 +60,27 @@ private Q_SLOTS:
         docs.ComboBox1Change();
         QCOMPARE(days(docs), (QList<int>{4, 3, 2, 1}));
     }
+
+    // The archive's test as runs.log keeps it: passed with its time, failed with its status,
+    // an archiver without a test, and no test at all (a line of an older version).
+    void showsTheArchivesTest() {
+        test::TempProgramFolder folder;
+        const QString head = "2025-12-0%1 09:00:00\t2025-12-0%1 09:01:00\tbackup\tdocs\t/b/d.7z\t";
+        folder.write("runs.log", (head.arg(1) + "exit 0\t10\tok\t-\t-\n" + head.arg(2) +
+                                  "exit 0\t10\tok\t-\t-\tnot tested\t-\n" + head.arg(3) +
+                                  "exit 0\t10\tfailed\ttest-failed\t-\texit 2\t1500\n" +
+                                  head.arg(4) + "exit 0\t10\tok\t-\t-\texit 0\t61000\n")
+                                     .toUtf8());
+        TForm6 form(mainWindowTexts());
+        const Form6Texts& t = form.texts();
+        QStringList shown;
+        for (int row = 0; row < 4; ++row) {
+            shown << form.ui.ListView1->model()->index(row, 7).data().toString();
+        }
+        QCOMPARE(shown,
+                 (QStringList{t.text(Form6Text::ct11).arg("1:01"), t.text(Form6Text::ct12).arg(2),
+                              t.text(Form6Text::ct14), QString()}));
+    }
 };
 
 QTEST_MAIN(TestTForm6)
