@@ -74,7 +74,7 @@ enum class Form1Text {
     cm90,  // a reason: the test of the new archive ended with %1, a status
     cm91,  // a reason: the test of the new archive was ended by signal %1
     cm92,  // a reason: the test of the new archive could not be started
-    cm93,  // a reason: too little room for the archive, %1 free, %2 needed (sizes scaled as cm70 to cm73)
+    cm93,  // a reason: too little room for the archive, %1 free, %2 needed (scaled sizes)
     cm94,  // a backup run was not started (title)
     cm96,  // tasksx.dbf was missing and made anew: %1 the file
     cm97,  // tasksx.dbf cannot be read: %1 why, %2 the file

@@ -258,12 +258,12 @@ private Q_SLOTS:
         const qint64 free = *freeSpaceAt(task.folder.file("out/"));
         QCOMPARE(refused[9], noSpaceDetail(free, size + (size + 9) / 10));
         const MainWindowTexts& t = task.observer.texts;
-        QCOMPARE(
-            task.observer.told.last(),
-            t.text(Form1Text::cm94) + " | " +
-                t.text(Form1Text::cm12)
-                    .arg("docs", t.text(Form1Text::cm93)
-                                     .arg(scaledSizeText(free, t), scaledSizeText(size + (size + 9) / 10, t))));
+        QCOMPARE(task.observer.told.last(),
+                 t.text(Form1Text::cm94) + " | " +
+                     t.text(Form1Text::cm12)
+                         .arg("docs", t.text(Form1Text::cm93)
+                                          .arg(scaledSizeText(free, t),
+                                               scaledSizeText(size + (size + 9) / 10, t))));
         Table tasks(kTasksFile);
         tasks.open();
         QCOMPARE(tasks.asDateTime(TaskField::WorkTime), on(8, 10));
