@@ -295,12 +295,17 @@ void DBGrid::setCheckColumnVisible(bool visible) {
 }
 
 bool DBGrid::checkColumnVisible() const {
+    const int column = checkColumn();
+    return column >= 0 && !isColumnHidden(column);
+}
+
+int DBGrid::checkColumn() const {
     for (int i = 0; i < columns_.size(); ++i) {
         if (columns_[i].isCheckColumn()) {
-            return !isColumnHidden(i);
+            return i;
         }
     }
-    return false;
+    return -1;
 }
 
 QString DBGrid::cellText(int row, int column) const {
@@ -368,11 +373,8 @@ void DBGrid::mouseDoubleClickEvent(QMouseEvent* event) {
         toggledByPress_ >= 0) {
         const int row = std::exchange(toggledByPress_, -1);
         marks_->toggle(row);
-        for (int column = 0; column < columns_.size(); ++column) {
-            if (columns_[column].isCheckColumn()) {
-                Q_EMIT cellClicked(column, row);
-                break;
-            }
+        if (const int column = checkColumn(); column >= 0) {
+            Q_EMIT cellClicked(column, row);
         }
     }
     inDoubleClick_ = true;

@@ -96,6 +96,8 @@ private:
     // repaints the cells that differ.
     void repaintChangedCells(int first, int last);
     QStringList rowTexts(int row) const;
+    // The first check-box column, -1 when there is none.
+    int checkColumn() const;
     // The rows on screen, or first > last when none.
     std::pair<int, int> rowsOnScreen() const;
 
