@@ -117,11 +117,11 @@ std::optional<T> valueOf(const std::pair<T, const char*> (&words)[N], const QStr
     return std::nullopt;
 }
 
-// The entry as runs.log holds it.
 QString statusText(bool signalled, int code) {
     return (signalled ? QStringLiteral("signal %1") : QStringLiteral("exit %1")).arg(code);
 }
 
+// The entry as runs.log holds it.
 QByteArray runLogText(const RunLogEntry& e) {
     const QString result =
         e.archiverStarted ? statusText(e.end.signalled, e.end.code) : QStringLiteral("-");
