@@ -158,9 +158,7 @@ std::optional<qint64> lastGoodSizeIn(const QByteArray& text, const QByteArray& t
 }  // namespace
 
 std::optional<qint64> lastGoodArchiveSize(const QString& taskName) {
-    QString field = taskName;
-    field.replace(u'\t', u' ').replace(u'\n', u' ').replace(u'\r', u' ');
-    const QByteArray taskField = field.toUtf8();
+    const QByteArray taskField = runLogField(taskName).toUtf8();
     for (const char* name : {kRunLogFile, kOldRunLogFile}) {
         if (const auto size = lastGoodSizeIn(readLog(name), taskField)) {
             return size;

@@ -16,8 +16,13 @@
 namespace kv {
 namespace {
 
-// A field never holds the separators of the log.
-QString field(QString text) {
+QString timeText(const QDateTime& t) {
+    return t.isValid() ? t.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) : QStringLiteral("-");
+}
+
+}  // namespace
+
+QString runLogField(QString text) {
     for (QChar& c : text) {
         if (c == u'\t' || c == u'\n' || c == u'\r') {
             c = u' ';
@@ -25,12 +30,6 @@ QString field(QString text) {
     }
     return text;
 }
-
-QString timeText(const QDateTime& t) {
-    return t.isValid() ? t.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) : QStringLiteral("-");
-}
-
-}  // namespace
 
 QStringList runOutputLines(const ProgramEnd& end) {
     QString text = QString::fromUtf8(end.outputTail);
@@ -132,13 +131,13 @@ QByteArray runLogText(const RunLogEntry& e) {
             timeText(e.end.started),
             timeText(e.end.ended),
             e.kind == RunKind::Backup ? QStringLiteral("backup") : QStringLiteral("restore"),
-            field(e.taskName),
-            field(e.archivePath),
+            runLogField(e.taskName),
+            runLogField(e.archivePath),
             result,
             size,
             runResultWord(e.outcome.result),
             runFailureWord(e.outcome.failure),
-            field(detail),
+            runLogField(detail),
             archiveTestWord(e.test),
             e.test.milliseconds < 0 ? QStringLiteral("-") : QString::number(e.test.milliseconds)}
             .join(u'\t') +
@@ -225,10 +224,10 @@ void appendPruneLog(const QList<PruneLogEntry>& entries, const MainWindowTexts& 
             QStringList{when,
                         when,
                         QStringLiteral("prune"),
-                        field(e.taskName),
-                        field(e.path),
+                        runLogField(e.taskName),
+                        runLogField(e.path),
                         e.error.isEmpty() ? QStringLiteral("deleted") : QStringLiteral("failed"),
-                        e.error.isEmpty() ? QStringLiteral("-") : field(e.error)}
+                        e.error.isEmpty() ? QStringLiteral("-") : runLogField(e.error)}
                 .join(u'\t') +
             u'\n';
     }

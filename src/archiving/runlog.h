@@ -91,6 +91,9 @@ inline constexpr qint64 kRunLogLimit = 1024 * 1024;
 // line is appended all the same, and then the Error names runs.log.1.
 void appendRunLog(const RunLogEntry& entry, const MainWindowTexts& texts);
 
+// A text as a field of runs.log holds it: its tabs and line ends, the log's separators, blanks.
+QString runLogField(QString text);
+
 // The archiver's output as runs.log keeps it under a run that was not confirmed: its lines as a
 // terminal would leave them (a backspace steps back over what the next characters overwrite),
 // carriage returns ending lines too, other control characters dropped, trailing blanks and blank
