@@ -46,18 +46,13 @@ bool statusField(QStringView text, RunRecord& run) {
         run.archiverStarted = false;
         return true;
     }
-    const qsizetype blank = text.indexOf(u' ');
-    if (blank < 0) {
+    const std::optional<std::pair<bool, int>> status = statusFromText(text);
+    if (!status) {
         return false;
     }
-    const QStringView word = text.left(blank);
-    if (word != u"exit" && word != u"signal") {
-        return false;
-    }
-    bool ok = false;
-    run.status = text.mid(blank + 1).toInt(&ok);
-    run.signalled = word == u"signal";
-    return ok;
+    run.signalled = status->first;
+    run.status = status->second;
+    return true;
 }
 
 // The result of a line that has none: an earlier version wrote it.

@@ -236,6 +236,23 @@ void appendPruneLog(const QList<PruneLogEntry>& entries, const MainWindowTexts& 
     }
 }
 
+std::optional<std::pair<bool, int>> statusFromText(QStringView text) {
+    const qsizetype blank = text.indexOf(u' ');
+    if (blank < 0) {
+        return std::nullopt;
+    }
+    const QStringView word = text.left(blank);
+    if (word != u"exit" && word != u"signal") {
+        return std::nullopt;
+    }
+    bool ok = false;
+    const int code = text.mid(blank + 1).toInt(&ok);
+    if (!ok) {
+        return std::nullopt;
+    }
+    return std::pair{word == u"signal", code};
+}
+
 QString archiveTestWord(const ArchiveTest& test) {
     switch (test.state) {
         case ArchiveTest::State::None:
@@ -257,14 +274,11 @@ ArchiveTest archiveTestFromFields(QStringView word, QStringView milliseconds) {
     } else if (word == u"not started") {
         test.state = ArchiveTest::State::NotStarted;
     } else {
-        const qsizetype blank = word.indexOf(u' ');
-        const QStringView kind = word.left(qMax<qsizetype>(blank, 0));
-        bool ok = false;
-        const int code = blank < 0 ? 0 : word.mid(blank + 1).toInt(&ok);
-        if (!ok || (kind != u"exit" && kind != u"signal")) {
+        const std::optional<std::pair<bool, int>> status = statusFromText(word);
+        if (!status) {
             return {};
         }
-        test = {ArchiveTest::State::Ended, kind == u"signal", code, -1};
+        test = {ArchiveTest::State::Ended, status->first, status->second, -1};
     }
     bool ok = false;
     const qint64 ms = milliseconds.toLongLong(&ok);

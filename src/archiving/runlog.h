@@ -124,6 +124,10 @@ QString runReason(const RunOutcome& outcome, bool signalled, int status, const Q
 QString noSpaceDetail(qint64 freeBytes, qint64 neededBytes);
 std::optional<std::pair<qint64, qint64>> noSpaceFromDetail(const QString& detail);
 
+// How an archiver ended as runs.log writes it, "exit N" or "signal N", read back: whether it
+// was a signal, and the status or signal; none for any other text.
+std::optional<std::pair<bool, int>> statusFromText(QStringView text);
+
 // The test field of runs.log, and back (an unknown word reads as no test).
 QString archiveTestWord(const ArchiveTest& test);
 ArchiveTest archiveTestFromFields(QStringView word, QStringView milliseconds);
