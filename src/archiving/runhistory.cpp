@@ -132,13 +132,11 @@ QByteArray readLog(const char* name) {
 // are found by a plain search and read in full from the last one back.
 std::optional<qint64> lastGoodSizeIn(const QByteArray& text, const QByteArray& taskField) {
     const QByteArray mark = "\tbackup\t" + taskField + '\t';
-    QList<qsizetype> found;
-    for (qsizetype at = text.indexOf(mark); at >= 0; at = text.indexOf(mark, at + mark.size())) {
-        found.append(at);
-    }
-    for (auto it = found.crbegin(); it != found.crend(); ++it) {
-        const qsizetype start = text.lastIndexOf('\n', *it) + 1;
-        qsizetype end = text.indexOf('\n', *it);
+    // (lastIndexOf() from -1 would search from the end again.)
+    for (qsizetype at = text.lastIndexOf(mark); at >= 0;
+         at = at > 0 ? text.lastIndexOf(mark, at - 1) : -1) {
+        const qsizetype start = text.lastIndexOf('\n', at) + 1;
+        qsizetype end = text.indexOf('\n', at);
         end = end < 0 ? text.size() : end;
         const std::optional<RunRecord> run =
             runOfLine(QString::fromUtf8(text.constData() + start, end - start).trimmed());
