@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+#include "archiving/partialrestore.h"
 #include "platform/winexec.h"
 
 namespace kv {
@@ -10,11 +11,10 @@ namespace {
 enum class Archiver { Other, SevenZip, Rar };
 
 Archiver archiverOf(const QString& program) {
-    const QString name = program.mid(program.lastIndexOf(u'/') + 1);
-    if (name == u"7zz" || name == u"7z" || name == u"7za") {
+    if (isSevenZip(program)) {
         return Archiver::SevenZip;
     }
-    return name == u"rar" ? Archiver::Rar : Archiver::Other;
+    return program.mid(program.lastIndexOf(u'/') + 1) == u"rar" ? Archiver::Rar : Archiver::Other;
 }
 
 QString quoted(const QString& text) {

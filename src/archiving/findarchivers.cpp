@@ -1,9 +1,9 @@
 #include "archiving/findarchivers.h"
 
-#include <QFileInfo>
 #include <QScopeGuard>
 
 #include "archiving/archiverconfig.h"
+#include "archiving/partialrestore.h"
 #include "platform/codepage1251.h"
 #include "platform/programsearch.h"
 #include "platform/registryfile.h"
@@ -156,8 +156,8 @@ void FindArchiversOnPath(Table& t, const MainWindowTexts& texts) {
 QString sevenZipToOffer(Table& t, const MainWindowTexts& texts) {
     const QString name = texts.text(kSevenZip.name);
     for (t.first(); !t.eof(); t.next()) {
-        const QString program = QFileInfo(t.asString(ArchiverField::NameAr)).fileName();
-        if (kSevenZip.programs.contains(program) || t.asString(ArchiverField::Name) == name) {
+        if (isSevenZip(t.asString(ArchiverField::NameAr)) ||
+            t.asString(ArchiverField::Name) == name) {
             return {};
         }
     }

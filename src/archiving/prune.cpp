@@ -54,10 +54,6 @@ bool isRegularFile(const QByteArray& folder, const dirent* entry) {
     return ::lstat(path.constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-}  // namespace
-
-namespace {
-
 // The names of the archives of one task, told apart from all others.
 class Pattern {
 public:

@@ -54,9 +54,14 @@ void powerOffIfIdle() {
     }
 }
 
-bool fileExists(const QString& path) {
+// The size of the regular file at `path`; -1 when there is none.
+qint64 fileSize(const QString& path) {
     const QFileInfo info(path);
-    return info.exists() && info.isFile();
+    return info.exists() && info.isFile() ? info.size() : -1;
+}
+
+bool fileExists(const QString& path) {
+    return fileSize(path) >= 0;
 }
 
 // Renames `from` to `to`, replacing a file there in one step; else says why not.
@@ -101,10 +106,7 @@ struct Judgement {
 // What a backup run's own output, its partial archive, is worth.
 Judgement judgeBackup(const RunFacts& facts, const ProgramEnd& end) {
     Judgement j;
-    const QFileInfo output(facts.partialPath);
-    if (output.exists() && output.isFile()) {
-        j.outputSize = output.size();
-    }
+    j.outputSize = fileSize(facts.partialPath);
     j.empty = archivedFiles(end.outputTail) == 0;
     if (end.signalled) {
         j.fail(RunFailure::Signal);
@@ -291,8 +293,7 @@ void finishRun(RunFacts& facts, const ProgramEnd& end) {
             j.test.state = ArchiveTest::State::NotTested;
         }
     } else {
-        const QFileInfo archive(facts.archivePath);
-        j.outputSize = archive.exists() && archive.isFile() ? archive.size() : -1;
+        j.outputSize = fileSize(facts.archivePath);
         if (end.signalled || end.code != 0) {
             j.fail(end.signalled ? RunFailure::Signal : RunFailure::Status);
         } else {

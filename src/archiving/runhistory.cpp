@@ -46,18 +46,13 @@ bool statusField(QStringView text, RunRecord& run) {
         run.archiverStarted = false;
         return true;
     }
-    const qsizetype blank = text.indexOf(u' ');
-    if (blank < 0) {
+    const std::optional<std::pair<bool, int>> status = statusFromText(text);
+    if (!status) {
         return false;
     }
-    const QStringView word = text.left(blank);
-    if (word != u"exit" && word != u"signal") {
-        return false;
-    }
-    bool ok = false;
-    run.status = text.mid(blank + 1).toInt(&ok);
-    run.signalled = word == u"signal";
-    return ok;
+    run.signalled = status->first;
+    run.status = status->second;
+    return true;
 }
 
 // The result of a line that has none: an earlier version wrote it.
@@ -137,13 +132,11 @@ QByteArray readLog(const char* name) {
 // are found by a plain search and read in full from the last one back.
 std::optional<qint64> lastGoodSizeIn(const QByteArray& text, const QByteArray& taskField) {
     const QByteArray mark = "\tbackup\t" + taskField + '\t';
-    QList<qsizetype> found;
-    for (qsizetype at = text.indexOf(mark); at >= 0; at = text.indexOf(mark, at + mark.size())) {
-        found.append(at);
-    }
-    for (auto it = found.crbegin(); it != found.crend(); ++it) {
-        const qsizetype start = text.lastIndexOf('\n', *it) + 1;
-        qsizetype end = text.indexOf('\n', *it);
+    // (lastIndexOf() from -1 would search from the end again.)
+    for (qsizetype at = text.lastIndexOf(mark); at >= 0;
+         at = at > 0 ? text.lastIndexOf(mark, at - 1) : -1) {
+        const qsizetype start = text.lastIndexOf('\n', at) + 1;
+        qsizetype end = text.indexOf('\n', at);
         end = end < 0 ? text.size() : end;
         const std::optional<RunRecord> run =
             runOfLine(QString::fromUtf8(text.constData() + start, end - start).trimmed());
@@ -158,9 +151,7 @@ std::optional<qint64> lastGoodSizeIn(const QByteArray& text, const QByteArray& t
 }  // namespace
 
 std::optional<qint64> lastGoodArchiveSize(const QString& taskName) {
-    QString field = taskName;
-    field.replace(u'\t', u' ').replace(u'\n', u' ').replace(u'\r', u' ');
-    const QByteArray taskField = field.toUtf8();
+    const QByteArray taskField = runLogField(taskName).toUtf8();
     for (const char* name : {kRunLogFile, kOldRunLogFile}) {
         if (const auto size = lastGoodSizeIn(readLog(name), taskField)) {
             return size;

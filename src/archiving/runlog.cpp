@@ -16,8 +16,13 @@
 namespace kv {
 namespace {
 
-// A field never holds the separators of the log.
-QString field(QString text) {
+QString timeText(const QDateTime& t) {
+    return t.isValid() ? t.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) : QStringLiteral("-");
+}
+
+}  // namespace
+
+QString runLogField(QString text) {
     for (QChar& c : text) {
         if (c == u'\t' || c == u'\n' || c == u'\r') {
             c = u' ';
@@ -25,12 +30,6 @@ QString field(QString text) {
     }
     return text;
 }
-
-QString timeText(const QDateTime& t) {
-    return t.isValid() ? t.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) : QStringLiteral("-");
-}
-
-}  // namespace
 
 QStringList runOutputLines(const ProgramEnd& end) {
     QString text = QString::fromUtf8(end.outputTail);
@@ -117,11 +116,11 @@ std::optional<T> valueOf(const std::pair<T, const char*> (&words)[N], const QStr
     return std::nullopt;
 }
 
-// The entry as runs.log holds it.
 QString statusText(bool signalled, int code) {
     return (signalled ? QStringLiteral("signal %1") : QStringLiteral("exit %1")).arg(code);
 }
 
+// The entry as runs.log holds it.
 QByteArray runLogText(const RunLogEntry& e) {
     const QString result =
         e.archiverStarted ? statusText(e.end.signalled, e.end.code) : QStringLiteral("-");
@@ -132,13 +131,13 @@ QByteArray runLogText(const RunLogEntry& e) {
             timeText(e.end.started),
             timeText(e.end.ended),
             e.kind == RunKind::Backup ? QStringLiteral("backup") : QStringLiteral("restore"),
-            field(e.taskName),
-            field(e.archivePath),
+            runLogField(e.taskName),
+            runLogField(e.archivePath),
             result,
             size,
             runResultWord(e.outcome.result),
             runFailureWord(e.outcome.failure),
-            field(detail),
+            runLogField(detail),
             archiveTestWord(e.test),
             e.test.milliseconds < 0 ? QStringLiteral("-") : QString::number(e.test.milliseconds)}
             .join(u'\t') +
@@ -225,16 +224,33 @@ void appendPruneLog(const QList<PruneLogEntry>& entries, const MainWindowTexts& 
             QStringList{when,
                         when,
                         QStringLiteral("prune"),
-                        field(e.taskName),
-                        field(e.path),
+                        runLogField(e.taskName),
+                        runLogField(e.path),
                         e.error.isEmpty() ? QStringLiteral("deleted") : QStringLiteral("failed"),
-                        e.error.isEmpty() ? QStringLiteral("-") : field(e.error)}
+                        e.error.isEmpty() ? QStringLiteral("-") : runLogField(e.error)}
                 .join(u'\t') +
             u'\n';
     }
     if (!text.isEmpty()) {
         appendToRunLog(text.toUtf8(), texts);
     }
+}
+
+std::optional<std::pair<bool, int>> statusFromText(QStringView text) {
+    const qsizetype blank = text.indexOf(u' ');
+    if (blank < 0) {
+        return std::nullopt;
+    }
+    const QStringView word = text.left(blank);
+    if (word != u"exit" && word != u"signal") {
+        return std::nullopt;
+    }
+    bool ok = false;
+    const int code = text.mid(blank + 1).toInt(&ok);
+    if (!ok) {
+        return std::nullopt;
+    }
+    return std::pair{word == u"signal", code};
 }
 
 QString archiveTestWord(const ArchiveTest& test) {
@@ -258,14 +274,11 @@ ArchiveTest archiveTestFromFields(QStringView word, QStringView milliseconds) {
     } else if (word == u"not started") {
         test.state = ArchiveTest::State::NotStarted;
     } else {
-        const qsizetype blank = word.indexOf(u' ');
-        const QStringView kind = word.left(qMax<qsizetype>(blank, 0));
-        bool ok = false;
-        const int code = blank < 0 ? 0 : word.mid(blank + 1).toInt(&ok);
-        if (!ok || (kind != u"exit" && kind != u"signal")) {
+        const std::optional<std::pair<bool, int>> status = statusFromText(word);
+        if (!status) {
             return {};
         }
-        test = {ArchiveTest::State::Ended, kind == u"signal", code, -1};
+        test = {ArchiveTest::State::Ended, status->first, status->second, -1};
     }
     bool ok = false;
     const qint64 ms = milliseconds.toLongLong(&ok);

@@ -91,6 +91,9 @@ inline constexpr qint64 kRunLogLimit = 1024 * 1024;
 // line is appended all the same, and then the Error names runs.log.1.
 void appendRunLog(const RunLogEntry& entry, const MainWindowTexts& texts);
 
+// A text as a field of runs.log holds it: its tabs and line ends, the log's separators, blanks.
+QString runLogField(QString text);
+
 // The archiver's output as runs.log keeps it under a run that was not confirmed: its lines as a
 // terminal would leave them (a backspace steps back over what the next characters overwrite),
 // carriage returns ending lines too, other control characters dropped, trailing blanks and blank
@@ -120,6 +123,10 @@ QString runReason(const RunOutcome& outcome, bool signalled, int status, const Q
 // The detail of a NoSpace failure, and back.
 QString noSpaceDetail(qint64 freeBytes, qint64 neededBytes);
 std::optional<std::pair<qint64, qint64>> noSpaceFromDetail(const QString& detail);
+
+// How an archiver ended as runs.log writes it, "exit N" or "signal N", read back: whether it
+// was a signal, and the status or signal; none for any other text.
+std::optional<std::pair<bool, int>> statusFromText(QStringView text);
 
 // The test field of runs.log, and back (an unknown word reads as no test).
 QString archiveTestWord(const ArchiveTest& test);
