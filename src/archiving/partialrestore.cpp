@@ -1,6 +1,7 @@
 #include "archiving/partialrestore.h"
 
 #include <QFileInfo>
+#include <algorithm>
 #include <cstdlib>
 
 #include "platform/error.h"
@@ -222,7 +223,7 @@ std::optional<QString> extractCommandLine(const QString& program, const QString&
                          answer,
                          QStringLiteral("-spd -scsUTF-8 -sccUTF-8 -p"),
                          quoted(archive)};
-    if (!restoreListFile(plan).isEmpty()) {
+    if (std::any_of(plan.names.cbegin(), plan.names.cend(), listable)) {
         parts << quoted(u'@' + listFile);
     }
     // The rest as arguments, after the end of the switches: a name may begin with '-'.

@@ -444,20 +444,17 @@ SaveResult saveTask(ProgramTables& tables, const SaveRequest& request, const Edi
     // here), a later save under that name takes them away.
     const QString& former = request.editedTaskName;
     if (former != name && findTask(tasks, former) < 0) {
-        for (Table* table : {&objects, &extras}) {
-            try {
-                if (!table->isOpen()) {
-                    continue;
-                }
-                Batch batch(*table);
-                const int deleted = table == &objects ? deleteRowsOf(objects, former)
-                                                      : removeRetention(extras, former);
-                if (deleted > 0) {
-                    table->commitBatch();
-                }
-            } catch (const Error&) {
-                // The task is saved; the rows left behind belong to no task.
+        // The task is saved; rows left behind by a failure belong to no task.
+        try {
+            Batch batch(objects);
+            if (deleteRowsOf(objects, former) > 0) {
+                objects.commitBatch();
             }
+        } catch (const Error&) {
+        }
+        try {
+            forgetRetention(extras, former);
+        } catch (const Error&) {
         }
     }
     result.outcome = SaveResult::Outcome::Saved;
