@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "archiving/findarchivers.h"
+#include "archiving/runtask.h"
 #include "language/dictionary.h"
 #include "language/languageinuse.h"
 #include "platform/codepage1251.h"
@@ -128,7 +129,7 @@ QStringList openTaskExtras(Table& extras, const Table& tasks, const MainWindowTe
             // Only a task with a date in its archive names could have kept fewer archives.
             const auto vidNameArh = tasks.fieldIndex(TaskField::VidNameArh);
             for (int position = 0; position < tasks.recordCount(); ++position) {
-                if (tasks.peekInt(position, vidNameArh) != 0) {
+                if (archiveNameIsDated(tasks.peekInt(position, vidNameArh))) {
                     messages << texts.text(Form1Text::cm96).arg(kTaskExtrasFile);
                     break;
                 }

@@ -30,7 +30,7 @@ namespace {
 
 // The date part with the separators a run formats it with, "_" and "-"; no side effect.
 QString datePartOf(int vidNameArh, const QDateTime& now) {
-    if (vidNameArh != 1 && vidNameArh != 2) {
+    if (!archiveNameIsDated(vidNameArh)) {
         return {};
     }
     const QDate d = now.date();

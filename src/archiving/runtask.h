@@ -64,6 +64,11 @@ bool currentTaskArchiveInUse(const Table& tasks);
 // empty.
 QString extensionOf(const QString& path);
 
+// Whether archive names of kind `vidNameArh` carry a date (1 date, 2 date and time).
+inline bool archiveNameIsDated(int vidNameArh) {
+    return vidNameArh == 1 || vidNameArh == 2;
+}
+
 // The date part of the archive name for `vidNameArh` (0 none, 1 date, 2 date and time) at
 // `now`, with a leading blank when not empty: " 08_12_2025", " 08_12_2025 14-05". Sets the
 // program-wide separators to "_" and "-" while it formats and leaves them at "." and ":".

@@ -6,6 +6,7 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 
+#include "archiving/runtask.h"
 #include "language/translateform.h"
 #include "widgets/formkit.h"
 #include "widgets/radiogroup.h"
@@ -48,7 +49,7 @@ void RetentionChoice::show(const Retention& retention) {
 }
 
 void RetentionChoice::setDated(int vidNameArh) {
-    const bool dated = vidNameArh == 1 || vidNameArh == 2;
+    const bool dated = archiveNameIsDated(vidNameArh);
     for (QWidget* w : {static_cast<QWidget*>(rule_), static_cast<QWidget*>(number_),
                        static_cast<QWidget*>(unit_)}) {
         w->setEnabled(dated);
